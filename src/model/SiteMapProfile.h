@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tw {
+
+// A colour in the 0x00BBGGRR layout (red in the low byte). -1 is "None";
+// values with the top bit set name system colours.
+using TColor = std::int32_t;
+inline constexpr TColor kColorNone = -1;
+
+enum class TMapOutputType : std::uint8_t { moutClipboard, moutFile, moutInsert, moutEditor };
+enum class TMapOutputFormat : std::uint8_t { mfmtList, mfmtParagraph };
+
+inline constexpr const char* kDefaultFileTypes = "*.htm;*.html;*.txt;*.php;*.php4;*.php5;";
+inline constexpr const char* kUntitledProfileName = "Untitled.zpf";
+
+// Every setting of one site map job. Each setter stores its value and marks
+// the profile modified, also when the value is unchanged; the FileName setter
+// instead names the profile (clears Untitled) and leaves Modified alone.
+// Modified and Untitled are plain fields.
+class TMapProfile {
+public:
+    TMapProfile();
+
+    bool Untitled() const { return untitled_; }
+    void SetUntitled(bool value) { untitled_ = value; }
+    bool Modified() const { return modified_; }
+    void SetModified(bool value) { modified_ = value; }
+
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& value);
+
+    const std::string& FileTypes() const { return fileTypes_; }
+    void SetFileTypes(const std::string& value) { Store(fileTypes_, value); }
+    const std::string& IndexPage() const { return indexPage_; }
+    void SetIndexPage(const std::string& value) { Store(indexPage_, value); }
+    const std::string& IgnoreFolders() const { return ignoreFolders_; }
+    void SetIgnoreFolders(const std::string& value) { Store(ignoreFolders_, value); }
+    const std::string& IgnoreFiles() const { return ignoreFiles_; }
+    void SetIgnoreFiles(const std::string& value) { Store(ignoreFiles_, value); }
+    bool UsePageTitles() const { return usePageTitles_; }
+    void SetUsePageTitles(bool value) { Store(usePageTitles_, value); }
+    TMapOutputType OutputType() const { return outputType_; }
+    void SetOutputType(TMapOutputType value) { Store(outputType_, value); }
+    TMapOutputFormat OutputFormat() const { return outputFormat_; }
+    void SetOutputFormat(TMapOutputFormat value) { Store(outputFormat_, value); }
+    const std::string& OutputFileName() const { return outputFileName_; }
+    void SetOutputFileName(const std::string& value) { Store(outputFileName_, value); }
+    const std::string& OutputInsert() const { return outputInsert_; }
+    void SetOutputInsert(const std::string& value) { Store(outputInsert_, value); }
+    bool ConfirmDelete() const { return confirmDelete_; }
+    void SetConfirmDelete(bool value) { Store(confirmDelete_, value); }
+
+    TColor clrBackground() const { return clrBackground_; }
+    void SetclrBackground(TColor value) { Store(clrBackground_, value); }
+    TColor clrText() const { return clrText_; }
+    void SetclrText(TColor value) { Store(clrText_, value); }
+    TColor clrLink() const { return clrLink_; }
+    void SetclrLink(TColor value) { Store(clrLink_, value); }
+    TColor clrVisited() const { return clrVisited_; }
+    void SetclrVisited(TColor value) { Store(clrVisited_, value); }
+    TColor clrActive() const { return clrActive_; }
+    void SetclrActive(TColor value) { Store(clrActive_, value); }
+
+    bool ClassAttribs() const { return classAttribs_; }
+    void SetClassAttribs(bool value) { Store(classAttribs_, value); }
+    bool AddImages() const { return addImages_; }
+    void SetAddImages(bool value) { Store(addImages_, value); }
+    bool NoFolderImages() const { return noFolderImages_; }
+    void SetNoFolderImages(bool value) { Store(noFolderImages_, value); }
+    bool NoFolderLinks() const { return noFolderLinks_; }
+    void SetNoFolderLinks(bool value) { Store(noFolderLinks_, value); }
+
+private:
+    template <typename T> void Store(T& field, const T& value) {
+        field = value;
+        modified_ = true;
+    }
+
+    bool untitled_ = true;
+    std::string fileName_;
+    std::string fileTypes_;
+    std::string indexPage_;
+    std::string ignoreFolders_;
+    std::string ignoreFiles_;
+    bool usePageTitles_ = false;
+    TMapOutputType outputType_ = TMapOutputType::moutClipboard;
+    TMapOutputFormat outputFormat_ = TMapOutputFormat::mfmtList;
+    std::string outputFileName_;
+    std::string outputInsert_;
+    bool confirmDelete_ = false;
+    bool modified_ = false;
+    TColor clrBackground_ = 0;
+    TColor clrText_ = 0;
+    TColor clrLink_ = 0;
+    TColor clrVisited_ = 0;
+    TColor clrActive_ = 0;
+    bool classAttribs_ = false;
+    bool addImages_ = false;
+    bool noFolderImages_ = false;
+    bool noFolderLinks_ = false;
+};
+
+// The profile as the wizard holds it after start-up without a profile file:
+// the defaults, the default file types, not modified.
+TMapProfile MakeStartupProfile();
+
+} // namespace tw

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tw {
+
+// Node record: what one folder or file of the site contributes to the map.
+struct TDataRec {
+    std::string FilePath;   // full path; a folder's ends in the separator
+    std::string LinkText;   // caption and link text
+    std::string FolderPath; // folder part of FilePath (a folder's own path)
+    bool IsFolder = false;
+    std::string LinkURL; // relative to the scanned folder, "/" separated
+};
+
+// Node kinds are told by the image index, as the tree view shows them.
+enum NodeImage : int { kImageFolder = 0, kImagePage = 1, kImagePicture = 2 };
+
+class SiteMapNode {
+public:
+    TDataRec Data;
+
+    int ImageIndex() const { return image_; }
+    bool IsFolderNode() const { return image_ == kImageFolder; }
+    SiteMapNode* Parent() const { return parent_; }
+    int Level() const { return level_; }
+    // Position among the parent's children (or among the top-level nodes).
+    int Row() const { return row_; }
+    int ChildCount() const { return static_cast<int>(children_.size()); }
+    bool HasChildren() const { return !children_.empty(); }
+    SiteMapNode* Child(int row) const { return children_[static_cast<size_t>(row)].get(); }
+
+private:
+    friend class TSiteMapTree;
+    SiteMapNode* parent_ = nullptr;
+    int level_ = 0;
+    int row_ = 0;
+    int image_ = kImagePage;
+    std::vector<std::unique_ptr<SiteMapNode>> children_;
+};
+
+// Told about structural changes, so a view can follow the tree.
+class TreeObserver {
+public:
+    virtual ~TreeObserver() = default;
+    virtual void NodeAboutToBeAdded(SiteMapNode* parent, int row) = 0;
+    virtual void NodeAdded() = 0;
+    virtual void NodeAboutToBeRemoved(SiteMapNode* parent, int row) = 0;
+    virtual void NodeRemoved() = 0;
+    virtual void TreeAboutToBeReset() = 0;
+    virtual void TreeReset() = 0;
+};
+
+// The site map tree: the source of truth that the scan builds, the results
+// page edits and the writer walks. Its absolute index order is depth first,
+// a node before its children, children in insertion order.
+class TSiteMapTree {
+public:
+    TSiteMapTree() = default;
+    ~TSiteMapTree();
+    TSiteMapTree(const TSiteMapTree&) = delete;
+    TSiteMapTree& operator=(const TSiteMapTree&) = delete;
+
+    void SetObserver(TreeObserver* observer) { observer_ = observer; }
+
+    int Count() const { return count_; }
+    bool Empty() const { return count_ == 0; }
+    int TopLevelCount() const { return static_cast<int>(topLevel_.size()); }
+    SiteMapNode* TopLevel(int row) const { return topLevel_[static_cast<size_t>(row)].get(); }
+    // The node at absolute index 0, or null.
+    SiteMapNode* First() const { return topLevel_.empty() ? nullptr : topLevel_.front().get(); }
+
+    // Adds a node as the parent's last child (a top-level node without parent).
+    SiteMapNode* Add(SiteMapNode* parent, TDataRec rec, int imageIndex);
+    // Removes the node together with everything below it.
+    void Delete(SiteMapNode* node);
+    void Clear();
+
+    // First node in absolute index order whose FolderPath equals the argument
+    // exactly, or null.
+    SiteMapNode* FindFolderNode(const std::string& folderPath) const;
+
+    // Deletes every folder node that has no children, deepest first, so that
+    // folders left empty by the deletion go too.
+    void RemoveEmptyFolders();
+
+    // Visits every node in absolute index order with its absolute index.
+    void ForEach(const std::function<void(SiteMapNode&, int)>& fn) const;
+    std::vector<SiteMapNode*> NodesInIndexOrder() const;
+
+private:
+    std::vector<std::unique_ptr<SiteMapNode>>& SiblingsOf(SiteMapNode* parent);
+    SiteMapNode* LastInIndexOrder() const;
+    void RebuildFolderIndex() const;
+    static int SubtreeSize(const SiteMapNode* node);
+    static void Release(std::vector<std::unique_ptr<SiteMapNode>> nodes);
+
+    std::vector<std::unique_ptr<SiteMapNode>> topLevel_;
+    int count_ = 0;
+    TreeObserver* observer_ = nullptr;
+    // FolderPath -> first node in index order. Nodes added at the end of the
+    // index order keep it exact; anything else makes it stale until rebuilt.
+    mutable std::unordered_map<std::string, SiteMapNode*> folderIndex_;
+    mutable bool folderIndexValid_ = true;
+};
+
+} // namespace tw

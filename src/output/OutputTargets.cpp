@@ -1,0 +1,30 @@
+#include "output/OutputTargets.h"
+
+#include "output/PageWrapper.h"
+#include "support/NXFiles.h"
+
+namespace tw {
+
+bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
+                     const std::string& programFolder) {
+    generatedText = BuildSiteMapPage(generatedText, profile);
+    bool written = SaveFileText(generatedText, profile.OutputFileName());
+    CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
+    return written;
+}
+
+void CopySiteMapImages(const std::string& targetFile, const TMapProfile& profile,
+                       const std::string& programFolder) {
+    if (!profile.AddImages())
+        return;
+    std::string destination = AddTrailingBackslash(ExtractFilePath(targetFile));
+    std::string source = AddTrailingBackslash(programFolder) + "smimages" + kPathDelim;
+    if (!FileExists(source + kItemImages[0]))
+        source = AddTrailingBackslash(programFolder);
+    for (const char* image : kItemImages) {
+        if (FileExists(source + image) && !FileExists(destination + image))
+            CopyFileNoReplace(source + image, destination + image);
+    }
+}
+
+} // namespace tw

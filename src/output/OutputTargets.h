@@ -1,0 +1,25 @@
+#pragma once
+
+#include "model/SiteMapProfile.h"
+
+#include <string>
+
+namespace tw {
+
+inline constexpr const char* kItemImages[] = {"smfolder.gif", "smfile.gif", "smimg.gif"};
+
+// Wraps the fragment into the page, writes it to the profile's output file
+// and copies the item images beside it. On return GeneratedText holds the
+// page. Raises "Cannot create file %s" or "Stream write error"; a failed
+// write leaves any earlier file in place and copies no image.
+bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
+                     const std::string& programFolder);
+
+// Copies the three item images beside TargetFile when AddImages is on. The
+// images come from ProgramFolder's "smimages" folder, or from ProgramFolder
+// itself when that folder has no "smfolder.gif". Existing files are never
+// replaced; a missing image or a failed copy is skipped.
+void CopySiteMapImages(const std::string& targetFile, const TMapProfile& profile,
+                       const std::string& programFolder);
+
+} // namespace tw

@@ -1,0 +1,157 @@
+#include "output/SiteMapWriter.h"
+
+#include <vector>
+
+namespace tw {
+
+std::string EncodeHref(std::string_view url) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(url.size());
+    for (char ch : url) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c < 0x20 || c >= 0x7F) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+struct Pieces {
+    const char* folderBegin;
+    const char* folderEnd;
+    const char* pageBegin;
+    const char* closing;
+};
+
+constexpr Pieces kList{"<ul>", "", "<dt>&nbsp;&nbsp;", "</ul>"};
+constexpr Pieces kParagraph{"<p>", "<br>", "", "</p>"};
+
+class Writer {
+public:
+    Writer(const TMapProfile& profile) : profile_(profile) {
+        list_ = profile.OutputFormat() == TMapOutputFormat::mfmtList;
+        pieces_ = list_ ? &kList : &kParagraph;
+        sectionClass_ = profile.ClassAttribs() ? " class=\"mapsection\"" : "";
+        itemClass_ = profile.ClassAttribs() ? " class=\"mapitem\"" : "";
+        if (profile.AddImages() && !profile.NoFolderImages())
+            folderImage_ = "<img src=\"smfolder.gif\">&nbsp;";
+    }
+
+    void Line(int indent, std::string_view text) {
+        out_ += "\r\n";
+        out_.append(static_cast<size_t>(indent), ' ');
+        out_ += text;
+    }
+
+    void FolderLine(const SiteMapNode& node, int indent) {
+        const TDataRec& rec = node.Data;
+        bool linked = !profile_.NoFolderLinks() && !rec.LinkURL.empty();
+        line_.clear();
+        line_ += pieces_->folderBegin;
+        line_ += folderImage_;
+        line_ += "<b";
+        line_ += sectionClass_;
+        line_ += ">";
+        if (linked) {
+            line_ += "<a href=\"";
+            line_ += EncodeHref(rec.LinkURL);
+            line_ += "\">";
+        }
+        line_ += rec.LinkText;
+        if (linked)
+            line_ += "</a>";
+        line_ += "</b>";
+        line_ += pieces_->folderEnd;
+        Line(indent, line_);
+    }
+
+    void PageLine(const SiteMapNode& node, int indent, const char* end) {
+        const TDataRec& rec = node.Data;
+        line_.clear();
+        line_ += pieces_->pageBegin;
+        if (profile_.AddImages())
+            line_ += node.ImageIndex() == kImagePicture ? "<img src=\"smimg.gif\">&nbsp;"
+                                                        : "<img src=\"smfile.gif\">&nbsp;";
+        line_ += "<a href=\"";
+        line_ += EncodeHref(rec.LinkURL);
+        line_ += "\"";
+        line_ += itemClass_;
+        line_ += ">";
+        line_ += rec.LinkText;
+        line_ += "</a>";
+        line_ += end;
+        Line(indent, line_);
+    }
+
+    std::string Run(const TSiteMapTree& tree, WriterListener* listener) {
+        std::vector<SiteMapNode*> nodes = tree.NodesInIndexOrder();
+        const int count = static_cast<int>(nodes.size());
+        std::vector<int> openLists; // levels of the folders whose lists are open
+        for (int i = 0; i < count; ++i) {
+            const SiteMapNode& node = *nodes[static_cast<size_t>(i)];
+            if (listener)
+                listener->BeforeNode(node, i, count);
+            int level = node.Level();
+            if (list_) {
+                if (node.IsFolderNode()) {
+                    while (!openLists.empty() && openLists.back() >= level) {
+                        Line(2 * openLists.back(), "</ul>");
+                        openLists.pop_back();
+                    }
+                    FolderLine(node, 2 * level);
+                    openLists.push_back(level);
+                } else {
+                    PageLine(node, 2 * level, "</dt>");
+                }
+            } else {
+                if (node.IsFolderNode()) {
+                    if (i > 0)
+                        Line(0, "</p>");
+                    FolderLine(node, 0);
+                } else {
+                    bool beforeFolder =
+                        i + 1 < count && nodes[static_cast<size_t>(i + 1)]->IsFolderNode();
+                    PageLine(node, 2, beforeFolder ? "" : "<br>");
+                }
+            }
+            if (listener)
+                listener->AfterNode(node, i, count);
+        }
+        if (list_) {
+            while (!openLists.empty()) {
+                Line(2 * openLists.back(), "</ul>");
+                openLists.pop_back();
+            }
+        } else if (count > 0) {
+            Line(0, "</p>");
+        }
+        return std::move(out_);
+    }
+
+private:
+    const TMapProfile& profile_;
+    bool list_;
+    const Pieces* pieces_;
+    std::string sectionClass_;
+    std::string itemClass_;
+    std::string folderImage_;
+    std::string out_;
+    std::string line_;
+};
+
+} // namespace
+
+std::string BuildSiteMap(const TSiteMapTree& tree, const TMapProfile& profile,
+                         WriterListener* listener) {
+    Writer writer(profile);
+    return writer.Run(tree, listener);
+}
+
+} // namespace tw

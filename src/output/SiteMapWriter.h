@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/SiteMapProfile.h"
+#include "model/SiteMapTree.h"
+
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// Told about every node the writer handles, so the wizard can show progress
+// and pace the walk.
+class WriterListener {
+public:
+    virtual ~WriterListener() = default;
+    // Before the node's lines are written; Index is its absolute index.
+    virtual void BeforeNode(const SiteMapNode& node, int index, int count) {
+        (void)node;
+        (void)index;
+        (void)count;
+    }
+    // After the node's lines are written.
+    virtual void AfterNode(const SiteMapNode& node, int index, int count) {
+        (void)node;
+        (void)index;
+        (void)count;
+    }
+};
+
+// A URL made safe for an href value: '"', control bytes and bytes 0x80-0xFF
+// become %XX; everything else stays as it is.
+std::string EncodeHref(std::string_view url);
+
+// The site map fragment: the tree as nested lists or as paragraphs, with the
+// class, image and folder-link options of the profile. Every line is CR LF,
+// its indentation and its text, so the fragment begins with CR LF and has no
+// line break at its end.
+std::string BuildSiteMap(const TSiteMapTree& tree, const TMapProfile& profile,
+                         WriterListener* listener = nullptr);
+
+} // namespace tw

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "scan/DirectoryListing.h"
+#include "support/Errors.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tw {
+
+enum TFileAttribute : std::uint8_t { ffNormal, ffArchive, ffReadonly, ffHidden, ffSystem, ffDirectory };
+
+// A set of TFileAttribute, one bit per member (bit n for ordinal n).
+using TFileAttributes = std::uint8_t;
+constexpr TFileAttributes AttrSet(std::initializer_list<TFileAttribute> members) {
+    TFileAttributes set = 0;
+    for (TFileAttribute m : members)
+        set = static_cast<TFileAttributes>(set | (1u << m));
+    return set;
+}
+inline constexpr TFileAttributes kDefaultFinderAttributes =
+    AttrSet({ffNormal, ffArchive, ffReadonly, ffHidden, ffSystem}); // 0x1F
+
+class EFindFileError : public TError {
+    using TError::TError;
+};
+
+class TNXFileFinder;
+
+// Folder ends in the separator; Folder + FileInfo.Name is the file's path.
+using TFoundEvent =
+    std::function<void(TNXFileFinder& sender, const std::string& folder, const TSearchRec& info)>;
+// Set IgnoreFolder to skip the folder and everything below it.
+using TNewFolderEvent =
+    std::function<void(TNXFileFinder& sender, const std::string& folder, bool& ignoreFolder)>;
+
+// Walks a folder tree depth first: for each folder first OnNewFolder, then
+// the folder's files that pass the attribute test, then each sub folder.
+// Names beginning with "." are never reported or entered. A folder that is
+// already being searched higher up the walk (a link loop) is not entered.
+class TNXFileFinder {
+public:
+    TNXFileFinder() = default;
+
+    const std::string& Filename() const { return filename_; }
+    void SetFilename(const std::string& value);
+    const std::string& Location() const { return location_; }
+    void SetLocation(const std::string& value);
+    TFileAttributes Attributes() const { return attributes_; }
+    void SetAttributes(TFileAttributes value) { attributes_ = value; }
+    bool Subfolders() const { return subfolders_; }
+    void SetSubfolders(bool value) { subfolders_ = value; }
+    bool Stopped() const { return stopped_; }
+
+    TFoundEvent OnFound;
+    TNewFolderEvent OnNewFolder;
+
+    // Runs the walk to its end or until Stop; errors raised by the event
+    // handlers end the walk and reach the caller.
+    void Execute();
+    // Requests the walk to end at its next check point.
+    void Stop() { stopped_ = true; }
+
+    // The start folder Execute searches: Location (or the current folder)
+    // made absolute, with a trailing separator.
+    std::string StartFolder() const;
+
+private:
+    void Search(const std::string& folder);
+    bool EntryPasses(const TSearchRec& rec) const;
+
+    std::string filename_ = "*.*";
+    std::string location_;
+    TFileAttributes attributes_ = kDefaultFinderAttributes;
+    bool subfolders_ = true;
+    bool stopped_ = false;
+
+    // State of one walk.
+    std::string pattern_;
+    std::uint32_t mask_ = 0;
+    bool normal_ = false;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ancestors_;
+};
+
+// Windows-style name pattern test ("*" and "?", letter case ignored; a
+// trailing ".*" also matches a name without extension).
+bool MatchesFilePattern(const std::string& name, const std::string& pattern);
+
+} // namespace tw

@@ -1,0 +1,83 @@
+#include "scan/ScanRun.h"
+
+#include "support/NXFiles.h"
+#include "support/NXStrings.h"
+
+namespace tw {
+
+ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile,
+                 std::vector<std::string> ignoreFolders, std::vector<std::string> ignoreFiles,
+                 ScanListener* listener)
+    : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_),
+      fileTypes_(profile.FileTypes()) {
+    for (const auto& f : ignoreFolders)
+        ignoreFolders_.insert(AsciiLowerCase(f));
+    for (const auto& f : ignoreFiles)
+        ignoreFiles_.insert(AsciiLowerCase(f));
+    if (profile.OutputType() == TMapOutputType::moutFile)
+        outputFile_ = AsciiLowerCase(profile.OutputFileName());
+    finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder, bool& ignore) {
+        NewFolder(folder, ignore);
+    };
+    finder_.OnFound = [this](TNXFileFinder&, const std::string& folder, const TSearchRec& info) {
+        Found(folder, info);
+    };
+}
+
+void ScanRun::Prepare() {
+    foundCount_ = 0;
+    tree_.Clear();
+    finder_.SetLocation(AddTrailingBackslash(ExtractFilePath(profile_.IndexPage())));
+}
+
+void ScanRun::Execute() {
+    SiteMapBuilder builder(tree_, finder_.Location(), profile_.UsePageTitles());
+    builder_ = &builder;
+    searching_ = true;
+    try {
+        finder_.Execute();
+    } catch (...) {
+        searching_ = false;
+        builder_ = nullptr;
+        throw;
+    }
+    searching_ = false;
+    builder_ = nullptr;
+}
+
+void ScanRun::Finish() { tree_.RemoveEmptyFolders(); }
+
+void ScanRun::Run() {
+    Prepare();
+    Execute();
+    Finish();
+}
+
+void ScanRun::NewFolder(const std::string& folder, bool& ignoreFolder) {
+    // Only entries ending in the separator can equal a folder path.
+    ignoreFolder = ignoreFolders_.count(AsciiLowerCase(folder)) != 0;
+    if (!ignoreFolder)
+        builder_->AddMapNode(folder, true);
+    listener_->FolderEntered(folder, ignoreFolder);
+    listener_->Idle();
+}
+
+void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
+    std::string path = folder + info.Name;
+    listener_->FileReported(path);
+    if (fileTypes_.Matches(path)) {
+        listener_->FileListed(path);
+        std::string folded = AsciiLowerCase(path);
+        // The site map's own output file never becomes part of the site map.
+        bool skip = (!outputFile_.empty() && folded == outputFile_) ||
+                    ignoreFiles_.count(folded) != 0;
+        if (!skip) {
+            builder_->AddMapNode(path, false);
+            ++foundCount_;
+            listener_->FileAdded(foundCount_);
+        }
+    }
+    listener_->Idle();
+}
+
+} // namespace tw

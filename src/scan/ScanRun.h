@@ -1,0 +1,79 @@
+#pragma once
+
+#include "model/SiteMapBuilder.h"
+#include "model/SiteMapProfile.h"
+#include "model/SiteMapTree.h"
+#include "scan/NXFileFinder.h"
+#include "support/NXFiles.h"
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace tw {
+
+// What a scan reports while it walks; the wizard turns these into its labels,
+// its log and its event processing. Every method has an empty default.
+class ScanListener {
+public:
+    virtual ~ScanListener() = default;
+    // A folder was entered: Ignored tells whether it is on the ignore list
+    // (then nothing below it is visited) or got a folder node.
+    virtual void FolderEntered(const std::string& folder, bool ignored) {
+        (void)folder;
+        (void)ignored;
+    }
+    // Every file the finder reports, whatever its type.
+    virtual void FileReported(const std::string& path) { (void)path; }
+    // A reported file of a listed type, before it is tested against the
+    // output file and the ignore list.
+    virtual void FileListed(const std::string& path) { (void)path; }
+    // A file node was added; FoundCount is the new count.
+    virtual void FileAdded(int foundCount) { (void)foundCount; }
+    // Once after every folder and every file: the place to let a window
+    // repaint and to take a stop request.
+    virtual void Idle() {}
+};
+
+// One scan of a site folder into a site map tree, with the rules that decide
+// which folders are entered and which files become nodes.
+class ScanRun {
+public:
+    // IgnoreFolders and IgnoreFiles are the entries of the two ignore lists.
+    ScanRun(TSiteMapTree& tree, const TMapProfile& profile, std::vector<std::string> ignoreFolders,
+            std::vector<std::string> ignoreFiles, ScanListener* listener = nullptr);
+
+    // Empties the tree and points the finder at the index page's folder;
+    // raises EFindFileError when that folder does not exist.
+    void Prepare();
+    // Walks the folder; returns when done or stopped.
+    void Execute();
+    // Prunes the folders that received no file.
+    void Finish();
+    // Prepare, Execute and Finish.
+    void Run();
+
+    void Stop() { finder_.Stop(); }
+    bool Searching() const { return searching_; }
+    int FoundCount() const { return foundCount_; }
+    const TNXFileFinder& Finder() const { return finder_; }
+
+private:
+    void NewFolder(const std::string& folder, bool& ignoreFolder);
+    void Found(const std::string& folder, const TSearchRec& info);
+
+    TSiteMapTree& tree_;
+    const TMapProfile& profile_;
+    ScanListener* listener_;
+    ScanListener silent_;
+    TNXFileFinder finder_;
+    std::unordered_set<std::string> ignoreFolders_; // folded to lower case
+    std::unordered_set<std::string> ignoreFiles_;   // folded to lower case
+    FileTypeMatcher fileTypes_;
+    std::string outputFile_; // folded; empty when no file is to be skipped
+    SiteMapBuilder* builder_ = nullptr;
+    int foundCount_ = 0;
+    bool searching_ = false;
+};
+
+} // namespace tw

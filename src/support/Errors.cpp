@@ -1,0 +1,21 @@
+#include "support/Errors.h"
+
+namespace tw {
+
+std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args) {
+    std::string result;
+    result.reserve(pattern.size() + 64);
+    auto next = args.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' &&
+            next != args.end()) {
+            result += *next++;
+            ++i;
+        } else {
+            result += pattern[i];
+        }
+    }
+    return result;
+}
+
+} // namespace tw

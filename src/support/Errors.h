@@ -1,0 +1,39 @@
+#pragma once
+
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+
+namespace tw {
+
+// Base of every error the program raises; the message is shown to the user
+// as it stands, so it is always complete text.
+class TError : public std::runtime_error {
+public:
+    explicit TError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A file could not be opened for reading.
+class EFOpenError : public TError {
+    using TError::TError;
+};
+
+// A file could not be created or truncated for writing.
+class EFCreateError : public TError {
+    using TError::TError;
+};
+
+// Writing to an open file failed part way.
+class EWriteError : public TError {
+    using TError::TError;
+};
+
+// Replaces each "%s" of Pattern, left to right, by the next argument.
+// Missing arguments leave the remaining "%s" as they are.
+std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args);
+
+inline constexpr const char* kCannotOpenFile = "Cannot open file %s";
+inline constexpr const char* kCannotCreateFile = "Cannot create file %s";
+inline constexpr const char* kStreamWriteError = "Stream write error";
+
+} // namespace tw

@@ -1,0 +1,240 @@
+#include "support/NXFiles.h"
+
+#include "support/AtomicFile.h"
+#include "support/Errors.h"
+#include "support/NXStrings.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tw {
+
+namespace {
+std::string& ApplicationExeName() {
+    static std::string name;
+    return name;
+}
+} // namespace
+
+bool IsPathDelimiter(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == ':';
+#else
+    return c == kPathDelim;
+#endif
+}
+
+static size_t LastDelimiter(std::string_view path) {
+    for (size_t i = path.size(); i > 0; --i)
+        if (IsPathDelimiter(path[i - 1]))
+            return i - 1;
+    return std::string_view::npos;
+}
+
+std::string ExtractFilePath(std::string_view path) {
+    size_t pos = LastDelimiter(path);
+    return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
+}
+
+std::string ExtractFileName(std::string_view path) {
+    size_t pos = LastDelimiter(path);
+    return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string ExtractFileExt(std::string_view path) {
+    std::string name = ExtractFileName(path);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string ExpandFileName(std::string_view path) {
+    std::string full;
+    if (!path.empty() && path[0] == kPathDelim) {
+        full = std::string(path);
+    } else {
+        std::vector<char> buf(4096);
+        while (getcwd(buf.data(), buf.size()) == nullptr && errno == ERANGE)
+            buf.resize(buf.size() * 2);
+        full = std::string(buf.data());
+        if (full.empty() || full.back() != kPathDelim)
+            full += kPathDelim;
+        full += path;
+    }
+    // Rebuild the path step by step, dropping "." and resolving "..".
+    std::vector<std::string_view> steps;
+    std::string_view rest(full);
+    size_t start = 1;
+    while (start <= rest.size()) {
+        size_t end = rest.find(kPathDelim, start);
+        if (end == std::string_view::npos)
+            end = rest.size();
+        std::string_view step = rest.substr(start, end - start);
+        if (step == "..") {
+            if (!steps.empty())
+                steps.pop_back();
+        } else if (!step.empty() && step != ".") {
+            steps.push_back(step);
+        }
+        start = end + 1;
+    }
+    bool trailing = !full.empty() && (full.back() == kPathDelim || full.ends_with("/.") ||
+                                      full.ends_with("/.."));
+    std::string result(1, kPathDelim);
+    for (size_t i = 0; i < steps.size(); ++i) {
+        result += steps[i];
+        if (i + 1 < steps.size() || trailing)
+            result += kPathDelim;
+    }
+    return result;
+}
+
+std::string ModuleFolder() {
+    std::vector<char> buf(4096);
+    ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0)
+        return {};
+    std::string exe(buf.data(), static_cast<size_t>(n));
+    TrimAtNull(exe);
+    return AddTrailingBackslash(ExtractFilePath(exe));
+}
+
+std::string ProgramFolder() {
+    std::string folder = ModuleFolder();
+    if (!folder.empty())
+        return folder;
+    return AddTrailingBackslash(ExtractFilePath(ExpandFileName(ApplicationExeName())));
+}
+
+void SetApplicationExeName(std::string_view exeName) { ApplicationExeName() = exeName; }
+
+std::string AddTrailingBackslash(std::string_view path) {
+    std::string result(path);
+    if (!result.empty() && result.back() != kPathDelim)
+        result += kPathDelim;
+    return result;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void DeleteFileQuietly(const std::string& fileName) { (void)unlink(fileName.c_str()); }
+
+std::string LoadFileText(const std::string& fileName) {
+    // O_NONBLOCK keeps a FIFO that took the file's place from blocking us.
+    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            close(fd);
+        throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
+    }
+    std::string content;
+    if (st.st_size > 0)
+        content.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
+        }
+        if (n == 0)
+            break;
+        content.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return content;
+}
+
+bool SaveFileText(std::string_view text, const std::string& fileName) {
+    AtomicFile file(fileName);
+    file.Write(text.data(), text.size());
+    file.Commit();
+    return true;
+}
+
+bool CopyFileNoReplace(const std::string& source, const std::string& dest) {
+    int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        return false;
+    struct stat st {};
+    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(in);
+        return false;
+    }
+    // O_EXCL makes "never replace" hold even against a file that appears now.
+    int out = open(dest.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = true;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(in, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t off = 0; off < n;) {
+            ssize_t w = write(out, buf + off, static_cast<size_t>(n - off));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                ok = false;
+                break;
+            }
+            off += w;
+        }
+        if (!ok)
+            break;
+    }
+    close(in);
+    if (close(out) != 0)
+        ok = false;
+    if (!ok)
+        unlink(dest.c_str());
+    return ok;
+}
+
+bool HasInvalidFileNameChars(std::string_view name) {
+    return name.find_first_of("\\/:*?\"<>|") != std::string_view::npos;
+}
+
+bool MatchesFileTypes(std::string_view fileName, std::string_view maskList) {
+    std::string key = "*" + AsciiLowerCase(ExtractFileExt(fileName)) + ";";
+    return AsciiLowerCase(maskList).find(key) != std::string::npos;
+}
+
+FileTypeMatcher::FileTypeMatcher(std::string_view maskList) : folded_(AsciiLowerCase(maskList)) {}
+
+bool FileTypeMatcher::Matches(std::string_view fileName) const {
+    std::string key = "*" + AsciiLowerCase(ExtractFileExt(fileName)) + ";";
+    return folded_.find(key) != std::string::npos;
+}
+
+std::string LimitLength(std::string_view text, int maxLen) {
+    std::string result(text);
+    if (maxLen < 0)
+        maxLen = 0;
+    if (result.size() > static_cast<size_t>(maxLen))
+        result.resize(static_cast<size_t>(maxLen));
+    TrimAtNull(result);
+    return result;
+}
+
+} // namespace tw

@@ -1,0 +1,79 @@
+#pragma once
+
+// File and path routines. Paths use the platform separator; folder paths
+// produced here end in it.
+
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+#ifdef _WIN32
+inline constexpr char kPathDelim = '\\';
+#else
+inline constexpr char kPathDelim = '/';
+#endif
+
+// True for the characters that end the folder part of a path.
+bool IsPathDelimiter(char c);
+
+// Text up to and including the last separator (on Windows also ":").
+std::string ExtractFilePath(std::string_view path);
+// Text after the last separator (on Windows also ":").
+std::string ExtractFileName(std::string_view path);
+// Extension of the file name part, dot included; empty when it has no dot.
+std::string ExtractFileExt(std::string_view path);
+
+// An absolute path: relative paths are taken from the current folder, and
+// "." and ".." steps are removed lexically (links are not resolved).
+std::string ExpandFileName(std::string_view path);
+
+// Folder of the running executable with a trailing separator, or empty when
+// the platform does not report it.
+std::string ModuleFolder();
+// ModuleFolder, or the folder of the executable name the program was started
+// with (see SetApplicationExeName) when that is empty.
+std::string ProgramFolder();
+// Records argv[0] for ProgramFolder's fallback.
+void SetApplicationExeName(std::string_view exeName);
+
+// Appends the separator unless Path is empty or already ends in one.
+std::string AddTrailingBackslash(std::string_view path);
+
+bool FileExists(const std::string& path);   // an existing regular file, links followed
+bool FolderExists(const std::string& path); // an existing folder, links followed
+
+void DeleteFileQuietly(const std::string& fileName);
+
+// The whole file as bytes; raises EFOpenError "Cannot open file %s".
+std::string LoadFileText(const std::string& fileName);
+
+// Writes Text as the whole content of FileName. The old file is replaced only
+// once the new content is completely on disk, so a failed write never loses
+// it. Raises EFCreateError "Cannot create file %s" or EWriteError
+// "Stream write error".
+bool SaveFileText(std::string_view text, const std::string& fileName);
+
+// Copies Source to Dest unless Dest exists; false when nothing was copied.
+bool CopyFileNoReplace(const std::string& source, const std::string& dest);
+
+bool HasInvalidFileNameChars(std::string_view name);
+
+// True when "*" + the lower-cased extension + ";" occurs in the lower-cased
+// mask list.
+bool MatchesFileTypes(std::string_view fileName, std::string_view maskList);
+
+// MatchesFileTypes with the mask list folded once, for tests of many files.
+class FileTypeMatcher {
+public:
+    explicit FileTypeMatcher(std::string_view maskList);
+    bool Matches(std::string_view fileName) const;
+
+private:
+    std::string folded_;
+};
+
+// The first MaxLen characters of Text, cut at its first NUL.
+std::string LimitLength(std::string_view text, int maxLen);
+
+} // namespace tw

@@ -1,0 +1,103 @@
+#include "support/NXStrings.h"
+
+#include <algorithm>
+
+namespace tw {
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string AsciiLowerCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = AsciiLower(c);
+    return result;
+}
+
+std::string AsciiUpperCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return result;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
+}
+
+namespace {
+
+// 0-based offset of the first occurrence, or npos.
+size_t Find(const std::string& text, const std::string& mark, bool ignoreCase) {
+    if (!ignoreCase)
+        return text.find(mark);
+    auto it = std::search(text.begin(), text.end(), mark.begin(), mark.end(),
+                          [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+    return it == text.end() && !mark.empty() ? std::string::npos
+                                             : static_cast<size_t>(it - text.begin());
+}
+
+} // namespace
+
+std::string ExtractBetween(const std::string& text, const std::string& startMark,
+                           const std::string& endMark, bool ignoreCase) {
+    size_t start = Find(text, startMark, ignoreCase);
+    if (start == std::string::npos)
+        return {};
+    size_t begin = start + startMark.size();
+    size_t end = Find(text, endMark, ignoreCase);
+    if (end == std::string::npos || begin > end)
+        return {};
+    return text.substr(begin, end - begin);
+}
+
+int PosFrom(const std::string& text, const std::string& sub, int start) {
+    size_t from = start > 1 ? static_cast<size_t>(start - 1) : 0;
+    if (from > text.size())
+        return 0;
+    size_t pos = text.find(sub, from);
+    return pos == std::string::npos ? 0 : static_cast<int>(pos + 1);
+}
+
+std::string SafeMid(const std::string& text, int start, int count) {
+    if (start < 1 || count < 0 ||
+        static_cast<long long>(start) + count - 1 > static_cast<long long>(text.size()))
+        return {};
+    return text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(count));
+}
+
+void TrimAtNull(std::string& s) {
+    size_t nul = s.find('\0');
+    if (nul != std::string::npos)
+        s.resize(nul);
+}
+
+std::string TailText(const std::string& text, int n) {
+    if (n < 1 || static_cast<size_t>(n) > text.size())
+        return {};
+    return text.substr(text.size() - static_cast<size_t>(n));
+}
+
+std::vector<std::string> SplitLineList(std::string_view text) {
+    std::vector<std::string> entries;
+    ForEachLine(text, [&entries](std::string_view line) { entries.emplace_back(line); });
+    return entries;
+}
+
+std::string JoinLineList(const std::vector<std::string>& entries) {
+    std::string text;
+    for (const auto& e : entries) {
+        text += e;
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace tw

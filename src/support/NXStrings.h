@@ -1,0 +1,62 @@
+#pragma once
+
+// Text routines shared by the scan, the page titles and the output.
+// Positions are 1-based and count bytes; 0 means "not found". Ignoring case
+// folds only the ASCII letters A to Z.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// Text between the first StartMark and the first EndMark, both searched from
+// the beginning of Text; empty when either is missing or the end mark comes
+// before the text after the start mark.
+std::string ExtractBetween(const std::string& text, const std::string& startMark,
+                           const std::string& endMark, bool ignoreCase);
+
+// Position of the first occurrence of Sub in Text (byte for byte), or 0.
+// Start values of 0 and 1 both search the whole text.
+int PosFrom(const std::string& text, const std::string& sub, int start);
+
+// Count characters of Text beginning at Start; empty when the range does not
+// lie inside Text.
+std::string SafeMid(const std::string& text, int start, int count);
+
+// Shortens S to the characters before its first NUL byte.
+void TrimAtNull(std::string& s);
+
+// The last N characters of Text; empty when N is below 1 or above the length.
+std::string TailText(const std::string& text, int n);
+
+// Folds A-Z to a-z, nothing else.
+char AsciiLower(char c);
+std::string AsciiLowerCase(std::string_view text);
+std::string AsciiUpperCase(std::string_view text);
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+
+// Splits a line list (entries ended by CR, LF or CR LF) into its entries.
+template <typename Fn> void ForEachLine(std::string_view text, Fn&& fn) {
+    size_t start = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            fn(text.substr(start, i - start));
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < text.size())
+        fn(text.substr(start));
+}
+
+// The entries of a line list.
+std::vector<std::string> SplitLineList(std::string_view text);
+// A line list of the entries: each followed by CR LF.
+std::string JoinLineList(const std::vector<std::string>& entries);
+
+} // namespace tw

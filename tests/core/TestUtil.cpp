@@ -1,0 +1,72 @@
+#include "core/TestUtil.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace twtest {
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "tw-test-XXXXXX").string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    path_ = std::string(buf.data()) + "/";
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Restore permissions a test may have taken away, so everything goes.
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(path_, ec);
+}
+
+std::string TempDir::Write(const std::string& relative, const std::string& content) const {
+    fs::path p = fs::path(path_) / relative;
+    fs::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out)
+        throw std::runtime_error("cannot write " + p.string());
+    return p.string();
+}
+
+std::string TempDir::MakeDir(const std::string& relative) const {
+    fs::path p = fs::path(path_) / relative;
+    fs::create_directories(p);
+    std::string s = p.string();
+    if (s.back() != '/')
+        s += '/';
+    return s;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+std::string CrLfLines(std::initializer_list<std::string> lines) {
+    std::string out;
+    for (const auto& l : lines)
+        out += "\r\n" + l;
+    return out;
+}
+
+} // namespace twtest

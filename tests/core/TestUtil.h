@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace twtest {
+
+// A folder of its own under the system's temporary folder, removed with
+// everything in it when the object goes. Path() ends in "/".
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path() + Relative.
+    std::string operator/(const std::string& relative) const { return path_ + relative; }
+
+    // Creates a file (and its folders) with the given content; returns its path.
+    std::string Write(const std::string& relative, const std::string& content = "") const;
+    // Creates a folder (and its parents); returns its path with a trailing "/".
+    std::string MakeDir(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+std::string ReadAll(const std::string& path);
+bool Exists(const std::string& path);
+
+// Joins lines with CR LF, each prefixed with CR LF as the writer does.
+std::string CrLfLines(std::initializer_list<std::string> lines);
+
+} // namespace twtest
