@@ -20,13 +20,16 @@ SiteMapNode* TSiteMapTree::LastInIndexOrder() const {
 SiteMapNode* TSiteMapTree::Add(SiteMapNode* parent, TDataRec rec, int imageIndex) {
     // The new node is last in index order when its parent lies on the path to
     // the current last node; only then can the folder index simply grow.
+    if (!lastValid_) {
+        last_ = LastInIndexOrder();
+        lastValid_ = true;
+    }
     bool appendsAtEnd = parent == nullptr;
     if (!appendsAtEnd) {
-        for (SiteMapNode* n = LastInIndexOrder(); n; n = n->parent_)
-            if (n == parent) {
-                appendsAtEnd = true;
-                break;
-            }
+        SiteMapNode* n = last_;
+        while (n && n->level_ > parent->level_)
+            n = n->parent_;
+        appendsAtEnd = n == parent;
     }
 
     auto& siblings = SiblingsOf(parent);
@@ -42,6 +45,10 @@ SiteMapNode* TSiteMapTree::Add(SiteMapNode* parent, TDataRec rec, int imageIndex
         observer_->NodeAboutToBeAdded(parent, raw->row_);
     siblings.push_back(std::move(node));
     ++count_;
+    if (appendsAtEnd)
+        last_ = raw;
+    else
+        lastValid_ = false;
     if (appendsAtEnd && folderIndexValid_)
         folderIndex_.try_emplace(raw->Data.FolderPath, raw);
     else
@@ -76,6 +83,7 @@ void TSiteMapTree::Delete(SiteMapNode* node) {
     removed.push_back(std::move(siblings[static_cast<size_t>(row)]));
     siblings.erase(siblings.begin() + row);
     Release(std::move(removed));
+    lastValid_ = false;
     for (size_t i = static_cast<size_t>(row); i < siblings.size(); ++i)
         siblings[i]->row_ = static_cast<int>(i);
     folderIndexValid_ = false;
@@ -102,6 +110,8 @@ void TSiteMapTree::Clear() {
     Release(std::move(topLevel_));
     topLevel_.clear();
     count_ = 0;
+    last_ = nullptr;
+    lastValid_ = true;
     folderIndex_.clear();
     folderIndexValid_ = true;
     if (observer_)
@@ -156,6 +166,7 @@ void TSiteMapTree::RemoveEmptyFolders() {
         prune(*f.list);
         stack.pop_back();
     }
+    lastValid_ = false;
     folderIndexValid_ = false;
     if (observer_)
         observer_->TreeReset();

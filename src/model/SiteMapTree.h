@@ -106,6 +106,9 @@ private:
     // index order keep it exact; anything else makes it stale until rebuilt.
     mutable std::unordered_map<std::string, SiteMapNode*> folderIndex_;
     mutable bool folderIndexValid_ = true;
+    // The last node in index order, so that an append is told in O(1).
+    SiteMapNode* last_ = nullptr;
+    bool lastValid_ = true;
 };
 
 } // namespace tw

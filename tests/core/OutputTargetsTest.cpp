@@ -1,1 +1,96 @@
+#include "core/TestUtil.h"
+#include "output/OutputTargets.h"
+#include "support/Errors.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace tw;
+using twtest::Exists;
+using twtest::ReadAll;
+using twtest::TempDir;
+
+namespace {
+
+class OutputTargetsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* image : kItemImages)
+            program.Write(std::string("smimages/") + image, std::string("art of ") + image);
+        out = site / "sitemap.html";
+        profile.SetOutputFileName(out);
+    }
+    TempDir program;
+    TempDir site;
+    std::string out;
+    TMapProfile profile;
+};
+
+} // namespace
+
+TEST_F(OutputTargetsTest, SavesThePageAndCopiesTheImages) {
+    std::string text = "\r\n<p>fragment</p>";
+    EXPECT_TRUE(SaveSiteMapFile(text, profile, program.Path()));
+    EXPECT_EQ(text.rfind("<!DOCTYPE", 0), 0u);
+    EXPECT_EQ(ReadAll(out), text);
+    for (const char* image : kItemImages)
+        EXPECT_EQ(ReadAll(site / image), std::string("art of ") + image);
+}
+
+TEST_F(OutputTargetsTest, ExistingImagesAreNeverReplaced) {
+    site.Write("smfile.gif", "mine");
+    CopySiteMapImages(out, profile, program.Path());
+    EXPECT_EQ(ReadAll(site / "smfile.gif"), "mine");
+    EXPECT_TRUE(Exists(site / "smfolder.gif"));
+    EXPECT_TRUE(Exists(site / "smimg.gif"));
+}
+
+TEST_F(OutputTargetsTest, NoImagesWithoutAddImages) {
+    profile.SetAddImages(false);
+    profile.SetNoFolderImages(true);
+    site.Write("smimg.gif", "keep");
+    CopySiteMapImages(out, profile, program.Path());
+    EXPECT_FALSE(Exists(site / "smfolder.gif"));
+    EXPECT_EQ(ReadAll(site / "smimg.gif"), "keep");
+}
+
+TEST_F(OutputTargetsTest, SourceFolderIsChosenBySmfolderAlone) {
+    // Without smimages/smfolder.gif the program folder itself is the source.
+    unlink((program / "smimages/smfolder.gif").c_str());
+    for (const char* image : kItemImages)
+        program.Write(image, std::string("top ") + image);
+    CopySiteMapImages(out, profile, program.Path());
+    for (const char* image : kItemImages)
+        EXPECT_EQ(ReadAll(site / image), std::string("top ") + image);
+
+    // With smfolder.gif but no smfile.gif in smimages, smfile.gif is not copied.
+    TempDir other;
+    program.Write("smimages/smfolder.gif", "sub folder");
+    unlink((program / "smimages/smfile.gif").c_str());
+    CopySiteMapImages(other / "map.html", profile, program.Path());
+    EXPECT_EQ(ReadAll(other / "smfolder.gif"), "sub folder");
+    EXPECT_FALSE(Exists(other / "smfile.gif"));
+    EXPECT_TRUE(Exists(other / "smimg.gif"));
+}
+
+TEST_F(OutputTargetsTest, AFailedSaveKeepsTheOldFileAndCopiesNothing) {
+    std::string missing = site / "no/such/dir/map.html";
+    profile.SetOutputFileName(missing);
+    std::string text;
+    try {
+        SaveSiteMapFile(text, profile, program.Path());
+        FAIL() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + missing);
+    }
+    EXPECT_FALSE(Exists(site / "smfolder.gif"));
+}
+
+TEST_F(OutputTargetsTest, SecondRunWritesTheSameFile) {
+    std::string first = "\r\nx";
+    SaveSiteMapFile(first, profile, program.Path());
+    std::string bytes = ReadAll(out);
+    std::string second = "\r\nx";
+    SaveSiteMapFile(second, profile, program.Path());
+    EXPECT_EQ(ReadAll(out), bytes);
+}

@@ -1,1 +1,96 @@
+#include "core/TestUtil.h"
+#include "model/PageTitle.h"
+#include "support/Errors.h"
+#include "support/NXFiles.h"
+#include "support/NXStrings.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tw;
+using twtest::TempDir;
+
+TEST(GetPageTitle, TakesTheTitleOfTitledTypesOnly) {
+    TempDir dir;
+    std::string page = dir.Write("page.html", "<HTML><HEAD><TITLE>About Us</TITLE></HEAD>");
+    std::string text = dir.Write("notes.txt", "<title>Not used</title>");
+    std::string shtml = dir.Write("inc.SHTML", "<title>Server side</title>");
+    std::string php = dir.Write("x.php5", "<title>PHP</title>");
+    EXPECT_EQ(GetPageTitle(page, true), "About Us");
+    EXPECT_EQ(GetPageTitle(text, true), "notes.txt");
+    EXPECT_EQ(GetPageTitle(shtml, true), "Server side");
+    EXPECT_EQ(GetPageTitle(php, true), "PHP");
+    // Titles off: every file is named by its file name.
+    EXPECT_EQ(GetPageTitle(page, false), "page.html");
+    EXPECT_EQ(GetPageTitle(shtml, false), "inc.SHTML");
+}
+
+TEST(GetPageTitle, FallsBackToTheFileName) {
+    TempDir dir;
+    EXPECT_EQ(GetPageTitle(dir.Write("empty.htm", "<title></title>"), true), "empty.htm");
+    EXPECT_EQ(GetPageTitle(dir.Write("attr.htm", "<title lang=\"en\">X</title>"), true),
+              "attr.htm");
+    EXPECT_EQ(GetPageTitle(dir.Write("script.htm", "<!-- </title> --><title>X</title>"), true),
+              "script.htm");
+    EXPECT_EQ(GetPageTitle(dir.Write("none.htm", "<h1>no title</h1>"), true), "none.htm");
+    EXPECT_EQ(GetPageTitle(dir / "missing.html", true), "missing.html");
+    dir.MakeDir("folder.html");
+    EXPECT_EQ(GetPageTitle(dir / "folder.html", true), "folder.html");
+}
+
+TEST(GetPageTitle, KeepsLineBreaksSpacesAndMarkup) {
+    TempDir dir;
+    std::string p = dir.Write("multi.html", "<title>\r\n  Line one\r\n  <b>two</b> &amp; \r\n</title>");
+    EXPECT_EQ(GetPageTitle(p, true), "\r\n  Line one\r\n  <b>two</b> &amp; \r\n");
+}
+
+TEST(GetPageTitle, AFifoInAPagesPlaceDoesNotBlock) {
+    TempDir dir;
+    std::string fifo = dir / "pipe.html";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(GetPageTitle(fifo, true), "pipe.html");
+}
+
+// Reading in chunks must give exactly what reading the whole file gives,
+// wherever the marks fall relative to the chunk boundaries.
+TEST(ReadTitleElement, ChunkedReadEqualsWholeFileRead) {
+    TempDir dir;
+    std::mt19937 rng(20261209);
+    const size_t chunk = 64 * 1024;
+    const char* marks[] = {"<title>", "</title>", "<TITLE>", "</TiTlE>"};
+    std::string path = dir / "p.html";
+    for (int round = 0; round < 300; ++round) {
+        size_t size = chunk * (1 + rng() % 3) + rng() % 64;
+        std::string content(size, 'x');
+        int count = static_cast<int>(rng() % 4);
+        for (int m = 0; m < count; ++m) {
+            const char* mark = marks[rng() % 4];
+            size_t len = std::char_traits<char>::length(mark);
+            // Mostly around a chunk boundary, sometimes anywhere.
+            size_t boundary = chunk * (1 + rng() % 2);
+            size_t pos = (rng() % 3 == 0) ? rng() % (size - len)
+                                          : boundary - len + rng() % (2 * len);
+            if (pos + len <= size)
+                content.replace(pos, len, mark);
+        }
+        SaveFileText(content, path);
+        EXPECT_EQ(ReadTitleElement(path), ExtractBetween(content, "<title>", "</title>", true))
+            << "round " << round;
+    }
+}
+
+TEST(ReadTitleElement, StopsReadingOnceTheTitleIsKnown) {
+    TempDir dir;
+    // A huge sparse page whose title is at the start: only the start is read.
+    std::string path = dir / "huge.html";
+    int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const char head[] = "<title>Big</title>";
+    ASSERT_EQ(write(fd, head, sizeof head - 1), static_cast<ssize_t>(sizeof head - 1));
+    ASSERT_EQ(ftruncate(fd, 1LL << 36), 0); // 64 GB, nothing of it on disk
+    close(fd);
+    EXPECT_EQ(ReadTitleElement(path), "Big");
+}

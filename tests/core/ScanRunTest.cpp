@@ -1,1 +1,196 @@
+#include "core/TestUtil.h"
+#include "scan/ScanRun.h"
+#include "support/NXStrings.h"
+
 #include <gtest/gtest.h>
+
+using namespace tw;
+using twtest::TempDir;
+
+namespace {
+
+// Keeps the log the wizard would show.
+struct LogListener : ScanListener {
+    std::vector<std::string> log;
+    std::vector<std::string> reported;
+    int idles = 0;
+    int lastCount = 0;
+    std::function<void()> onIdle;
+    void FolderEntered(const std::string& folder, bool ignored) override {
+        log.push_back((ignored ? "Ignoring Folder: " : "Scanning Folder: ") + folder);
+    }
+    void FileReported(const std::string& path) override { reported.push_back(path); }
+    void FileListed(const std::string& path) override { log.push_back("  " + path); }
+    void FileAdded(int count) override { lastCount = count; }
+    void Idle() override {
+        ++idles;
+        if (onIdle)
+            onIdle();
+    }
+};
+
+std::string NoTrailing(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
+
+std::vector<std::string> Shape(const TSiteMapTree& tree) {
+    std::vector<std::string> out;
+    tree.ForEach([&out](SiteMapNode& n, int) {
+        out.push_back(std::string(static_cast<size_t>(n.Level()) * 2, ' ') + n.Data.LinkText +
+                      " [" + n.Data.LinkURL + "]");
+    });
+    return out;
+}
+
+class ScanRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site.Write("index.html", "<title>Home Page</title>");
+        site.Write("about.htm", "<title>About</title>");
+        site.Write("logo.gif");
+        site.Write("notes.TXT", "plain");
+        site.Write("docs/manual.html", "<title>Manual</title>");
+        site.Write("docs/skip.html", "<title>Skipped</title>");
+        site.Write("images/only.png");
+        site.Write("empty/deeper/nothing.bin");
+        profile = MakeStartupProfile();
+        profile.SetIndexPage(site / "index.html");
+        profile.SetOutputFileName(site / "sitemap.html");
+    }
+
+    TempDir site;
+    TMapProfile profile;
+    TSiteMapTree tree;
+};
+
+} // namespace
+
+TEST_F(ScanRunTest, BuildsThePrunedTreeAndTheLog) {
+    site.Write("sitemap.html", "<title>old map</title>");
+    LogListener listener;
+    ScanRun scan(tree, profile, {}, {site / "docs/skip.html"}, &listener);
+    scan.Run();
+    EXPECT_EQ(Shape(tree), (std::vector<std::string>{
+                               "Home [index.html]",
+                               "  About [about.htm]",
+                               "  Home Page [index.html]",
+                               "  notes.TXT [notes.TXT]",
+                               "  docs []",
+                               "    Manual [docs/manual.html]",
+                           }));
+    EXPECT_EQ(scan.FoundCount(), 4);
+    EXPECT_EQ(listener.lastCount, 4);
+    EXPECT_EQ(listener.log, (std::vector<std::string>{
+                                "Scanning Folder: " + site.Path(),
+                                "  " + site / "about.htm",
+                                "  " + site / "index.html",
+                                "  " + site / "notes.TXT",
+                                "  " + site / "sitemap.html",
+                                "Scanning Folder: " + site / "docs/",
+                                "  " + site / "docs/manual.html",
+                                "  " + site / "docs/skip.html",
+                                "Scanning Folder: " + site / "empty/",
+                                "Scanning Folder: " + site / "empty/deeper/",
+                                "Scanning Folder: " + site / "images/",
+                            }));
+    // Every file is reported, listed type or not; one idle per folder and file.
+    EXPECT_EQ(listener.reported.size(), 9u);
+    EXPECT_EQ(listener.idles, 14);
+}
+
+TEST_F(ScanRunTest, IgnoreListsMatchWholeEntriesIgnoringCase) {
+    std::string upperDocs = AsciiUpperCase(site / "docs/");
+    // Folder entries must end in the separator to match.
+    ScanRun scan(tree, profile, {NoTrailing(site / "images/"), upperDocs},
+                 {AsciiLowerCase(site / "ABOUT.HTM")}, nullptr);
+    scan.Run();
+    std::vector<std::string> texts;
+    tree.ForEach([&texts](SiteMapNode& n, int) { texts.push_back(n.Data.LinkText); });
+    EXPECT_EQ(texts, (std::vector<std::string>{"Home", "Home Page", "notes.TXT"}));
+    EXPECT_EQ(scan.FoundCount(), 2);
+}
+
+TEST_F(ScanRunTest, ImagesWithoutTrailingSlashEntryAreStillScanned) {
+    profile.SetFileTypes("*.png;");
+    ScanRun scan(tree, profile, {NoTrailing(site / "images/")}, {}, nullptr);
+    scan.Run();
+    ASSERT_EQ(tree.Count(), 3);
+    EXPECT_EQ(tree.First()->Child(0)->Data.LinkText, "images");
+    EXPECT_EQ(tree.First()->Child(0)->Child(0)->ImageIndex(), kImagePicture);
+}
+
+TEST_F(ScanRunTest, IgnoringTheScannedFolderGivesAnEmptyTree) {
+    LogListener listener;
+    ScanRun scan(tree, profile, {site.Path()}, {}, &listener);
+    scan.Run();
+    EXPECT_TRUE(tree.Empty());
+    EXPECT_EQ(listener.log, (std::vector<std::string>{"Ignoring Folder: " + site.Path()}));
+    EXPECT_EQ(scan.FoundCount(), 0);
+}
+
+TEST_F(ScanRunTest, FileTypeListRules) {
+    // The last type lacks its ";": .htm files are not taken, .html ones are.
+    profile.SetFileTypes("*.HTML;*.htm");
+    ScanRun scan(tree, profile, {}, {}, nullptr);
+    scan.Run();
+    std::vector<std::string> texts;
+    tree.ForEach([&texts](SiteMapNode& n, int) { texts.push_back(n.Data.LinkText); });
+    EXPECT_EQ(texts, (std::vector<std::string>{"Home", "Home Page", "docs", "Manual", "Skipped"}));
+}
+
+TEST_F(ScanRunTest, OutputFileIsSkippedOnlyForTheFileTarget) {
+    site.Write("SiteMap.HTML", "<title>map</title>");
+    profile.SetOutputFileName(site / "sitemap.html"); // differs in letter case only
+    {
+        ScanRun scan(tree, profile, {}, {}, nullptr);
+        scan.Run();
+        EXPECT_EQ(scan.FoundCount(), 5);
+    }
+    profile.SetOutputType(TMapOutputType::moutEditor);
+    ScanRun scan(tree, profile, {}, {}, nullptr);
+    scan.Run();
+    EXPECT_EQ(scan.FoundCount(), 6);
+}
+
+TEST_F(ScanRunTest, TitlesOffUsesFileNames) {
+    profile.SetUsePageTitles(false);
+    ScanRun scan(tree, profile, {}, {}, nullptr);
+    scan.Run();
+    EXPECT_EQ(tree.First()->Child(1)->Data.LinkText, "index.html");
+}
+
+TEST_F(ScanRunTest, StopKeepsWhatWasFoundAndStillPrunes) {
+    LogListener listener;
+    ScanRun* running = nullptr;
+    listener.onIdle = [&]() {
+        if (listener.lastCount == 2)
+            running->Stop();
+    };
+    ScanRun scan(tree, profile, {}, {}, &listener);
+    running = &scan;
+    scan.Run();
+    EXPECT_TRUE(scan.Finder().Stopped());
+    EXPECT_EQ(scan.FoundCount(), 2);
+    EXPECT_EQ(Shape(tree), (std::vector<std::string>{"Home [index.html]", "  About [about.htm]",
+                                                     "  Home Page [index.html]"}));
+}
+
+TEST_F(ScanRunTest, ASecondScanStartsFromAnEmptyTree) {
+    ScanRun first(tree, profile, {}, {}, nullptr);
+    first.Run();
+    int count = tree.Count();
+    ScanRun second(tree, profile, {}, {}, nullptr);
+    second.Run();
+    EXPECT_EQ(tree.Count(), count);
+    EXPECT_EQ(second.FoundCount(), first.FoundCount());
+}
+
+TEST_F(ScanRunTest, MissingIndexFolderIsReportedBeforeTheWalk) {
+    profile.SetIndexPage(site / "gone/index.html");
+    ScanRun scan(tree, profile, {}, {}, nullptr);
+    try {
+        scan.Run();
+        FAIL() << "no error";
+    } catch (const EFindFileError& e) {
+        EXPECT_EQ(std::string(e.what()), site / "gone/" + "\n\rdirectory does not exists");
+    }
+    EXPECT_FALSE(scan.Searching());
+}

@@ -1,1 +1,187 @@
+#include "core/TestUtil.h"
+#include "output/SiteMapWriter.h"
+
 #include <gtest/gtest.h>
+
+using namespace tw;
+using twtest::CrLfLines;
+
+namespace {
+
+SiteMapNode* AddNode(TSiteMapTree& tree, SiteMapNode* parent, const std::string& text,
+                     const std::string& url, int image) {
+    TDataRec rec;
+    rec.LinkText = text;
+    rec.LinkURL = url;
+    rec.IsFolder = image == kImageFolder;
+    rec.FilePath = "/site/" + url;
+    return tree.Add(parent, rec, image);
+}
+
+// The seven-node example site: Home, About Us, logo.gif, docs with Manual,
+// news with News.
+void BuildExample(TSiteMapTree& tree) {
+    SiteMapNode* home = AddNode(tree, nullptr, "Home", "index.html", kImageFolder);
+    AddNode(tree, home, "About Us", "about.html", kImagePage);
+    AddNode(tree, home, "logo.gif", "logo.gif", kImagePicture);
+    SiteMapNode* docs = AddNode(tree, home, "docs", "", kImageFolder);
+    AddNode(tree, docs, "Manual", "docs/manual.html", kImagePage);
+    SiteMapNode* news = AddNode(tree, home, "news", "news/index.html", kImageFolder);
+    AddNode(tree, news, "News", "news/index.html", kImagePage);
+}
+
+TMapProfile Options(TMapOutputFormat format, bool classes, bool images, bool noFolderImages,
+                    bool noFolderLinks) {
+    TMapProfile p;
+    p.SetOutputFormat(format);
+    p.SetClassAttribs(classes);
+    p.SetAddImages(images);
+    p.SetNoFolderImages(noFolderImages);
+    p.SetNoFolderLinks(noFolderLinks);
+    return p;
+}
+
+} // namespace
+
+TEST(SiteMapWriter, ListFormatWithoutOptions) {
+    TSiteMapTree tree;
+    BuildExample(tree);
+    auto p = Options(TMapOutputFormat::mfmtList, false, false, false, false);
+    EXPECT_EQ(BuildSiteMap(tree, p),
+              CrLfLines({
+                  "<ul><b><a href=\"index.html\">Home</a></b>",
+                  "  <dt>&nbsp;&nbsp;<a href=\"about.html\">About Us</a></dt>",
+                  "  <dt>&nbsp;&nbsp;<a href=\"logo.gif\">logo.gif</a></dt>",
+                  "  <ul><b>docs</b>",
+                  "    <dt>&nbsp;&nbsp;<a href=\"docs/manual.html\">Manual</a></dt>",
+                  "  </ul>",
+                  "  <ul><b><a href=\"news/index.html\">news</a></b>",
+                  "    <dt>&nbsp;&nbsp;<a href=\"news/index.html\">News</a></dt>",
+                  "  </ul>",
+                  "</ul>",
+              }));
+}
+
+TEST(SiteMapWriter, ListFormatWithClassesAndImages) {
+    TSiteMapTree tree;
+    BuildExample(tree);
+    auto p = Options(TMapOutputFormat::mfmtList, true, true, false, false);
+    std::string expectedStart = CrLfLines({
+        "<ul><img src=\"smfolder.gif\">&nbsp;<b class=\"mapsection\"><a "
+        "href=\"index.html\">Home</a></b>",
+        "  <dt>&nbsp;&nbsp;<img src=\"smfile.gif\">&nbsp;<a href=\"about.html\" "
+        "class=\"mapitem\">About Us</a></dt>",
+        "  <dt>&nbsp;&nbsp;<img src=\"smimg.gif\">&nbsp;<a href=\"logo.gif\" "
+        "class=\"mapitem\">logo.gif</a></dt>",
+        "  <ul><img src=\"smfolder.gif\">&nbsp;<b class=\"mapsection\">docs</b>",
+    });
+    std::string out = BuildSiteMap(tree, p);
+    EXPECT_EQ(out.substr(0, expectedStart.size()), expectedStart);
+}
+
+TEST(SiteMapWriter, ParagraphFormatWithAllOptions) {
+    TSiteMapTree tree;
+    BuildExample(tree);
+    auto p = Options(TMapOutputFormat::mfmtParagraph, true, true, true, true);
+    EXPECT_EQ(BuildSiteMap(tree, p),
+              CrLfLines({
+                  "<p><b class=\"mapsection\">Home</b><br>",
+                  "  <img src=\"smfile.gif\">&nbsp;<a href=\"about.html\" "
+                  "class=\"mapitem\">About Us</a><br>",
+                  "  <img src=\"smimg.gif\">&nbsp;<a href=\"logo.gif\" "
+                  "class=\"mapitem\">logo.gif</a>",
+                  "</p>",
+                  "<p><b class=\"mapsection\">docs</b><br>",
+                  "  <img src=\"smfile.gif\">&nbsp;<a href=\"docs/manual.html\" "
+                  "class=\"mapitem\">Manual</a>",
+                  "</p>",
+                  "<p><b class=\"mapsection\">news</b><br>",
+                  "  <img src=\"smfile.gif\">&nbsp;<a href=\"news/index.html\" "
+                  "class=\"mapitem\">News</a><br>",
+                  "</p>",
+              }));
+}
+
+TEST(SiteMapWriter, EmptyTreeAndRootOnly) {
+    TSiteMapTree tree;
+    for (auto format : {TMapOutputFormat::mfmtList, TMapOutputFormat::mfmtParagraph})
+        EXPECT_EQ(BuildSiteMap(tree, Options(format, false, false, false, false)), "");
+    AddNode(tree, nullptr, "Home", "", kImageFolder);
+    EXPECT_EQ(BuildSiteMap(tree, Options(TMapOutputFormat::mfmtList, false, false, false, false)),
+              CrLfLines({"<ul><b>Home</b>", "</ul>"}));
+    EXPECT_EQ(
+        BuildSiteMap(tree, Options(TMapOutputFormat::mfmtParagraph, false, false, false, false)),
+        CrLfLines({"<p><b>Home</b><br>", "</p>"}));
+}
+
+TEST(SiteMapWriter, ChildlessFoldersCloseTheirListBeforeTheNextFolder) {
+    TSiteMapTree tree;
+    SiteMapNode* home = AddNode(tree, nullptr, "Home", "", kImageFolder);
+    AddNode(tree, home, "p", "", kImagePage); // a page with an empty URL
+    SiteMapNode* a = AddNode(tree, home, "a", "", kImageFolder);
+    AddNode(tree, a, "a1", "", kImageFolder); // left empty by the user
+    AddNode(tree, home, "b", "", kImageFolder);
+    EXPECT_EQ(BuildSiteMap(tree, Options(TMapOutputFormat::mfmtList, false, false, false, false)),
+              CrLfLines({
+                  "<ul><b>Home</b>",
+                  "  <dt>&nbsp;&nbsp;<a href=\"\">p</a></dt>",
+                  "  <ul><b>a</b>",
+                  "    <ul><b>a1</b>",
+                  "    </ul>",
+                  "  </ul>",
+                  "  <ul><b>b</b>",
+                  "  </ul>",
+                  "</ul>",
+              }));
+}
+
+TEST(SiteMapWriter, NoFolderImagesNeedsAddImages) {
+    TSiteMapTree tree;
+    AddNode(tree, nullptr, "Home", "index.html", kImageFolder);
+    auto without = Options(TMapOutputFormat::mfmtList, false, false, true, false);
+    auto plain = Options(TMapOutputFormat::mfmtList, false, false, false, false);
+    EXPECT_EQ(BuildSiteMap(tree, without), BuildSiteMap(tree, plain));
+    auto withImages = Options(TMapOutputFormat::mfmtList, false, true, true, false);
+    EXPECT_EQ(BuildSiteMap(tree, withImages),
+              CrLfLines({"<ul><b><a href=\"index.html\">Home</a></b>", "</ul>"}));
+}
+
+TEST(SiteMapWriter, TextIsWrittenAsItIsAndHrefsAreMadeSafe) {
+    TSiteMapTree tree;
+    SiteMapNode* home = AddNode(tree, nullptr, "R&D <Home>", "caf\xC3\xA9/", kImageFolder);
+    AddNode(tree, home, "Tom & \"Jerry\"", "a \"b\".html?x=1#top%20", kImagePage);
+    AddNode(tree, home, "ctl", std::string("x\ny\x7F.html"), kImagePage);
+    EXPECT_EQ(
+        BuildSiteMap(tree, Options(TMapOutputFormat::mfmtParagraph, false, false, false, false)),
+        CrLfLines({
+            "<p><b><a href=\"caf%C3%A9/\">R&D <Home></a></b><br>",
+            "  <a href=\"a %22b%22.html?x=1#top%20\">Tom & \"Jerry\"</a><br>",
+            "  <a href=\"x%0Ay%7F.html\">ctl</a><br>",
+            "</p>",
+        }));
+}
+
+namespace {
+struct Progress : WriterListener {
+    std::vector<std::string> events;
+    void BeforeNode(const SiteMapNode& n, int index, int count) override {
+        events.push_back("before " + std::to_string(index) + "/" + std::to_string(count) + " " +
+                         n.Data.LinkText);
+    }
+    void AfterNode(const SiteMapNode&, int index, int) override {
+        events.push_back("after " + std::to_string(index));
+    }
+};
+} // namespace
+
+TEST(SiteMapWriter, ReportsEveryNodeInIndexOrder) {
+    TSiteMapTree tree;
+    BuildExample(tree);
+    Progress progress;
+    BuildSiteMap(tree, Options(TMapOutputFormat::mfmtList, false, false, false, false), &progress);
+    ASSERT_EQ(progress.events.size(), 14u);
+    EXPECT_EQ(progress.events[0], "before 0/7 Home");
+    EXPECT_EQ(progress.events[1], "after 0");
+    EXPECT_EQ(progress.events[8], "before 4/7 Manual");
+    EXPECT_EQ(progress.events[13], "after 6");
+}
