@@ -1,1 +1,188 @@
+#include "cli/Cli.h"
+#include "core/TestUtil.h"
+
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using twtest::Exists;
+using twtest::ReadAll;
+using twtest::TempDir;
+
+namespace {
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Result RunTool(std::vector<std::string> args) {
+    args.insert(args.begin(), "trailwright-cli");
+    std::ostringstream out, err;
+    int code = tw::RunCli(args, {out, err, false});
+    return {code, out.str(), err.str()};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site.Write("index.html", "<html><head><title>Welcome</title></head></html>");
+        site.Write("about.html", "<TITLE>About Us</TITLE>");
+        site.Write("logo.gif", "GIF89a");
+        site.Write("docs/manual.htm", "<title>Manual</title>");
+        site.Write("news/index.html", "<title>News</title>");
+        site.Write("drafts/old.html", "<title>Old</title>");
+    }
+    TempDir site;
+};
+
+} // namespace
+
+TEST_F(CliTest, GenerateWritesThePageAndTheImagesByteForByte) {
+    Result r = RunTool({"generate", "--index", site / "index.html"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "5 files, 4 folders -> " + site / "sitemap.html" + "\n");
+    std::string page = ReadAll(site / "sitemap.html");
+    const std::string expectedBody =
+        "<body bgcolor=\"#FFFFFF\"text=\"#000000\"link=\"#0000FF\"vlink=\"#800080\"alink="
+        "\"#FF0000\">\r\n"
+        "\r\n"
+        "<p><img src=\"smfolder.gif\">&nbsp;<b class=\"mapsection\"><a "
+        "href=\"index.html\">Home</a></b><br>\r\n"
+        "  <img src=\"smfile.gif\">&nbsp;<a href=\"about.html\" class=\"mapitem\">About "
+        "Us</a><br>\r\n"
+        "  <img src=\"smfile.gif\">&nbsp;<a href=\"index.html\" "
+        "class=\"mapitem\">Welcome</a>\r\n"
+        "</p>\r\n"
+        "<p><img src=\"smfolder.gif\">&nbsp;<b class=\"mapsection\">docs</b><br>\r\n"
+        "  <img src=\"smfile.gif\">&nbsp;<a href=\"docs/manual.htm\" "
+        "class=\"mapitem\">Manual</a>\r\n"
+        "</p>\r\n"
+        "<p><img src=\"smfolder.gif\">&nbsp;<b class=\"mapsection\">drafts</b><br>\r\n"
+        "  <img src=\"smfile.gif\">&nbsp;<a href=\"drafts/old.html\" "
+        "class=\"mapitem\">Old</a>\r\n"
+        "</p>\r\n"
+        "<p><img src=\"smfolder.gif\">&nbsp;<b class=\"mapsection\"><a "
+        "href=\"news/index.html\">news</a></b><br>\r\n"
+        "  <img src=\"smfile.gif\">&nbsp;<a href=\"news/index.html\" "
+        "class=\"mapitem\">News</a><br>\r\n"
+        "</p>\r\n";
+    EXPECT_EQ(page.rfind("<!DOCTYPE HTML PUBLIC", 0), 0u);
+    EXPECT_NE(page.find(expectedBody), std::string::npos) << page;
+    EXPECT_TRUE(page.ends_with("</body>\r\n</html>"));
+    EXPECT_EQ(page.find("\xEF\xBB\xBF"), std::string::npos);
+    // Every line ends with CR LF.
+    for (size_t i = 0; i < page.size(); ++i) {
+        if (page[i] == '\n') {
+            ASSERT_EQ(page[i - 1], '\r') << "at " << i;
+        }
+    }
+    for (const char* image : {"smfolder.gif", "smfile.gif", "smimg.gif"}) {
+        EXPECT_EQ(ReadAll(site / image),
+                  ReadAll(std::string(TW_PROGRAM_DIR) + "/smimages/" + image))
+            << image;
+    }
+}
+
+TEST_F(CliTest, OptionsApplyLeftToRight) {
+    Result r = RunTool({"generate", "--index", site / "index.html", "--output", site / "out/map.html",
+                    "--format", "list", "--no-styles", "--no-images", "--images", "--no-titles",
+                    "--folder-links", "--no-folder-links", "--no-folder-images",
+                    "--file-types", "*.html;", "--ignore-folder", site / "drafts",
+                    "--ignore-file", site / "ABOUT.html", "--color", "background=#102030",
+                    "--color", "link=none", "--quiet"});
+    ASSERT_NE(r.code, 0); // the output folder does not exist yet
+    EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + site / "out/map.html" + "\n");
+
+    site.MakeDir("out");
+    r = RunTool({"generate", "--index", site / "index.html", "--output", site / "out/map.html",
+             "--format", "list", "--no-styles", "--no-images", "--images", "--no-titles",
+             "--folder-links", "--no-folder-links", "--no-folder-images", "--file-types",
+             "*.html;", "--ignore-folder", site / "drafts", "--ignore-file", site / "ABOUT.html",
+             "--color", "background=#102030", "--color", "link=none", "--quiet"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::string page = ReadAll(site / "out/map.html");
+    EXPECT_NE(page.find("<body bgcolor=\"#102030\"text=\"#000000\"link=\"\"vlink"),
+              std::string::npos);
+    EXPECT_NE(page.find("\r\n<ul><b>Home</b>\r\n"
+                        "  <dt>&nbsp;&nbsp;<img src=\"smfile.gif\">&nbsp;<a "
+                        "href=\"index.html\">index.html</a></dt>\r\n"
+                        "  <ul><b>news</b>\r\n"
+                        "    <dt>&nbsp;&nbsp;<img src=\"smfile.gif\">&nbsp;<a "
+                        "href=\"news/index.html\">index.html</a></dt>\r\n"
+                        "  </ul>\r\n"
+                        "</ul>\r\n"),
+              std::string::npos)
+        << page;
+    EXPECT_TRUE(Exists(site / "out/smfile.gif"));
+}
+
+TEST_F(CliTest, RelativePathsAreMadeAbsolute) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(site.Path().c_str()), 0);
+    Result r = RunTool({"generate", "--index", "./docs/../index.html", "--quiet"});
+    ASSERT_EQ(chdir(cwd), 0);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Exists(site / "sitemap.html"));
+}
+
+TEST_F(CliTest, ErrorsAreReportedNotCrashed) {
+    Result r = RunTool({"generate", "--index", site / "missing/index.html"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "trailwright-cli: The Index Page folder cannot be found, please enter a "
+                     "valid path.\n");
+
+    r = RunTool({"generate"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("The Index Page folder cannot be found"), std::string::npos);
+
+    r = RunTool({"generate", "--index"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("Usage"), std::string::npos);
+
+    r = RunTool({"generate", "--index", site / "index.html", "--format", "table"});
+    EXPECT_EQ(r.code, 2);
+
+    r = RunTool({"generate", "--index", site / "index.html", "--color", "fg=#000000"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("unknown key"), std::string::npos);
+
+    r = RunTool({"generate", "--index", site / "index.html", "--color", "text=#12345"});
+    EXPECT_EQ(r.code, 2);
+
+    r = RunTool({"frobnicate"});
+    EXPECT_EQ(r.code, 2);
+
+    r = RunTool({});
+    EXPECT_EQ(r.code, 2);
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    Result r = RunTool({"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.rfind("trailwright-cli ", 0), 0u);
+    r = RunTool({"generate", "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("--ignore-folder"), std::string::npos);
+    EXPECT_NE(r.out.find("--no-folder-links"), std::string::npos);
+}
+
+TEST_F(CliTest, TheInstalledProgramRunsFromItsFolder) {
+    std::string cmd = std::string(TW_CLI_PATH) + " generate --quiet --index '" +
+                      site / "index.html" + "' --output '" + site / "map.html" + "'";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(Exists(site / "map.html"));
+    EXPECT_EQ(ReadAll(site / "smimg.gif"),
+              ReadAll(std::string(TW_PROGRAM_DIR) + "/smimages/smimg.gif"));
+    cmd = std::string(TW_CLI_PATH) + " generate --index '" + site / "nope/x.html" +
+          "' 2>/dev/null";
+    status = std::system(cmd.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
