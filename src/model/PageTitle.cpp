@@ -10,16 +10,16 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tw {
 
 namespace {
 
-constexpr char kStartMark[] = "<title>";
-constexpr char kEndMark[] = "</title>";
-constexpr size_t kStartLen = sizeof kStartMark - 1;
-constexpr size_t kEndLen = sizeof kEndMark - 1;
 constexpr size_t kChunk = 64 * 1024;
+// Bytes a mark needs after its "<": "title>" and "/title>".
+constexpr size_t kStartTail = 6;
+constexpr size_t kEndTail = 7;
 
 class Fd {
 public:
@@ -43,10 +43,12 @@ ssize_t ReadAt(int fd, char* buf, size_t size, off_t offset) {
     }
 }
 
-// Offset of Mark in the folded window, or npos.
-size_t FindIn(const std::string& window, const char* mark, size_t len) {
-    auto it = std::search(window.begin(), window.end(), mark, mark + len);
-    return it == window.end() ? std::string::npos : static_cast<size_t>(it - window.begin());
+// Whether Text begins with Lower (given in small letters), ASCII case ignored.
+bool StartsWithFolded(const char* text, const char* lower, size_t len) {
+    for (size_t i = 0; i < len; ++i)
+        if (AsciiLower(text[i]) != lower[i])
+            return false;
+    return true;
 }
 
 } // namespace
@@ -58,52 +60,62 @@ std::string ReadTitleElement(const std::string& path) {
     if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EFOpenError(FormatText(kCannotOpenFile, {path}));
 
-    // The window holds the folded tail of the previous chunk (one byte short
-    // of the longer mark) followed by the folded new chunk, so that a mark
-    // split across two chunks is still found.
-    std::string window;
-    std::string chunk(kChunk, '\0');
-    off_t windowStart = 0; // file offset of window[0]
+    // The buffer holds the undecided tail of the previous chunk (a "<" too
+    // close to its end to tell whether a mark begins there) followed by the
+    // next chunk, so that a mark split across two reads is still found.
+    thread_local std::vector<char> buffer(kEndTail + 1 + kChunk);
+    char* buf = buffer.data();
+    size_t have = 0;
+    off_t bufStart = 0; // file offset of buf[0]
     off_t readPos = 0;
     off_t start = -1; // offset of the first "<title>"
     for (;;) {
-        ssize_t n = ReadAt(fd.get(), chunk.data(), kChunk, readPos);
+        ssize_t n = ReadAt(fd.get(), buf + have, kChunk, readPos);
         if (n < 0)
             throw EFOpenError(FormatText(kCannotOpenFile, {path}));
         if (n == 0)
-            return {};
+            return {}; // no end mark: no title
         readPos += n;
-        size_t old = window.size();
-        window.resize(old + static_cast<size_t>(n));
-        for (size_t i = 0; i < static_cast<size_t>(n); ++i)
-            window[old + i] = AsciiLower(chunk[i]);
+        have += static_cast<size_t>(n);
 
-        if (start < 0) {
-            size_t s = FindIn(window, kStartMark, kStartLen);
-            if (s != std::string::npos)
-                start = windowStart + static_cast<off_t>(s);
-        }
-        size_t e = FindIn(window, kEndMark, kEndLen);
-        if (e != std::string::npos) {
-            off_t end = windowStart + static_cast<off_t>(e);
-            off_t begin = start + static_cast<off_t>(kStartLen);
-            // The first end mark came before any start mark: no title.
-            if (start < 0 || begin > end)
-                return {};
-            std::string title(static_cast<size_t>(end - begin), '\0');
-            size_t got = 0;
-            while (got < title.size()) {
-                ssize_t r = ReadAt(fd.get(), title.data() + got, title.size() - got,
-                                   begin + static_cast<off_t>(got));
-                if (r <= 0)
-                    throw EFOpenError(FormatText(kCannotOpenFile, {path}));
-                got += static_cast<size_t>(r);
+        size_t i = 0;
+        size_t undecided = have;
+        while (i < have) {
+            auto* lt = static_cast<char*>(memchr(buf + i, '<', have - i));
+            if (!lt)
+                break;
+            size_t at = static_cast<size_t>(lt - buf);
+            if (at + 1 + kEndTail > have) {
+                undecided = at;
+                break;
             }
-            return title;
+            if (start < 0 && StartsWithFolded(lt + 1, "title>", kStartTail))
+                start = bufStart + static_cast<off_t>(at);
+            if (StartsWithFolded(lt + 1, "/title>", kEndTail)) {
+                off_t end = bufStart + static_cast<off_t>(at);
+                off_t begin = start + 1 + static_cast<off_t>(kStartTail);
+                // The first end mark came before any start mark: no title.
+                if (start < 0 || begin > end)
+                    return {};
+                if (begin >= bufStart)
+                    return std::string(buf + (begin - bufStart), static_cast<size_t>(end - begin));
+                std::string title(static_cast<size_t>(end - begin), '\0');
+                size_t got = 0;
+                while (got < title.size()) {
+                    ssize_t r = ReadAt(fd.get(), title.data() + got, title.size() - got,
+                                       begin + static_cast<off_t>(got));
+                    if (r <= 0)
+                        throw EFOpenError(FormatText(kCannotOpenFile, {path}));
+                    got += static_cast<size_t>(r);
+                }
+                return title;
+            }
+            i = at + 1;
         }
-        size_t keep = std::min(window.size(), kEndLen - 1);
-        windowStart += static_cast<off_t>(window.size() - keep);
-        window.erase(0, window.size() - keep);
+        size_t keep = have - std::min(undecided, have);
+        memmove(buf, buf + (have - keep), keep);
+        bufStart += static_cast<off_t>(have - keep);
+        have = keep;
     }
 }
 

@@ -4,10 +4,6 @@
 
 namespace tw {
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string AsciiLowerCase(std::string_view text) {
     std::string result(text);
     for (char& c : result)

@@ -31,7 +31,9 @@ void TrimAtNull(std::string& s);
 std::string TailText(const std::string& text, int n);
 
 // Folds A-Z to a-z, nothing else.
-char AsciiLower(char c);
+inline char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string AsciiLowerCase(std::string_view text);
 std::string AsciiUpperCase(std::string_view text);
 bool SameTextIgnoringCase(std::string_view a, std::string_view b);
