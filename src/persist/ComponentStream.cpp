@@ -5,7 +5,6 @@
 #include "support/NXStrings.h"
 
 #include <array>
-#include <cstring>
 
 namespace tw {
 
