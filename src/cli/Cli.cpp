@@ -4,6 +4,7 @@
 #include "model/SiteMapTree.h"
 #include "output/OutputTargets.h"
 #include "output/SiteMapWriter.h"
+#include "persist/ProfileFiles.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
@@ -12,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <ostream>
 
 namespace tw {
@@ -28,6 +30,7 @@ class UsageError : public TError {
 
 // The options that build a profile, shared by every command that takes them.
 struct ProfileOptions {
+    CLI::Option* profile = nullptr;
     CLI::Option* index = nullptr;
     CLI::Option* output = nullptr;
     CLI::Option* format = nullptr;
@@ -45,6 +48,11 @@ struct ProfileOptions {
                 ->expected(1)
                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         };
+        // Read before every other option, wherever it stands; given once at most.
+        profile = app.add_option("--profile")
+                      ->description("A profile file to start from, read as the wizard opens it")
+                      ->type_name("FILE")
+                      ->expected(1);
         index = value("--index", "Full or relative path of the site's index page")
                     ->type_name("PATH");
         output = value("--output", "The site map file to write")->type_name("PATH");
@@ -76,9 +84,13 @@ struct ProfileOptions {
               void (*set)(TMapProfile&, bool)) {
         std::string onName = "--" + name, offName = "--no-" + name;
         std::string onHelp = "Use " + what, offHelp = "Do not use " + what;
-        auto* on = app.add_flag(onName, onHelp)
+        // The description goes through description(): add_flag(name, std::string&)
+        // would bind the flag's result to that local string.
+        auto* on = app.add_flag(onName)
+                       ->description(onHelp)
                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-        auto* off = app.add_flag(offName, offHelp)
+        auto* off = app.add_flag(offName)
+                        ->description(offHelp)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         flags[on] = {set, true};
         flags[off] = {set, false};
@@ -211,10 +223,35 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
+// Reads a profile file into the profile as the wizard's Open does: the file
+// name first (which titles the profile), then the file, then what showing it
+// in the wizard's controls does to the profile.
+void OpenProfileFile(TMapProfile& profile, const std::string& fileName) {
+    profile.SetFileName(fileName);
+    LoadProfile(profile, fileName);
+    // The index page field proposes an output file while none is set.
+    if (!profile.IndexPage().empty() && profile.OutputFileName().empty())
+        profile.SetOutputFileName(ExtractFilePath(profile.IndexPage()) + "sitemap.html");
+    // The wizard offers only file output.
+    if (profile.OutputType() == TMapOutputType::moutInsert)
+        profile.SetOutputType(TMapOutputType::moutFile);
+    if (profile.OutputType() == TMapOutputType::moutClipboard)
+        profile.SetOutputType(TMapOutputType::moutFile);
+    profile.SetModified(false);
+}
+
+// The start-up profile, then --profile, then the other options left to right.
+TMapProfile BuildProfile(const CLI::App& app, const ProfileOptions& options) {
+    TMapProfile profile = MakeStartupProfile();
+    if (options.profile->count() > 0)
+        OpenProfileFile(profile, ExpandFileName(options.profile->as<std::string>()));
+    options.Apply(app, profile);
+    return profile;
+}
+
 int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
              const CliStreams& streams) {
-    TMapProfile profile = MakeStartupProfile();
-    options.Apply(app, profile);
+    TMapProfile profile = BuildProfile(app, options);
     // The command line has no editor to hand a page to: the file is the target.
     if (profile.OutputType() != TMapOutputType::moutFile)
         profile.SetOutputType(TMapOutputType::moutFile);
@@ -240,6 +277,43 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
     return 0;
 }
 
+// Prints the profile a file gives a newly made profile, as one JSON object
+// with the properties in stream order.
+int ShowProfile(const std::string& fileName, const CliStreams& streams) {
+    TMapProfile profile;
+    LoadProfile(profile, fileName);
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    for (const TPropInfo& info : ProfileStreamObject(profile).Properties) {
+        switch (info.Kind) {
+        case TPropKind::Boolean:
+            json[info.Name] = info.GetOrdinal() != 0;
+            break;
+        case TPropKind::Enumeration:
+            json[info.Name] = info.Identifiers.at(static_cast<size_t>(info.GetOrdinal()));
+            break;
+        case TPropKind::Colour:
+            json[info.Name] = info.GetOrdinal();
+            break;
+        case TPropKind::String:
+            json[info.Name] = info.GetString();
+            break;
+        }
+    }
+    // Strings that are not UTF-8 (file names can be any bytes) print with U+FFFD.
+    streams.out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                << "\n";
+    return 0;
+}
+
+// Builds the profile as generate does and saves it as the wizard's Save As does.
+int WriteProfileFile(const CLI::App& app, const ProfileOptions& options,
+                     const std::string& fileName) {
+    TMapProfile profile = BuildProfile(app, options);
+    profile.SetFileName(ExpandFileName(fileName));
+    WriteProfile(profile);
+    return 0;
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
@@ -255,14 +329,34 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
     bool quiet = false;
     generate->add_flag("--quiet", quiet, "No progress and no summary on standard error");
 
+    CLI::App* profile = app.add_subcommand("profile", "Show or write a profile file");
+    profile->require_subcommand(1);
+    CLI::App* show =
+        profile->add_subcommand("show", "Print the properties of a profile file as JSON");
+    std::string showFile;
+    show->add_option("FILE", showFile, "The profile file to read")->required();
+    CLI::App* write = profile->add_subcommand(
+        "write", "Write a profile file built from a profile file and the options of generate");
+    std::string writeFile;
+    write->add_option("FILE", writeFile, "The profile file to write")->required();
+    ProfileOptions writeOptions;
+    writeOptions.Add(*write);
+
+    // The innermost command given, whose help goes with a usage error.
+    auto command = [&]() -> CLI::App* {
+        for (CLI::App* c : {show, write, profile, generate})
+            if (c->parsed())
+                return c;
+        return &app;
+    };
+
     std::vector<std::string> argv;
     for (size_t i = args.size(); i > 1; --i)
         argv.push_back(args[i - 1]); // CLI11 takes them in reverse order
     try {
         app.parse(argv);
     } catch (const CLI::CallForHelp&) {
-        CLI::App* target = generate->parsed() ? generate : &app;
-        streams.out << target->help();
+        streams.out << command()->help();
         return 0;
     } catch (const CLI::CallForAllHelp&) {
         streams.out << app.help("", CLI::AppFormatMode::All);
@@ -271,16 +365,19 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
         streams.out << "trailwright-cli " << TW_VERSION << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
-        CLI::App* target = generate->parsed() ? generate : &app;
-        streams.err << "trailwright-cli: " << e.what() << "\n" << target->help();
+        streams.err << "trailwright-cli: " << e.what() << "\n" << command()->help();
         return 2;
     }
 
     try {
         if (generate->parsed())
             return Generate(*generate, generateOptions, quiet, streams);
+        if (show->parsed())
+            return ShowProfile(showFile, streams);
+        if (write->parsed())
+            return WriteProfileFile(*write, writeOptions, writeFile);
     } catch (const UsageError& e) {
-        streams.err << "trailwright-cli: " << e.what() << "\n" << generate->help();
+        streams.err << "trailwright-cli: " << e.what() << "\n" << command()->help();
         return 2;
     } catch (const std::exception& e) {
         streams.err << "trailwright-cli: " << e.what() << "\n";
