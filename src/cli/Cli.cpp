@@ -264,8 +264,8 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
     ScanRun scan(tree, profile, SplitLineList(profile.IgnoreFolders()),
                  SplitLineList(profile.IgnoreFiles()), &progress);
     scan.Run();
-    std::string text = BuildSiteMap(tree, profile, &progress);
-    SaveSiteMapFile(text, profile, ProgramFolder());
+    // Streamed to the file: the page of a very large site is never held whole.
+    WriteSiteMapFile(tree, profile, &progress, ProgramFolder());
     progress.Done();
 
     if (!quiet) {

@@ -1,6 +1,7 @@
 #include "output/OutputTargets.h"
 
 #include "output/PageWrapper.h"
+#include "support/AtomicFile.h"
 #include "support/NXFiles.h"
 
 namespace tw {
@@ -9,6 +10,22 @@ bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
                      const std::string& programFolder) {
     generatedText = BuildSiteMapPage(generatedText, profile);
     bool written = SaveFileText(generatedText, profile.OutputFileName());
+    CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
+    return written;
+}
+
+size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
+                        WriterListener* listener, const std::string& programFolder) {
+    AtomicFile file(profile.OutputFileName());
+    size_t written = 0;
+    auto put = [&file, &written](std::string_view text) {
+        file.Write(text.data(), text.size());
+        written += text.size();
+    };
+    put(SiteMapPageHead(profile));
+    BuildSiteMapTo(tree, profile, listener, put);
+    put(SiteMapPageFoot());
+    file.Commit();
     CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
     return written;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/SiteMapProfile.h"
+#include "model/SiteMapTree.h"
+#include "output/SiteMapWriter.h"
 
 #include <string>
 
@@ -14,6 +16,12 @@ inline constexpr const char* kItemImages[] = {"smfolder.gif", "smfile.gif", "smi
 // write leaves any earlier file in place and copies no image.
 bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
                      const std::string& programFolder);
+
+// Writes the whole page of the tree straight to the profile's output file,
+// as SaveSiteMapFile does, without holding the page in memory; then copies
+// the item images. Returns the number of bytes written.
+size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
+                        WriterListener* listener, const std::string& programFolder);
 
 // Copies the three item images beside TargetFile when AddImages is on. The
 // images come from ProgramFolder's "smimages" folder, or from ProgramFolder

@@ -79,17 +79,25 @@ std::string GetStyleSheet(const TMapProfile& profile) {
            "  </style>\r\n";
 }
 
+std::string SiteMapPageHead(const TMapProfile& profile) {
+    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><html>\r\n"
+           "<head>\r\n"
+           "  <title>Site Map</title>\r\n" +
+           GetStyleSheet(profile) + "</head>\r\n" + GetBodyTag(profile);
+}
+
+std::string SiteMapPageFoot() {
+    return std::string("\r\n<div style=\"font:normal 11px arial,sans-serif;"
+                       "text-align:center; margin:1em auto;\">::: Made with "
+                       "Zephyrix : <a href=\"") +
+           kMakerHomePage +
+           "\" title=\"HTML - FTP - Flash\" style=\"text-decoration: none\"> Web "
+           "Design Software </a> :::</div>\r\n</body>\r\n</html>";
+}
+
 std::string BuildSiteMapPage(const std::string& fragment, const TMapProfile& profile) {
-    std::string head = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><html>\r\n"
-                       "<head>\r\n"
-                       "  <title>Site Map</title>\r\n" +
-                       GetStyleSheet(profile) + "</head>\r\n" + GetBodyTag(profile);
-    std::string foot = std::string("\r\n<div style=\"font:normal 11px arial,sans-serif;"
-                                   "text-align:center; margin:1em auto;\">::: Made with "
-                                   "Zephyrix : <a href=\"") +
-                       kMakerHomePage +
-                       "\" title=\"HTML - FTP - Flash\" style=\"text-decoration: none\"> Web "
-                       "Design Software </a> :::</div>\r\n</body>\r\n</html>";
+    std::string head = SiteMapPageHead(profile);
+    std::string foot = SiteMapPageFoot();
     std::string page;
     page.reserve(head.size() + fragment.size() + foot.size());
     page += head;

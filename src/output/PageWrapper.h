@@ -19,6 +19,11 @@ std::string GetBodyTag(const TMapProfile& profile);
 // The style block for the item classes, or "" when ClassAttribs is off.
 std::string GetStyleSheet(const TMapProfile& profile);
 
+// The page up to and including the body tag, and the page after the
+// fragment; the page is head + fragment + foot.
+std::string SiteMapPageHead(const TMapProfile& profile);
+std::string SiteMapPageFoot();
+
 // The complete page around a site map fragment; no line break at its end.
 std::string BuildSiteMapPage(const std::string& fragment, const TMapProfile& profile);
 

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+
+
 namespace tw {
 
 std::string EncodeHref(std::string_view url) {
@@ -90,49 +92,41 @@ public:
         Line(indent, line_);
     }
 
-    std::string Run(const TSiteMapTree& tree, WriterListener* listener) {
-        std::vector<SiteMapNode*> nodes = tree.NodesInIndexOrder();
-        const int count = static_cast<int>(nodes.size());
-        std::vector<int> openLists; // levels of the folders whose lists are open
-        for (int i = 0; i < count; ++i) {
-            const SiteMapNode& node = *nodes[static_cast<size_t>(i)];
+    void Run(const TSiteMapTree& tree, WriterListener* listener, const TextSink& sink) {
+        const int count = tree.Count();
+        // A page line needs to know whether the next node is a folder, so each
+        // node is written when its successor is known (or the walk has ended).
+        const SiteMapNode* pending = nullptr;
+        int pendingIndex = 0;
+        auto write = [&](const SiteMapNode& node, int index, const SiteMapNode* next) {
             if (listener)
-                listener->BeforeNode(node, i, count);
-            int level = node.Level();
-            if (list_) {
-                if (node.IsFolderNode()) {
-                    while (!openLists.empty() && openLists.back() >= level) {
-                        Line(2 * openLists.back(), "</ul>");
-                        openLists.pop_back();
-                    }
-                    FolderLine(node, 2 * level);
-                    openLists.push_back(level);
-                } else {
-                    PageLine(node, 2 * level, "</dt>");
-                }
-            } else {
-                if (node.IsFolderNode()) {
-                    if (i > 0)
-                        Line(0, "</p>");
-                    FolderLine(node, 0);
-                } else {
-                    bool beforeFolder =
-                        i + 1 < count && nodes[static_cast<size_t>(i + 1)]->IsFolderNode();
-                    PageLine(node, 2, beforeFolder ? "" : "<br>");
-                }
+                listener->BeforeNode(node, index, count);
+            WriteNode(node, index, next);
+            if (listener)
+                listener->AfterNode(node, index, count);
+            if (out_.size() >= kFlushSize) {
+                sink(out_);
+                out_.clear();
             }
-            if (listener)
-                listener->AfterNode(node, i, count);
-        }
+        };
+        tree.ForEach([&](SiteMapNode& node, int index) {
+            if (pending)
+                write(*pending, pendingIndex, &node);
+            pending = &node;
+            pendingIndex = index;
+        });
+        if (pending)
+            write(*pending, pendingIndex, nullptr);
         if (list_) {
-            while (!openLists.empty()) {
-                Line(2 * openLists.back(), "</ul>");
-                openLists.pop_back();
+            while (!openLists_.empty()) {
+                Line(2 * openLists_.back(), "</ul>");
+                openLists_.pop_back();
             }
         } else if (count > 0) {
             Line(0, "</p>");
         }
-        return std::move(out_);
+        if (!out_.empty())
+            sink(out_);
     }
 
 private:
@@ -142,16 +136,48 @@ private:
     std::string sectionClass_;
     std::string itemClass_;
     std::string folderImage_;
+    void WriteNode(const SiteMapNode& node, int index, const SiteMapNode* next) {
+        int level = node.Level();
+        if (list_) {
+            if (node.IsFolderNode()) {
+                while (!openLists_.empty() && openLists_.back() >= level) {
+                    Line(2 * openLists_.back(), "</ul>");
+                    openLists_.pop_back();
+                }
+                FolderLine(node, 2 * level);
+                openLists_.push_back(level);
+            } else {
+                PageLine(node, 2 * level, "</dt>");
+            }
+        } else if (node.IsFolderNode()) {
+            if (index > 0)
+                Line(0, "</p>");
+            FolderLine(node, 0);
+        } else {
+            bool beforeFolder = next && next->IsFolderNode();
+            PageLine(node, 2, beforeFolder ? "" : "<br>");
+        }
+    }
+
+    static constexpr size_t kFlushSize = 1 << 20;
     std::string out_;
     std::string line_;
+    std::vector<int> openLists_; // levels of the folders whose lists are open
 };
 
 } // namespace
 
+void BuildSiteMapTo(const TSiteMapTree& tree, const TMapProfile& profile,
+                    WriterListener* listener, const TextSink& sink) {
+    Writer writer(profile);
+    writer.Run(tree, listener, sink);
+}
+
 std::string BuildSiteMap(const TSiteMapTree& tree, const TMapProfile& profile,
                          WriterListener* listener) {
-    Writer writer(profile);
-    return writer.Run(tree, listener);
+    std::string text;
+    BuildSiteMapTo(tree, profile, listener, [&text](std::string_view piece) { text += piece; });
+    return text;
 }
 
 } // namespace tw

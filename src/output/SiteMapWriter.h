@@ -3,6 +3,7 @@
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,13 @@ std::string EncodeHref(std::string_view url);
 // line break at its end.
 std::string BuildSiteMap(const TSiteMapTree& tree, const TMapProfile& profile,
                          WriterListener* listener = nullptr);
+
+// Receives the fragment piece by piece.
+using TextSink = std::function<void(std::string_view)>;
+
+// BuildSiteMap, handing the fragment to Sink in pieces of about a megabyte,
+// so that a site of a million pages never holds its whole map in memory.
+void BuildSiteMapTo(const TSiteMapTree& tree, const TMapProfile& profile,
+                    WriterListener* listener, const TextSink& sink);
 
 } // namespace tw

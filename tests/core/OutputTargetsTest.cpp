@@ -94,3 +94,29 @@ TEST_F(OutputTargetsTest, SecondRunWritesTheSameFile) {
     SaveSiteMapFile(second, profile, program.Path());
     EXPECT_EQ(ReadAll(out), bytes);
 }
+
+TEST_F(OutputTargetsTest, StreamingWriteGivesTheSameBytesAsTheWholePage) {
+    TSiteMapTree tree;
+    TDataRec root;
+    root.IsFolder = true;
+    root.LinkText = "Home";
+    root.LinkURL = "index.html";
+    SiteMapNode* home = tree.Add(nullptr, root, kImageFolder);
+    // Enough pages that the writer hands its text over in several pieces.
+    for (int i = 0; i < 30000; ++i) {
+        TDataRec page;
+        page.LinkText = "Page number " + std::to_string(i);
+        page.LinkURL = "pages/p" + std::to_string(i) + ".html";
+        tree.Add(home, page, i % 7 == 0 ? kImagePicture : kImagePage);
+    }
+    for (auto format : {TMapOutputFormat::mfmtList, TMapOutputFormat::mfmtParagraph}) {
+        profile.SetOutputFormat(format);
+        std::string text = BuildSiteMap(tree, profile);
+        ASSERT_GT(text.size(), 2u << 20);
+        SaveSiteMapFile(text, profile, program.Path());
+        std::string whole = ReadAll(out);
+        size_t written = WriteSiteMapFile(tree, profile, nullptr, program.Path());
+        EXPECT_EQ(written, whole.size());
+        EXPECT_EQ(ReadAll(out), whole);
+    }
+}
