@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QWidget;
+class QFileDialog;
+
+namespace tw::ui {
+
+enum class MsgIcon { None, Question, Warning, Error };
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgResult { Ok, Yes, No, Cancel };
+
+// Filters are written "Description|*.a;*.b|Description|*.*", the form the
+// wizard's texts use; the Qt implementation translates them.
+struct OpenFileRequest {
+    QString title;
+    QString startFolder; // empty: where the dialog was left last time
+    QString fileName;    // empty: the name the dialog was left with
+    QString filter;
+    bool multiSelect = false;
+};
+
+struct SaveFileRequest {
+    QString title;
+    QString startFolder;
+    QString fileName;
+    QString filter;
+    QString defaultSuffix;
+};
+
+struct FolderRequest {
+    QString title;
+    QString root;  // the user cannot leave this folder; empty: no limit
+    QString start; // the folder selected when the dialog opens
+};
+
+// Every modal interaction of the wizard goes through this interface, so that
+// tests can answer them from a script.
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+
+    virtual MsgResult messageBox(QWidget* parent, const QString& caption, const QString& text,
+                                 MsgIcon icon, MsgButtons buttons) = 0;
+    // The chosen files with full paths; empty when cancelled.
+    virtual QStringList openFiles(QWidget* parent, const OpenFileRequest& request) = 0;
+    // Empty when cancelled.
+    virtual QString saveFile(QWidget* parent, const SaveFileRequest& request) = 0;
+    // The chosen folder; empty when cancelled.
+    virtual QString folder(QWidget* parent, const FolderRequest& request) = 0;
+    virtual std::optional<QColor> colour(QWidget* parent, const QColor& initial) = 0;
+    // Opens a file or web address with its associated program.
+    virtual bool openDocument(const QString& target) = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+    // The item properties dialog: true when confirmed, with the edited texts.
+    virtual bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
+                          QString& linkURL) = 0;
+};
+
+// The real dialogs of the platform.
+class QtDialogs : public IDialogs {
+public:
+    QtDialogs();
+    ~QtDialogs() override;
+
+    MsgResult messageBox(QWidget* parent, const QString& caption, const QString& text, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QStringList openFiles(QWidget* parent, const OpenFileRequest& request) override;
+    QString saveFile(QWidget* parent, const SaveFileRequest& request) override;
+    QString folder(QWidget* parent, const FolderRequest& request) override;
+    std::optional<QColor> colour(QWidget* parent, const QColor& initial) override;
+    bool openDocument(const QString& target) override;
+    void setClipboardText(const QString& text) override;
+    bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
+                  QString& linkURL) override;
+
+private:
+    // One open dialog for every use, so that it remembers where it was left.
+    std::unique_ptr<QFileDialog> openDialog_;
+};
+
+// "Desc|*.a;*.b|All|*.*" as Qt name filters ("Desc (*.a *.b)").
+QStringList QtNameFilters(const QString& filter);
+
+// True when Path is Root or lies below it (both with or without separator).
+bool IsInsideFolder(const QString& path, const QString& root);
+
+// The text of the application's standard error box: the message followed by
+// "." unless it already ends in "." or a character ordered before it.
+QString ErrorBoxText(const QString& message);
+
+} // namespace tw::ui

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "model/SiteMapProfile.h"
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tw::ui {
+
+class IDialogs;
+
+// Wizard page 0: the site's index page, the file types, the two ignore lists
+// and the options. Every control writes straight into the profile.
+class InformationPage : public QWidget {
+    Q_OBJECT
+public:
+    InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent = nullptr);
+
+    // The page's push buttons, for the window's shared click handler.
+    QList<QAbstractButton*> Buttons() const;
+    QPushButton* RemoveFolderButton() const { return btnRemoveFolder_; }
+    QPushButton* RemoveFileButton() const { return btnFileRemove_; }
+
+    // Commands (the window dispatches them by the buttons' tags).
+    void editIndexButtonClick();
+    void AddIgnoreFolder();
+    void RemoveIgnoreFolders();
+    void AddIgnoreFiles();
+    void RemoveIgnoreFiles();
+    void ResetFileTypes();
+
+    // The open-file dialog shared with the profile Open command: the chosen
+    // file's full path, or empty when cancelled.
+    QString PromptOpenFile(const QString& name, const QString& filter);
+
+    // What the scan tests against.
+    std::vector<std::string> IgnoreFolderEntries() const;
+    std::vector<std::string> IgnoreFileEntries() const;
+    // Used by the results page: appended as given, without a duplicate test.
+    void AppendIgnoreFolder(const std::string& folder);
+    void AppendIgnoreFile(const std::string& file);
+
+    void SetFileTypesText(const QString& text);
+    void FocusIndex();
+    bool LoadLast() const { return loadLast_; }
+    const std::string& IgnoreFolderRoot() const { return ignoreFolderRoot_; }
+
+signals:
+    // editIndexChange proposes the default output file for page 3.
+    void defaultOutputFileProposed(const QString& fileName);
+    // A list's Delete key runs its Remove button through the shared handler.
+    void buttonCommandRequested(QAbstractButton* sender);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void editIndexChange(const QString& text);
+    void editFileTypesChange(const QString& text);
+    void lstIgnoreFoldersClick();
+    void lstIgnoreFilesClick();
+    void StoreIgnoreFolders();
+    void StoreIgnoreFiles();
+    void RemoveSelected(QListWidget* list, void (InformationPage::*store)(),
+                        void (InformationPage::*click)());
+    static std::vector<std::string> Entries(const QListWidget* list);
+    static int FindEntry(const QListWidget* list, const std::string& entry);
+
+    TMapProfile& profile_;
+    IDialogs& dialogs_;
+    std::string ignoreFolderRoot_;
+    std::string lastIgnoreFolder_;
+    // The settings file that keeps this arrives with the profile work.
+    bool loadLast_ = false;
+
+    QLineEdit* editIndex_;
+    QPushButton* btnBrowse_;
+    QLineEdit* editFileTypes_;
+    QPushButton* btnResetTypes_;
+    QListWidget* lstIgnoreFolders_;
+    QPushButton* btnAddFolder_;
+    QPushButton* btnRemoveFolder_;
+    QListWidget* lstIgnoreFiles_;
+    QPushButton* btnFileAdd_;
+    QPushButton* btnFileRemove_;
+    QCheckBox* chkUsePageTitles_;
+    QCheckBox* chkLoadLast_;
+};
+
+// The file types of a new profile and of Reset.
+QString DefaultFileTypesText();
+
+} // namespace tw::ui

@@ -1,0 +1,131 @@
+#include "ui/SiteMapItemPropForm.h"
+
+#include "ui/Controls.h"
+#include "ui/PathLabel.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tw::ui {
+
+using namespace Qt::StringLiterals;
+
+TfrmSiteMapItemProp::TfrmSiteMapItemProp(QWidget* parent) : QDialog(parent) {
+    setObjectName(u"frmSiteMapItemProp"_s);
+    setWindowTitle(u"Edit Site Map Item"_s);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto* group = new QGroupBox(u"Selected Link Properties"_s);
+    group->setObjectName(u"gbSelection"_s);
+    auto* fileCaption = new QLabel(u"File:"_s);
+    fileCaption->setObjectName(u"Label1"_s);
+    lblLinkFileName_ = new PathLabel;
+    lblLinkFileName_->setObjectName(u"lblLinkFileName"_s);
+    lblLinkFileName_->setPath(u"[none]"_s);
+    SetBuddy(fileCaption, lblLinkFileName_);
+    editLinkText_ = new QLineEdit;
+    editLinkText_->setObjectName(u"editLinkText"_s);
+    auto* textCaption = new QLabel(u"Link &Text:"_s);
+    textCaption->setObjectName(u"Label13"_s);
+    SetBuddy(textCaption, editLinkText_);
+    editLinkURL_ = new QLineEdit;
+    editLinkURL_->setObjectName(u"editLinkURL"_s);
+    auto* urlCaption = new QLabel(u"Link &URL:"_s);
+    urlCaption->setObjectName(u"Label12"_s);
+    SetBuddy(urlCaption, editLinkURL_);
+
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(fileCaption, 0, 0);
+    grid->addWidget(lblLinkFileName_, 0, 1);
+    grid->addWidget(textCaption, 1, 0);
+    grid->addWidget(editLinkText_, 1, 1);
+    grid->addWidget(urlCaption, 2, 0);
+    grid->addWidget(editLinkURL_, 2, 1);
+    grid->setColumnStretch(1, 1);
+
+    auto* ok = new QPushButton(u"OK"_s);
+    ok->setObjectName(u"btnOk"_s);
+    auto* cancel = new QPushButton(u"Cancel"_s);
+    cancel->setObjectName(u"btnCancel"_s);
+    // Enter in the fields has its own meaning; no button is pressed by it.
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+
+    setTabOrder(editLinkText_, editLinkURL_);
+    setTabOrder(editLinkURL_, ok);
+    setTabOrder(ok, cancel);
+    editLinkText_->installEventFilter(this);
+    editLinkURL_->installEventFilter(this);
+    editLinkText_->setFocus();
+
+    resize(538, 159);
+    setMinimumSize(420, sizeHint().height());
+    // Only the width may change, for long paths and URLs.
+    setMaximumHeight(sizeHint().height());
+}
+
+void TfrmSiteMapItemProp::SetItem(const QString& filePath, const QString& linkText,
+                                  const QString& linkURL) {
+    lblLinkFileName_->setPath(filePath);
+    editLinkText_->setText(linkText);
+    editLinkURL_->setText(linkURL);
+}
+
+QString TfrmSiteMapItemProp::LinkText() const {
+    return editLinkText_->text();
+}
+QString TfrmSiteMapItemProp::LinkURL() const {
+    return editLinkURL_->text();
+}
+
+bool TfrmSiteMapItemProp::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (watched == editLinkText_) {
+                editLinkURL_->setFocus();
+                editLinkURL_->selectAll();
+                return true;
+            }
+            if (watched == editLinkURL_) {
+                accept();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool EditSiteMapItem(QWidget* owner, const QString& filePath, QString& linkText, QString& linkURL) {
+    try {
+        TfrmSiteMapItemProp dialog(owner);
+        dialog.SetItem(filePath, linkText, linkURL);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        linkText = dialog.LinkText();
+        linkURL = dialog.LinkURL();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace tw::ui

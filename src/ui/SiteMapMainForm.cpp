@@ -1,0 +1,504 @@
+#include "ui/SiteMapMainForm.h"
+
+#include "scan/ScanRun.h"
+#include "support/NXFiles.h"
+#include "ui/Artwork.h"
+#include "ui/Controls.h"
+#include "ui/Dialogs.h"
+#include "ui/Guard.h"
+#include "ui/InformationPage.h"
+#include "ui/OutputPages.h"
+#include "ui/ResultsPage.h"
+#include "ui/SiteMapTreeModel.h"
+#include "ui/StatusPage.h"
+#include "ui/Text.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <array>
+
+namespace tw::ui {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kPageCount = 5;
+
+const std::array<QString, kPageCount> kHeaderTitles{
+    u"Gathering Information"_s, u"Processing Files"_s, u"Site Map Results"_s,
+    u"Site Map Output File Settings"_s, u"Site Map Output File Creation"_s};
+
+// Flat buttons that light up under the mouse and show where the focus is.
+const QString kFlatButtons = u"QPushButton { border: 1px solid palette(mid); border-radius: 3px;"
+                             u" padding: 4px 12px; min-width: 64px; background: palette(button); }"
+                             u"QPushButton:hover { border-color: palette(highlight);"
+                             u" background: palette(light); }"
+                             u"QPushButton:pressed { background: palette(midlight); }"
+                             u"QPushButton:focus { border: 2px solid palette(highlight);"
+                             u" padding: 3px 11px; }"
+                             u"QPushButton:disabled { border-color: palette(midlight); }"_s;
+
+} // namespace
+
+TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs) {
+    setObjectName(u"frmSiteMapMain"_s);
+    if (!arguments.isEmpty())
+        startupProfile_ = arguments.constFirst();
+    BuildWindow();
+    FormCreate();
+}
+
+TfrmSiteMapMain::~TfrmSiteMapMain() {
+    // FormDestroy: the settings file first, then the tree.
+    try {
+        SaveSettings();
+    } catch (...) {
+        // A window being destroyed has no one left to tell.
+    }
+    ClearMap();
+    // The pages refer to the profile and the tree, which go before the
+    // widget base does; the pages must go first.
+    delete pcMain_;
+    pcMain_ = nullptr;
+}
+
+void TfrmSiteMapMain::BuildWindow() {
+    setWindowIcon(ProgramIcon());
+    resize(640, 500);
+    setMinimumSize(640, 500);
+
+    pnlHeader_ = new QWidget;
+    pnlHeader_->setObjectName(u"pnlHeader"_s);
+    pnlHeader_->setFixedHeight(48);
+    pnlHeader_->setAutoFillBackground(true);
+    pnlHeader_->setBackgroundRole(QPalette::Window);
+    auto* icon = new QLabel;
+    icon->setObjectName(u"imgHeader"_s);
+    icon->setPixmap(ProgramPicture(32));
+    icon->setFixedSize(32, 32);
+    lblHeader_ = new QLabel;
+    lblHeader_->setObjectName(u"lblHeader"_s);
+    QFont headerFont = lblHeader_->font();
+    headerFont.setBold(true);
+    headerFont.setPointSize(12);
+    lblHeader_->setFont(headerFont);
+    auto* headerLayout = new QHBoxLayout(pnlHeader_);
+    headerLayout->setContentsMargins(10, 6, 10, 6);
+    headerLayout->setSpacing(10);
+    headerLayout->addWidget(icon);
+    headerLayout->addWidget(lblHeader_, 1);
+    // The help picture and its menu join the right end with the help work.
+
+    pcMain_ = new QStackedWidget;
+    pcMain_->setObjectName(u"pcMain"_s);
+    pcMain_->setFrameShape(QFrame::NoFrame);
+    pcMain_->setAutoFillBackground(true);
+    QPalette pagePalette = pcMain_->palette();
+    pagePalette.setColor(QPalette::Window, QColor(0xF7, 0xF6, 0xF5));
+    pcMain_->setPalette(pagePalette);
+    pcMain_->setStyleSheet(kFlatButtons);
+
+    information_ = new InformationPage(profile_, dialogs_);
+    status_ = new StatusPage;
+    results_ = new ResultsPage(tree_, profile_, *information_, dialogs_);
+    outputSettings_ = new OutputSettingsPage(profile_);
+    outputStatus_ = new OutputStatusPage;
+    for (QWidget* page : std::initializer_list<QWidget*>{information_, status_, results_,
+                                                         outputSettings_, outputStatus_})
+        pcMain_->addWidget(page);
+
+    auto* bottom = new QWidget;
+    bottom->setObjectName(u"pnlButtons"_s);
+    bottom->setStyleSheet(kFlatButtons);
+    btnOpenProfile_ = MakeButton(u"&Open..."_s, u"btnOpenProfile"_s, 4);
+    btnOpenProfile_->setToolTip(u"Open Saved Profile"_s);
+    btnSaveProfile_ = MakeButton(u"&Save"_s, u"btnSaveProfile"_s, 5);
+    btnSaveProfile_->setToolTip(u"Save Profile"_s);
+    btnSaveProfileAs_ = MakeButton(u"Sa&ve As..."_s, u"btnSaveProfileAs"_s, 12);
+    btnSaveProfileAs_->setToolTip(u"Save Profile As"_s);
+    btnBack_ = MakeButton(u"&Back"_s, u"btnBack"_s, 2);
+    btnNext_ = MakeButton(u"&Next"_s, u"btnNext"_s, 1);
+    btnCancel_ = MakeButton(u"Cancel"_s, u"btnCancel"_s, 3);
+    auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->setContentsMargins(8, 6, 8, 8);
+    bottomLayout->setSpacing(6);
+    bottomLayout->addWidget(btnOpenProfile_);
+    bottomLayout->addWidget(btnSaveProfile_);
+    bottomLayout->addWidget(btnSaveProfileAs_);
+    bottomLayout->addStretch(1);
+    bottomLayout->addWidget(btnBack_);
+    bottomLayout->addWidget(btnNext_);
+    bottomLayout->addSpacing(8);
+    bottomLayout->addWidget(btnCancel_);
+
+    auto* separator = new QFrame;
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pnlHeader_);
+    layout->addWidget(pcMain_, 1);
+    layout->addWidget(separator);
+    layout->addWidget(bottom);
+
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+             btnOpenProfile_, btnSaveProfile_, btnSaveProfileAs_, btnBack_, btnNext_, btnCancel_})
+        ConnectButton(b);
+    for (QAbstractButton* b : information_->Buttons())
+        ConnectButton(b);
+    for (QAbstractButton* b : outputSettings_->Buttons())
+        ConnectButton(b);
+    connect(information_, &InformationPage::buttonCommandRequested, this,
+            [this](QAbstractButton* b) { ButtonClick(b); });
+    connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
+            &OutputSettingsPage::SetOutputFileText);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmSiteMapMain::ConnectButton(QAbstractButton* button) {
+    connect(button, &QAbstractButton::clicked, this, [this, button] { ButtonClick(button); });
+}
+
+void TfrmSiteMapMain::FormCreate() {
+    firstActivate_ = true;
+    wizardPage_ = 0;
+    foundCount_ = 0;
+    SetupControls();
+    UpdatePageState();
+    UpdateCaption();
+}
+
+void TfrmSiteMapMain::SetupControls() {
+    // Through the field's change handler, which stores the types in the
+    // profile (and so marks the new profile modified).
+    information_->SetFileTypesText(DefaultFileTypesText());
+    pcMain_->setCurrentIndex(0);
+}
+
+void TfrmSiteMapMain::UpdateCaption() {
+    setWindowTitle(AppTitle() + u" - "_s + ToQ(profile_.FileName()));
+}
+
+bool TfrmSiteMapMain::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && firstActivate_)
+        Guarded(this, dialogs_, [this] { FormActivate(); });
+    return QWidget::event(event);
+}
+
+void TfrmSiteMapMain::FormActivate() {
+    if (!firstActivate_)
+        return;
+    firstActivate_ = false;
+    LoadSettings();
+    information_->FocusIndex();
+    LoadSearchAnimation();
+}
+
+void TfrmSiteMapMain::LoadSearchAnimation() {
+    ilAnimate_ = SearchAnimationFrames();
+    status_->Animation()->SetFrames(ilAnimate_);
+}
+
+void TfrmSiteMapMain::closeEvent(QCloseEvent* event) {
+    bool mayClose = true;
+    Guarded(this, dialogs_, [this, &mayClose] {
+        mayClose = false;
+        mayClose = ConfirmSaveProfile();
+    });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    // A walk must not go on behind a closed window, whichever way it closed.
+    if (searching_ && scan_)
+        scan_->Stop();
+    event->accept();
+}
+
+void TfrmSiteMapMain::ButtonClick(QObject* sender) {
+    Guarded(this, dialogs_, [this, sender] {
+        switch (ButtonTag(sender)) {
+        case 0:
+            UndefinedAction(sender);
+            break;
+        case 1:
+            Next();
+            break;
+        case 2:
+            Back();
+            break;
+        case 3:
+            Cancel();
+            break;
+        case 4:
+            OpenProfileCommand();
+            break;
+        case 5:
+            SaveProfileCommand();
+            break;
+        case 6:
+            information_->AddIgnoreFolder();
+            break;
+        case 7:
+            information_->RemoveIgnoreFolders();
+            break;
+        case 8:
+            information_->ResetFileTypes();
+            break;
+        case 9:
+            information_->editIndexButtonClick();
+            break;
+        case 10:
+            OutputFileBrowse();
+            break;
+        case 12:
+            SaveProfileAsCommand();
+            break;
+        case 13:
+            ResetColors();
+            break;
+        case 14:
+            ViewOutputFile();
+            break;
+        case 15:
+            information_->AddIgnoreFiles();
+            break;
+        case 16:
+            information_->RemoveIgnoreFiles();
+            break;
+        case 17:
+            CopyOutputToClipboard();
+            break;
+        default:
+            // 11 belongs to no control; higher tags have no action.
+            break;
+        }
+    });
+}
+
+void TfrmSiteMapMain::UndefinedAction(QObject* sender) {
+    QString name = sender ? sender->objectName() : QString();
+    dialogs_.messageBox(
+        this, AppTitle(),
+        u"Button Action Undefined for Control \""_s + name +
+            u"\"\n\nPlease report this error.\n\nPress CTRL-C to copy this message."_s,
+        MsgIcon::None, MsgButtons::Ok);
+}
+
+void TfrmSiteMapMain::UpdatePageState() {
+    btnCancel_->setText(u"Cancel"_s);
+    const int page = wizardPage_;
+    btnBack_->setEnabled(page >= kResults);
+    btnNext_->setEnabled(page != kStatus && page != kOutputStatus);
+    btnNext_->setText(page >= kOutputSettings ? u"&Finish"_s : u"&Next"_s);
+    lblHeader_->setText(AppTitle() + u" - "_s + kHeaderTitles[static_cast<size_t>(page)]);
+    // The colour preview of the output settings page is refreshed here once
+    // that page has its colours.
+    pcMain_->setCurrentIndex(page);
+}
+
+void TfrmSiteMapMain::Next() {
+    if (wizardPage_ >= kOutputStatus)
+        return;
+    if (wizardPage_ == kInformation && CheckIndexFolder())
+        return;
+    if (wizardPage_ == kOutputSettings && CheckOutputPaths())
+        return;
+    ++wizardPage_;
+    UpdatePageState();
+    if (wizardPage_ == kStatus)
+        SearchFiles();
+    if (wizardPage_ == kOutputStatus)
+        GenerateSiteMap();
+}
+
+void TfrmSiteMapMain::Back() {
+    if (wizardPage_ <= kInformation)
+        return;
+    // The status page is skipped: going back means scanning again.
+    wizardPage_ -= wizardPage_ == kResults ? 2 : 1;
+    UpdatePageState();
+}
+
+void TfrmSiteMapMain::Cancel() {
+    if (searching_ && scan_)
+        scan_->Stop();
+    close();
+}
+
+bool TfrmSiteMapMain::CheckIndexFolder() {
+    if (FolderExists(ExtractFilePath(profile_.IndexPage())))
+        return false;
+    dialogs_.messageBox(this, AppTitle(),
+                        u"The Index Page folder cannot be found, please enter a valid path."_s,
+                        MsgIcon::None, MsgButtons::Ok);
+    information_->FocusIndex();
+    return true;
+}
+
+bool TfrmSiteMapMain::CheckOutputPaths() {
+    // Linux file systems tell letter cases apart, so the folders are compared
+    // as written, and the fix keeps the index folder as the user wrote it.
+    const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
+    if (profile_.OutputType() != TMapOutputType::moutFile)
+        return false;
+    if (ExtractFilePath(profile_.OutputFileName()) == indexFolder)
+        return false;
+    MsgResult answer = dialogs_.messageBox(
+        this, u"File Paths"_s,
+        u"The folder for the output file is not the same as the index folder.\n\nLinks to the "
+        u"pages in your site map are based on the index file location.\n\nWould you like to fix "
+        u"this now?\n\nYes\t= Fix it for me.\nNo\t= Leave it as it is.\nCancel\t= I'll fix it "
+        u"myself.\n"_s,
+        MsgIcon::Question, MsgButtons::YesNoCancel);
+    if (answer == MsgResult::Yes) {
+        outputSettings_->SetOutputFileText(
+            ToQ(indexFolder + ExtractFileName(profile_.OutputFileName())));
+        return false;
+    }
+    if (answer == MsgResult::No)
+        return false;
+    outputSettings_->FocusOutputFile();
+    return true;
+}
+
+void TfrmSiteMapMain::SetRunCommandsEnabled(bool enabled) {
+    // While a walk runs nothing may start a second one inside it.
+    btnOpenProfile_->setEnabled(enabled);
+    btnSaveProfile_->setEnabled(enabled);
+    btnSaveProfileAs_->setEnabled(enabled);
+    if (!enabled) {
+        btnNext_->setEnabled(false);
+        btnBack_->setEnabled(false);
+    }
+}
+
+void TfrmSiteMapMain::ClearMap() {
+    tree_.Clear();
+}
+
+void TfrmSiteMapMain::SearchFiles() {
+    foundCount_ = 0;
+    status_->SetFileCount(0);
+    status_->SetTitle(u"Searching for files, please wait...."_s);
+    SetRunCommandsEnabled(false);
+    QCoreApplication::processEvents();
+    status_->ClearLog();
+    status_->ClearLocation();
+    ClearMap();
+    status_->Animation()->Start();
+
+    ScanRun run(tree_, profile_, information_->IgnoreFolderEntries(),
+                information_->IgnoreFileEntries(), status_);
+    try {
+        run.Prepare();
+    } catch (const std::exception& e) {
+        // The folder went away after the check. The user can only fix that on
+        // the information page, so the wizard goes back there.
+        status_->Animation()->Stop();
+        SetRunCommandsEnabled(true);
+        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(QString::fromUtf8(e.what())),
+                            MsgIcon::Error, MsgButtons::Ok);
+        wizardPage_ = kInformation;
+        UpdatePageState();
+        information_->FocusIndex();
+        return;
+    }
+
+    SiteMapTreeModel* model = results_->Model();
+    model->Suspend();
+    QString walkError;
+    scan_ = &run;
+    searching_ = true;
+    try {
+        run.Execute();
+    } catch (const std::exception& e) {
+        walkError = QString::fromUtf8(e.what());
+    }
+    searching_ = false;
+    scan_ = nullptr;
+    foundCount_ = run.FoundCount();
+    status_->Flush();
+    status_->SetFileCount(foundCount_);
+    status_->Animation()->Stop();
+    status_->AppendLog(u"Total Files: "_s + QString::number(foundCount_));
+
+    // The root is shown under the tree before the pruning, which can take
+    // it away when no file was added.
+    if (SiteMapNode* root = tree_.First())
+        results_->SetLinkFileName(ToQ(root->Data.FilePath));
+    run.Finish();
+    model->Resume();
+    results_->ShowScanResult();
+
+    status_->ClearLocation();
+    status_->SetTitle(u"Search Complete! Press Next to View Results."_s);
+    SetRunCommandsEnabled(true);
+    if (!walkError.isEmpty())
+        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(walkError), MsgIcon::Error,
+                            MsgButtons::Ok);
+    ButtonClick(btnNext_);
+}
+
+// The profile files, the settings file and the output commands arrive with
+// the profile and output work; until then these leave everything as it is.
+
+void TfrmSiteMapMain::OpenProfileCommand() {
+    // Opening a profile file arrives with the profile work.
+}
+
+void TfrmSiteMapMain::SaveProfileCommand() {
+    // Saving a profile file arrives with the profile work.
+}
+
+void TfrmSiteMapMain::SaveProfileAsCommand() {
+    // Saving a profile under a new name arrives with the profile work.
+}
+
+void TfrmSiteMapMain::LoadSettings() {
+    // Reading the settings file and the start profile (startupProfile_)
+    // arrives with the profile work; the window starts with the defaults.
+}
+
+void TfrmSiteMapMain::SaveSettings() {
+    // Writing the settings file arrives with the profile work.
+}
+
+bool TfrmSiteMapMain::ConfirmSaveProfile() {
+    // The question to save a modified profile arrives with the profile work;
+    // until profiles can be saved there is nothing to ask.
+    return true;
+}
+
+void TfrmSiteMapMain::OutputFileBrowse() {
+    // Choosing the output file in a dialog arrives with the output work.
+}
+
+void TfrmSiteMapMain::ResetColors() {
+    // The colour pickers and their reset arrive with the output work.
+}
+
+void TfrmSiteMapMain::ViewOutputFile() {
+    // Opening the generated file arrives with the output work.
+}
+
+void TfrmSiteMapMain::CopyOutputToClipboard() {
+    // Copying the generated text arrives with the output work.
+}
+
+void TfrmSiteMapMain::GenerateSiteMap() {
+    // The generation run arrives with the output work.
+}
+
+} // namespace tw::ui

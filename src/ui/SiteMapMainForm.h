@@ -1,0 +1,132 @@
+#pragma once
+
+#include "model/SiteMapProfile.h"
+#include "model/SiteMapTree.h"
+
+#include <QPixmap>
+#include <QStringList>
+#include <QVector>
+#include <QWidget>
+
+class QAbstractButton;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+namespace tw {
+class ScanRun;
+}
+
+namespace tw::ui {
+
+class IDialogs;
+class InformationPage;
+class OutputSettingsPage;
+class OutputStatusPage;
+class ResultsPage;
+class StatusPage;
+
+// The wizard's main window: owns the profile and the site map tree, moves
+// between the five pages and dispatches every push button by its tag.
+class TfrmSiteMapMain : public QWidget {
+    Q_OBJECT
+public:
+    enum Page {
+        kInformation = 0,
+        kStatus = 1,
+        kResults = 2,
+        kOutputSettings = 3,
+        kOutputStatus = 4
+    };
+
+    // Arguments are the program's command-line arguments after its name.
+    TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments, QWidget* parent = nullptr);
+    ~TfrmSiteMapMain() override;
+
+    int WizardPage() const { return wizardPage_; }
+    bool Searching() const { return searching_; }
+    int FoundCount() const { return foundCount_; }
+    TMapProfile& Profile() { return profile_; }
+    TSiteMapTree& Tree() { return tree_; }
+    // The profile file named on the command line, opened at start-up once
+    // profiles can be read.
+    const QString& StartupProfileArgument() const { return startupProfile_; }
+
+    InformationPage* Information() const { return information_; }
+    StatusPage* Status() const { return status_; }
+    ResultsPage* Results() const { return results_; }
+    OutputSettingsPage* OutputSettings() const { return outputSettings_; }
+    QVector<QPixmap> AnimationFrames() const { return ilAnimate_; }
+
+    // The shared click handler of every push button.
+    void ButtonClick(QObject* sender);
+    void UpdatePageState();
+    // True: the wizard stays on the page.
+    bool CheckIndexFolder();
+    bool CheckOutputPaths();
+    // The scan run of the status page; ends by moving on to the results.
+    void SearchFiles();
+    void ClearMap();
+    void UpdateCaption();
+    // The one-time start-up at the first activation.
+    void FormActivate();
+
+    // Commands of the profile files.
+    void OpenProfileCommand();
+    void SaveProfileCommand();
+    void SaveProfileAsCommand();
+    void LoadSettings();
+    void SaveSettings();
+    // True: the window may close.
+    bool ConfirmSaveProfile();
+    // Commands of the output.
+    void OutputFileBrowse();
+    void ResetColors();
+    void ViewOutputFile();
+    void CopyOutputToClipboard();
+    void GenerateSiteMap();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWindow();
+    void FormCreate();
+    void SetupControls();
+    void LoadSearchAnimation();
+    void Next();
+    void Back();
+    void Cancel();
+    void UndefinedAction(QObject* sender);
+    void ConnectButton(QAbstractButton* button);
+    void SetRunCommandsEnabled(bool enabled);
+
+    IDialogs& dialogs_;
+    QString startupProfile_;
+    TMapProfile profile_;
+    TSiteMapTree tree_;
+    bool firstActivate_ = true;
+    int wizardPage_ = 0;
+    int foundCount_ = 0;
+    bool searching_ = false;
+    ScanRun* scan_ = nullptr;
+    QVector<QPixmap> ilAnimate_;
+
+    QWidget* pnlHeader_ = nullptr;
+    QLabel* lblHeader_ = nullptr;
+    QStackedWidget* pcMain_ = nullptr;
+    InformationPage* information_ = nullptr;
+    StatusPage* status_ = nullptr;
+    ResultsPage* results_ = nullptr;
+    OutputSettingsPage* outputSettings_ = nullptr;
+    OutputStatusPage* outputStatus_ = nullptr;
+    QPushButton* btnOpenProfile_ = nullptr;
+    QPushButton* btnSaveProfile_ = nullptr;
+    QPushButton* btnSaveProfileAs_ = nullptr;
+    QPushButton* btnBack_ = nullptr;
+    QPushButton* btnNext_ = nullptr;
+    QPushButton* btnCancel_ = nullptr;
+};
+
+} // namespace tw::ui
