@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A website folder made by the test in a temporary folder.
+class TestSite {
+public:
+    TestSite();
+    bool IsValid() const { return dir_.isValid(); }
+    // The site folder with a trailing "/".
+    QString Root() const;
+    std::string RootStd() const { return Root().toStdString(); }
+    QString Path(const QString& relative) const { return Root() + relative; }
+    std::string PathStd(const QString& relative) const { return Path(relative).toStdString(); }
+    void WriteFile(const QString& relative, const QByteArray& content = {});
+    void MakeFolder(const QString& relative);
+    // A page with a title element.
+    void WritePage(const QString& relative, const QString& title);
+
+private:
+    QTemporaryDir dir_;
+};
+
+template <typename T> T* Find(const QWidget* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+// Runs Fn on the modal dialog as soon as one is shown.
+void WhenModal(std::function<void(QWidget*)> fn);
+
+// Test classes register themselves so that one program runs them all, or
+// the one named on its command line.
+using TestFactory = std::function<QObject*()>;
+std::vector<std::pair<QString, TestFactory>>& TestRegistry();
+struct RegisterTest {
+    RegisterTest(const char* name, TestFactory factory);
+};
+#define TW_GUI_TEST(Class)                                                                         \
+    static const RegisterTest registered##Class(#Class, [] { return new Class; });

@@ -1,0 +1,315 @@
+// The results page: in-place editing, deleting, the context menu with its
+// ignore commands, and the item properties dialog.
+
+#include "ui/ResultsPage.h"
+
+#include "WizardFixture.h"
+#include "model/SiteMapTree.h"
+#include "ui/InformationPage.h"
+#include "ui/SiteMapTreeModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QTreeView>
+
+using tw::SiteMapNode;
+using tw::ui::MsgIcon;
+using tw::ui::MsgResult;
+
+namespace {
+
+// Home: Index, Notes.TXT, Docs/ (Guide, Pics/ (photo.png))
+void MakeSite(TestSite& site) {
+    site.WritePage(QStringLiteral("index.html"), QStringLiteral("Index"));
+    site.WriteFile(QStringLiteral("Notes.TXT"), "notes");
+    site.WritePage(QStringLiteral("Docs/guide.html"), QStringLiteral("Guide"));
+    site.WriteFile(QStringLiteral("Docs/Pics/photo.png"), "png");
+}
+
+struct ScannedWizard : Wizard {
+    TestSite site;
+    QAbstractItemModelTester* tester = nullptr;
+
+    ScannedWizard() {
+        MakeSite(site);
+        tester = new QAbstractItemModelTester(
+            window->Results()->Model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+            window.get());
+        Edit("editFileTypes")->setText(QStringLiteral("*.html;*.txt;*.png;"));
+        Scan(site.Path(QStringLiteral("index.html")));
+    }
+    tw::ui::ResultsPage* Page() const { return window->Results(); }
+    QTreeView* View() const { return Get<QTreeView>("tvMap"); }
+    SiteMapNode* Root() const { return window->Tree().First(); }
+    SiteMapNode* Child(const char* linkText) const {
+        for (int i = 0; i < Root()->ChildCount(); ++i)
+            if (Root()->Child(i)->Data.LinkText == linkText)
+                return Root()->Child(i);
+        return nullptr;
+    }
+    SiteMapNode* Docs() const { return Child("Docs"); }
+    SiteMapNode* Notes() const { return Child("Notes.TXT"); }
+    QModelIndex IndexOf(SiteMapNode* node) const { return Page()->Model()->IndexOf(node); }
+    QAction* MenuItem(const char* name) const {
+        return Page()->ContextMenu()->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    void Select(SiteMapNode* node) const { Page()->SelectNode(node); }
+    QStringList EnabledItems() const {
+        QStringList names;
+        for (QAction* a : Page()->ContextMenu()->actions())
+            if (!a->isSeparator() && a->isEnabled())
+                names << a->objectName();
+        return names;
+    }
+};
+
+} // namespace
+
+class ResultsPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scannedTreeHasExpectedShape();
+    void inPlaceEditStoresLinkText();
+    void inPlaceEditCancelledChangesNothing();
+    void deleteKeyAsksAndRemovesSubtree();
+    void deleteWithoutConfirmationAsksNothing();
+    void contextMenuEnablesByNodeKind();
+    void contextMenuFollowsPointerOrSelection();
+    void ignoreFromTreeAndRescan();
+    void menuDeleteActsOnContextNode();
+    void propertiesDialogEditsTextAndUrl();
+};
+
+void ResultsPageTest::scannedTreeHasExpectedShape() {
+    ScannedWizard w;
+    QCOMPARE(w.Root()->ChildCount(), 3);
+    QCOMPARE(w.Notes()->Data.LinkText, "Notes.TXT");
+    QCOMPARE(w.Docs()->Data.LinkText, "Docs");
+    QCOMPARE(w.Docs()->Child(1)->Child(0)->ImageIndex(), int(tw::kImagePicture));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::inPlaceEditStoresLinkText() {
+    ScannedWizard w;
+    w.Select(w.Notes());
+    QTest::keyClick(w.View(), Qt::Key_F2);
+    auto* editor = w.View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), QStringLiteral("Notes.TXT"));
+    editor->setText(QStringLiteral("Read me"));
+    SiteMapNode* notes = w.Notes();
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The delegate commits on the next round of the event loop.
+    QTRY_COMPARE(notes->Data.LinkText, "Read me");
+    QCOMPARE(w.IndexOf(notes).data().toString(), QStringLiteral("Read me"));
+    // The link is not touched by a caption edit.
+    QCOMPARE(notes->Data.LinkURL, "Notes.TXT");
+    QCOMPARE(w.LabelText("lblLinkFileName"), w.site.Path(QStringLiteral("Notes.TXT")));
+
+    // The root can be renamed too, from the menu.
+    w.Page()->tvMapNodeContextMenu(w.Root(), QPoint(10, 10));
+    w.MenuItem("miRename")->trigger();
+    w.Page()->ContextMenu()->hide();
+    editor = w.View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("Start"));
+    QTest::keyClick(editor, Qt::Key_Enter);
+    QTRY_COMPARE(w.Root()->Data.LinkText, "Start");
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::inPlaceEditCancelledChangesNothing() {
+    ScannedWizard w;
+    w.Select(w.Docs());
+    QTest::keyClick(w.View(), Qt::Key_F2);
+    auto* editor = w.View()->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("Changed"));
+    SiteMapNode* docs = w.Docs();
+    QPointer<QLineEdit> open(editor);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_VERIFY(open.isNull() || !open->isVisible());
+    QCOMPARE(docs->Data.LinkText, "Docs");
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::deleteKeyAsksAndRemovesSubtree() {
+    ScannedWizard w;
+    w.Select(w.Docs());
+    const QString docsPath = w.site.Path(QStringLiteral("Docs/"));
+    QCOMPARE(w.LabelText("lblLinkFileName"), docsPath);
+
+    w.dialogs.AnswerMessage(MsgResult::No);
+    QTest::keyClick(w.View(), Qt::Key_Delete);
+    QCOMPARE(w.dialogs.Last().caption, QStringLiteral("Confirm Removal"));
+    QCOMPARE(w.dialogs.Last().text,
+             QStringLiteral("Do you wish to remove the selected site map nodes from the tree?"));
+    QCOMPARE(w.dialogs.Last().icon, MsgIcon::Question);
+    QCOMPARE(w.window->Tree().Count(), 7);
+
+    w.dialogs.AnswerMessage(MsgResult::Yes);
+    QTest::keyClick(w.View(), Qt::Key_Delete);
+    // Docs with Guide, Pics and the photo are gone.
+    QCOMPARE(w.window->Tree().Count(), 3);
+    QCOMPARE(w.Root()->ChildCount(), 2);
+
+    // The root goes too, emptying the tree; the label keeps the last path.
+    w.Select(w.Root());
+    w.dialogs.AnswerMessage(MsgResult::Yes);
+    QTest::keyClick(w.View(), Qt::Key_Delete);
+    QVERIFY(w.window->Tree().Empty());
+    QCOMPARE(w.Page()->Model()->rowCount(), 0);
+    QCOMPARE(w.LabelText("lblLinkFileName"), w.site.Root());
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::deleteWithoutConfirmationAsksNothing() {
+    ScannedWizard w;
+    w.window->Profile().SetConfirmDelete(false);
+    w.Select(w.Notes());
+    QTest::keyClick(w.View(), Qt::Key_Delete);
+    QCOMPARE(w.Root()->ChildCount(), 2);
+    w.Page()->tvMapNodeContextMenu(w.Docs(), QPoint(5, 5));
+    w.MenuItem("miDelete")->trigger();
+    w.Page()->ContextMenu()->hide();
+    QCOMPARE(w.Root()->ChildCount(), 1);
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::contextMenuEnablesByNodeKind() {
+    ScannedWizard w;
+    struct Case {
+        SiteMapNode* node;
+        QStringList enabled;
+    };
+    const QString folder = QStringLiteral("miAddIgnoreFolder"),
+                  file = QStringLiteral("miIgnoreFile"), del = QStringLiteral("miDelete"),
+                  rename = QStringLiteral("miRename"), props = QStringLiteral("miProperties");
+    const Case cases[] = {
+        {w.Root(), {rename, props}},
+        {w.Docs(), {folder, del, rename, props}},
+        {w.Notes(), {file, del, rename, props}},
+        {w.Docs()->Child(1)->Child(0), {file, del, rename, props}},
+    };
+    for (const Case& c : cases) {
+        w.Page()->tvMapNodeContextMenu(c.node, QPoint(5, 5));
+        QCOMPARE(w.Page()->ContextNode(), c.node);
+        QCOMPARE(w.EnabledItems(), c.enabled);
+        w.Page()->ContextMenu()->hide();
+    }
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::contextMenuFollowsPointerOrSelection() {
+    ScannedWizard w;
+    QTreeView* view = w.View();
+    auto rightClick = [&](QPoint pos) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, view->viewport()->mapToGlobal(pos));
+        QCoreApplication::sendEvent(view->viewport(), &event);
+    };
+    // On a node: that node, whatever is selected.
+    w.Select(w.Root());
+    QRect notesRect = view->visualRect(w.IndexOf(w.Notes()));
+    rightClick(notesRect.center());
+    QCOMPARE(w.Page()->ContextNode(), w.Notes());
+    QVERIFY(w.Page()->ContextMenu()->isVisible());
+    w.Page()->ContextMenu()->hide();
+    // On empty space: the selected node.
+    QPoint empty(5, view->viewport()->height() - 3);
+    QVERIFY(!view->indexAt(empty).isValid());
+    w.Select(w.Docs());
+    rightClick(empty);
+    QCOMPARE(w.Page()->ContextNode(), w.Docs());
+    w.Page()->ContextMenu()->hide();
+    // Nothing selected: no menu, no context node.
+    view->selectionModel()->clearSelection();
+    rightClick(empty);
+    QCOMPARE(w.Page()->ContextNode(), nullptr);
+    QVERIFY(!w.Page()->ContextMenu()->isVisible());
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::ignoreFromTreeAndRescan() {
+    ScannedWizard w;
+    const std::string docs = w.site.PathStd(QStringLiteral("Docs/"));
+    w.Page()->tvMapNodeContextMenu(w.Docs(), QPoint(5, 5));
+    w.MenuItem("miAddIgnoreFolder")->trigger();
+    QCOMPARE(w.Page()->ContextNode(), nullptr);
+    QCOMPARE(w.Root()->ChildCount(), 2);
+    QCOMPARE(w.window->Profile().IgnoreFolders(), docs + "\r\n");
+
+    w.Page()->tvMapNodeContextMenu(w.Notes(), QPoint(5, 5));
+    w.MenuItem("miIgnoreFile")->trigger();
+    // Lower-cased, A to Z only.
+    std::string notes = w.site.PathStd(QStringLiteral("Notes.TXT"));
+    for (char& c : notes)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    QCOMPARE(w.window->Profile().IgnoreFiles(), notes + "\r\n");
+    QCOMPARE(w.List("lstIgnoreFiles")->item(0)->text(), QString::fromStdString(notes));
+    QCOMPARE(w.Root()->ChildCount(), 1);
+
+    // Back and Next: the new scan leaves both out.
+    w.Button("btnBack")->click();
+    w.Button("btnNext")->click();
+    QCOMPARE(w.window->WizardPage(), 2);
+    QVERIFY(w.Log().contains(QStringLiteral("Ignoring Folder: ") + QString::fromStdString(docs)));
+    QVERIFY(w.Log().contains(QStringLiteral("  ") + w.site.Path(QStringLiteral("Notes.TXT"))));
+    QCOMPARE(w.window->FoundCount(), 1);
+    QCOMPARE(w.Root()->ChildCount(), 1);
+
+    // The same folder again gives a second, equal entry.
+    w.window->Information()->AppendIgnoreFolder(docs);
+    QCOMPARE(w.List("lstIgnoreFolders")->count(), 2);
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::menuDeleteActsOnContextNode() {
+    ScannedWizard w;
+    w.Select(w.Notes());
+    w.Page()->tvMapNodeContextMenu(w.Docs(), QPoint(5, 5));
+    w.dialogs.AnswerMessage(MsgResult::Yes);
+    w.MenuItem("miDelete")->trigger();
+    QCOMPARE(w.Root()->ChildCount(), 2);
+    QCOMPARE(w.Root()->Child(1)->Data.LinkText, "Notes.TXT");
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::propertiesDialogEditsTextAndUrl() {
+    ScannedWizard w;
+    SiteMapNode* guide = w.Docs()->Child(0);
+    w.Select(guide);
+    // Alt+Enter: confirmed edits are stored, an empty text included.
+    w.dialogs.AnswerEditItem(true, QString(), QStringLiteral("docs/other.html"));
+    QTest::keyClick(w.View(), Qt::Key_Return, Qt::AltModifier);
+    QCOMPARE(w.dialogs.Last().text, w.site.Path(QStringLiteral("Docs/guide.html")));
+    QCOMPARE(w.dialogs.Last().linkText, QStringLiteral("Guide"));
+    QCOMPARE(w.dialogs.Last().linkURL, QStringLiteral("Docs/guide.html"));
+    QCOMPARE(guide->Data.LinkText, "");
+    QCOMPARE(guide->Data.LinkURL, "docs/other.html");
+    QCOMPARE(w.IndexOf(guide).data().toString(), QString());
+
+    // Cancelled: nothing changes.
+    w.dialogs.AnswerEditItem(false, QStringLiteral("x"), QStringLiteral("y"));
+    emit w.View()->doubleClicked(w.IndexOf(guide));
+    QCOMPARE(guide->Data.LinkURL, "docs/other.html");
+
+    // Plain Enter does not open it; the menu's Properties does, for the
+    // context node.
+    QTest::keyClick(w.View(), Qt::Key_Return);
+    w.Page()->tvMapNodeContextMenu(w.Root(), QPoint(5, 5));
+    w.dialogs.AnswerEditItem(true, QStringLiteral("Start"), QStringLiteral("index.html"));
+    w.MenuItem("miProperties")->trigger();
+    w.Page()->ContextMenu()->hide();
+    QCOMPARE(w.Root()->Data.LinkText, "Start");
+    QCOMPARE(w.IndexOf(w.Root()).data().toString(), QStringLiteral("Start"));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+TW_GUI_TEST(ResultsPageTest)
+#include "ResultsPageTest.moc"
