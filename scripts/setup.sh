@@ -12,6 +12,8 @@ packages=(
   xvfb xauth imagemagick fonts-dejavu-core
   clang-format
 )
+# Callers may ask for more, e.g. the benchmark's tree and time.
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Times trailwright-cli generate against `tree -H` on the same synthetic site,
+# with a warm cache, and prints medians, files per second, peak memory and
+# the ratio. Usage: bench/run.sh [small|large|all] [repeats]
+#   small: 50,000 files in 2,000 folders; large: 1,000,000 in 20,000.
+# Sites are generated once under ${BENCH_DIR:-/tmp/trailwright-bench}.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+which_sizes=${1:-small}
+repeats=${2:-5}
+bash scripts/setup.sh tree time
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j2 --target trailwright-cli make_site >/dev/null
+
+root=${BENCH_DIR:-/tmp/trailwright-bench}
+mkdir -p "$root"
+cli=$PWD/build/bin/trailwright-cli
+pattern='*.htm|*.html|*.txt|*.php|*.php4|*.php5'
+
+median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+
+# Runs a command REPEATS times; prints "median-seconds peak-kb".
+measure() {
+  local times=() peaks=() out
+  for _ in $(seq "$repeats"); do
+    out=$( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
+    times+=("${out% *}")
+    peaks+=("${out#* }")
+  done
+  printf '%s %s\n' "$(printf '%s\n' "${times[@]}" | median)" \
+    "$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)"
+}
+
+run_size() {
+  local name=$1 files=$2 folders=$3
+  local site=$root/$name
+  if [ ! -f "$site/.complete" ]; then
+    rm -rf "$site"
+    build/bench/make_site --files "$files" --folders "$folders" --out "$site"
+    touch "$site/.complete"
+  fi
+  # Warm the cache: every file read once.
+  find "$site" -type f -print0 | xargs -0 cat >/dev/null
+  "$cli" generate --quiet --index "$site/index.html" --output "$root/$name-tw.html"
+  (cd "$site" && tree -H . -P "$pattern" -o "$root/$name-tree.html")
+
+  read -r tw_s tw_kb < <(measure "$cli" generate --quiet --index "$site/index.html" \
+    --output "$root/$name-tw.html")
+  read -r tr_s tr_kb < <(cd "$site" && measure tree -H . -P "$pattern" -o "$root/$name-tree.html")
+  awk -v n="$name" -v f="$files" -v a="$tw_s" -v ak="$tw_kb" -v b="$tr_s" -v bk="$tr_kb" 'BEGIN {
+    printf "%-6s %9d files | trailwright-cli %7.3f s %10.0f files/s %8.1f MB %5.0f B/file | tree -H %7.3f s %10.0f files/s %8.1f MB | ratio %.2f\n",
+      n, f, a, f / a, ak / 1024, ak * 1024 / f, b, f / b, bk / 1024, a / b }'
+}
+
+echo "machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -r)"
+echo "repeats: $repeats, medians of wall time, peak resident set"
+case $which_sizes in
+  small) run_size small 50000 2000 ;;
+  large) run_size large 1000000 20000 ;;
+  all) run_size small 50000 2000; run_size large 1000000 20000 ;;
+  *) echo "usage: bench/run.sh [small|large|all] [repeats]" >&2; exit 2 ;;
+esac
