@@ -21,12 +21,15 @@ median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+
 
 # Runs a command REPEATS times; prints "median-seconds peak-kb".
 measure() {
-  local times=() peaks=() out
+  local times=() peaks=() out stats
+  stats=$(mktemp)
   for _ in $(seq "$repeats"); do
-    out=$( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
+    /usr/bin/time -f '%e %M' -o "$stats" "$@" >/dev/null 2>&1
+    out=$(tail -n 1 "$stats")
     times+=("${out% *}")
     peaks+=("${out#* }")
   done
+  rm -f "$stats"
   printf '%s %s\n' "$(printf '%s\n' "${times[@]}" | median)" \
     "$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)"
 }
