@@ -17,6 +17,9 @@ namespace tw {
 namespace {
 
 constexpr size_t kChunk = 64 * 1024;
+// Titles usually sit in the first few kilobytes: the first read is small,
+// so a typical page costs one short copy, not one of its whole length.
+constexpr size_t kFirstChunk = 4 * 1024;
 // Bytes a mark needs after its "<": "title>" and "/title>".
 constexpr size_t kStartTail = 6;
 constexpr size_t kEndTail = 7;
@@ -70,7 +73,7 @@ std::string ReadTitleElement(const std::string& path) {
     off_t readPos = 0;
     off_t start = -1; // offset of the first "<title>"
     for (;;) {
-        ssize_t n = ReadAt(fd.get(), buf + have, kChunk, readPos);
+        ssize_t n = ReadAt(fd.get(), buf + have, readPos == 0 ? kFirstChunk : kChunk, readPos);
         if (n < 0)
             throw EFOpenError(FormatText(kCannotOpenFile, {path}));
         if (n == 0)

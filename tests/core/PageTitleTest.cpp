@@ -62,15 +62,17 @@ TEST(ReadTitleElement, ChunkedReadEqualsWholeFileRead) {
     const size_t chunk = 64 * 1024;
     const char* marks[] = {"<title>", "</title>", "<TITLE>", "</TiTlE>"};
     std::string path = dir / "p.html";
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 400; ++round) {
         size_t size = chunk * (1 + rng() % 3) + rng() % 64;
         std::string content(size, 'x');
         int count = static_cast<int>(rng() % 4);
         for (int m = 0; m < count; ++m) {
             const char* mark = marks[rng() % 4];
             size_t len = std::char_traits<char>::length(mark);
-            // Mostly around a chunk boundary, sometimes anywhere.
-            size_t boundary = chunk * (1 + rng() % 2);
+            // Mostly around a read boundary (a short first read, then full
+            // chunks), sometimes anywhere.
+            const size_t boundaries[] = {4096, 4096 + chunk, 4096 + 2 * chunk, chunk};
+            size_t boundary = boundaries[rng() % 4];
             size_t pos = (rng() % 3 == 0) ? rng() % (size - len)
                                           : boundary - len + rng() % (2 * len);
             if (pos + len <= size)
