@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 
@@ -139,15 +140,19 @@ void TfrmSiteMapMain::BuildWindow() {
     bottomLayout->addSpacing(8);
     bottomLayout->addWidget(btnCancel_);
 
-    auto* separator = new QFrame;
-    separator->setFrameShape(QFrame::HLine);
-    separator->setFrameShadow(QFrame::Sunken);
+    auto separator = [] {
+        auto* line = new QFrame;
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        return line;
+    };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(pnlHeader_);
+    layout->addWidget(separator());
     layout->addWidget(pcMain_, 1);
-    layout->addWidget(separator);
+    layout->addWidget(separator());
     layout->addWidget(bottom);
 
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
@@ -194,6 +199,17 @@ bool TfrmSiteMapMain::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && firstActivate_)
         Guarded(this, dialogs_, [this] { FormActivate(); });
     return QWidget::event(event);
+}
+
+void TfrmSiteMapMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Some desktops never activate a new window (focus stealing prevention,
+    // a bare X server); the start-up then runs once the window is shown.
+    if (firstActivate_)
+        QTimer::singleShot(0, this, [this] {
+            if (firstActivate_)
+                Guarded(this, dialogs_, [this] { FormActivate(); });
+        });
 }
 
 void TfrmSiteMapMain::FormActivate() {

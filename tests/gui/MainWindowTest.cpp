@@ -83,6 +83,7 @@ private slots:
     void navigationFollowsThePageTable();
     void cancelDuringScanWithCloseRefused();
     void cancelDuringScanClosesWindow();
+    void closeBoxDuringScanStopsTheWalk();
     void finishCheckAsksFilePaths_data();
     void finishCheckAsksFilePaths();
     void buttonTagsDispatch();
@@ -107,6 +108,9 @@ void MainWindowTest::startsOnTheInformationPage() {
     QVERIFY(w.Get<QCheckBox>("chkUsePageTitles")->isChecked());
     // The animation frames are made once, at the first activation.
     QCOMPARE(w.window->AnimationFrames().size(), 11);
+    const qint64 firstKey = w.window->AnimationFrames()[0].cacheKey();
+    w.window->FormActivate();
+    QCOMPARE(w.window->AnimationFrames()[0].cacheKey(), firstKey);
     for (const QPixmap& frame : w.window->AnimationFrames())
         QCOMPARE(frame.size(), QSize(48, 48));
     QVERIFY(w.window->AnimationFrames()[0].toImage() != w.window->AnimationFrames()[5].toImage());
@@ -373,6 +377,26 @@ void MainWindowTest::cancelDuringScanClosesWindow() {
     w.Scan(site.Path(QStringLiteral("index.html")));
     QVERIFY(!w.window->isVisible());
     QVERIFY(!w.window->Searching());
+    QVERIFY2(w.window->FoundCount() < 2001, "the walk did not stop");
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void MainWindowTest::closeBoxDuringScanStopsTheWalk() {
+    TestSite site;
+    MakeLargeSite(site, 20, 100);
+    Wizard w;
+    QTimer watcher;
+    watcher.setInterval(0);
+    connect(&watcher, &QTimer::timeout, &watcher, [&] {
+        if (w.window->Searching() && w.LabelText("lblFileCount").toInt() >= 100) {
+            watcher.stop();
+            w.window->close();
+        }
+    });
+    watcher.start();
+    w.Scan(site.Path(QStringLiteral("index.html")));
+    QVERIFY(!w.window->isVisible());
+    // No walk goes on behind a closed window.
     QVERIFY2(w.window->FoundCount() < 2001, "the walk did not stop");
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }

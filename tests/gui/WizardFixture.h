@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <memory>
 
 // The real main window, shown offscreen, with scripted dialogs.
@@ -19,7 +20,8 @@ struct Wizard {
     Wizard() {
         window = std::make_unique<tw::ui::TfrmSiteMapMain>(dialogs, QStringList{});
         window->show();
-        window->FormActivate();
+        // The start-up sequence runs by itself once the window is up.
+        (void)QTest::qWaitFor([this] { return !window->AnimationFrames().isEmpty(); });
     }
 
     template <typename T> T* Get(const char* name) const { return Find<T>(window.get(), name); }

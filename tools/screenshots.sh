@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds a sample site, walks the wizard through its pages on a virtual
+# display and saves a picture of each page.
+#   tools/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$(realpath -m "${1:-screenshots}")
+build=${2:-build}
+
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build" --target tw_screenshots
+
+site=$(mktemp -d /tmp/tw-sample-site-XXXXXX)
+trap 'rm -rf "$site"' EXIT
+page() { mkdir -p "$(dirname "$site/$1")"; printf '<html><head><title>%s</title></head><body></body></html>\n' "$2" >"$site/$1"; }
+page index.html "Harbour Walks"
+page about.html "About the Walking Club"
+page contact.htm "Contact Us"
+page "news/index.html" "News"
+page "news/spring-programme.html" "Spring Programme 2024"
+page "news/autumn-programme.html" "Autumn Programme"
+page "routes/index.html" "Routes"
+page "routes/coastal/cliff-path.html" "The Cliff Path (12 km)"
+page "routes/coastal/lighthouse.html" "Lighthouse Loop"
+page "routes/inland/river-meadows.html" "River Meadows"
+page "drafts/unfinished.html" "Draft"
+mkdir -p "$site/images"
+printf 'GIF89a' >"$site/images/map.gif"
+# Enough pages that the status page can be seen while the walk runs.
+for d in $(seq -w 1 12); do
+  mkdir -p "$site/archive/$d"
+  for f in $(seq -w 1 250); do
+    printf '<title>Archive %s/%s</title>\n' "$d" "$f" >"$site/archive/$d/report-$f.html"
+  done
+done
+
+mkdir -p "$out"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  "$build/bin/tw_screenshots" "$site/index.html" "$out"
+echo "Screenshots are in $out"
