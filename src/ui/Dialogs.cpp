@@ -111,7 +111,7 @@ MsgResult QtDialogs::messageBox(QWidget* parent, const QString& caption, const Q
 
 QStringList QtDialogs::openFiles(QWidget* parent, const OpenFileRequest& request) {
     if (!openDialog_) {
-        openDialog_ = std::make_unique<QFileDialog>(parent);
+        openDialog_ = new QFileDialog(parent);
         openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
         openDialog_->setOption(QFileDialog::ReadOnly, false);
         openDialog_->setSizeGripEnabled(true);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QColor>
+#include <QFileDialog>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <optional>
 
 class QWidget;
-class QFileDialog;
 
 namespace tw::ui {
 
@@ -81,7 +81,8 @@ public:
 
 private:
     // One open dialog for every use, so that it remembers where it was left.
-    std::unique_ptr<QFileDialog> openDialog_;
+    // Its parent window owns it.
+    QPointer<QFileDialog> openDialog_;
 };
 
 // "Desc|*.a;*.b|All|*.*" as Qt name filters ("Desc (*.a *.b)").

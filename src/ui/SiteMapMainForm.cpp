@@ -203,6 +203,7 @@ bool TfrmSiteMapMain::event(QEvent* event) {
 
 void TfrmSiteMapMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    closed_ = false;
     // Some desktops never activate a new window (focus stealing prevention,
     // a bare X server); the start-up then runs once the window is shown.
     if (firstActivate_)
@@ -239,6 +240,7 @@ void TfrmSiteMapMain::closeEvent(QCloseEvent* event) {
     // A walk must not go on behind a closed window, whichever way it closed.
     if (searching_ && scan_)
         scan_->Stop();
+    closed_ = true;
     event->accept();
 }
 
@@ -438,7 +440,9 @@ void TfrmSiteMapMain::SearchFiles() {
     scan_ = &run;
     searching_ = true;
     try {
-        run.Execute();
+        // A close accepted while the page was painted leaves nothing to walk.
+        if (!closed_)
+            run.Execute();
     } catch (const std::exception& e) {
         walkError = QString::fromUtf8(e.what());
     }

@@ -111,6 +111,7 @@ private:
     int wizardPage_ = 0;
     int foundCount_ = 0;
     bool searching_ = false;
+    bool closed_ = false;
     ScanRun* scan_ = nullptr;
     QVector<QPixmap> ilAnimate_;
 

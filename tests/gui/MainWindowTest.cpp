@@ -84,6 +84,7 @@ private slots:
     void cancelDuringScanWithCloseRefused();
     void cancelDuringScanClosesWindow();
     void closeBoxDuringScanStopsTheWalk();
+    void cancelBeforeTheWalkWalksNothing();
     void finishCheckAsksFilePaths_data();
     void finishCheckAsksFilePaths();
     void buttonTagsDispatch();
@@ -398,6 +399,19 @@ void MainWindowTest::closeBoxDuringScanStopsTheWalk() {
     QVERIFY(!w.window->isVisible());
     // No walk goes on behind a closed window.
     QVERIFY2(w.window->FoundCount() < 2001, "the walk did not stop");
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void MainWindowTest::cancelBeforeTheWalkWalksNothing() {
+    TestSite site;
+    MakeLargeSite(site, 2, 10);
+    Wizard w;
+    // Runs while the status page is first painted, before the walk.
+    QTimer::singleShot(0, w.window.get(), [&] { w.Button("btnCancel")->click(); });
+    w.Scan(site.Path(QStringLiteral("index.html")));
+    QVERIFY(!w.window->isVisible());
+    QCOMPARE(w.window->FoundCount(), 0);
+    QVERIFY(w.window->Tree().Empty());
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
