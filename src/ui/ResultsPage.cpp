@@ -169,7 +169,8 @@ void ResultsPage::ShowScanResult() {
     SiteMapNode* root = tree_.First();
     if (!root)
         return;
-    tvMap_->expand(model_->IndexOf(root));
+    // The whole tree opens, so the user sees every item the scan found.
+    tvMap_->expandRecursively(model_->IndexOf(root));
     SelectNode(root);
     tvMapClick();
 }

@@ -225,6 +225,8 @@ void MainWindowTest::scanFillsTreeAndLog() {
     QCOMPARE(model->rowCount(rootIndex), 5);
     QCOMPARE(rootIndex.data().toString(), QStringLiteral("Home"));
     QVERIFY(view->isExpanded(rootIndex));
+    // Every folder below the root is open as well.
+    QVERIFY(view->isExpanded(model->index(4, 0, rootIndex)));
     QCOMPARE(w.window->Results()->SelectedNode(), root);
     QCOMPARE(w.LabelText("lblLinkFileName"), r);
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
