@@ -41,6 +41,17 @@ bool ListFolder(const std::string& folder, std::vector<TSearchRec>& entries) {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    bool ok = ListFolderAt(fd, entries);
+    close(fd);
+    return ok;
+}
+
+bool ListFolderAt(int dirFd, std::vector<TSearchRec>& entries) {
+    entries.clear();
+    // The listing gets a descriptor of its own, so the caller's stays usable.
+    int fd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
         close(fd);

@@ -33,6 +33,9 @@ struct TSearchRec {
 // be read gives false and no entries.
 bool ListFolder(const std::string& folder, std::vector<TSearchRec>& entries);
 
+// ListFolder for a folder already open as DirFd; the descriptor stays open.
+bool ListFolderAt(int dirFd, std::vector<TSearchRec>& entries);
+
 // The ordering used by ListFolder.
 bool ListingOrderLess(const std::string& a, const std::string& b);
 

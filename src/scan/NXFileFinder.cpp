@@ -3,6 +3,12 @@
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tw {
 
 namespace {
@@ -87,11 +93,11 @@ void TNXFileFinder::Execute() {
         pattern_ = filename_ + ".*";
     stopped_ = false;
     ancestors_.clear();
-    Search(start);
+    Search(start, -1, std::string());
     ancestors_.clear();
 }
 
-void TNXFileFinder::Search(const std::string& folder) {
+void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::string& name) {
     if (OnNewFolder) {
         bool ignore = false;
         OnNewFolder(*this, folder, ignore);
@@ -101,13 +107,34 @@ void TNXFileFinder::Search(const std::string& folder) {
     if (stopped_)
         return;
 
-    std::uint64_t dev = 0, ino = 0;
-    bool identified = FolderIdentity(folder, dev, ino);
+    // Paths longer than the platform opens by name are reached one step at a
+    // time from the parent's descriptor.
+    struct Descriptor {
+        int fd;
+        ~Descriptor() {
+            if (fd >= 0)
+                close(fd);
+        }
+    } dir{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    int& fd = dir.fd;
+    if (fd < 0 && errno == ENAMETOOLONG && parentFd >= 0)
+        fd = openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    bool identified = fd >= 0 && fstat(fd, &st) == 0;
     if (identified)
-        ancestors_.emplace_back(dev, ino);
+        ancestors_.emplace_back(static_cast<std::uint64_t>(st.st_dev),
+                                static_cast<std::uint64_t>(st.st_ino));
 
     std::vector<TSearchRec> entries;
-    ListFolder(folder, entries);
+    if (fd >= 0)
+        ListFolderAt(fd, entries);
+    // The descriptor is kept for the sub folders only when their paths may
+    // be too long to open by name; otherwise deep sites would hold one
+    // descriptor per level.
+    if (fd >= 0 && folder.size() + NAME_MAX + 2 < PATH_MAX) {
+        close(fd);
+        fd = -1;
+    }
 
     // File phase. The platform leaves out entries that carry a special
     // attribute (hidden, system, volume, directory) that was not asked for.
@@ -144,7 +171,7 @@ void TNXFileFinder::Search(const std::string& folder) {
                     onWalk = true;
             if (onWalk)
                 continue;
-            Search(folder + sub.Name + kPathDelim);
+            Search(folder + sub.Name + kPathDelim, fd, sub.Name);
         }
     }
     if (identified)

@@ -69,7 +69,9 @@ public:
     std::string StartFolder() const;
 
 private:
-    void Search(const std::string& folder);
+    // ParentFd and Name let a folder whose path is too long to open by name
+    // be opened relative to its parent (ParentFd is -1 when not available).
+    void Search(const std::string& folder, int parentFd, const std::string& name);
     bool EntryPasses(const TSearchRec& rec) const;
 
     std::string filename_ = "*.*";
