@@ -224,4 +224,30 @@ QIcon ProgramIcon() {
     return icon;
 }
 
+QPixmap HelpPicture(int size) {
+    QPixmap pm = Blank(size);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 24.0, size / 24.0);
+    // A blue disc with a white question mark, lit from the top left.
+    QRadialGradient disc(QPointF(9, 8), 14);
+    disc.setColorAt(0, QColor(0x6f, 0xb1, 0xf0));
+    disc.setColorAt(1, QColor(0x1d, 0x5f, 0xb8));
+    p.setPen(QPen(QColor(0x14, 0x45, 0x8a), 1));
+    p.setBrush(disc);
+    p.drawEllipse(QRectF(1.5, 1.5, 21, 21));
+    p.setPen(QPen(Qt::white, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath mark;
+    mark.moveTo(8.6, 9.2);
+    mark.cubicTo(8.6, 5.6, 15.6, 5.4, 15.6, 9.2);
+    mark.cubicTo(15.6, 11.8, 12, 11.8, 12, 14.6);
+    p.drawPath(mark);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(12, 18.2), 1.6, 1.6);
+    return pm;
+}
+
 } // namespace tw::ui

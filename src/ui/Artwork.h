@@ -25,4 +25,7 @@ QVector<QPixmap> SearchAnimationFrames();
 QPixmap ProgramPicture(int size);
 QIcon ProgramIcon();
 
+// The help picture of the window's header: a question mark on a disc.
+QPixmap HelpPicture(int size);
+
 } // namespace tw::ui

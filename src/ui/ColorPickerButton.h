@@ -3,9 +3,11 @@
 #include "model/SiteMapProfile.h"
 
 #include <QColor>
+#include <QFrame>
+#include <QPointer>
 #include <QPushButton>
 
-class QFrame;
+class QToolButton;
 
 namespace tw::ui {
 
@@ -23,12 +25,15 @@ TColor FromQColor(const QColor& color);
 
 // A button that shows a colour (and its caption, when it has one) and drops
 // down a palette of 40 colours with "None" and "More Colors..." entries.
+// Space, Enter, Alt+Down and F4 open the palette; in it the arrow keys move
+// between the colours, Enter or Space picks one and Escape closes it.
 class ColorPickerButton : public QPushButton {
     Q_OBJECT
 public:
     static constexpr int kPaletteSize = 40;
+    static constexpr int kPaletteColumns = 8;
 
-    ColorPickerButton(IDialogs& dialogs, QWidget* parent = nullptr);
+    explicit ColorPickerButton(IDialogs& dialogs, QWidget* parent = nullptr);
 
     TColor Color() const { return color_; }
     // Fires Changed when the colour differs from the current one.
@@ -44,6 +49,8 @@ public:
     void PickMoreColors();
     // Opens the drop-down palette under the button.
     void ShowPalette();
+    // The open palette, or null.
+    QFrame* Palette() const { return popup_; }
 
 signals:
     // The colour changed, by the user or by the program.
@@ -53,12 +60,20 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ClosePalette();
+    void UpdateDescription();
+
     IDialogs& dialogs_;
     TColor color_ = 0;
     QString caption_;
-    QFrame* popup_ = nullptr;
+    // The palette deletes itself when it closes, also when the user clicks
+    // elsewhere; the guarded pointer then reads null.
+    QPointer<QFrame> popup_;
+    QList<QToolButton*> swatches_;
 };
 
 } // namespace tw::ui

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QString>
+#include <functional>
 
 namespace tw::ui {
 
@@ -32,5 +35,36 @@ inline void SetBuddy(QLabel* label, QWidget* widget) {
     if (widget->accessibleName().isEmpty())
         widget->setAccessibleName(label->text().remove(QLatin1Char('&')));
 }
+
+// A label that acts like a link button: a click, or Space or Enter while it
+// has the focus, runs the handler with the point where a menu should open.
+class ClickLabel : public QLabel {
+public:
+    using Handler = std::function<void(const QPoint& globalPos)>;
+    using QLabel::QLabel;
+
+    void SetHandler(Handler handler) { handler_ = std::move(handler); }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+            handler_) {
+            handler_(event->globalPosition().toPoint());
+            return;
+        }
+        QLabel::mouseReleaseEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && handler_) {
+            handler_(mapToGlobal(rect().bottomLeft()));
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+
+private:
+    Handler handler_;
+};
 
 } // namespace tw::ui

@@ -37,6 +37,10 @@ QStringList QtNameFilters(const QString& filter) {
     return result;
 }
 
+bool IsWebAddress(const QString& target) {
+    return target.contains(u"://"_s) || target.startsWith(u"mailto:"_s, Qt::CaseInsensitive);
+}
+
 bool IsInsideFolder(const QString& path, const QString& root) {
     if (root.isEmpty())
         return true;
@@ -67,6 +71,9 @@ MsgResult QtDialogs::messageBox(QWidget* parent, const QString& caption, const Q
     switch (icon) {
     case MsgIcon::None:
         box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
         break;
     case MsgIcon::Question:
         box.setIcon(QMessageBox::Question);
@@ -180,7 +187,10 @@ std::optional<QColor> QtDialogs::colour(QWidget* parent, const QColor& initial) 
 }
 
 bool QtDialogs::openDocument(const QString& target) {
-    QUrl url = target.contains(u"://"_s) ? QUrl(target) : QUrl::fromLocalFile(target);
+    // A relative output file name means the current folder, as it did when
+    // the file was written.
+    QUrl url = IsWebAddress(target) ? QUrl(target)
+                                    : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
     return QDesktopServices::openUrl(url);
 }
 
@@ -191,6 +201,10 @@ void QtDialogs::setClipboardText(const QString& text) {
 bool QtDialogs::editItem(QWidget* parent, const QString& filePath, QString& linkText,
                          QString& linkURL) {
     return EditSiteMapItem(parent, filePath, linkText, linkURL);
+}
+
+int QtDialogs::showModal(QDialog& dialog) {
+    return dialog.exec();
 }
 
 } // namespace tw::ui

@@ -7,11 +7,12 @@
 #include <QStringList>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace tw::ui {
 
-enum class MsgIcon { None, Question, Warning, Error };
+enum class MsgIcon { None, Information, Question, Warning, Error };
 enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Yes, No, Cancel };
 
@@ -54,12 +55,15 @@ public:
     // The chosen folder; empty when cancelled.
     virtual QString folder(QWidget* parent, const FolderRequest& request) = 0;
     virtual std::optional<QColor> colour(QWidget* parent, const QColor& initial) = 0;
-    // Opens a file or web address with its associated program.
+    // Opens a file or web address with its associated program; false when
+    // the platform could not.
     virtual bool openDocument(const QString& target) = 0;
     virtual void setClipboardText(const QString& text) = 0;
     // The item properties dialog: true when confirmed, with the edited texts.
     virtual bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
                           QString& linkURL) = 0;
+    // Shows a dialog of the program's own modally; its result code.
+    virtual int showModal(QDialog& dialog) = 0;
 };
 
 // The real dialogs of the platform.
@@ -78,6 +82,7 @@ public:
     void setClipboardText(const QString& text) override;
     bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
                   QString& linkURL) override;
+    int showModal(QDialog& dialog) override;
 
 private:
     // One open dialog for every use, so that it remembers where it was left.
@@ -87,6 +92,9 @@ private:
 
 // "Desc|*.a;*.b|All|*.*" as Qt name filters ("Desc (*.a *.b)").
 QStringList QtNameFilters(const QString& filter);
+
+// True for a web address ("scheme://..." or "mailto:"), false for a path.
+bool IsWebAddress(const QString& target);
 
 // True when Path is Root or lies below it (both with or without separator).
 bool IsInsideFolder(const QString& path, const QString& root);

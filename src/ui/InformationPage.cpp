@@ -45,7 +45,7 @@ QString DefaultFileTypesText() {
 }
 
 InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), profile_(profile), dialogs_(dialogs) {
+    : QWidget(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()) {
     setObjectName(u"tsInformation"_s);
 
     editIndex_ = new QLineEdit;
@@ -127,7 +127,10 @@ InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidge
             &InformationPage::lstIgnoreFilesClick);
     connect(chkUsePageTitles_, &QCheckBox::toggled, this,
             [this](bool on) { profile_.SetUsePageTitles(on); });
-    connect(chkLoadLast_, &QCheckBox::toggled, this, [this](bool on) { loadLast_ = on; });
+    connect(chkLoadLast_, &QCheckBox::toggled, this, [this](bool on) {
+        loadLast_ = on;
+        emit loadLastChanged(on);
+    });
     lstIgnoreFolders_->installEventFilter(this);
     lstIgnoreFiles_->installEventFilter(this);
 }
@@ -143,6 +146,26 @@ void InformationPage::SetFileTypesText(const QString& text) {
 
 void InformationPage::FocusIndex() {
     editIndex_->setFocus();
+}
+
+void InformationPage::SetLoadLast(bool on) {
+    chkLoadLast_->setChecked(on);
+}
+
+void InformationPage::ApplyProfile() {
+    // The lists have no change handler: their items are the profile's text.
+    editIndex_->setText(ToQ(profile_.IndexPage()));
+    editFileTypes_->setText(ToQ(profile_.FileTypes()));
+    auto fill = [](QListWidget* list, const std::string& lines) {
+        list->clear();
+        for (const std::string& entry : SplitLineList(lines))
+            list->addItem(ToQ(entry));
+    };
+    fill(lstIgnoreFolders_, profile_.IgnoreFolders());
+    fill(lstIgnoreFiles_, profile_.IgnoreFiles());
+    lstIgnoreFoldersClick();
+    lstIgnoreFilesClick();
+    chkUsePageTitles_->setChecked(profile_.UsePageTitles());
 }
 
 void InformationPage::editIndexChange(const QString& text) {
@@ -163,7 +186,7 @@ QString InformationPage::PromptOpenFile(const QString& name, const QString& filt
         std::string path = ToStd(name);
         std::string folder = ExtractFilePath(path);
         if (!FolderExists(folder))
-            folder = ProgramFolder() + "Profiles" + kPathDelim;
+            folder = programFolder_ + "Profiles" + kPathDelim;
         if (FolderExists(folder))
             request.startFolder = ToQ(folder);
         if (FileExists(path))
@@ -218,7 +241,7 @@ void InformationPage::AddIgnoreFolder() {
     FolderRequest request;
     request.title = u"Select a Folder to Ignore"_s;
     if (ignoreFolderRoot_.empty()) {
-        std::string root = FolderExists(folder) ? folder : ProgramFolder();
+        std::string root = FolderExists(folder) ? folder : programFolder_;
         if (FolderExists(root))
             ignoreFolderRoot_ = root;
     }
@@ -245,7 +268,7 @@ void InformationPage::AddIgnoreFolder() {
 void InformationPage::AddIgnoreFiles() {
     std::string folder = ExtractFilePath(profile_.IndexPage());
     if (!FolderExists(folder))
-        folder = ProgramFolder();
+        folder = programFolder_;
     OpenFileRequest request;
     request.startFolder = ToQ(folder);
     request.filter = u"All Files (*.*)|*.*"_s;

@@ -49,7 +49,15 @@ public:
 
     void SetFileTypesText(const QString& text);
     void FocusIndex();
+    // The page's part of showing a profile: the index page to the page
+    // titles option, each through its control.
+    void ApplyProfile();
+    // The folder the dialogs fall back on and the profiles folder lies in.
+    void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+    const std::string& ProgramFolderPath() const { return programFolder_; }
     bool LoadLast() const { return loadLast_; }
+    // Sets the check box; its click stores the state in the settings.
+    void SetLoadLast(bool on);
     const std::string& IgnoreFolderRoot() const { return ignoreFolderRoot_; }
 
 signals:
@@ -57,6 +65,8 @@ signals:
     void defaultOutputFileProposed(const QString& fileName);
     // A list's Delete key runs its Remove button through the shared handler.
     void buttonCommandRequested(QAbstractButton* sender);
+    // The state of "Load Last Saved Profile on next Startup" changed.
+    void loadLastChanged(bool on);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,7 +87,7 @@ private:
     IDialogs& dialogs_;
     std::string ignoreFolderRoot_;
     std::string lastIgnoreFolder_;
-    // The settings file that keeps this arrives with the profile work.
+    std::string programFolder_;
     bool loadLast_ = false;
 
     QLineEdit* editIndex_;

@@ -1,41 +1,257 @@
 #include "ui/OutputPages.h"
 
+#include "output/PreviewPage.h"
+#include "support/NXFiles.h"
+#include "ui/ColorPickerButton.h"
 #include "ui/Controls.h"
+#include "ui/Dialogs.h"
+#include "ui/Guard.h"
+#include "ui/PathLabel.h"
 #include "ui/Text.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTextBrowser>
+#include <QThread>
+#include <QVBoxLayout>
 
 namespace tw::ui {
 
 using namespace Qt::StringLiterals;
 
-OutputSettingsPage::OutputSettingsPage(TMapProfile& profile, QWidget* parent)
-    : QWidget(parent), profile_(profile) {
+namespace {
+
+struct ColorBinding {
+    const char* name;
+    const char* label;
+    TColor (TMapProfile::*get)() const;
+    void (TMapProfile::*set)(TColor);
+    TColor reset; // the colour of a new profile
+};
+
+constexpr std::array<ColorBinding, OutputSettingsPage::kColorCount> kColors{{
+    {"cpbBackground", "Background", &TMapProfile::clrBackground, &TMapProfile::SetclrBackground,
+     0xFFFFFF},
+    {"cpbText", "Text", &TMapProfile::clrText, &TMapProfile::SetclrText, 0},
+    {"cpbLink", "Link", &TMapProfile::clrLink, &TMapProfile::SetclrLink, 0xFF0000},
+    {"cpbVisited", "Visited Link", &TMapProfile::clrVisited, &TMapProfile::SetclrVisited,
+     0x800080},
+    {"cpbActive", "Active Link", &TMapProfile::clrActive, &TMapProfile::SetclrActive, 255},
+}};
+
+const QString kHtmlFilter = u"HTML Files (*.htm, *.html)|*.htm;*.html"_s;
+
+QRadioButton* MakeRadio(const QString& caption, const QString& name) {
+    auto* radio = new QRadioButton(caption);
+    radio->setObjectName(name);
+    return radio;
+}
+
+QCheckBox* MakeCheck(const QString& caption, const QString& name) {
+    auto* check = new QCheckBox(caption);
+    check->setObjectName(name);
+    return check;
+}
+
+QGroupBox* MakeGroup(const QString& caption, const QString& name) {
+    auto* group = new QGroupBox(caption);
+    group->setObjectName(name);
+    return group;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Output settings
+
+OutputSettingsPage::OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()) {
     setObjectName(u"tsOutputSettings"_s);
-    editOutputFile_ = new QLineEdit;
-    editOutputFile_->setObjectName(u"editOutputFile"_s);
-    btnOutputFileBrowse_ = MakeButton(u"Browse..."_s, u"btnOutputFileBrowse"_s, 10);
-    auto* caption = new QLabel(u"&Output File:"_s);
-    caption->setObjectName(u"lblOutputFile"_s);
-    SetBuddy(caption, editOutputFile_);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(12, 10, 12, 8);
-    grid->setVerticalSpacing(4);
-    grid->addWidget(caption, 0, 0, 1, 2);
-    grid->addWidget(editOutputFile_, 1, 0);
-    grid->addWidget(btnOutputFileBrowse_, 1, 1);
-    grid->setColumnStretch(0, 1);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(BuildOutputType(), 0, 0, 1, 2);
+    grid->addWidget(BuildPageColors(), 1, 0);
+    grid->addWidget(BuildFormatAndOptions(), 1, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
     grid->setRowStretch(2, 1);
+}
 
+QGroupBox* OutputSettingsPage::BuildOutputType() {
+    auto* group = MakeGroup(u" Output Type "_s, u"gbOutputType"_s);
+    rbOutputFile_ = MakeRadio(u"File:"_s, u"rbOutputFile"_s);
+    rbOutputFile_->setChecked(true);
+    editOutputFile_ = new QLineEdit;
+    editOutputFile_->setObjectName(u"editOutputFile"_s);
+    // The radio button is the field's caption but cannot be its buddy.
+    editOutputFile_->setAccessibleName(u"Output File:"_s);
+    btnOutputFileBrowse_ = MakeButton(u"Browse..."_s, u"btnOutputFileBrowse"_s, 10);
+    rbOutputEditor_ = MakeRadio(QString(), u"rbOutputEditor"_s);
+    rbOutputEditor_->setEnabled(false);
+
+    // The clipboard and insert targets exist for profiles that name them,
+    // but are never shown.
+    rbOutputClipBoard_ = MakeRadio(u"Clipboard"_s, u"rbOutputClipBoard"_s);
+    rbOutputInsert_ = MakeRadio(u"Insert into File:"_s, u"rbOutputInsert"_s);
+    editOutputInsert_ = new QLineEdit;
+    editOutputInsert_->setObjectName(u"editOutputInsert"_s);
+    btnOutputInsertBrowse_ = MakeButton(u"Browse..."_s, u"btnOutputInsertBrowse"_s, 11);
+    lblOutputInsertHowTo_ = new QLabel;
+    lblOutputInsertHowTo_->setObjectName(u"lblOutputInsertHowTo"_s);
+    for (QWidget* hidden : std::initializer_list<QWidget*>{
+             rbOutputClipBoard_, rbOutputInsert_, editOutputInsert_, btnOutputInsertBrowse_,
+             lblOutputInsertHowTo_}) {
+        hidden->setParent(group);
+        hidden->hide();
+        hidden->setEnabled(false);
+    }
+
+    outputTypes_ = new QButtonGroup(group);
+    for (QRadioButton* rb : {rbOutputClipBoard_, rbOutputFile_, rbOutputInsert_, rbOutputEditor_})
+        outputTypes_->addButton(rb);
+
+    auto* layout = new QGridLayout(group);
+    layout->setHorizontalSpacing(6);
+    layout->addWidget(rbOutputFile_, 0, 0);
+    layout->addWidget(editOutputFile_, 0, 1);
+    layout->addWidget(btnOutputFileBrowse_, 0, 2);
+    layout->addWidget(rbOutputEditor_, 1, 0, 1, 3);
+    layout->setColumnStretch(1, 1);
+
+    for (QRadioButton* rb : {rbOutputClipBoard_, rbOutputFile_, rbOutputInsert_, rbOutputEditor_})
+        connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                OutputTypeOptionClick();
+        });
     connect(editOutputFile_, &QLineEdit::textChanged, this,
             [this](const QString& text) { profile_.SetOutputFileName(ToStd(text)); });
+    connect(editOutputInsert_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { profile_.SetOutputInsert(ToStd(text)); });
+    return group;
+}
+
+QGroupBox* OutputSettingsPage::BuildPageColors() {
+    gbPageColors_ = MakeGroup(u" Output Page Colors "_s, u"gbPageColors"_s);
+    auto* pickers = new QGridLayout;
+    pickers->setVerticalSpacing(6);
+    pickers->setHorizontalSpacing(8);
+    for (int i = 0; i < kColorCount; ++i) {
+        const ColorBinding& binding = kColors[static_cast<size_t>(i)];
+        auto* picker = new ColorPickerButton(dialogs_);
+        picker->setObjectName(QString::fromLatin1(binding.name));
+        // The colours of a new profile, before any handler is connected.
+        picker->SetColor(binding.reset);
+        auto* label = new QLabel(QString::fromLatin1(binding.label));
+        label->setObjectName(u"lbl"_s + QString::fromLatin1(binding.name + 3));
+        SetBuddy(label, picker);
+        pickers->addWidget(label, i, 0);
+        pickers->addWidget(picker, i, 1);
+        pickers_[static_cast<size_t>(i)] = picker;
+        connect(picker, &ColorPickerButton::Changed, this, [this, i] {
+            // A user's pick ends here; its error (the preview file) is shown.
+            Guarded(this, dialogs_, [this, i] { PickerChange(i); });
+        });
+        connect(picker, &ColorPickerButton::NoneSelected, this,
+                [this, picker] { ColorPickerDefaultSelect(picker); });
+    }
+    btnResetColors_ = MakeButton(u"Reset Colors To Defaults"_s, u"btnResetColors"_s, 13);
+    pickers->addWidget(btnResetColors_, kColorCount, 0, 1, 2);
+    pickers->setRowStretch(kColorCount + 1, 1);
+
+    htmlPreview_ = new QTextBrowser;
+    htmlPreview_->setObjectName(u"htmlPreview"_s);
+    htmlPreview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    htmlPreview_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    htmlPreview_->setOpenLinks(false);
+    htmlPreview_->setTabChangesFocus(true);
+    QFont previewFont = htmlPreview_->font();
+    previewFont.setPointSize(10);
+    htmlPreview_->document()->setDefaultFont(previewFont);
+    htmlPreview_->setMinimumSize(150, 110);
+    auto* previewLabel = new QLabel(u"Page Preview:"_s);
+    previewLabel->setObjectName(u"lblPagePreview"_s);
+    SetBuddy(previewLabel, htmlPreview_);
+    auto* preview = new QVBoxLayout;
+    preview->setSpacing(4);
+    preview->addWidget(previewLabel);
+    preview->addWidget(htmlPreview_, 1);
+
+    auto* layout = new QHBoxLayout(gbPageColors_);
+    layout->setSpacing(12);
+    layout->addLayout(pickers);
+    layout->addLayout(preview, 1);
+    return gbPageColors_;
+}
+
+QWidget* OutputSettingsPage::BuildFormatAndOptions() {
+    auto* format = MakeGroup(u" Output Format "_s, u"gbOutputFormat"_s);
+    rbOutputUnnumberedList_ = MakeRadio(u"Unnumbered Indented Lists"_s, u"rbOutputUnnumberedList"_s);
+    rbOutputUnnumberedList_->setChecked(true);
+    rbOutputParagraph_ = MakeRadio(u"Simple Paragraphs"_s, u"rbOutputParagraph"_s);
+    auto* formatLayout = new QVBoxLayout(format);
+    formatLayout->setSpacing(4);
+    formatLayout->addWidget(rbOutputUnnumberedList_);
+    formatLayout->addWidget(rbOutputParagraph_);
+
+    auto* options = MakeGroup(u" Output Options "_s, u"gbOutputOptions"_s);
+    chkClassAttribs_ = MakeCheck(u"Use Style Sheet for Items"_s, u"chkClassAttribs"_s);
+    chkAddImages_ = MakeCheck(u"Add Images for Items"_s, u"chkAddImages"_s);
+    chkNoFolderImages_ = MakeCheck(u"Don't include images for folders"_s, u"chkNoFolderImages"_s);
+    chkNoFolderImages_->setEnabled(false);
+    chkDontLinkFolders_ = MakeCheck(u"Don't Link Folders"_s, u"chkDontLinkFolders"_s);
+    auto* optionsLayout = new QVBoxLayout(options);
+    optionsLayout->setSpacing(4);
+    optionsLayout->addWidget(chkClassAttribs_);
+    optionsLayout->addWidget(chkAddImages_);
+    auto* indented = new QHBoxLayout;
+    indented->addSpacing(20);
+    indented->addWidget(chkNoFolderImages_);
+    optionsLayout->addLayout(indented);
+    optionsLayout->addWidget(chkDontLinkFolders_);
+
+    auto* column = new QWidget;
+    column->setObjectName(u"pnlFormatAndOptions"_s);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(format);
+    layout->addWidget(options);
+    layout->addStretch(1);
+
+    for (QRadioButton* rb : {rbOutputUnnumberedList_, rbOutputParagraph_})
+        connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                OutputFormatChange();
+        });
+    connect(chkClassAttribs_, &QCheckBox::toggled, this,
+            [this](bool on) { profile_.SetClassAttribs(on); });
+    connect(chkAddImages_, &QCheckBox::toggled, this, &OutputSettingsPage::chkAddImagesClick);
+    connect(chkNoFolderImages_, &QCheckBox::toggled, this,
+            [this](bool on) { profile_.SetNoFolderImages(on); });
+    connect(chkDontLinkFolders_, &QCheckBox::toggled, this,
+            [this](bool on) { profile_.SetNoFolderLinks(on); });
+    return column;
 }
 
 QList<QAbstractButton*> OutputSettingsPage::Buttons() const {
-    return {btnOutputFileBrowse_};
+    return {btnOutputFileBrowse_, btnResetColors_};
+}
+
+void OutputSettingsPage::SetEditorOptionCaption(const QString& caption) {
+    rbOutputEditor_->setText(caption);
 }
 
 void OutputSettingsPage::SetOutputFileText(const QString& fileName) {
@@ -46,8 +262,312 @@ void OutputSettingsPage::FocusOutputFile() {
     editOutputFile_->setFocus();
 }
 
+void OutputSettingsPage::OutputTypeOptionClick() {
+    const std::array<std::pair<QRadioButton*, TMapOutputType>, 4> types{{
+        {rbOutputClipBoard_, TMapOutputType::moutClipboard},
+        {rbOutputFile_, TMapOutputType::moutFile},
+        {rbOutputInsert_, TMapOutputType::moutInsert},
+        {rbOutputEditor_, TMapOutputType::moutEditor},
+    }};
+    for (const auto& [radio, type] : types)
+        if (radio->isChecked())
+            profile_.SetOutputType(type);
+    btnOutputFileBrowse_->setEnabled(rbOutputFile_->isChecked());
+    editOutputFile_->setEnabled(rbOutputFile_->isChecked());
+    const TMapOutputType type = profile_.OutputType();
+    gbPageColors_->setEnabled(type == TMapOutputType::moutFile ||
+                              type == TMapOutputType::moutEditor);
+}
+
+void OutputSettingsPage::PickerChange(int slot) {
+    const ColorBinding& binding = kColors[static_cast<size_t>(slot)];
+    ColorPickerButton* picker = pickers_[static_cast<size_t>(slot)];
+    (profile_.*binding.set)(picker->Color());
+    if (settingColors_ && !picker->Caption().isEmpty())
+        (profile_.*binding.set)(kColorNone);
+    if (!settingColors_) {
+        picker->SetCaption(QString());
+        if (resetting_)
+            resetChanged_ = true;
+        else
+            UpdatePreview();
+    }
+}
+
+void OutputSettingsPage::ColorPickerDefaultSelect(ColorPickerButton* picker) {
+    // Restored rather than cleared: applying a profile sets the flag around
+    // all five pickers, and a None among them must not end it early.
+    const bool wasSetting = settingColors_;
+    settingColors_ = true;
+    picker->SetCaption(u"None"_s);
+    picker->SetColor(kButtonFaceColor);
+    settingColors_ = wasSetting;
+}
+
+void OutputSettingsPage::ResetColors() {
+    resetting_ = true;
+    resetChanged_ = false;
+    for (int i = 0; i < kColorCount; ++i)
+        pickers_[static_cast<size_t>(i)]->SetColor(kColors[static_cast<size_t>(i)].reset);
+    resetting_ = false;
+    // One rebuild for all the pickers that changed; none when none did.
+    if (resetChanged_)
+        UpdatePreview();
+}
+
+void OutputSettingsPage::UpdatePreview() {
+    const std::string path = programFolder_ + kPreviewFileName;
+    SaveFileText(BuildPreviewPage(profile_), path);
+    std::string html;
+    try {
+        html = LoadFileText(path);
+    } catch (...) {
+        DeleteFileQuietly(path);
+        throw;
+    }
+    // Qt's rich text ignores the body's text attribute; the style carries it.
+    htmlPreview_->setHtml(ToQ(WithBodyTextColourAsStyle(html)));
+    if (FileExists(path))
+        DeleteFileQuietly(path);
+}
+
+void OutputSettingsPage::BrowseOutputFile() {
+    const std::string output = profile_.OutputFileName();
+    const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
+    std::string proposed = output.empty() ? indexFolder + "sitemap.html" : output;
+    SaveFileRequest request;
+    request.title = u"Site Map Output File"_s;
+    request.filter = kHtmlFilter;
+    request.defaultSuffix = u"html"_s;
+    const std::string outputFolder = ExtractFilePath(output);
+    request.startFolder = ToQ(FolderExists(outputFolder) ? outputFolder : indexFolder);
+    proposed = ExtractFileName(proposed);
+    if (HasInvalidFileNameChars(proposed))
+        proposed = "sitemap.html";
+    request.fileName = ToQ(proposed);
+    QString chosen = dialogs_.saveFile(window(), request);
+    if (chosen.isEmpty())
+        return;
+    // A name typed without an extension becomes an HTML file.
+    if (ExtractFileExt(ToStd(chosen)).empty())
+        chosen += u".html"_s;
+    editOutputFile_->setText(chosen);
+}
+
+void OutputSettingsPage::OutputFormatChange() {
+    if (rbOutputUnnumberedList_->isChecked())
+        profile_.SetOutputFormat(TMapOutputFormat::mfmtList);
+    if (rbOutputParagraph_->isChecked())
+        profile_.SetOutputFormat(TMapOutputFormat::mfmtParagraph);
+}
+
+void OutputSettingsPage::chkAddImagesClick(bool checked) {
+    profile_.SetAddImages(checked);
+    chkNoFolderImages_->setEnabled(profile_.AddImages());
+}
+
+void OutputSettingsPage::ApplyProfile() {
+    editOutputFile_->setText(ToQ(profile_.OutputFileName()));
+    editOutputInsert_->setText(ToQ(profile_.OutputInsert()));
+    // Neither target can be shown, so a profile that names one writes a file.
+    if (profile_.OutputType() == TMapOutputType::moutInsert)
+        profile_.SetOutputType(TMapOutputType::moutFile);
+    if (profile_.OutputType() == TMapOutputType::moutClipboard)
+        profile_.SetOutputType(TMapOutputType::moutFile);
+    const TMapOutputType type = profile_.OutputType();
+    rbOutputClipBoard_->setChecked(type == TMapOutputType::moutClipboard);
+    rbOutputFile_->setChecked(type == TMapOutputType::moutFile);
+    rbOutputEditor_->setChecked(type == TMapOutputType::moutEditor);
+    rbOutputInsert_->setChecked(type == TMapOutputType::moutInsert);
+
+    settingColors_ = true;
+    for (int i = 0; i < kColorCount; ++i) {
+        const ColorBinding& binding = kColors[static_cast<size_t>(i)];
+        ColorPickerButton* picker = pickers_[static_cast<size_t>(i)];
+        const TColor color = (profile_.*binding.get)();
+        if (color == kColorNone) {
+            ColorPickerDefaultSelect(picker);
+        } else {
+            picker->SetCaption(QString());
+            picker->SetColor(color);
+        }
+    }
+    settingColors_ = false;
+    gbPageColors_->setEnabled(type == TMapOutputType::moutFile ||
+                              type == TMapOutputType::moutEditor);
+
+    rbOutputUnnumberedList_->setChecked(profile_.OutputFormat() == TMapOutputFormat::mfmtList);
+    rbOutputParagraph_->setChecked(profile_.OutputFormat() == TMapOutputFormat::mfmtParagraph);
+    chkClassAttribs_->setChecked(profile_.ClassAttribs());
+    chkAddImages_->setChecked(profile_.AddImages());
+    chkNoFolderImages_->setChecked(profile_.NoFolderImages());
+    chkNoFolderImages_->setEnabled(profile_.AddImages());
+    chkDontLinkFolders_->setChecked(profile_.NoFolderLinks());
+}
+
+// ---------------------------------------------------------------------------
+// Output status
+
 OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     setObjectName(u"tsOutputStatus"_s);
+    lblGeneratingType_ = new QLabel(u"Generating..."_s);
+    lblGeneratingType_->setObjectName(u"lblGeneratingType"_s);
+    QFont typeFont = lblGeneratingType_->font();
+    typeFont.setBold(true);
+    lblGeneratingType_->setFont(typeFont);
+    pbOutput_ = new QProgressBar;
+    pbOutput_->setObjectName(u"pbOutput"_s);
+    pbOutput_->setRange(0, 1);
+    pbOutput_->setValue(0);
+    pbOutput_->setTextVisible(false);
+    auto* statusCaption = new QLabel(u"Output Status:"_s);
+    statusCaption->setObjectName(u"lblOutputStatus"_s);
+    SetBuddy(statusCaption, pbOutput_);
+    lblGenerationStatus_ = new PathLabel;
+    lblGenerationStatus_->setObjectName(u"lblGenerationStatus"_s);
+    lblGenerationStatus_->setText(u"Generating..."_s);
+    lblGenerationFile_ = new WrappingLabel(3);
+    lblGenerationFile_->setObjectName(u"lblGenerationFile"_s);
+    lblGenerationFile_->setText(u"Generating..."_s);
+    btnViewOutputFile_ =
+        MakeButton(u"View Output File in Default Browser..."_s, u"btnViewOutputFile"_s, 14);
+    btnViewOutputFile_->setEnabled(false);
+    memoGenerated_ = new QPlainTextEdit;
+    memoGenerated_->setObjectName(u"memoGenerated"_s);
+    memoGenerated_->setReadOnly(true);
+    memoGenerated_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoGenerated_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memoGenerated_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Read-only text is still selectable and copyable from the keyboard.
+    memoGenerated_->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
+    auto* memoCaption = new QLabel(u"Generated Site Map Contents:"_s);
+    memoCaption->setObjectName(u"lblGeneratedContents"_s);
+    SetBuddy(memoCaption, memoGenerated_);
+    btnCopyToClipboard_ =
+        MakeButton(u"Copy Output to Clipboard"_s, u"btnCopyToClipboard"_s, 17);
+    btnCopyToClipboard_->setEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 10, 12, 8);
+    layout->setSpacing(4);
+    layout->addWidget(lblGeneratingType_);
+    layout->addSpacing(6);
+    layout->addWidget(statusCaption);
+    layout->addWidget(pbOutput_);
+    layout->addWidget(lblGenerationStatus_);
+    layout->addWidget(lblGenerationFile_);
+    auto* viewRow = new QHBoxLayout;
+    viewRow->addWidget(btnViewOutputFile_);
+    viewRow->addStretch(1);
+    layout->addLayout(viewRow);
+    layout->addSpacing(6);
+    layout->addWidget(memoCaption);
+    layout->addWidget(memoGenerated_, 1);
+    auto* copyRow = new QHBoxLayout;
+    copyRow->addStretch(1);
+    copyRow->addWidget(btnCopyToClipboard_);
+    layout->addLayout(copyRow);
+}
+
+QList<QAbstractButton*> OutputStatusPage::Buttons() const {
+    return {btnViewOutputFile_, btnCopyToClipboard_};
+}
+
+void OutputStatusPage::BeginRun(int nodeCount, const QString& generatingType) {
+    progressMaximum_ = nodeCount - 1;
+    // A bar whose range is empty would show Qt's busy animation.
+    pbOutput_->setRange(0, std::max(progressMaximum_, 1));
+    pbOutput_->setValue(0);
+    btnViewOutputFile_->setEnabled(false);
+    btnCopyToClipboard_->setEnabled(false);
+    SetLabelsBold(false);
+    lblGeneratingType_->setText(generatingType);
+}
+
+void OutputStatusPage::ShowNode(int index, const QString& linkText, const QString& filePath) {
+    pbOutput_->setValue(index);
+    lblGenerationStatus_->setText(u"Generating: "_s + linkText);
+    lblGenerationFile_->setText(u"File: "_s + filePath);
+}
+
+void OutputStatusPage::ShowWritten(const QString& outputFile, const QString& page) {
+    lblGenerationFile_->setText(u"Your generated Site Map was saved to the following file:\n"_s +
+                                outputFile);
+    btnViewOutputFile_->setEnabled(true);
+    btnCopyToClipboard_->setEnabled(true);
+    memoText_ = page;
+    memoGenerated_->setPlainText(page);
+}
+
+void OutputStatusPage::ShowResult(const QString& text) {
+    lblGenerationFile_->setText(text);
+}
+
+void OutputStatusPage::SetLabelsBold(bool bold) {
+    for (QLabel* label : std::initializer_list<QLabel*>{lblGenerationFile_, lblGenerationStatus_}) {
+        QFont font = label->font();
+        font.setBold(bold);
+        label->setFont(font);
+    }
+}
+
+void OutputStatusPage::Complete() {
+    lblGenerationStatus_->setText(u"Generation Complete!"_s);
+}
+
+// ---------------------------------------------------------------------------
+// Generation progress
+
+GenerationProgress::GenerationProgress(OutputStatusPage& page, int nodeCount)
+    : page_(page), nodeCount_(nodeCount) {}
+
+int GenerationProgress::PauseBeforeNode(int count) {
+    // For a large tree a pause per node would add minutes.
+    return count < 200 ? 1 : 0;
+}
+
+int GenerationProgress::PauseAfterNode(int count) {
+    if (count < 50)
+        return 15;
+    if (count > 50 && count < 200)
+        return 5;
+    return 0;
+}
+
+void GenerationProgress::Show(const SiteMapNode& node, int index) {
+    page_.ShowNode(index, ToQ(node.Data.LinkText), ToQ(node.Data.FilePath));
+    QCoreApplication::processEvents();
+    sinceShown_.start();
+}
+
+void GenerationProgress::BeforeNode(const SiteMapNode& node, int index, int) {
+    last_ = &node;
+    lastIndex_ = index;
+    if (PauseBeforeNode(nodeCount_) > 0) {
+        Show(node, index);
+        QThread::msleep(static_cast<unsigned long>(PauseBeforeNode(nodeCount_)));
+        lastShown_ = true;
+        return;
+    }
+    // About 60 updates a second.
+    if (!sinceShown_.isValid() || sinceShown_.elapsed() >= 16) {
+        Show(node, index);
+        lastShown_ = true;
+    } else {
+        lastShown_ = false;
+    }
+}
+
+void GenerationProgress::AfterNode(const SiteMapNode&, int, int) {
+    if (int pause = PauseAfterNode(nodeCount_); pause > 0)
+        QThread::msleep(static_cast<unsigned long>(pause));
+}
+
+void GenerationProgress::Flush() {
+    if (last_ && !lastShown_)
+        page_.ShowNode(lastIndex_, ToQ(last_->Data.LinkText), ToQ(last_->Data.FilePath));
+    lastShown_ = true;
 }
 
 } // namespace tw::ui

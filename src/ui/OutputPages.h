@@ -1,39 +1,169 @@
 #pragma once
 
 #include "model/SiteMapProfile.h"
+#include "output/SiteMapWriter.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
+#include <array>
+#include <string>
 
 class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
+class QRadioButton;
+class QTextBrowser;
 
 namespace tw::ui {
 
-// Wizard page 3. It holds the output file for now; the colours, the layout,
-// the options and the preview join it with the output work.
+class ColorPickerButton;
+class IDialogs;
+class WrappingLabel;
+
+// Wizard page 3: the output file, the five page colours with their preview,
+// the layout and the options. Every control writes straight into the
+// profile; ApplyProfile sets the controls from it.
 class OutputSettingsPage : public QWidget {
     Q_OBJECT
 public:
-    explicit OutputSettingsPage(TMapProfile& profile, QWidget* parent = nullptr);
+    enum ColorSlot { kBackground, kText, kLink, kVisited, kActive, kColorCount };
 
+    OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent = nullptr);
+
+    // The page's push buttons, for the window's shared click handler.
     QList<QAbstractButton*> Buttons() const;
+    // Where the preview file is written for a moment.
+    void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+    void SetEditorOptionCaption(const QString& caption);
+
     // Sets the field; its change handler stores the name in the profile.
     void SetOutputFileText(const QString& fileName);
     void FocusOutputFile();
 
+    // The page's part of showing a profile: the output file to the options.
+    // Changes moutInsert and moutClipboard into moutFile.
+    void ApplyProfile();
+    // Writes the preview file, shows it and deletes it. Raises "Cannot create
+    // file %s" when the program folder cannot take it.
+    void UpdatePreview();
+    // Commands (the window dispatches them by the buttons' tags).
+    void BrowseOutputFile();
+    void ResetColors();
+
+    // True while the program itself puts pickers into the None state.
+    bool SettingColors() const { return settingColors_; }
+    ColorPickerButton* Picker(ColorSlot slot) const { return pickers_[slot]; }
+    // The None choice of a picker (also for a profile's none value).
+    void ColorPickerDefaultSelect(ColorPickerButton* picker);
+
 private:
+    void OutputTypeOptionClick();
+    void PickerChange(int slot);
+    void OutputFormatChange();
+    void chkAddImagesClick(bool checked);
+    QGroupBox* BuildOutputType();
+    QGroupBox* BuildPageColors();
+    QWidget* BuildFormatAndOptions();
+
     TMapProfile& profile_;
+    IDialogs& dialogs_;
+    std::string programFolder_;
+    bool settingColors_ = false;
+    // While the colour reset sets the pickers, the preview waits for the
+    // last of them.
+    bool resetting_ = false;
+    bool resetChanged_ = false;
+
+    QRadioButton* rbOutputClipBoard_;
+    QRadioButton* rbOutputFile_;
+    QRadioButton* rbOutputInsert_;
+    QRadioButton* rbOutputEditor_;
+    QButtonGroup* outputTypes_;
     QLineEdit* editOutputFile_;
     QPushButton* btnOutputFileBrowse_;
+    QLineEdit* editOutputInsert_;
+    QPushButton* btnOutputInsertBrowse_;
+    QLabel* lblOutputInsertHowTo_;
+    QGroupBox* gbPageColors_;
+    std::array<ColorPickerButton*, kColorCount> pickers_{};
+    QPushButton* btnResetColors_;
+    QTextBrowser* htmlPreview_;
+    QRadioButton* rbOutputUnnumberedList_;
+    QRadioButton* rbOutputParagraph_;
+    QCheckBox* chkClassAttribs_;
+    QCheckBox* chkAddImages_;
+    QCheckBox* chkNoFolderImages_;
+    QCheckBox* chkDontLinkFolders_;
 };
 
-// Wizard page 4, where the generation run shows its result; it is filled by
-// the output work.
+// Wizard page 4, where the generation run shows its progress and result.
 class OutputStatusPage : public QWidget {
     Q_OBJECT
 public:
     explicit OutputStatusPage(QWidget* parent = nullptr);
+
+    QList<QAbstractButton*> Buttons() const;
+
+    // The start of a run: the progress range, the buttons disabled, the
+    // labels in the normal font and the target sentence.
+    void BeginRun(int nodeCount, const QString& generatingType);
+    // The node the writer is at.
+    void ShowNode(int index, const QString& linkText, const QString& filePath);
+    // The file was written: its name, the buttons and the page in the memo.
+    void ShowWritten(const QString& outputFile, const QString& page);
+    void ShowResult(const QString& text);
+    void SetLabelsBold(bool bold);
+    // The finally step of every run, also after an error.
+    void Complete();
+
+    // The memo's whole text, exactly as it was given (line ends included).
+    const QString& GeneratedContents() const { return memoText_; }
+    // The progress range as the run set it: the node count minus one.
+    int ProgressMaximum() const { return progressMaximum_; }
+
+private:
+    QLabel* lblGeneratingType_;
+    QProgressBar* pbOutput_;
+    QLabel* lblGenerationStatus_;
+    WrappingLabel* lblGenerationFile_;
+    QPushButton* btnViewOutputFile_;
+    QPlainTextEdit* memoGenerated_;
+    QPushButton* btnCopyToClipboard_;
+    QString memoText_;
+    int progressMaximum_ = 0;
+};
+
+// Shows the writer's progress on the status page and paces the walk. A
+// small tree is walked slowly enough to be watched; a large one at full
+// speed, with the labels and pending events at most about 60 times a second.
+class GenerationProgress : public WriterListener {
+public:
+    GenerationProgress(OutputStatusPage& page, int nodeCount);
+
+    void BeforeNode(const SiteMapNode& node, int index, int count) override;
+    void AfterNode(const SiteMapNode& node, int index, int count) override;
+    // Shows the last node if the coalescing held it back.
+    void Flush();
+
+    // Pauses in milliseconds for a tree of Count nodes.
+    static int PauseBeforeNode(int count);
+    static int PauseAfterNode(int count);
+
+private:
+    void Show(const SiteMapNode& node, int index);
+
+    OutputStatusPage& page_;
+    int nodeCount_;
+    QElapsedTimer sinceShown_;
+    const SiteMapNode* last_ = nullptr;
+    int lastIndex_ = 0;
+    bool lastShown_ = true;
 };
 
 } // namespace tw::ui

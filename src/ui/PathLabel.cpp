@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QStyle>
+#include <QTextLayout>
+#include <QTextOption>
 
 namespace tw::ui {
 
@@ -29,6 +31,45 @@ void PathLabel::paintEvent(QPaintEvent*) {
     QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width());
     style()->drawItemText(&p, r, int(alignment()) | Qt::TextSingleLine, palette(), isEnabled(),
                           shown, foregroundRole());
+}
+
+WrappingLabel::WrappingLabel(int lines, QWidget* parent) : QLabel(parent), lines_(lines) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
+
+QSize WrappingLabel::minimumSizeHint() const {
+    return {fontMetrics().averageCharWidth() * 8, fontMetrics().lineSpacing() * lines_};
+}
+
+QSize WrappingLabel::sizeHint() const {
+    return {fontMetrics().averageCharWidth() * 40, fontMetrics().lineSpacing() * lines_};
+}
+
+void WrappingLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                             foregroundRole()));
+    p.setClipRect(contentsRect());
+    const QRect r = contentsRect();
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    qreal y = r.top();
+    const QStringList paragraphs = text().split(QLatin1Char('\n'));
+    for (const QString& paragraph : paragraphs) {
+        QTextLayout layout(paragraph, font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(r.width());
+            line.setPosition(QPointF(r.left(), y));
+            y += fontMetrics().lineSpacing();
+        }
+        layout.endLayout();
+        layout.draw(&p, QPointF(0, 0));
+        if (y > r.bottom())
+            break;
+    }
 }
 
 } // namespace tw::ui

@@ -20,4 +20,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+// A label of a few lines for text that holds long paths: lines break at
+// spaces and, where a path has none, anywhere, so a long path neither widens
+// the window nor disappears past its edge. Lines beyond the label's height
+// are cut off.
+class WrappingLabel : public QLabel {
+    Q_OBJECT
+public:
+    WrappingLabel(int lines, QWidget* parent = nullptr);
+
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int lines_;
+};
+
 } // namespace tw::ui

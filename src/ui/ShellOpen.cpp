@@ -3,26 +3,18 @@
 #include "ui/Dialogs.h"
 
 #include <QFileInfo>
-#include <QUrl>
 
 namespace tw::ui {
 
-namespace {
-
-bool IsWebAddress(const QString& target) {
-    return target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"));
-}
-
-} // namespace
-
 unsigned ShellOpenFile(IDialogs& dialogs, QWidget* owner, const QString& fileName,
                        const QString& params, const QString& folder, int showCmd) {
-    // The platform opens documents without parameters, working folder or
+    // The desktop opens documents without parameters, working folder or
     // show command; they are kept for callers that pass them.
     (void)params;
     (void)folder;
     (void)showCmd;
-    if (fileName.size() > 255) {
+    // Characters, not UTF-16 units: a name with an emoji is not cut short.
+    if (fileName.toUcs4().size() > 255) {
         dialogs.messageBox(owner, QStringLiteral("Information"),
                            QStringLiteral("The path to the file is too long, please ensure the "
                                           "path is less than 255 characters."),

@@ -1,6 +1,7 @@
 #include "ui/SiteMapAboutForm.h"
 
 #include "ui/Artwork.h"
+#include "ui/Dialogs.h"
 #include "ui/ShellOpen.h"
 #include "ui/Text.h"
 
@@ -17,10 +18,13 @@ TfrmSiteMapAbout::TfrmSiteMapAbout(IDialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmSiteMapAbout"));
     setWindowTitle(QStringLiteral("About"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+    // A fixed dialog frame with a title and only a close box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::Base, Qt::white);
     setPalette(pal);
 
     auto* image = new QLabel(this);
@@ -64,6 +68,8 @@ TfrmSiteMapAbout::TfrmSiteMapAbout(IDialogs& dialogs, QWidget* parent)
                                         "Fax: +44 20 7946 0413"));
     memo1_->setPalette(pal);
     memo1_->setFocusPolicy(Qt::NoFocus);
+    memo1_->setAccessibleName(QStringLiteral("Address"));
+    memo1_->document()->setDocumentMargin(0);
 
     btnOk_ = new QPushButton(QStringLiteral("OK"), this);
     btnOk_->setObjectName(QStringLiteral("btnOk"));
@@ -92,8 +98,9 @@ void TfrmSiteMapAbout::lblURLClick() {
 }
 
 void ShowAboutBox(IDialogs& dialogs, QWidget* parent) {
+    // Made for this showing and gone after it.
     TfrmSiteMapAbout dialog(dialogs, parent);
-    dialog.exec();
+    dialogs.showModal(dialog);
 }
 
 } // namespace tw::ui

@@ -1,5 +1,8 @@
 #include "ui/SiteMapMainForm.h"
 
+#include "output/OutputTargets.h"
+#include "output/PageWrapper.h"
+#include "persist/ProfileFiles.h"
 #include "scan/ScanRun.h"
 #include "support/NXFiles.h"
 #include "ui/Artwork.h"
@@ -9,6 +12,8 @@
 #include "ui/InformationPage.h"
 #include "ui/OutputPages.h"
 #include "ui/ResultsPage.h"
+#include "ui/ShellOpen.h"
+#include "ui/SiteMapAboutForm.h"
 #include "ui/SiteMapTreeModel.h"
 #include "ui/StatusPage.h"
 #include "ui/Text.h"
@@ -16,7 +21,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
@@ -46,23 +53,44 @@ const QString kFlatButtons = u"QPushButton { border: 1px solid palette(mid); bor
                              u" padding: 3px 11px; }"
                              u"QPushButton:disabled { border-color: palette(midlight); }"_s;
 
+const QString kProfileFilter = u"Zephyrix Trailwright Profile (*.zpf)|*.zpf"_s;
+const QString kEditorOption = u"Open as New Document in Zephyrix HTML Editor (Only available when "
+                              u"run from within the Editor)"_s;
+constexpr const char* kHelpFileName = "Trailwright.html";
+
+// The caption of a help menu item without its dots, as its hint.
+QString HintOf(QString caption) {
+    while (caption.endsWith(u'.'))
+        caption.chop(1);
+    return caption;
+}
+
 } // namespace
 
-TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments, QWidget* parent)
-    : QWidget(parent), dialogs_(dialogs) {
+TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
+                                 std::string programFolder, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)) {
     setObjectName(u"frmSiteMapMain"_s);
     if (!arguments.isEmpty())
         startupProfile_ = arguments.constFirst();
     BuildWindow();
     FormCreate();
+    // F1 works from every control of the window, whatever has the focus.
+    qApp->installEventFilter(this);
 }
 
 TfrmSiteMapMain::~TfrmSiteMapMain() {
-    // FormDestroy: the settings file first, then the tree.
+    qApp->removeEventFilter(this);
+    // FormDestroy: the settings file first, then the tree. The program ends
+    // whatever happens; an error is still told if a box can be shown.
     try {
         SaveSettings();
-    } catch (...) {
-        // A window being destroyed has no one left to tell.
+    } catch (const std::exception& e) {
+        try {
+            dialogs_.messageBox(nullptr, AppTitle(), ErrorBoxText(QString::fromUtf8(e.what())),
+                                MsgIcon::Error, MsgButtons::Ok);
+        } catch (...) {
+        }
     }
     ClearMap();
     // The pages refer to the profile and the tree, which go before the
@@ -96,7 +124,7 @@ void TfrmSiteMapMain::BuildWindow() {
     headerLayout->setSpacing(10);
     headerLayout->addWidget(icon);
     headerLayout->addWidget(lblHeader_, 1);
-    // The help picture and its menu join the right end with the help work.
+    headerLayout->addWidget(BuildHelpArea());
 
     pcMain_ = new QStackedWidget;
     pcMain_->setObjectName(u"pcMain"_s);
@@ -110,7 +138,9 @@ void TfrmSiteMapMain::BuildWindow() {
     information_ = new InformationPage(profile_, dialogs_);
     status_ = new StatusPage;
     results_ = new ResultsPage(tree_, profile_, *information_, dialogs_);
-    outputSettings_ = new OutputSettingsPage(profile_);
+    information_->SetProgramFolder(programFolder_);
+    outputSettings_ = new OutputSettingsPage(profile_, dialogs_);
+    outputSettings_->SetProgramFolder(programFolder_);
     outputStatus_ = new OutputStatusPage;
     for (QWidget* page : std::initializer_list<QWidget*>{information_, status_, results_,
                                                          outputSettings_, outputStatus_})
@@ -162,6 +192,12 @@ void TfrmSiteMapMain::BuildWindow() {
         ConnectButton(b);
     for (QAbstractButton* b : outputSettings_->Buttons())
         ConnectButton(b);
+    for (QAbstractButton* b : outputStatus_->Buttons())
+        ConnectButton(b);
+    connect(information_, &InformationPage::loadLastChanged, this, [this](bool on) {
+        if (settings_)
+            settings_->SetLoadLast(on);
+    });
     connect(information_, &InformationPage::buttonCommandRequested, this,
             [this](QAbstractButton* b) { ButtonClick(b); });
     connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
@@ -169,6 +205,61 @@ void TfrmSiteMapMain::BuildWindow() {
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+QWidget* TfrmSiteMapMain::BuildHelpArea() {
+    auto* area = new QWidget;
+    area->setObjectName(u"pnlHelp"_s);
+    imgHelp_ = new ClickLabel;
+    imgHelp_->setObjectName(u"imgHelp"_s);
+    imgHelp_->setPixmap(HelpPicture(24));
+    imgHelp_->setFixedSize(24, 24);
+    imgHelp_->setCursor(Qt::PointingHandCursor);
+    imgHelp_->setToolTip(u"Help"_s);
+    lblHelp_ = new ClickLabel(u"Help"_s);
+    lblHelp_->setObjectName(u"lblHelp"_s);
+    QFont helpFont = lblHelp_->font();
+    helpFont.setUnderline(true);
+    helpFont.setPointSize(10);
+    lblHelp_->setFont(helpFont);
+    lblHelp_->setCursor(Qt::PointingHandCursor);
+    // Reachable with Tab, opened with Space or Enter; the frame shows focus.
+    lblHelp_->setFocusPolicy(Qt::StrongFocus);
+    lblHelp_->setStyleSheet(u"QLabel { color: palette(highlight); border: 1px solid transparent;"
+                            u" padding: 0px 2px; }"
+                            u"QLabel:focus { border: 1px dotted palette(highlight); }"_s);
+    lblHelp_->setAccessibleName(u"Help"_s);
+    lblHelp_->setAccessibleDescription(u"Opens the help menu"_s);
+    const auto open = [this](const QPoint& at) { ShowHelpMenu(at); };
+    imgHelp_->SetHandler(open);
+    lblHelp_->SetHandler(open);
+
+    pumHelp_ = new QMenu(this);
+    pumHelp_->setObjectName(u"pumHelp"_s);
+    pumHelp_->setToolTipsVisible(true);
+    auto item = [this](const QString& name, const QString& caption, const QIcon& icon,
+                       void (TfrmSiteMapMain::*handler)()) {
+        QAction* action = pumHelp_->addAction(icon, caption);
+        action->setObjectName(name);
+        action->setToolTip(HintOf(caption));
+        action->setStatusTip(HintOf(caption));
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Guarded(this, dialogs_, [this, handler] { (this->*handler)(); }); });
+    };
+    item(u"miHelpFile"_s, u"Help..."_s, QIcon(HelpPicture(16)), &TfrmSiteMapMain::ShowHelpFile);
+    item(u"miHelp"_s, u"Help Online..."_s, style()->standardIcon(QStyle::SP_DriveNetIcon),
+         &TfrmSiteMapMain::miHelpClick);
+    item(u"miSupport"_s, u"Support..."_s, style()->standardIcon(QStyle::SP_MessageBoxQuestion),
+         &TfrmSiteMapMain::miSupportClick);
+    pumHelp_->addSeparator();
+    item(u"miAbout"_s, u"About..."_s, ProgramIcon(), &TfrmSiteMapMain::miAboutClick);
+
+    auto* layout = new QHBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(imgHelp_);
+    layout->addWidget(lblHelp_);
+    return area;
 }
 
 void TfrmSiteMapMain::ConnectButton(QAbstractButton* button) {
@@ -189,10 +280,7 @@ void TfrmSiteMapMain::SetupControls() {
     // profile (and so marks the new profile modified).
     information_->SetFileTypesText(DefaultFileTypesText());
     pcMain_->setCurrentIndex(0);
-}
-
-void TfrmSiteMapMain::UpdateCaption() {
-    setWindowTitle(AppTitle() + u" - "_s + ToQ(profile_.FileName()));
+    outputSettings_->SetEditorOptionCaption(kEditorOption);
 }
 
 bool TfrmSiteMapMain::event(QEvent* event) {
@@ -227,11 +315,27 @@ void TfrmSiteMapMain::LoadSearchAnimation() {
     status_->Animation()->SetFrames(ilAnimate_);
 }
 
+bool TfrmSiteMapMain::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && watched->isWidgetType()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier &&
+            static_cast<QWidget*>(watched)->window() == this) {
+            // On the key's release, as a key-up handler would, so that the
+            // release does not land in the box that may open.
+            if (type == QEvent::KeyRelease && !key->isAutoRepeat())
+                Guarded(this, dialogs_, [this] { ShowHelpFile(); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TfrmSiteMapMain::closeEvent(QCloseEvent* event) {
     bool mayClose = true;
     Guarded(this, dialogs_, [this, &mayClose] {
         mayClose = false;
-        mayClose = ConfirmSaveProfile();
+        mayClose = FormCloseQuery();
     });
     if (!mayClose) {
         event->ignore();
@@ -321,9 +425,11 @@ void TfrmSiteMapMain::UpdatePageState() {
     btnNext_->setEnabled(page != kStatus && page != kOutputStatus);
     btnNext_->setText(page >= kOutputSettings ? u"&Finish"_s : u"&Next"_s);
     lblHeader_->setText(AppTitle() + u" - "_s + kHeaderTitles[static_cast<size_t>(page)]);
-    // The colour preview of the output settings page is refreshed here once
-    // that page has its colours.
+    // The page is shown before its preview is rebuilt: a preview that cannot
+    // be written must not leave the window on the page it came from.
     pcMain_->setCurrentIndex(page);
+    if (page == kOutputSettings)
+        outputSettings_->UpdatePreview();
 }
 
 void TfrmSiteMapMain::Next() {
@@ -471,54 +577,232 @@ void TfrmSiteMapMain::SearchFiles() {
     ButtonClick(btnNext_);
 }
 
-// The profile files, the settings file and the output commands arrive with
-// the profile and output work; until then these leave everything as it is.
+// ---------------------------------------------------------------------------
+// Profile files and settings
+
+void TfrmSiteMapMain::UpdateCaption() {
+    setWindowTitle(AppTitle() + u" - "_s + ToQ(profile_.FileName()));
+}
+
+MsgResult TfrmSiteMapMain::ConfirmSaveProfile() {
+    return dialogs_.messageBox(
+        this, u"Save Profile"_s,
+        u"The settings for the current profile have changed.\n\nDo you wish to save this profile?"_s,
+        MsgIcon::Question, MsgButtons::YesNoCancel);
+}
+
+bool TfrmSiteMapMain::FormCloseQuery() {
+    if (!profile_.Modified())
+        return true;
+    switch (ConfirmSaveProfile()) {
+    case MsgResult::Yes:
+        return SaveProfile();
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
 
 void TfrmSiteMapMain::OpenProfileCommand() {
-    // Opening a profile file arrives with the profile work.
+    if (profile_.Modified()) {
+        MsgResult answer = ConfirmSaveProfile();
+        if (answer == MsgResult::Cancel)
+            return;
+        if (answer == MsgResult::Yes && !SaveProfile())
+            return;
+    }
+    const QString chosen = information_->PromptOpenFile(ToQ(profile_.FileName()), kProfileFilter);
+    if (chosen.isEmpty())
+        return;
+    if (wizardPage_ != kInformation) {
+        wizardPage_ = kInformation;
+        UpdatePageState();
+        QCoreApplication::processEvents();
+    }
+    profile_.SetFileName(ToStd(chosen));
+    LoadProfile(ToStd(chosen));
+}
+
+void TfrmSiteMapMain::LoadProfile(const std::string& fileName) {
+    // Records the file as the last one first, also for a read that fails;
+    // an error leaves the controls and the caption as they were.
+    tw::LoadProfile(profile_, fileName, settings_.get());
+    ApplyProfile();
+    UpdateCaption();
+}
+
+void TfrmSiteMapMain::ApplyProfile() {
+    information_->ApplyProfile();
+    outputSettings_->ApplyProfile();
+    profile_.SetModified(false);
 }
 
 void TfrmSiteMapMain::SaveProfileCommand() {
-    // Saving a profile file arrives with the profile work.
+    (void)SaveProfile();
 }
 
 void TfrmSiteMapMain::SaveProfileAsCommand() {
-    // Saving a profile under a new name arrives with the profile work.
+    (void)SaveProfileAs();
 }
 
-void TfrmSiteMapMain::LoadSettings() {
-    // Reading the settings file and the start profile (startupProfile_)
-    // arrives with the profile work; the window starts with the defaults.
+bool TfrmSiteMapMain::SaveProfile() {
+    if (profile_.Untitled())
+        return SaveProfileAs();
+    return WriteProfile();
 }
 
-void TfrmSiteMapMain::SaveSettings() {
-    // Writing the settings file arrives with the profile work.
+bool TfrmSiteMapMain::SaveProfileAs() {
+    SaveFileRequest request;
+    request.title = u"Save Profile As"_s;
+    request.filter = kProfileFilter;
+    request.defaultSuffix = u"zpf"_s;
+    if (profile_.Untitled()) {
+        // The profiles folder is proposed but never made by the program.
+        request.startFolder = ToQ(programFolder_ + "Profiles" + kPathDelim);
+        request.fileName = QString::fromLatin1(kUntitledProfileName);
+    } else {
+        const std::string folder = ExtractFilePath(profile_.FileName());
+        if (FolderExists(folder))
+            request.startFolder = ToQ(folder);
+        request.fileName = ToQ(profile_.FileName());
+    }
+    QString chosen = dialogs_.saveFile(this, request);
+    if (chosen.isEmpty())
+        return false;
+    if (ExtractFileExt(ToStd(chosen)).empty())
+        chosen += QString::fromLatin1(kProfileExtension);
+    profile_.SetFileName(ToStd(chosen));
+    return WriteProfile();
 }
 
-bool TfrmSiteMapMain::ConfirmSaveProfile() {
-    // The question to save a modified profile arrives with the profile work;
-    // until profiles can be saved there is nothing to ask.
+bool TfrmSiteMapMain::WriteProfile() {
+    tw::WriteProfile(profile_, settings_.get());
+    UpdateCaption();
     return true;
 }
 
+void TfrmSiteMapMain::LoadSettings() {
+    settings_ = std::make_unique<TSiteMapSettings>(programFolder_);
+    LoadSettingsFile(*settings_);
+    information_->SetLoadLast(settings_->LoadLast());
+    if (!startupProfile_.isEmpty()) {
+        // The name wins over the last profile even when no such file exists:
+        // the defaults are then shown under that name, and Save writes there.
+        const std::string path = ToStd(startupProfile_);
+        profile_.SetFileName(path);
+        if (FileExists(path)) {
+            LoadProfile(path);
+        } else {
+            ApplyProfile();
+            UpdateCaption();
+        }
+    } else if (settings_->LoadLast() && FileExists(settings_->LastFile())) {
+        LoadProfile(settings_->LastFile());
+    } else {
+        ApplyProfile();
+    }
+}
+
+void TfrmSiteMapMain::SaveSettings() {
+    // A window that never reached its first activation read no settings
+    // and has none to write.
+    if (settings_)
+        SaveSettingsFile(*settings_);
+}
+
+// ---------------------------------------------------------------------------
+// Output
+
 void TfrmSiteMapMain::OutputFileBrowse() {
-    // Choosing the output file in a dialog arrives with the output work.
+    outputSettings_->BrowseOutputFile();
 }
 
 void TfrmSiteMapMain::ResetColors() {
-    // The colour pickers and their reset arrive with the output work.
+    outputSettings_->ResetColors();
 }
 
 void TfrmSiteMapMain::ViewOutputFile() {
-    // Opening the generated file arrives with the output work.
+    // A profile whose reading failed can still name the clipboard or insert
+    // targets; the run wrote a file for them.
+    if (profile_.OutputType() == TMapOutputType::moutEditor)
+        return;
+    OpenDocument(dialogs_, ToQ(profile_.OutputFileName()), this);
 }
 
 void TfrmSiteMapMain::CopyOutputToClipboard() {
-    // Copying the generated text arrives with the output work.
+    dialogs_.setClipboardText(outputStatus_->GeneratedContents());
 }
 
 void TfrmSiteMapMain::GenerateSiteMap() {
-    // The generation run arrives with the output work.
+    if (generating_)
+        return;
+    generating_ = true;
+    // Nothing may start a second run inside this one or change the tree
+    // under the walk: Back, Finish and the profile commands wait for its end.
+    SetRunCommandsEnabled(false);
+    struct Finally {
+        TfrmSiteMapMain* self;
+        ~Finally() {
+            self->outputStatus_->Complete();
+            self->btnCancel_->setText(u"Close"_s);
+            self->generating_ = false;
+            self->SetRunCommandsEnabled(true);
+            self->btnBack_->setEnabled(self->wizardPage_ >= kResults);
+            self->btnNext_->setEnabled(self->wizardPage_ != kOutputStatus);
+        }
+    } finally{this};
+
+    QCoreApplication::processEvents();
+    const bool toEditor = profile_.OutputType() == TMapOutputType::moutEditor;
+    const int count = tree_.Count();
+    outputStatus_->BeginRun(count, toEditor ? u"Generating Site Map to Open in Editor..."_s
+                                            : u"Generating Site Map to specified file..."_s);
+    QCoreApplication::processEvents();
+
+    GenerationProgress progress(*outputStatus_, count);
+    generatedText_ = BuildSiteMap(tree_, profile_, &progress);
+    progress.Flush();
+
+    if (toEditor) {
+        generatedText_ = BuildSiteMapPage(generatedText_, profile_);
+        outputStatus_->ShowResult(u"Your generated Site Map is ready to be opened in the Editor."_s);
+    } else {
+        SaveSiteMapFile(generatedText_, profile_, programFolder_);
+        outputStatus_->ShowWritten(ToQ(profile_.OutputFileName()), ToQ(generatedText_));
+    }
+    outputStatus_->SetLabelsBold(true);
+}
+
+// ---------------------------------------------------------------------------
+// Help, support and About
+
+void TfrmSiteMapMain::ShowHelpFile() {
+    const std::string path = programFolder_ + kHelpFileName;
+    if (FileExists(path)) {
+        // The result is not reported: the shell tells of a long name itself.
+        (void)ShellOpenFile(dialogs_, this, ToQ(path), QString(), QString(), kShowNormal);
+        return;
+    }
+    dialogs_.messageBox(this, u"File Not Found"_s,
+                        u"The help file could not be found:\n\n"_s + ToQ(path), MsgIcon::Error,
+                        MsgButtons::Ok);
+}
+
+void TfrmSiteMapMain::ShowHelpMenu(const QPoint& globalPos) {
+    pumHelp_->popup(globalPos);
+}
+
+void TfrmSiteMapMain::miHelpClick() {
+    OpenDocument(dialogs_, QString::fromLatin1(kOnlineHelpUrl), this);
+}
+
+void TfrmSiteMapMain::miSupportClick() {
+    OpenDocument(dialogs_, QString::fromLatin1(kSupportUrl), this);
+}
+
+void TfrmSiteMapMain::miAboutClick() {
+    ShowAboutBox(dialogs_, this);
 }
 
 } // namespace tw::ui

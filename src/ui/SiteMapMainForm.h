@@ -2,14 +2,19 @@
 
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "persist/SiteMapSettings.h"
+#include "support/NXFiles.h"
 
 #include <QPixmap>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
+#include <memory>
+#include <string>
 
 class QAbstractButton;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QStackedWidget;
 
@@ -19,8 +24,10 @@ class ScanRun;
 
 namespace tw::ui {
 
+class ClickLabel;
 class IDialogs;
 class InformationPage;
+enum class MsgResult;
 class OutputSettingsPage;
 class OutputStatusPage;
 class ResultsPage;
@@ -40,7 +47,10 @@ public:
     };
 
     // Arguments are the program's command-line arguments after its name.
-    TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments, QWidget* parent = nullptr);
+    // The program folder holds the settings file, the help file, the item
+    // images and the preview file; tests give a folder of their own.
+    TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
+                    std::string programFolder = ProgramFolder(), QWidget* parent = nullptr);
     ~TfrmSiteMapMain() override;
 
     int WizardPage() const { return wizardPage_; }
@@ -56,7 +66,15 @@ public:
     StatusPage* Status() const { return status_; }
     ResultsPage* Results() const { return results_; }
     OutputSettingsPage* OutputSettings() const { return outputSettings_; }
+    OutputStatusPage* OutputStatus() const { return outputStatus_; }
+    QMenu* HelpMenu() const { return pumHelp_; }
     QVector<QPixmap> AnimationFrames() const { return ilAnimate_; }
+    const std::string& ProgramFolderPath() const { return programFolder_; }
+    // Null until the first activation.
+    TSiteMapSettings* Settings() const { return settings_.get(); }
+    bool FirstActivatePending() const { return firstActivate_; }
+    bool Generating() const { return generating_; }
+    const std::string& GeneratedText() const { return generatedText_; }
 
     // The shared click handler of every push button.
     void ButtonClick(QObject* sender);
@@ -77,17 +95,33 @@ public:
     void SaveProfileAsCommand();
     void LoadSettings();
     void SaveSettings();
+    // The question before unsaved changes are lost: Yes, No or Cancel.
+    MsgResult ConfirmSaveProfile();
     // True: the window may close.
-    bool ConfirmSaveProfile();
+    bool FormCloseQuery();
+    void LoadProfile(const std::string& fileName);
+    // Sets every control from the profile, then clears Modified.
+    void ApplyProfile();
+    // True when the profile was written.
+    bool SaveProfile();
+    bool SaveProfileAs();
+    bool WriteProfile();
     // Commands of the output.
     void OutputFileBrowse();
     void ResetColors();
     void ViewOutputFile();
     void CopyOutputToClipboard();
     void GenerateSiteMap();
+    // Help, support and About.
+    void ShowHelpFile();
+    void ShowHelpMenu(const QPoint& globalPos);
+    void miHelpClick();
+    void miSupportClick();
+    void miAboutClick();
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -102,11 +136,17 @@ private:
     void UndefinedAction(QObject* sender);
     void ConnectButton(QAbstractButton* button);
     void SetRunCommandsEnabled(bool enabled);
+    QWidget* BuildHelpArea();
 
     IDialogs& dialogs_;
     QString startupProfile_;
+    std::string programFolder_;
     TMapProfile profile_;
     TSiteMapTree tree_;
+    std::unique_ptr<TSiteMapSettings> settings_;
+    // The last fragment, then the whole page of the last run.
+    std::string generatedText_;
+    bool generating_ = false;
     bool firstActivate_ = true;
     int wizardPage_ = 0;
     int foundCount_ = 0;
@@ -117,6 +157,9 @@ private:
 
     QWidget* pnlHeader_ = nullptr;
     QLabel* lblHeader_ = nullptr;
+    ClickLabel* imgHelp_ = nullptr;
+    ClickLabel* lblHelp_ = nullptr;
+    QMenu* pumHelp_ = nullptr;
     QStackedWidget* pcMain_ = nullptr;
     InformationPage* information_ = nullptr;
     StatusPage* status_ = nullptr;

@@ -170,7 +170,7 @@ void InformationPageTest::addFilesSkipsListedOnes() {
     // Without an index folder the dialog opens in the program folder.
     w.dialogs.AnswerOpenFiles({});
     w.Button("btnFileAdd")->click();
-    QCOMPARE(w.dialogs.Last().open.startFolder, QString::fromStdString(tw::ProgramFolder()));
+    QCOMPARE(w.dialogs.Last().open.startFolder, w.ProgramFolder());
     QVERIFY(w.dialogs.Last().open.multiSelect);
 
     w.Edit("editIndex")->setText(site.Path(QStringLiteral("index.html")));

@@ -101,11 +101,12 @@ void MainWindowTest::startsOnTheInformationPage() {
     QCOMPARE(w.Button("btnNext")->text(), QStringLiteral("&Next"));
     QCOMPARE(w.Button("btnCancel")->text(), QStringLiteral("Cancel"));
     QVERIFY(w.window->minimumSize() == QSize(640, 500));
-    // The default types go in through the field, which marks the profile.
+    // The default types go in through the field; the start-up then shows
+    // the default profile, which is not modified.
     QCOMPARE(w.Edit("editFileTypes")->text(),
              QStringLiteral("*.htm;*.html;*.txt;*.php;*.php4;*.php5;"));
     QCOMPARE(w.window->Profile().FileTypes(), "*.htm;*.html;*.txt;*.php;*.php4;*.php5;");
-    QVERIFY(w.window->Profile().Modified());
+    QVERIFY(!w.window->Profile().Modified());
     QVERIFY(w.Get<QCheckBox>("chkUsePageTitles")->isChecked());
     // The animation frames are made once, at the first activation.
     QCOMPARE(w.window->AnimationFrames().size(), 11);
@@ -368,6 +369,8 @@ void MainWindowTest::cancelDuringScanClosesWindow() {
     TestSite site;
     MakeLargeSite(site, 20, 100);
     Wizard w;
+    // The typed index page is an unsaved change.
+    w.dialogs.AnswerMessage(MsgResult::No);
     QTimer watcher;
     watcher.setInterval(0);
     connect(&watcher, &QTimer::timeout, &watcher, [&] {
@@ -388,6 +391,7 @@ void MainWindowTest::closeBoxDuringScanStopsTheWalk() {
     TestSite site;
     MakeLargeSite(site, 20, 100);
     Wizard w;
+    w.dialogs.AnswerMessage(MsgResult::No);
     QTimer watcher;
     watcher.setInterval(0);
     connect(&watcher, &QTimer::timeout, &watcher, [&] {
@@ -408,6 +412,7 @@ void MainWindowTest::cancelBeforeTheWalkWalksNothing() {
     TestSite site;
     MakeLargeSite(site, 2, 10);
     Wizard w;
+    w.dialogs.AnswerMessage(MsgResult::No);
     // Runs while the status page is first painted, before the walk.
     QTimer::singleShot(0, w.window.get(), [&] { w.Button("btnCancel")->click(); });
     w.Scan(site.Path(QStringLiteral("index.html")));
@@ -423,19 +428,23 @@ void MainWindowTest::finishCheckAsksFilePaths_data() {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("result"); // empty: unchanged
-    QTest::newRow("same folder") << QStringLiteral("SITE/map.html") << false << 0 << 4 << QString();
+    // The generation then cannot write (a missing folder, a folder's name).
+    QTest::addColumn<bool>("writeFails");
+    QTest::newRow("same folder") << QStringLiteral("SITE/map.html") << false << 0 << 4 << QString()
+                                 << false;
     QTest::newRow("other folder, Yes")
         << QStringLiteral("out/map.html") << true << int(MsgResult::Yes) << 4
-        << QStringLiteral("SITE/map.html");
+        << QStringLiteral("SITE/map.html") << false;
     QTest::newRow("other folder, No")
-        << QStringLiteral("out/map.html") << true << int(MsgResult::No) << 4 << QString();
+        << QStringLiteral("out/map.html") << true << int(MsgResult::No) << 4 << QString() << true;
     QTest::newRow("other folder, Cancel")
-        << QStringLiteral("out/map.html") << true << int(MsgResult::Cancel) << 3 << QString();
+        << QStringLiteral("out/map.html") << true << int(MsgResult::Cancel) << 3 << QString()
+        << false;
     // Linux tells the cases apart: another folder, so the question comes.
     QTest::newRow("case differs") << QStringLiteral("UPPER/map.html") << true << int(MsgResult::Yes)
-                                  << 4 << QStringLiteral("SITE/map.html");
+                                  << 4 << QStringLiteral("SITE/map.html") << false;
     QTest::newRow("empty name") << QStringLiteral("") << true << int(MsgResult::Yes) << 4
-                                << QStringLiteral("SITE/");
+                                << QStringLiteral("SITE/") << true;
 }
 
 void MainWindowTest::finishCheckAsksFilePaths() {
@@ -444,6 +453,7 @@ void MainWindowTest::finishCheckAsksFilePaths() {
     QFETCH(int, answer);
     QFETCH(int, page);
     QFETCH(QString, result);
+    QFETCH(bool, writeFails);
     TestSite site;
     site.WritePage(QStringLiteral("Site/index.html"), QStringLiteral("Home"));
     const QString siteFolder = site.Path(QStringLiteral("Site/"));
@@ -462,14 +472,19 @@ void MainWindowTest::finishCheckAsksFilePaths() {
     w.Edit("editOutputFile")->setText(output);
     if (asked)
         w.dialogs.AnswerMessage(static_cast<MsgResult>(answer));
+    if (writeFails)
+        w.dialogs.AnswerMessage(MsgResult::Ok);
     w.Button("btnNext")->click();
 
     QCOMPARE(w.window->WizardPage(), page);
+    if (writeFails)
+        QVERIFY(w.dialogs.Last().text.startsWith(QStringLiteral("Cannot create file ")));
     if (asked) {
-        QCOMPARE(w.dialogs.Last().caption, QStringLiteral("File Paths"));
-        QCOMPARE(w.dialogs.Last().icon, MsgIcon::Question);
-        QCOMPARE(w.dialogs.Last().buttons, MsgButtons::YesNoCancel);
-        QVERIFY(w.dialogs.Last().text.startsWith(
+        const ScriptedDialogs::Asked& question = w.dialogs.AskedSoFar().front();
+        QCOMPARE(question.caption, QStringLiteral("File Paths"));
+        QCOMPARE(question.icon, MsgIcon::Question);
+        QCOMPARE(question.buttons, MsgButtons::YesNoCancel);
+        QVERIFY(question.text.startsWith(
             QStringLiteral("The folder for the output file is not the same as the index folder.")));
     }
     const QString expected = result.isEmpty() ? output : resolve(result);

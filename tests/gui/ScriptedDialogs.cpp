@@ -1,22 +1,44 @@
 #include "ScriptedDialogs.h"
 
+#include <QCoreApplication>
+#include <QDialog>
+
 using tw::ui::MsgResult;
 
 void ScriptedDialogs::AnswerMessage(MsgResult result) {
-    answers_.push_back({Kind::Message, result, {}, false, {}, {}});
+    answers_.push_back({Kind::Message, result, {}, false, {}, {}, {}, {}});
 }
 
 void ScriptedDialogs::AnswerOpenFiles(QStringList files) {
-    answers_.push_back({Kind::OpenFiles, MsgResult::Cancel, std::move(files), false, {}, {}});
+    answers_.push_back(
+        {Kind::OpenFiles, MsgResult::Cancel, std::move(files), false, {}, {}, {}, {}});
 }
 
 void ScriptedDialogs::AnswerFolder(QString folder) {
-    answers_.push_back({Kind::Folder, MsgResult::Cancel, {}, false, std::move(folder), {}});
+    answers_.push_back({Kind::Folder, MsgResult::Cancel, {}, false, std::move(folder), {}, {}, {}});
 }
 
 void ScriptedDialogs::AnswerEditItem(bool ok, QString linkText, QString linkURL) {
+    answers_.push_back({Kind::EditItem, MsgResult::Cancel, {}, ok, std::move(linkText),
+                        std::move(linkURL), {}, {}});
+}
+
+void ScriptedDialogs::AnswerSaveFile(QString file) {
+    Answer a{Kind::SaveFile, MsgResult::Cancel, {}, false, std::move(file), {}, {}, {}};
+    answers_.push_back(a);
+}
+
+void ScriptedDialogs::AnswerColour(QColor colour) {
+    answers_.push_back({Kind::Colour, MsgResult::Cancel, {}, false, {}, {}, colour, {}});
+}
+
+void ScriptedDialogs::AnswerOpenDocument(bool opened) {
+    answers_.push_back({Kind::OpenDocument, MsgResult::Cancel, {}, opened, {}, {}, {}, {}});
+}
+
+void ScriptedDialogs::AnswerModal(ModalAction action) {
     answers_.push_back(
-        {Kind::EditItem, MsgResult::Cancel, {}, ok, std::move(linkText), std::move(linkURL)});
+        {Kind::Modal, MsgResult::Cancel, {}, false, {}, {}, {}, std::move(action)});
 }
 
 QString ScriptedDialogs::Report() const {
@@ -30,6 +52,8 @@ void ScriptedDialogs::Reset() {
     answers_.clear();
     asked_.clear();
     errors_.clear();
+    clipboard_.clear();
+    clipboardWrites_ = 0;
 }
 
 bool ScriptedDialogs::Take(Kind kind, const QString& what, Answer& answer) {
@@ -49,7 +73,7 @@ bool ScriptedDialogs::Take(Kind kind, const QString& what, Answer& answer) {
 
 MsgResult ScriptedDialogs::messageBox(QWidget*, const QString& caption, const QString& text,
                                       tw::ui::MsgIcon icon, tw::ui::MsgButtons buttons) {
-    Asked a{Kind::Message, caption, text, icon, buttons, {}, {}, {}, {}};
+    Asked a{Kind::Message, caption, text, icon, buttons, {}, {}, {}, {}, {}};
     asked_.push_back(a);
     Answer answer{};
     if (!Take(Kind::Message, caption + QStringLiteral(": ") + text, answer))
@@ -58,7 +82,7 @@ MsgResult ScriptedDialogs::messageBox(QWidget*, const QString& caption, const QS
 }
 
 QStringList ScriptedDialogs::openFiles(QWidget*, const tw::ui::OpenFileRequest& request) {
-    Asked a{Kind::OpenFiles, request.title, {}, {}, {}, request, {}, {}, {}};
+    Asked a{Kind::OpenFiles, request.title, {}, {}, {}, request, {}, {}, {}, {}};
     asked_.push_back(a);
     Answer answer{};
     if (!Take(Kind::OpenFiles, QStringLiteral("open file dialog"), answer))
@@ -67,13 +91,16 @@ QStringList ScriptedDialogs::openFiles(QWidget*, const tw::ui::OpenFileRequest& 
 }
 
 QString ScriptedDialogs::saveFile(QWidget*, const tw::ui::SaveFileRequest& request) {
-    asked_.push_back({Kind::SaveFile, request.title, {}, {}, {}, {}, {}, {}, {}});
-    errors_ << QStringLiteral("unexpected save dialog");
-    return {};
+    Asked a{Kind::SaveFile, request.title, {}, {}, {}, {}, {}, {}, {}, request};
+    asked_.push_back(a);
+    Answer answer{};
+    if (!Take(Kind::SaveFile, QStringLiteral("save dialog ") + request.title, answer))
+        return {};
+    return answer.text;
 }
 
 QString ScriptedDialogs::folder(QWidget*, const tw::ui::FolderRequest& request) {
-    Asked a{Kind::Folder, request.title, {}, {}, {}, {}, request, {}, {}};
+    Asked a{Kind::Folder, request.title, {}, {}, {}, {}, request, {}, {}, {}};
     asked_.push_back(a);
     Answer answer{};
     if (!Take(Kind::Folder, QStringLiteral("folder dialog"), answer))
@@ -81,25 +108,44 @@ QString ScriptedDialogs::folder(QWidget*, const tw::ui::FolderRequest& request) 
     return answer.text;
 }
 
-std::optional<QColor> ScriptedDialogs::colour(QWidget*, const QColor&) {
-    asked_.push_back({Kind::Colour, {}, {}, {}, {}, {}, {}, {}, {}});
-    errors_ << QStringLiteral("unexpected colour dialog");
-    return std::nullopt;
+std::optional<QColor> ScriptedDialogs::colour(QWidget*, const QColor& initial) {
+    asked_.push_back({Kind::Colour, {}, initial.name(), {}, {}, {}, {}, {}, {}, {}});
+    Answer answer{};
+    if (!Take(Kind::Colour, QStringLiteral("colour dialog"), answer) || !answer.colour.isValid())
+        return std::nullopt;
+    return answer.colour;
 }
 
 bool ScriptedDialogs::openDocument(const QString& target) {
-    asked_.push_back({Kind::OpenDocument, {}, target, {}, {}, {}, {}, {}, {}});
-    errors_ << QStringLiteral("unexpected document opened: ") + target;
-    return false;
+    asked_.push_back({Kind::OpenDocument, {}, target, {}, {}, {}, {}, {}, {}, {}});
+    Answer answer{};
+    if (!Take(Kind::OpenDocument, QStringLiteral("document opened: ") + target, answer))
+        return false;
+    return answer.ok;
 }
 
-void ScriptedDialogs::setClipboardText(const QString&) {
-    errors_ << QStringLiteral("unexpected clipboard write");
+void ScriptedDialogs::setClipboardText(const QString& text) {
+    clipboard_ = text;
+    ++clipboardWrites_;
+}
+
+int ScriptedDialogs::showModal(QDialog& dialog) {
+    asked_.push_back({Kind::Modal, dialog.windowTitle(), dialog.objectName(), {}, {}, {}, {}, {},
+                      {}, {}});
+    Answer answer{};
+    if (!Take(Kind::Modal, QStringLiteral("dialog ") + dialog.objectName(), answer))
+        return QDialog::Rejected;
+    // Shown for real, without a nested loop: the action looks and clicks.
+    dialog.show();
+    QCoreApplication::processEvents();
+    int result = answer.modal ? answer.modal(dialog) : QDialog::Rejected;
+    dialog.hide();
+    return result;
 }
 
 bool ScriptedDialogs::editItem(QWidget*, const QString& filePath, QString& linkText,
                                QString& linkURL) {
-    asked_.push_back({Kind::EditItem, {}, filePath, {}, {}, {}, {}, linkText, linkURL});
+    asked_.push_back({Kind::EditItem, {}, filePath, {}, {}, {}, {}, linkText, linkURL, {}});
     Answer answer{};
     if (!Take(Kind::EditItem, QStringLiteral("item dialog for ") + filePath, answer))
         return false;

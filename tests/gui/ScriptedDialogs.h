@@ -5,13 +5,25 @@
 #include <QStringList>
 #include <QVector>
 #include <deque>
+#include <functional>
 
 // Answers the wizard's dialogs from a script. Every question is recorded;
 // a question without a matching scripted answer is recorded as an error and
 // answered as if cancelled. Each test ends by checking Finished().
 class ScriptedDialogs : public tw::ui::IDialogs {
 public:
-    enum class Kind { Message, OpenFiles, SaveFile, Folder, Colour, OpenDocument, EditItem };
+    enum class Kind {
+        Message,
+        OpenFiles,
+        SaveFile,
+        Folder,
+        Colour,
+        OpenDocument,
+        EditItem,
+        Modal
+    };
+    // Runs on a program dialog while it is shown; its result is the dialog's.
+    using ModalAction = std::function<int(QDialog&)>;
 
     struct Asked {
         Kind kind;
@@ -23,12 +35,22 @@ public:
         tw::ui::FolderRequest folder;
         QString linkText;
         QString linkURL;
+        tw::ui::SaveFileRequest save;
     };
 
     void AnswerMessage(tw::ui::MsgResult result);
     void AnswerOpenFiles(QStringList files); // empty: cancelled
     void AnswerFolder(QString folder);       // empty: cancelled
     void AnswerEditItem(bool ok, QString linkText = {}, QString linkURL = {});
+    void AnswerSaveFile(QString file); // empty: cancelled
+    void AnswerColour(QColor colour);  // invalid: cancelled
+    // Whether the desktop manages to open the next document.
+    void AnswerOpenDocument(bool opened);
+    void AnswerModal(ModalAction action);
+
+    // The text last put on the clipboard, and how many times it was.
+    const QString& Clipboard() const { return clipboard_; }
+    int ClipboardWrites() const { return clipboardWrites_; }
 
     // True when every scripted answer was used and nothing unexpected asked.
     bool Finished() const { return answers_.empty() && errors_.isEmpty(); }
@@ -48,6 +70,7 @@ public:
     void setClipboardText(const QString& text) override;
     bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
                   QString& linkURL) override;
+    int showModal(QDialog& dialog) override;
 
 private:
     struct Answer {
@@ -57,6 +80,8 @@ private:
         bool ok = false;
         QString text;
         QString url;
+        QColor colour;
+        ModalAction modal;
     };
     // The next answer when it is of the kind asked; otherwise an error.
     bool Take(Kind kind, const QString& what, Answer& answer);
@@ -64,4 +89,6 @@ private:
     std::deque<Answer> answers_;
     QVector<Asked> asked_;
     QStringList errors_;
+    QString clipboard_;
+    int clipboardWrites_ = 0;
 };

@@ -4,25 +4,41 @@
 #include "ScriptedDialogs.h"
 #include "ui/SiteMapMainForm.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
-// The real main window, shown offscreen, with scripted dialogs.
+// The real main window, shown offscreen, with scripted dialogs and a program
+// folder of its own in a temporary folder (settings, preview, help file).
 struct Wizard {
+    enum Deferred { kDeferred };
+
+    QTemporaryDir home{QDir::tempPath() + QStringLiteral("/tw-program-XXXXXX")};
     ScriptedDialogs dialogs;
     std::unique_ptr<tw::ui::TfrmSiteMapMain> window;
 
-    Wizard() {
-        window = std::make_unique<tw::ui::TfrmSiteMapMain>(dialogs, QStringList{});
+    Wizard() { Start(); }
+    // Lets the test put files into the program folder before the start.
+    explicit Wizard(Deferred) {}
+
+    // Builds and shows the window with these arguments and waits until the
+    // start-up sequence of the first activation has run.
+    void Start(const QStringList& arguments = {}) {
+        window = std::make_unique<tw::ui::TfrmSiteMapMain>(dialogs, arguments,
+                                                           ProgramFolder().toStdString());
         window->show();
-        // The start-up sequence runs by itself once the window is up.
-        (void)QTest::qWaitFor([this] { return !window->AnimationFrames().isEmpty(); });
+        (void)QTest::qWaitFor([this] { return !window->FirstActivatePending(); });
     }
+
+    // The program folder with a trailing "/".
+    QString ProgramFolder() const { return home.path() + QLatin1Char('/'); }
+    QString SettingsFile() const { return ProgramFolder() + QStringLiteral("SiteMap.dat"); }
 
     template <typename T> T* Get(const char* name) const { return Find<T>(window.get(), name); }
     QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
