@@ -168,6 +168,7 @@ QGroupBox* OutputSettingsPage::BuildPageColors() {
                 [this, picker] { ColorPickerDefaultSelect(picker); });
     }
     btnResetColors_ = MakeButton(u"Reset Colors To Defaults"_s, u"btnResetColors"_s, 13);
+    btnResetColors_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     pickers->addWidget(btnResetColors_, kColorCount, 0, 1, 2);
     pickers->setRowStretch(kColorCount + 1, 1);
 
@@ -180,7 +181,7 @@ QGroupBox* OutputSettingsPage::BuildPageColors() {
     QFont previewFont = htmlPreview_->font();
     previewFont.setPointSize(10);
     htmlPreview_->document()->setDefaultFont(previewFont);
-    htmlPreview_->setMinimumSize(150, 110);
+    htmlPreview_->setMinimumSize(120, 110);
     auto* previewLabel = new QLabel(u"Page Preview:"_s);
     previewLabel->setObjectName(u"lblPagePreview"_s);
     SetBuddy(previewLabel, htmlPreview_);
@@ -252,6 +253,13 @@ QList<QAbstractButton*> OutputSettingsPage::Buttons() const {
 
 void OutputSettingsPage::SetEditorOptionCaption(const QString& caption) {
     rbOutputEditor_->setText(caption);
+    rbOutputEditor_->setToolTip(caption);
+    // A radio button cannot wrap its caption; this long note of an option
+    // that is never available is set a little smaller, so that the whole
+    // of it fits the window's smallest width.
+    QFont font = rbOutputEditor_->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    rbOutputEditor_->setFont(font);
 }
 
 void OutputSettingsPage::SetOutputFileText(const QString& fileName) {

@@ -2,12 +2,16 @@
 //
 // Walks the wizard through its pages on a real display (Xvfb in
 // tools/screenshots.sh) and saves a picture of each page, of the results
-// menu and of the item dialog. Dialogs are answered from a script, so the
-// walk never waits for a user.
+// menu, the item dialog, an open colour palette, the About dialog and the
+// save question. Dialogs are answered from a script, so the walk never waits
+// for a user; the save question is the real message box, answered Cancel.
 
+#include "GuiTestUtil.h"
 #include "ScriptedDialogs.h"
 #include "support/NXFiles.h"
+#include "ui/ColorPickerButton.h"
 #include "ui/InformationPage.h"
+#include "ui/OutputPages.h"
 #include "ui/ResultsPage.h"
 #include "ui/SiteMapItemPropForm.h"
 #include "ui/SiteMapMainForm.h"
@@ -18,7 +22,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -44,6 +51,40 @@ template <typename T> T* Get(QWidget* w, const char* name) {
     return w->findChild<T*>(QString::fromLatin1(name));
 }
 
+// A part of the screen, for what lies outside one widget (an open popup).
+void SaveScreen(const QRect& area, const QString& name) {
+    QCoreApplication::processEvents();
+    QString path = outputFolder + QLatin1Char('/') + name + QStringLiteral(".png");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || !screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                        .save(path)) {
+        std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
+        ++failures;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
+// Scripted dialogs, except that the save question is the real box.
+class ShowingDialogs : public ScriptedDialogs {
+public:
+    tw::ui::MsgResult messageBox(QWidget* parent, const QString& caption, const QString& text,
+                                 tw::ui::MsgIcon icon, tw::ui::MsgButtons buttons) override {
+        if (caption != QStringLiteral("Save Profile"))
+            return ScriptedDialogs::messageBox(parent, caption, text, icon, buttons);
+        WhenModal([](QWidget* box) {
+            QTest::qWait(100);
+            Save(box, QStringLiteral("7-save-profile-question"));
+            if (auto* mb = qobject_cast<QMessageBox*>(box))
+                mb->button(QMessageBox::Cancel)->click();
+        });
+        return real_.messageBox(parent, caption, text, icon, buttons);
+    }
+
+private:
+    tw::ui::QtDialogs real_;
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -58,8 +99,10 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(outputFolder);
     const QString siteFolder = QString::fromStdString(tw::ExtractFilePath(index.toStdString()));
 
-    ScriptedDialogs dialogs;
-    tw::ui::TfrmSiteMapMain window(dialogs, {});
+    // The settings and the preview go to a program folder of their own.
+    QTemporaryDir programFolder;
+    ShowingDialogs dialogs;
+    tw::ui::TfrmSiteMapMain window(dialogs, {}, (programFolder.path() + QLatin1Char('/')).toStdString());
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         std::fprintf(stderr, "the window was not shown\n");
@@ -129,11 +172,44 @@ int main(int argc, char* argv[]) {
     }
 
     Get<QPushButton>(&window, "btnNext")->click();
+    // Colours of a user's own, one of them None, and the options ticked.
+    using tw::ui::OutputSettingsPage;
+    OutputSettingsPage* settings = window.OutputSettings();
+    settings->Picker(OutputSettingsPage::kBackground)->PickPaletteColor(34); // pale yellow
+    settings->Picker(OutputSettingsPage::kText)->PickPaletteColor(5);        // navy
+    settings->Picker(OutputSettingsPage::kLink)->PickPaletteColor(11);       // green
+    settings->Picker(OutputSettingsPage::kVisited)->PickNone();
+    Get<QAbstractButton>(&window, "chkDontLinkFolders")->click();
     // Keyboard users must see which button has the focus.
     Get<QPushButton>(&window, "btnNext")->setFocus(Qt::TabFocusReason);
     Save(&window, QStringLiteral("3-output-settings"));
+    // The link colour's palette, dropped down.
+    tw::ui::ColorPickerButton* link = settings->Picker(OutputSettingsPage::kLink);
+    link->setFocus(Qt::TabFocusReason);
+    link->ShowPalette();
+    QTest::qWait(150);
+    if (QFrame* palette = link->Palette()) {
+        QRect area = window.frameGeometry().united(palette->frameGeometry());
+        SaveScreen(area.adjusted(-4, -4, 4, 4), QStringLiteral("3b-colour-palette"));
+        palette->close();
+    } else {
+        std::fprintf(stderr, "the palette did not open\n");
+        ++failures;
+    }
     Get<QPushButton>(&window, "btnNext")->click();
     Save(&window, QStringLiteral("4-output-status"));
+
+    // The help menu and the About dialog.
+    window.ShowHelpMenu(Get<QLabel>(&window, "lblHelp")->mapToGlobal(QPoint(0, 22)));
+    QTest::qWait(150);
+    Save(window.HelpMenu(), QStringLiteral("6a-help-menu"));
+    window.HelpMenu()->hide();
+    dialogs.AnswerModal([](QDialog& about) {
+        QTest::qWait(150);
+        Save(&about, QStringLiteral("6b-about"));
+        return int(QDialog::Accepted);
+    });
+    window.miAboutClick();
 
     // A larger window: the layouts should use the room.
     window.resize(900, 650);
@@ -142,6 +218,13 @@ int main(int argc, char* argv[]) {
     Get<QPushButton>(&window, "btnBack")->click();
     Get<QPushButton>(&window, "btnBack")->click();
     Save(&window, QStringLiteral("5-information-large"));
+
+    // The profile has unsaved changes: closing asks, and Cancel keeps it.
+    window.close();
+    if (!window.isVisible()) {
+        std::fprintf(stderr, "the window closed without the save question\n");
+        ++failures;
+    }
 
     if (!dialogs.Finished()) {
         std::fprintf(stderr, "%s\n", qPrintable(dialogs.Report()));
