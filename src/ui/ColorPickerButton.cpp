@@ -3,7 +3,6 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QPainter>
@@ -11,6 +10,7 @@
 #include <QStyleOptionButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tw::ui {
 
@@ -200,7 +200,8 @@ void ColorPickerButton::ShowPalette() {
         QRect area = s->availableGeometry();
         if (at.y() + popup->height() > area.bottom())
             at.setY(mapToGlobal(QPoint(0, 0)).y() - popup->height());
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - popup->width())));
+        at.setX(
+            std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - popup->width())));
     }
     popup->move(at);
     popup->show();
@@ -279,8 +280,8 @@ void ColorPickerButton::paintEvent(QPaintEvent*) {
     style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, this);
     QRect swatch = rect().adjusted(3, 3, -14, -3);
     painter.fillRect(swatch, ToQColor(color_));
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::Dark));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Dark));
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
     if (!caption_.isEmpty()) {
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,

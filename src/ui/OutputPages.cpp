@@ -44,8 +44,7 @@ constexpr std::array<ColorBinding, OutputSettingsPage::kColorCount> kColors{{
      0xFFFFFF},
     {"cpbText", "Text", &TMapProfile::clrText, &TMapProfile::SetclrText, 0},
     {"cpbLink", "Link", &TMapProfile::clrLink, &TMapProfile::SetclrLink, 0xFF0000},
-    {"cpbVisited", "Visited Link", &TMapProfile::clrVisited, &TMapProfile::SetclrVisited,
-     0x800080},
+    {"cpbVisited", "Visited Link", &TMapProfile::clrVisited, &TMapProfile::SetclrVisited, 0x800080},
     {"cpbActive", "Active Link", &TMapProfile::clrActive, &TMapProfile::SetclrActive, 255},
 }};
 
@@ -111,9 +110,9 @@ QGroupBox* OutputSettingsPage::BuildOutputType() {
     btnOutputInsertBrowse_ = MakeButton(u"Browse..."_s, u"btnOutputInsertBrowse"_s, 11);
     lblOutputInsertHowTo_ = new QLabel;
     lblOutputInsertHowTo_->setObjectName(u"lblOutputInsertHowTo"_s);
-    for (QWidget* hidden : std::initializer_list<QWidget*>{
-             rbOutputClipBoard_, rbOutputInsert_, editOutputInsert_, btnOutputInsertBrowse_,
-             lblOutputInsertHowTo_}) {
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{rbOutputClipBoard_, rbOutputInsert_, editOutputInsert_,
+                                         btnOutputInsertBrowse_, lblOutputInsertHowTo_}) {
         hidden->setParent(group);
         hidden->hide();
         hidden->setEnabled(false);
@@ -199,7 +198,8 @@ QGroupBox* OutputSettingsPage::BuildPageColors() {
 
 QWidget* OutputSettingsPage::BuildFormatAndOptions() {
     auto* format = MakeGroup(u" Output Format "_s, u"gbOutputFormat"_s);
-    rbOutputUnnumberedList_ = MakeRadio(u"Unnumbered Indented Lists"_s, u"rbOutputUnnumberedList"_s);
+    rbOutputUnnumberedList_ =
+        MakeRadio(u"Unnumbered Indented Lists"_s, u"rbOutputUnnumberedList"_s);
     rbOutputUnnumberedList_->setChecked(true);
     rbOutputParagraph_ = MakeRadio(u"Simple Paragraphs"_s, u"rbOutputParagraph"_s);
     auto* formatLayout = new QVBoxLayout(format);
@@ -452,8 +452,7 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     auto* memoCaption = new QLabel(u"Generated Site Map Contents:"_s);
     memoCaption->setObjectName(u"lblGeneratedContents"_s);
     SetBuddy(memoCaption, memoGenerated_);
-    btnCopyToClipboard_ =
-        MakeButton(u"Copy Output to Clipboard"_s, u"btnCopyToClipboard"_s, 17);
+    btnCopyToClipboard_ = MakeButton(u"Copy Output to Clipboard"_s, u"btnCopyToClipboard"_s, 17);
     btnCopyToClipboard_->setEnabled(false);
 
     auto* layout = new QVBoxLayout(this);

@@ -48,8 +48,8 @@ QSize WrappingLabel::sizeHint() const {
 
 void WrappingLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                             foregroundRole()));
+    p.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
     p.setClipRect(contentsRect());
     const QRect r = contentsRect();
     QTextOption option;

@@ -243,8 +243,9 @@ QWidget* TfrmSiteMapMain::BuildHelpArea() {
         action->setObjectName(name);
         action->setToolTip(HintOf(caption));
         action->setStatusTip(HintOf(caption));
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded(this, dialogs_, [this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, handler] {
+            Guarded(this, dialogs_, [this, handler] { (this->*handler)(); });
+        });
     };
     item(u"miHelpFile"_s, u"Help..."_s, QIcon(HelpPicture(16)), &TfrmSiteMapMain::ShowHelpFile);
     item(u"miHelp"_s, u"Help Online..."_s, style()->standardIcon(QStyle::SP_DriveNetIcon),
@@ -766,7 +767,8 @@ void TfrmSiteMapMain::GenerateSiteMap() {
 
     if (toEditor) {
         generatedText_ = BuildSiteMapPage(generatedText_, profile_);
-        outputStatus_->ShowResult(u"Your generated Site Map is ready to be opened in the Editor."_s);
+        outputStatus_->ShowResult(
+            u"Your generated Site Map is ready to be opened in the Editor."_s);
     } else {
         SaveSiteMapFile(generatedText_, profile_, programFolder_);
         outputStatus_->ShowWritten(ToQ(profile_.OutputFileName()), ToQ(generatedText_));

@@ -13,7 +13,10 @@ QString TestSite::Root() const {
 }
 
 void TestSite::WriteFile(const QString& relative, const QByteArray& content) {
-    QString path = Path(relative);
+    WriteAbsolute(Path(relative), content);
+}
+
+void WriteAbsolute(const QString& path, const QByteArray& content) {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))

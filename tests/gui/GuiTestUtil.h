@@ -29,6 +29,9 @@ private:
     QTemporaryDir dir_;
 };
 
+// Writes a file at a full path, making its folders.
+void WriteAbsolute(const QString& path, const QByteArray& content);
+
 template <typename T> T* Find(const QWidget* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }

@@ -437,9 +437,8 @@ void MainWindowTest::finishCheckAsksFilePaths_data() {
         << QStringLiteral("SITE/map.html") << false;
     QTest::newRow("other folder, No")
         << QStringLiteral("out/map.html") << true << int(MsgResult::No) << 4 << QString() << true;
-    QTest::newRow("other folder, Cancel")
-        << QStringLiteral("out/map.html") << true << int(MsgResult::Cancel) << 3 << QString()
-        << false;
+    QTest::newRow("other folder, Cancel") << QStringLiteral("out/map.html") << true
+                                          << int(MsgResult::Cancel) << 3 << QString() << false;
     // Linux tells the cases apart: another folder, so the question comes.
     QTest::newRow("case differs") << QStringLiteral("UPPER/map.html") << true << int(MsgResult::Yes)
                                   << 4 << QStringLiteral("SITE/map.html") << false;

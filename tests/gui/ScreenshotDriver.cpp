@@ -56,8 +56,8 @@ void SaveScreen(const QRect& area, const QString& name) {
     QCoreApplication::processEvents();
     QString path = outputFolder + QLatin1Char('/') + name + QStringLiteral(".png");
     QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen || !screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                        .save(path)) {
+    if (!screen ||
+        !screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path)) {
         std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
         ++failures;
         return;
@@ -102,7 +102,8 @@ int main(int argc, char* argv[]) {
     // The settings and the preview go to a program folder of their own.
     QTemporaryDir programFolder;
     ShowingDialogs dialogs;
-    tw::ui::TfrmSiteMapMain window(dialogs, {}, (programFolder.path() + QLatin1Char('/')).toStdString());
+    tw::ui::TfrmSiteMapMain window(dialogs, {},
+                                   (programFolder.path() + QLatin1Char('/')).toStdString());
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         std::fprintf(stderr, "the window was not shown\n");

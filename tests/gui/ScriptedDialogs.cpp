@@ -19,8 +19,14 @@ void ScriptedDialogs::AnswerFolder(QString folder) {
 }
 
 void ScriptedDialogs::AnswerEditItem(bool ok, QString linkText, QString linkURL) {
-    answers_.push_back({Kind::EditItem, MsgResult::Cancel, {}, ok, std::move(linkText),
-                        std::move(linkURL), {}, {}});
+    answers_.push_back({Kind::EditItem,
+                        MsgResult::Cancel,
+                        {},
+                        ok,
+                        std::move(linkText),
+                        std::move(linkURL),
+                        {},
+                        {}});
 }
 
 void ScriptedDialogs::AnswerSaveFile(QString file) {
@@ -37,8 +43,7 @@ void ScriptedDialogs::AnswerOpenDocument(bool opened) {
 }
 
 void ScriptedDialogs::AnswerModal(ModalAction action) {
-    answers_.push_back(
-        {Kind::Modal, MsgResult::Cancel, {}, false, {}, {}, {}, std::move(action)});
+    answers_.push_back({Kind::Modal, MsgResult::Cancel, {}, false, {}, {}, {}, std::move(action)});
 }
 
 QString ScriptedDialogs::Report() const {
@@ -130,8 +135,8 @@ void ScriptedDialogs::setClipboardText(const QString& text) {
 }
 
 int ScriptedDialogs::showModal(QDialog& dialog) {
-    asked_.push_back({Kind::Modal, dialog.windowTitle(), dialog.objectName(), {}, {}, {}, {}, {},
-                      {}, {}});
+    asked_.push_back(
+        {Kind::Modal, dialog.windowTitle(), dialog.objectName(), {}, {}, {}, {}, {}, {}, {}});
     Answer answer{};
     if (!Take(Kind::Modal, QStringLiteral("dialog ") + dialog.objectName(), answer))
         return QDialog::Rejected;

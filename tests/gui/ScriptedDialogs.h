@@ -12,16 +12,7 @@
 // answered as if cancelled. Each test ends by checking Finished().
 class ScriptedDialogs : public tw::ui::IDialogs {
 public:
-    enum class Kind {
-        Message,
-        OpenFiles,
-        SaveFile,
-        Folder,
-        Colour,
-        OpenDocument,
-        EditItem,
-        Modal
-    };
+    enum class Kind { Message, OpenFiles, SaveFile, Folder, Colour, OpenDocument, EditItem, Modal };
     // Runs on a program dialog while it is shown; its result is the dialog's.
     using ModalAction = std::function<int(QDialog&)>;
 
