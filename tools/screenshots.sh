@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Builds a sample site, walks the wizard through its pages on a virtual
-# display and saves a picture of each page.
+# display and saves a picture of each page: the output settings with colours
+# of a user's own, a picker at None and a palette dropped down, the status
+# page after a generation, the help menu, the About dialog and the question
+# to save a changed profile. The window keeps its settings in a temporary
+# program folder, so the build's own folder is left alone.
 #   tools/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/.."

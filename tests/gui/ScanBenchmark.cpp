@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -88,8 +89,11 @@ int main(int argc, char* argv[]) {
                     tree.Count());
     }
 
+    // Settings and preview go to a folder of their own, not the build's.
+    QTemporaryDir programFolder;
     ScriptedDialogs dialogs;
-    tw::ui::TfrmSiteMapMain window(dialogs, {});
+    tw::ui::TfrmSiteMapMain window(dialogs, {},
+                                   (programFolder.path() + QLatin1Char('/')).toStdString());
     if (interval >= 0)
         window.Status()->SetUpdateInterval(interval);
     window.show();
