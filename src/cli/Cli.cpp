@@ -117,12 +117,12 @@ struct ProfileOptions {
         return static_cast<TColor>(r | (g << 8) | (b << 16));
     }
 
-    static void SetColor(TMapProfile& profile, const std::string& spec) {
-        size_t eq = spec.find('=');
+    static void SetColor(TMapProfile& profile, const std::string& setting) {
+        size_t eq = setting.find('=');
         if (eq == std::string::npos)
-            throw UsageError("--color: expected KEY=VALUE, got \"" + spec + "\"");
-        std::string key = AsciiLowerCase(spec.substr(0, eq));
-        TColor color = ParseColor(spec.substr(eq + 1));
+            throw UsageError("--color: expected KEY=VALUE, got \"" + setting + "\"");
+        std::string key = AsciiLowerCase(setting.substr(0, eq));
+        TColor color = ParseColor(setting.substr(eq + 1));
         if (key == "background")
             profile.SetclrBackground(color);
         else if (key == "text")
