@@ -33,28 +33,25 @@ SiteMapBuilder::SiteMapBuilder(TSiteMapTree& tree, std::string scannedFolder, bo
     : tree_(tree), scannedFolder_(std::move(scannedFolder)), usePageTitles_(usePageTitles) {}
 
 SiteMapNode* SiteMapBuilder::AddMapNode(const std::string& path, bool isFolder) {
-    if (!isFolder)
-        return AddFileNode(path, GetPageTitle(path, usePageTitles_));
     TDataRec rec;
     rec.FilePath = path;
-    rec.IsFolder = true;
-    std::string trimmed = LimitLength(path, static_cast<int>(path.empty() ? 0 : path.size() - 1));
-    rec.LinkText = tree_.Empty() ? std::string("Home") : ExtractFileName(trimmed);
-    rec.FolderPath = path;
-    rec.LinkURL = MakeRelativeURL(FindFolderIndexPage(path), scannedFolder_);
-    SiteMapNode* parent = tree_.FindFolderNode(ExtractFilePath(trimmed));
-    return tree_.Add(parent, std::move(rec), kImageFolder);
-}
-
-SiteMapNode* SiteMapBuilder::AddFileNode(const std::string& path, std::string linkText) {
-    TDataRec rec;
-    rec.FilePath = path;
-    rec.IsFolder = false;
-    rec.LinkText = std::move(linkText);
-    rec.FolderPath = ExtractFilePath(path);
-    rec.LinkURL = MakeRelativeURL(path, scannedFolder_);
-    SiteMapNode* parent = tree_.FindFolderNode(rec.FolderPath);
-    int image = MatchesFileTypes(path, kPictureFileTypes) ? kImagePicture : kImagePage;
+    rec.IsFolder = isFolder;
+    SiteMapNode* parent = nullptr;
+    int image = kImageFolder;
+    if (!isFolder) {
+        rec.LinkText = GetPageTitle(path, usePageTitles_);
+        rec.FolderPath = ExtractFilePath(path);
+        rec.LinkURL = MakeRelativeURL(path, scannedFolder_);
+        parent = tree_.FindFolderNode(rec.FolderPath);
+        image = MatchesFileTypes(path, kPictureFileTypes) ? kImagePicture : kImagePage;
+    } else {
+        std::string trimmed =
+            LimitLength(path, static_cast<int>(path.empty() ? 0 : path.size() - 1));
+        rec.LinkText = tree_.Empty() ? std::string("Home") : ExtractFileName(trimmed);
+        rec.FolderPath = path;
+        rec.LinkURL = MakeRelativeURL(FindFolderIndexPage(path), scannedFolder_);
+        parent = tree_.FindFolderNode(ExtractFilePath(trimmed));
+    }
     return tree_.Add(parent, std::move(rec), image);
 }
 

@@ -27,8 +27,6 @@ public:
     // Adds one node for a folder (Path ends in the separator) or a file, under
     // the node of its folder, or at the top level when there is none.
     SiteMapNode* AddMapNode(const std::string& path, bool isFolder);
-    // The same for a file whose link text is already known.
-    SiteMapNode* AddFileNode(const std::string& path, std::string linkText);
 
 private:
     TSiteMapTree& tree_;

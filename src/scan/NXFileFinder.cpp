@@ -140,7 +140,6 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
     // attribute (hidden, system, volume, directory) that was not asked for.
     constexpr std::uint32_t kSpecial = faHidden | faSysFile | faVolumeID | faDirectory;
     std::vector<TSearchRec> subfolders;
-    std::vector<TSearchRec> files;
     for (TSearchRec& rec : entries) {
         if (rec.Attr & faDirectory) {
             if (!(rec.Attr & (faHidden | faSysFile)))
@@ -148,25 +147,17 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
             if (!(mask_ & faDirectory))
                 continue;
         }
-        if ((rec.Attr & kSpecial & ~mask_) != 0 || !MatchesFilePattern(rec.Name, pattern_) ||
-            !EntryPasses(rec))
+        if (stopped_)
+            break;
+        if ((rec.Attr & kSpecial & ~mask_) != 0 || !MatchesFilePattern(rec.Name, pattern_))
             continue;
-        files.push_back(std::move(rec));
+        if (EntryPasses(rec) && OnFound)
+            OnFound(*this, folder, rec);
+        if (stopped_)
+            break;
     }
     entries.clear();
     entries.shrink_to_fit();
-    if (OnFolderListed && !files.empty())
-        OnFolderListed(*this, folder, files);
-    // A stop can only be asked for from inside an event, so testing after
-    // each reported file is testing after each entry.
-    for (const TSearchRec& rec : files) {
-        if (stopped_)
-            break;
-        if (OnFound)
-            OnFound(*this, folder, rec);
-    }
-    files.clear();
-    files.shrink_to_fit();
 
     if (!stopped_ && subfolders_) {
         for (const TSearchRec& sub : subfolders) {

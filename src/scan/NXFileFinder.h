@@ -37,11 +37,6 @@ using TFoundEvent =
 using TNewFolderEvent =
     std::function<void(TNXFileFinder& sender, const std::string& folder, bool& ignoreFolder)>;
 
-// The files of a folder that are about to be reported, in reporting order;
-// lets a caller start work on them ahead of the reports.
-using TFolderListedEvent = std::function<void(TNXFileFinder& sender, const std::string& folder,
-                                              const std::vector<TSearchRec>& files)>;
-
 // Walks a folder tree depth first: for each folder first OnNewFolder, then
 // the folder's files that pass the attribute test, then each sub folder.
 // Names beginning with "." are never reported or entered. A folder that is
@@ -62,7 +57,6 @@ public:
 
     TFoundEvent OnFound;
     TNewFolderEvent OnNewFolder;
-    TFolderListedEvent OnFolderListed;
 
     // Runs the walk to its end or until Stop; errors raised by the event
     // handlers end the walk and reach the caller.

@@ -4,10 +4,8 @@
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "scan/NXFileFinder.h"
-#include "scan/TitlePrefetcher.h"
 #include "support/NXFiles.h"
 
-#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -63,9 +61,6 @@ public:
 private:
     void NewFolder(const std::string& folder, bool& ignoreFolder);
     void Found(const std::string& folder, const TSearchRec& info);
-    void FolderListed(const std::string& folder, const std::vector<TSearchRec>& files);
-    // Whether a reported file of a listed type becomes a node.
-    bool Skipped(const std::string& foldedPath) const;
 
     TSiteMapTree& tree_;
     const TMapProfile& profile_;
@@ -75,8 +70,6 @@ private:
     std::unordered_set<std::string> ignoreFolders_; // folded to lower case
     std::unordered_set<std::string> ignoreFiles_;   // folded to lower case
     FileTypeMatcher fileTypes_;
-    FileTypeMatcher titledTypes_;
-    std::unique_ptr<TitlePrefetcher> prefetcher_;
     std::string outputFile_; // folded; empty when no file is to be skipped
     SiteMapBuilder* builder_ = nullptr;
     int foundCount_ = 0;
