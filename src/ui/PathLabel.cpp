@@ -1,5 +1,7 @@
 #include "ui/PathLabel.h"
 
+#include "ui/Controls.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QTextLayout>
@@ -70,6 +72,16 @@ void WrappingLabel::paintEvent(QPaintEvent*) {
         if (y > r.bottom())
             break;
     }
+}
+
+PathLabel* MakeFileRow(QLabel*& caption) {
+    caption = new QLabel(QStringLiteral("File:"));
+    caption->setObjectName(QStringLiteral("Label1"));
+    auto* path = new PathLabel;
+    path->setObjectName(QStringLiteral("lblLinkFileName"));
+    path->setPath(QStringLiteral("[none]"));
+    SetBuddy(caption, path);
+    return path;
 }
 
 } // namespace tw::ui

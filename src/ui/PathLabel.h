@@ -20,6 +20,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+// The "File:" row that names the file a site map item stands for: the
+// caption "Label1" and the path label "lblLinkFileName" (showing "[none]"),
+// the caption being the path's buddy. Returns the path label.
+PathLabel* MakeFileRow(QLabel*& caption);
+
 // A label of a few lines for text that holds long paths: lines break at
 // spaces and, where a path has none, anywhere, so a long path neither widens
 // the window nor disappears past its edge. Lines beyond the label's height

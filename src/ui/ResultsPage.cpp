@@ -71,12 +71,8 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPa
         new QLabel(u"Site Map &Results (Double Click an item to edit its properties)"_s);
     caption->setObjectName(u"Label2"_s);
     SetBuddy(caption, tvMap_);
-    auto* fileCaption = new QLabel(u"File:"_s);
-    fileCaption->setObjectName(u"Label1"_s);
-    lblLinkFileName_ = new PathLabel;
-    lblLinkFileName_->setObjectName(u"lblLinkFileName"_s);
-    lblLinkFileName_->setPath(u"[none]"_s);
-    SetBuddy(fileCaption, lblLinkFileName_);
+    QLabel* fileCaption = nullptr;
+    lblLinkFileName_ = MakeFileRow(fileCaption);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(12, 10, 12, 8);

@@ -24,12 +24,8 @@ TfrmSiteMapItemProp::TfrmSiteMapItemProp(QWidget* parent) : QDialog(parent) {
 
     auto* group = new QGroupBox(u"Selected Link Properties"_s);
     group->setObjectName(u"gbSelection"_s);
-    auto* fileCaption = new QLabel(u"File:"_s);
-    fileCaption->setObjectName(u"Label1"_s);
-    lblLinkFileName_ = new PathLabel;
-    lblLinkFileName_->setObjectName(u"lblLinkFileName"_s);
-    lblLinkFileName_->setPath(u"[none]"_s);
-    SetBuddy(fileCaption, lblLinkFileName_);
+    QLabel* fileCaption = nullptr;
+    lblLinkFileName_ = MakeFileRow(fileCaption);
     editLinkText_ = new QLineEdit;
     editLinkText_->setObjectName(u"editLinkText"_s);
     auto* textCaption = new QLabel(u"Link &Text:"_s);

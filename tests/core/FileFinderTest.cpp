@@ -3,9 +3,7 @@
 #include "scan/NXFileFinder.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace tw;
@@ -212,19 +210,11 @@ TEST(FileFinder, SpecialFilesAndBrokenLinksAreNeverReported) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     ASSERT_EQ(symlink((site / "nowhere.html").c_str(), (site / "broken.html").c_str()), 0);
     ASSERT_EQ(symlink((site / "page.html").c_str(), (site / "linked.html").c_str()), 0);
-    int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::string sockPath = site / "sock.html";
-    if (sockPath.size() < sizeof addr.sun_path) {
-        std::copy(sockPath.begin(), sockPath.end(), addr.sun_path);
-        ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    }
+    twtest::SocketFile sock(site / "sock.html");
     TNXFileFinder finder;
     finder.SetLocation(site.Path());
     Recorder rec(finder, site.Path());
     finder.Execute();
-    close(sock);
     EXPECT_EQ(rec.events, (std::vector<std::string>{"D ", "F linked.html", "F page.html"}));
 }
 

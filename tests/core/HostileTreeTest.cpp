@@ -10,9 +10,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace tw;
@@ -119,14 +117,7 @@ TEST(HostileTree, ScanAndGenerationFinishWithAWellFormedPage) {
     dir.MakeDir("site/b");
     ASSERT_EQ(symlink("../..", (site + "b/up").c_str()), 0);
     ASSERT_EQ(mkfifo((site + "pipe.html").c_str(), 0644), 0);
-    int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::string sockPath = site + "sock.html";
-    if (sockPath.size() < sizeof addr.sun_path) {
-        std::copy(sockPath.begin(), sockPath.end(), addr.sun_path);
-        ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    }
+    twtest::SocketFile sock(site + "sock.html");
     ASSERT_EQ(symlink((site + "nowhere.html").c_str(), (site + "broken.html").c_str()), 0);
     for (const std::string name : {"new\nline.html", "quote\".html", "lt<.html", "amp&.html",
                                    "caf\xE9.html", "tab\tand\x7F.html"})
@@ -154,7 +145,6 @@ TEST(HostileTree, ScanAndGenerationFinishWithAWellFormedPage) {
     vandal.victim = site + "n-victim";
     ScanRun scan(tree, profile, {}, {}, &vandal);
     scan.Run();
-    close(sock);
 
     std::vector<std::string> names;
     int deepest = 0;

@@ -5,6 +5,9 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -48,6 +51,21 @@ std::string TempDir::MakeDir(const std::string& relative) const {
     if (s.back() != '/')
         s += '/';
     return s;
+}
+
+SocketFile::SocketFile(const std::string& path) : fd_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (fd_ < 0 || path.size() >= sizeof addr.sun_path)
+        return;
+    std::copy(path.begin(), path.end(), addr.sun_path);
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        throw std::runtime_error("cannot bind a socket at " + path);
+}
+
+SocketFile::~SocketFile() {
+    if (fd_ >= 0)
+        close(fd_);
 }
 
 std::string ReadAll(const std::string& path) {

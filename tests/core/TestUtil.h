@@ -27,6 +27,19 @@ private:
 };
 
 std::string ReadAll(const std::string& path);
+
+// A bound Unix socket at Path, closed with the object; it stays a plain
+// missing file when Path is too long for a socket address.
+class SocketFile {
+public:
+    explicit SocketFile(const std::string& path);
+    ~SocketFile();
+    SocketFile(const SocketFile&) = delete;
+    SocketFile& operator=(const SocketFile&) = delete;
+
+private:
+    int fd_;
+};
 bool Exists(const std::string& path);
 
 // Joins lines with CR LF, each prefixed with CR LF as the writer does.
