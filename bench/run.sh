@@ -53,6 +53,25 @@ run_size() {
   awk -v n="$name" -v f="$files" -v a="$tw_s" -v ak="$tw_kb" -v b="$tr_s" -v bk="$tr_kb" 'BEGIN {
     printf "%-6s %9d files | trailwright-cli %7.3f s %10.0f files/s %8.1f MB %5.0f B/file | tree -H %7.3f s %10.0f files/s %8.1f MB | ratio %.2f\n",
       n, f, a, f / a, ak / 1024, ak * 1024 / f, b, f / b, bk / 1024, a / b }'
+  # Kept for the verdicts at the end.
+  eval "${name}_files=$files ${name}_s=$tw_s ${name}_kb=$tw_kb ${name}_tree_s=$tr_s"
+}
+
+# One line per target with its figure and whether it is met.
+verdicts() {
+  if [ -n "${small_s:-}" ]; then
+    awk -v a="$small_s" -v b="$small_tree_s" 'BEGIN {
+      r = a / b; printf "target: 50,000 files, trailwright-cli / tree -H = %.2f (at most 2.00) %s\n", r, r <= 2.0 ? "met" : "MISSED" }'
+  fi
+  if [ -n "${large_s:-}" ]; then
+    awk -v kb="$large_kb" -v f="$large_files" 'BEGIN {
+      m = kb * 1024 / f; printf "target: 1,000,000 files, peak memory %.0f B/file (at most 600) %s\n", m, m <= 600 ? "met" : "MISSED" }'
+  fi
+  if [ -n "${small_s:-}" ] && [ -n "${large_s:-}" ]; then
+    awk -v a="$small_s" -v fa="$small_files" -v b="$large_s" -v fb="$large_files" 'BEGIN {
+      pa = a / fa * 1e6; pb = b / fb * 1e6; r = pb / pa
+      printf "target: time per file %.2f us at 1,000,000 / %.2f us at 50,000 = %.2f (at most 1.30) %s\n", pb, pa, r, r <= 1.3 ? "met" : "MISSED" }'
+  fi
 }
 
 echo "machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -r)"
@@ -63,3 +82,4 @@ case $which_sizes in
   all) run_size small 50000 2000; run_size large 1000000 20000 ;;
   *) echo "usage: bench/run.sh [small|large|all] [repeats]" >&2; exit 2 ;;
 esac
+verdicts

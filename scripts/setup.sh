@@ -11,6 +11,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   xvfb xauth imagemagick fonts-dejavu-core
   clang-format
+  libgumbo-dev libxml2-utils
+  dpkg-dev fakeroot file
 )
 # Callers may ask for more, e.g. the benchmark's tree and time.
 packages+=("$@")
