@@ -1,8 +1,10 @@
 #include "cli/Cli.h"
 
+#include "cli/CheckCommand.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "output/OutputTargets.h"
+#include "output/SearchSitemaps.h"
 #include "output/SiteMapWriter.h"
 #include "persist/ProfileFiles.h"
 #include "scan/ScanRun.h"
@@ -43,28 +45,25 @@ struct ProfileOptions {
 
     void Add(CLI::App& app) {
         auto value = [&app](const char* name, const char* help) {
-            return app.add_option(name)
-                ->description(help)
-                ->expected(1)
-                ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+            return app.add_option(name)->description(help)->expected(1)->multi_option_policy(
+                CLI::MultiOptionPolicy::TakeAll);
         };
         // Read before every other option, wherever it stands; given once at most.
         profile = app.add_option("--profile")
                       ->description("A profile file to start from, read as the wizard opens it")
                       ->type_name("FILE")
                       ->expected(1);
-        index = value("--index", "Full or relative path of the site's index page")
-                    ->type_name("PATH");
+        index =
+            value("--index", "Full or relative path of the site's index page")->type_name("PATH");
         output = value("--output", "The site map file to write")->type_name("PATH");
         format = value("--format", "Layout of the site map")
                      ->type_name("list|paragraph")
                      ->check(CLI::IsMember({"list", "paragraph"}));
         fileTypes = value("--file-types", "File types to include, e.g. \"*.htm;*.html;\"")
                         ->type_name("MASKS");
-        ignoreFolder = value("--ignore-folder", "A folder to leave out (repeatable)")
-                           ->type_name("DIR");
-        ignoreFile =
-            value("--ignore-file", "A file to leave out (repeatable)")->type_name("FILE");
+        ignoreFolder =
+            value("--ignore-folder", "A folder to leave out (repeatable)")->type_name("DIR");
+        ignoreFile = value("--ignore-file", "A file to leave out (repeatable)")->type_name("FILE");
         color = value("--color", "A page colour: KEY=#RRGGBB or KEY=none, KEY one of "
                                  "background, text, link, visited, active (repeatable)")
                     ->type_name("KEY=VALUE");
@@ -86,12 +85,10 @@ struct ProfileOptions {
         std::string onHelp = "Use " + what, offHelp = "Do not use " + what;
         // The description goes through description(): add_flag(name, std::string&)
         // would bind the flag's result to that local string.
-        auto* on = app.add_flag(onName)
-                       ->description(onHelp)
-                       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-        auto* off = app.add_flag(offName)
-                        ->description(offHelp)
-                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        auto* on = app.add_flag(onName)->description(onHelp)->multi_option_policy(
+            CLI::MultiOptionPolicy::TakeAll);
+        auto* off = app.add_flag(offName)->description(offHelp)->multi_option_policy(
+            CLI::MultiOptionPolicy::TakeAll);
         flags[on] = {set, true};
         flags[off] = {set, false};
     }
@@ -168,8 +165,8 @@ struct ProfileOptions {
                 profile.SetIgnoreFolders(profile.IgnoreFolders() +
                                          AddTrailingBackslash(ExpandFileName(v)) + "\r\n");
             } else if (opt == ignoreFile) {
-                profile.SetIgnoreFiles(profile.IgnoreFiles() +
-                                       AsciiLowerCase(ExpandFileName(v)) + "\r\n");
+                profile.SetIgnoreFiles(profile.IgnoreFiles() + AsciiLowerCase(ExpandFileName(v)) +
+                                       "\r\n");
             } else if (opt == color) {
                 SetColor(profile, v);
             }
@@ -249,8 +246,92 @@ TMapProfile BuildProfile(const CLI::App& app, const ProfileOptions& options) {
     return profile;
 }
 
-int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
-             const CliStreams& streams) {
+// The search-engine sitemaps that generate can write beside the page.
+struct SitemapOptions {
+    CLI::Option* xml = nullptr;
+    std::string baseURL;
+    std::string xmlOutput;
+    std::string textOutput;
+    bool includePictures = false;
+
+    void Add(CLI::App& app) {
+        xml = app.add_option("--xml-sitemap", baseURL,
+                             "Also write an XML sitemap (sitemaps.org) with URLs below BASEURL")
+                  ->type_name("BASEURL")
+                  ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+                  ->check([](const std::string& url) { return SitemapBaseURLError(url); });
+        app.add_option("--xml-output", xmlOutput,
+                       "The XML sitemap file (default: sitemap.xml beside the index page)")
+            ->type_name("PATH")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+            ->needs(xml);
+        app.add_flag("--xml-include-pictures", includePictures,
+                     "List pictures in the XML and text sitemaps too")
+            ->needs(xml);
+        // A text sitemap holds absolute URLs, so it takes the XML sitemap's base.
+        app.add_option("--text-sitemap", textOutput, "Also write a text sitemap, one URL a line")
+            ->type_name("PATH")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+            ->needs(xml);
+    }
+
+    // Resolves the paths against the profile; before the scan, so that a
+    // mistake costs no scanning time.
+    bool Prepare(const TMapProfile& profile) {
+        if (xml->count() == 0)
+            return false;
+        xmlOutput = xmlOutput.empty() ? ExtractFilePath(profile.IndexPage()) + "sitemap.xml"
+                                      : ExpandFileName(xmlOutput);
+        if (!textOutput.empty())
+            textOutput = ExpandFileName(textOutput);
+        const std::string& page = profile.OutputFileName();
+        if (xmlOutput == page || textOutput == page)
+            throw UsageError("the sitemaps may not replace the site map page " + page);
+        if (xmlOutput == textOutput)
+            throw UsageError("--xml-output and --text-sitemap name the same file " + xmlOutput);
+        return true;
+    }
+
+    void Write(const TSiteMapTree& tree, const TMapProfile& profile, bool quiet,
+               const CliStreams& streams) const {
+        SearchSitemapOptions options;
+        options.BaseURL = baseURL;
+        options.SiteFolder = AddTrailingBackslash(ExtractFilePath(profile.IndexPage()));
+        options.XmlOutput = xmlOutput;
+        options.TextOutput = textOutput;
+        options.IncludePictures = includePictures;
+        auto report = [&](const SitemapFileWritten& file) {
+            if (quiet)
+                return;
+            switch (file.Kind) {
+            case SitemapFileKind::XmlSitemap:
+                streams.err << "XML sitemap: " << file.Entries << " URLs -> ";
+                break;
+            case SitemapFileKind::XmlIndex:
+                streams.err << "XML sitemap index: " << file.Entries << " sitemaps -> ";
+                break;
+            case SitemapFileKind::Text:
+                streams.err << "Text sitemap: " << file.Entries << " URLs -> ";
+                break;
+            }
+            streams.err << file.Path << "\n";
+        };
+        SearchSitemapResult result = WriteSearchSitemaps(tree, options, report);
+        // Warnings, not errors: the files are valid, but not complete or not
+        // readable by every search engine.
+        if (result.BadLength > 0)
+            streams.err << "trailwright-cli: warning: " << result.BadLength
+                        << " URLs left out of the sitemaps: a sitemap URL has 12 to 2048 "
+                           "characters\n";
+        if (!textOutput.empty() && result.Urls > kSitemapMaxUrls)
+            streams.err << "trailwright-cli: warning: " << textOutput << " lists " << result.Urls
+                        << " URLs; search engines read at most " << kSitemapMaxUrls
+                        << " from one text sitemap\n";
+    }
+};
+
+int Generate(const CLI::App& app, const ProfileOptions& options, SitemapOptions& sitemaps,
+             bool quiet, const CliStreams& streams) {
     TMapProfile profile = BuildProfile(app, options);
     // The command line has no editor to hand a page to: the file is the target.
     if (profile.OutputType() != TMapOutputType::moutFile)
@@ -258,6 +339,7 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
 
     if (!FolderExists(ExtractFilePath(profile.IndexPage())))
         throw TError(kIndexFolderMissing);
+    bool writeSitemaps = sitemaps.Prepare(profile);
 
     ProgressLine progress(streams.err, streams.errIsTerminal && !quiet);
     TSiteMapTree tree;
@@ -274,6 +356,8 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
         streams.err << scan.FoundCount() << " files, " << folders << " folders -> "
                     << profile.OutputFileName() << "\n";
     }
+    if (writeSitemaps)
+        sitemaps.Write(tree, profile, quiet, streams);
     return 0;
 }
 
@@ -328,6 +412,15 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
     generateOptions.Add(*generate);
     bool quiet = false;
     generate->add_flag("--quiet", quiet, "No progress and no summary on standard error");
+    SitemapOptions sitemaps;
+    sitemaps.Add(*generate);
+
+    CLI::App* check = app.add_subcommand(
+        "check", "Scan a site folder and report dead links, orphan pages and title problems");
+    ProfileOptions checkOptions;
+    checkOptions.Add(*check);
+    CheckFlags checkFlags;
+    AddCheckFlags(*check, checkFlags);
 
     CLI::App* profile = app.add_subcommand("profile", "Show or write a profile file");
     profile->require_subcommand(1);
@@ -344,7 +437,7 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
 
     // The innermost command given, whose help goes with a usage error.
     auto command = [&]() -> CLI::App* {
-        for (CLI::App* c : {show, write, profile, generate})
+        for (CLI::App* c : {show, write, profile, generate, check})
             if (c->parsed())
                 return c;
         return &app;
@@ -371,11 +464,17 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
 
     try {
         if (generate->parsed())
-            return Generate(*generate, generateOptions, quiet, streams);
+            return Generate(*generate, generateOptions, sitemaps, quiet, streams);
         if (show->parsed())
             return ShowProfile(showFile, streams);
         if (write->parsed())
             return WriteProfileFile(*write, writeOptions, writeFile);
+        if (check->parsed()) {
+            TMapProfile checked = BuildProfile(*check, checkOptions);
+            if (!FolderExists(ExtractFilePath(checked.IndexPage())))
+                throw TError(kIndexFolderMissing);
+            return RunCheck(std::move(checked), checkFlags, streams);
+        }
     } catch (const UsageError& e) {
         streams.err << "trailwright-cli: " << e.what() << "\n" << command()->help();
         return 2;

@@ -1,13 +1,15 @@
 #include "persist/SiteMapSettings.h"
 
+#include "support/ConfigFolder.h"
 #include "support/NXFiles.h"
 
 namespace tw {
 
-TSiteMapSettings::TSiteMapSettings() : TSiteMapSettings(ProgramFolder()) {}
+TSiteMapSettings::TSiteMapSettings()
+    : TSiteMapSettings(ConfigFolder(ProgramFolder(), SystemConfigLookups())) {}
 
-TSiteMapSettings::TSiteMapSettings(const std::string& programFolder)
-    : settingFile_(programFolder + kSettingsFileName) {}
+TSiteMapSettings::TSiteMapSettings(const std::string& folder)
+    : settingFile_(folder + kSettingsFileName) {}
 
 TStreamObject SettingsStreamObject(TSiteMapSettings& settings) {
     TSiteMapSettings* s = &settings;

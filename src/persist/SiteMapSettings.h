@@ -12,10 +12,11 @@ inline constexpr const char* kSettingsFileName = "SiteMap.dat";
 // whether to reopen it. Assigning a property has no side effects.
 class TSiteMapSettings {
 public:
-    // SettingFile is the program folder followed by "SiteMap.dat".
+    // SettingFile is the running program's configuration folder (see
+    // ConfigFolder) followed by "SiteMap.dat".
     TSiteMapSettings();
-    // The same for another program folder (one ending in a separator).
-    explicit TSiteMapSettings(const std::string& programFolder);
+    // The same for another folder (one ending in a separator).
+    explicit TSiteMapSettings(const std::string& folder);
 
     const std::string& LastFile() const { return lastFile_; }
     void SetLastFile(const std::string& value) { lastFile_ = value; }

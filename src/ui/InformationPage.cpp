@@ -45,7 +45,8 @@ QString DefaultFileTypesText() {
 }
 
 InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()) {
+    : QWidget(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()),
+      configFolder_(programFolder_) {
     setObjectName(u"tsInformation"_s);
 
     editIndex_ = new QLineEdit;
@@ -186,7 +187,7 @@ QString InformationPage::PromptOpenFile(const QString& name, const QString& filt
         std::string path = ToStd(name);
         std::string folder = ExtractFilePath(path);
         if (!FolderExists(folder))
-            folder = programFolder_ + "Profiles" + kPathDelim;
+            folder = configFolder_ + "Profiles" + kPathDelim;
         if (FolderExists(folder))
             request.startFolder = ToQ(folder);
         if (FileExists(path))

@@ -52,9 +52,11 @@ public:
     // The page's part of showing a profile: the index page to the page
     // titles option, each through its control.
     void ApplyProfile();
-    // The folder the dialogs fall back on and the profiles folder lies in.
+    // The folder the dialogs fall back on.
     void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
     const std::string& ProgramFolderPath() const { return programFolder_; }
+    // The folder the default profiles folder lies in.
+    void SetConfigFolder(const std::string& folder) { configFolder_ = folder; }
     bool LoadLast() const { return loadLast_; }
     // Sets the check box; its click stores the state in the settings.
     void SetLoadLast(bool on);
@@ -88,6 +90,7 @@ private:
     std::string ignoreFolderRoot_;
     std::string lastIgnoreFolder_;
     std::string programFolder_;
+    std::string configFolder_;
     bool loadLast_ = false;
 
     QLineEdit* editIndex_;

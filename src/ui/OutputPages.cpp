@@ -1,6 +1,7 @@
 #include "ui/OutputPages.h"
 
 #include "output/PreviewPage.h"
+#include "support/ConfigFolder.h"
 #include "support/NXFiles.h"
 #include "ui/ColorPickerButton.h"
 #include "ui/Controls.h"
@@ -74,7 +75,7 @@ QGroupBox* MakeGroup(const QString& caption, const QString& name) {
 // Output settings
 
 OutputSettingsPage::OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()) {
+    : QWidget(parent), profile_(profile), dialogs_(dialogs), previewFolder_(ProgramFolder()) {
     setObjectName(u"tsOutputSettings"_s);
 
     auto* grid = new QGridLayout(this);
@@ -324,7 +325,10 @@ void OutputSettingsPage::ResetColors() {
 }
 
 void OutputSettingsPage::UpdatePreview() {
-    const std::string path = programFolder_ + kPreviewFileName;
+    const std::string path = previewFolder_ + kPreviewFileName;
+    // A folder that cannot be made shows as the write's own error below.
+    if (makePreviewFolder_)
+        (void)MakeConfigFolder(previewFolder_);
     SaveFileText(BuildPreviewPage(profile_), path);
     std::string html;
     try {

@@ -38,8 +38,13 @@ public:
 
     // The page's push buttons, for the window's shared click handler.
     QList<QAbstractButton*> Buttons() const;
-    // Where the preview file is written for a moment.
-    void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+    // Where the preview file is written for a moment; with MakeOnDemand the
+    // folder is made before the first write (a configuration folder, never
+    // the program folder).
+    void SetPreviewFolder(const std::string& folder, bool makeOnDemand) {
+        previewFolder_ = folder;
+        makePreviewFolder_ = makeOnDemand;
+    }
     void SetEditorOptionCaption(const QString& caption);
 
     // Sets the field; its change handler stores the name in the profile.
@@ -50,7 +55,7 @@ public:
     // Changes moutInsert and moutClipboard into moutFile.
     void ApplyProfile();
     // Writes the preview file, shows it and deletes it. Raises "Cannot create
-    // file %s" when the program folder cannot take it.
+    // file %s" when the preview folder cannot take it.
     void UpdatePreview();
     // Commands (the window dispatches them by the buttons' tags).
     void BrowseOutputFile();
@@ -73,7 +78,8 @@ private:
 
     TMapProfile& profile_;
     IDialogs& dialogs_;
-    std::string programFolder_;
+    std::string previewFolder_;
+    bool makePreviewFolder_ = false;
     bool settingColors_ = false;
     // While the colour reset sets the pickers, the preview waits for the
     // last of them.

@@ -69,7 +69,14 @@ QString HintOf(QString caption) {
 
 TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
                                  std::string programFolder, QWidget* parent)
-    : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)) {
+    : TfrmSiteMapMain(dialogs, std::move(arguments), std::move(programFolder),
+                      SystemConfigLookups(), parent) {}
+
+TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
+                                 std::string programFolder, const ConfigLookups& lookups,
+                                 QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)),
+      configFolder_(ConfigFolder(programFolder_, lookups)) {
     setObjectName(u"frmSiteMapMain"_s);
     if (!arguments.isEmpty())
         startupProfile_ = arguments.constFirst();
@@ -139,8 +146,10 @@ void TfrmSiteMapMain::BuildWindow() {
     status_ = new StatusPage;
     results_ = new ResultsPage(tree_, profile_, *information_, dialogs_);
     information_->SetProgramFolder(programFolder_);
+    information_->SetConfigFolder(configFolder_);
     outputSettings_ = new OutputSettingsPage(profile_, dialogs_);
-    outputSettings_->SetProgramFolder(programFolder_);
+    // The program folder is never made; a configuration folder is, when needed.
+    outputSettings_->SetPreviewFolder(configFolder_, configFolder_ != programFolder_);
     outputStatus_ = new OutputStatusPage;
     for (QWidget* page : std::initializer_list<QWidget*>{information_, status_, results_,
                                                          outputSettings_, outputStatus_})
@@ -660,7 +669,7 @@ bool TfrmSiteMapMain::SaveProfileAs() {
     request.defaultSuffix = u"zpf"_s;
     if (profile_.Untitled()) {
         // The profiles folder is proposed but never made by the program.
-        request.startFolder = ToQ(programFolder_ + "Profiles" + kPathDelim);
+        request.startFolder = ToQ(configFolder_ + "Profiles" + kPathDelim);
         request.fileName = QString::fromLatin1(kUntitledProfileName);
     } else {
         const std::string folder = ExtractFilePath(profile_.FileName());
@@ -684,7 +693,7 @@ bool TfrmSiteMapMain::WriteProfile() {
 }
 
 void TfrmSiteMapMain::LoadSettings() {
-    settings_ = std::make_unique<TSiteMapSettings>(programFolder_);
+    settings_ = std::make_unique<TSiteMapSettings>(configFolder_);
     LoadSettingsFile(*settings_);
     information_->SetLoadLast(settings_->LoadLast());
     if (!startupProfile_.isEmpty()) {
@@ -708,8 +717,12 @@ void TfrmSiteMapMain::LoadSettings() {
 void TfrmSiteMapMain::SaveSettings() {
     // A window that never reached its first activation read no settings
     // and has none to write.
-    if (settings_)
-        SaveSettingsFile(*settings_);
+    if (!settings_)
+        return;
+    // A folder that cannot be made shows as the write's own error.
+    if (configFolder_ != programFolder_)
+        (void)MakeConfigFolder(configFolder_);
+    SaveSettingsFile(*settings_);
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "persist/SiteMapSettings.h"
+#include "support/ConfigFolder.h"
 #include "support/NXFiles.h"
 
 #include <QPixmap>
@@ -47,10 +48,14 @@ public:
     };
 
     // Arguments are the program's command-line arguments after its name.
-    // The program folder holds the settings file, the help file, the item
-    // images and the preview file; tests give a folder of their own.
+    // The program folder holds the help file and the item images; the
+    // settings file, the preview file and the default profiles folder lie in
+    // ConfigFolder's choice for it (the program folder itself while that is
+    // writable). Tests give a folder of their own, and lookups of their own.
     TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
                     std::string programFolder = ProgramFolder(), QWidget* parent = nullptr);
+    TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments, std::string programFolder,
+                    const ConfigLookups& lookups, QWidget* parent = nullptr);
     ~TfrmSiteMapMain() override;
 
     int WizardPage() const { return wizardPage_; }
@@ -70,6 +75,7 @@ public:
     QMenu* HelpMenu() const { return pumHelp_; }
     QVector<QPixmap> AnimationFrames() const { return ilAnimate_; }
     const std::string& ProgramFolderPath() const { return programFolder_; }
+    const std::string& ConfigFolderPath() const { return configFolder_; }
     // Null until the first activation.
     TSiteMapSettings* Settings() const { return settings_.get(); }
     bool FirstActivatePending() const { return firstActivate_; }
@@ -141,6 +147,7 @@ private:
     IDialogs& dialogs_;
     QString startupProfile_;
     std::string programFolder_;
+    std::string configFolder_;
     TMapProfile profile_;
     TSiteMapTree tree_;
     std::unique_ptr<TSiteMapSettings> settings_;

@@ -1,4 +1,6 @@
 #include "cli/Cli.h"
+
+#include "cli/RunTool.h"
 #include "core/TestUtil.h"
 
 #include <cstdlib>
@@ -13,18 +15,8 @@ using twtest::TempDir;
 
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunTool(std::vector<std::string> args) {
-    args.insert(args.begin(), "trailwright-cli");
-    std::ostringstream out, err;
-    int code = tw::RunCli(args, {out, err, false});
-    return {code, out.str(), err.str()};
-}
+using Result = twtest::ToolResult;
+using twtest::RunTool;
 
 class CliTest : public ::testing::Test {
 protected:
@@ -88,21 +80,60 @@ TEST_F(CliTest, GenerateWritesThePageAndTheImagesByteForByte) {
 }
 
 TEST_F(CliTest, OptionsApplyLeftToRight) {
-    Result r = RunTool({"generate", "--index", site / "index.html", "--output", site / "out/map.html",
-                    "--format", "list", "--no-styles", "--no-images", "--images", "--no-titles",
-                    "--folder-links", "--no-folder-links", "--no-folder-images",
-                    "--file-types", "*.html;", "--ignore-folder", site / "drafts",
-                    "--ignore-file", site / "ABOUT.html", "--color", "background=#102030",
-                    "--color", "link=none", "--quiet"});
+    Result r = RunTool({"generate",
+                        "--index",
+                        site / "index.html",
+                        "--output",
+                        site / "out/map.html",
+                        "--format",
+                        "list",
+                        "--no-styles",
+                        "--no-images",
+                        "--images",
+                        "--no-titles",
+                        "--folder-links",
+                        "--no-folder-links",
+                        "--no-folder-images",
+                        "--file-types",
+                        "*.html;",
+                        "--ignore-folder",
+                        site / "drafts",
+                        "--ignore-file",
+                        site / "ABOUT.html",
+                        "--color",
+                        "background=#102030",
+                        "--color",
+                        "link=none",
+                        "--quiet"});
     ASSERT_NE(r.code, 0); // the output folder does not exist yet
     EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + site / "out/map.html" + "\n");
 
     site.MakeDir("out");
-    r = RunTool({"generate", "--index", site / "index.html", "--output", site / "out/map.html",
-             "--format", "list", "--no-styles", "--no-images", "--images", "--no-titles",
-             "--folder-links", "--no-folder-links", "--no-folder-images", "--file-types",
-             "*.html;", "--ignore-folder", site / "drafts", "--ignore-file", site / "ABOUT.html",
-             "--color", "background=#102030", "--color", "link=none", "--quiet"});
+    r = RunTool({"generate",
+                 "--index",
+                 site / "index.html",
+                 "--output",
+                 site / "out/map.html",
+                 "--format",
+                 "list",
+                 "--no-styles",
+                 "--no-images",
+                 "--images",
+                 "--no-titles",
+                 "--folder-links",
+                 "--no-folder-links",
+                 "--no-folder-images",
+                 "--file-types",
+                 "*.html;",
+                 "--ignore-folder",
+                 site / "drafts",
+                 "--ignore-file",
+                 site / "ABOUT.html",
+                 "--color",
+                 "background=#102030",
+                 "--color",
+                 "link=none",
+                 "--quiet"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     std::string page = ReadAll(site / "out/map.html");
@@ -181,8 +212,7 @@ TEST_F(CliTest, TheInstalledProgramRunsFromItsFolder) {
     EXPECT_TRUE(Exists(site / "map.html"));
     EXPECT_EQ(ReadAll(site / "smimg.gif"),
               ReadAll(std::string(TW_PROGRAM_DIR) + "/smimages/smimg.gif"));
-    cmd = std::string(TW_CLI_PATH) + " generate --index '" + site / "nope/x.html" +
-          "' 2>/dev/null";
+    cmd = std::string(TW_CLI_PATH) + " generate --index '" + site / "nope/x.html" + "' 2>/dev/null";
     status = std::system(cmd.c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }

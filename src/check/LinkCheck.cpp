@@ -1,0 +1,457 @@
+#include "check/LinkCheck.h"
+
+#include "check/LinkPath.h"
+#include "model/SiteMapBuilder.h"
+#include "support/Errors.h"
+#include "support/NXFiles.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <fcntl.h>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace tw {
+
+bool IsCheckedPage(std::string_view path) {
+    static const FileTypeMatcher matcher(kCheckedPageTypes);
+    return matcher.Matches(path);
+}
+
+namespace {
+
+constexpr size_t kReadStep = size_t{1} << 20;
+
+// Reads the first MaxBytes of a regular file into Buffer, which only ever
+// grows, so that page after page costs no allocation and no clearing;
+// Length is what was read, Truncated whether more followed. False when the
+// file cannot be read as a page.
+bool ReadPageStart(const std::string& path, size_t maxBytes, std::string& buffer, size_t& length,
+                   bool& truncated) {
+    length = 0;
+    truncated = false;
+    // O_NONBLOCK: a FIFO put in a page's place must not hang the check.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    for (;;) {
+        ssize_t n;
+        if (length == maxBytes) {
+            char probe;
+            do
+                n = read(fd, &probe, 1);
+            while (n < 0 && errno == EINTR);
+            truncated = n > 0;
+            return true;
+        }
+        size_t want = std::min(maxBytes - length, kReadStep);
+        if (buffer.size() < length + want)
+            buffer.resize(std::max(length + want, std::min(maxBytes, buffer.size() * 2)));
+        n = read(fd, buffer.data() + length, want);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        length += static_cast<size_t>(n);
+    }
+}
+
+// What reading one page gave.
+struct PageRead {
+    bool Readable = false;
+    bool Truncated = false;
+    ParsedPage Parsed;
+};
+
+PageRead ReadPage(const std::string& path, const LinkCheckLimits& limits, std::string& buffer) {
+    PageRead read;
+    size_t length = 0;
+    read.Readable = ReadPageStart(path, limits.MaxPageBytes, buffer, length, read.Truncated);
+    if (read.Readable)
+        read.Parsed = ParsePage(std::string_view(buffer.data(), length), limits.Parser);
+    return read;
+}
+
+// Parsing is nearly all of a check's time, and pages parse independently:
+// worker threads read and parse them a bounded window ahead of the one
+// consumer, which takes them in page order and keeps the link resolution
+// (and its caches) to itself.
+class ParallelPageReader {
+public:
+    ParallelPageReader(std::vector<std::string> paths, const LinkCheckLimits& limits)
+        : paths_(std::move(paths)), limits_(limits), window_(kWindow) {
+        unsigned count = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+        count = static_cast<unsigned>(std::min<size_t>(count, paths_.size()));
+        try {
+            for (unsigned i = 0; i < count; ++i)
+                threads_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // Fewer threads, or none: Take then reads the page itself.
+        }
+    }
+    ~ParallelPageReader() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+    }
+    ParallelPageReader(const ParallelPageReader&) = delete;
+    ParallelPageReader& operator=(const ParallelPageReader&) = delete;
+
+    // Pages are taken in order: 0, 1, 2, ...
+    PageRead Take(size_t index) {
+        if (threads_.empty())
+            return ReadPage(paths_[index], limits_, ownBuffer_);
+        std::unique_lock lock(mutex_);
+        Slot& slot = window_[index % kWindow];
+        changed_.wait(lock, [&slot] { return slot.ready; });
+        Slot taken = std::move(slot);
+        slot = Slot{};
+        taken_ = index + 1;
+        lock.unlock();
+        changed_.notify_all();
+        if (taken.error)
+            std::rethrow_exception(taken.error);
+        return std::move(taken.read);
+    }
+
+private:
+    static constexpr size_t kWindow = 64;
+    static constexpr unsigned kMaxThreads = 8;
+
+    struct Slot {
+        bool ready = false;
+        PageRead read;
+        std::exception_ptr error;
+    };
+
+    void Work() {
+        std::string buffer;
+        for (;;) {
+            size_t index;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] {
+                    return stopping_ || next_ >= paths_.size() || next_ < taken_ + kWindow;
+                });
+                if (stopping_ || next_ >= paths_.size())
+                    return;
+                index = next_++;
+            }
+            Slot done;
+            try {
+                done.read = ReadPage(paths_[index], limits_, buffer);
+            } catch (...) {
+                done.error = std::current_exception();
+            }
+            done.ready = true;
+            {
+                std::lock_guard lock(mutex_);
+                window_[index % kWindow] = std::move(done);
+            }
+            changed_.notify_all();
+        }
+    }
+
+    const std::vector<std::string> paths_;
+    const LinkCheckLimits limits_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Slot> window_;
+    size_t next_ = 0;  // the next page a worker takes up
+    size_t taken_ = 0; // pages the consumer has taken
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+    std::string ownBuffer_;
+};
+
+// ASCII whitespace collapsed to single spaces, none at either end, as a
+// browser shows a title.
+std::string CollapseWhitespace(std::string_view text) {
+    std::string out;
+    bool pending = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r') {
+            pending = !out.empty();
+            continue;
+        }
+        if (pending)
+            out += ' ';
+        pending = false;
+        out += c;
+    }
+    return out;
+}
+
+enum class EntryKind : std::uint8_t { Missing, File, Folder };
+
+struct DiskEntry {
+    EntryKind Kind = EntryKind::Missing;
+    std::string DefaultPage; // folders: the full path of their default page, or empty
+};
+
+class LinkChecker {
+public:
+    LinkChecker(const TSiteMapTree& tree, const std::string& indexPage,
+                const LinkCheckLimits& limits, LinkCheckListener* listener)
+        : tree_(tree), limits_(limits), listener_(listener ? listener : &silent_) {
+        root_ = AddTrailingBackslash(ExpandFileName(ExtractFilePath(indexPage)));
+        indexPage_ = root_ + ExtractFileName(indexPage);
+    }
+
+    LinkReport Run() {
+        CollectPages();
+        std::vector<std::string> paths;
+        paths.reserve(pages_.size());
+        for (const Page& page : pages_)
+            paths.push_back(page.Path);
+        ParallelPageReader reader(std::move(paths), limits_);
+        for (size_t i = 0; i < pages_.size(); ++i) {
+            CheckPage(i, reader.Take(i));
+            listener_->PageChecked(i + 1, pages_.size());
+        }
+        report_.PageCount = pages_.size();
+        FindOrphans();
+        FindTitleProblems();
+        FindFoldersWithoutDefaultPage();
+        auto byPage = [](const auto& a, const auto& b) { return a.Page < b.Page; };
+        std::stable_sort(report_.DeadLinks.begin(), report_.DeadLinks.end(),
+                         [](const DeadLink& a, const DeadLink& b) {
+                             return a.Page != b.Page ? a.Page < b.Page : a.Line < b.Line;
+                         });
+        std::stable_sort(report_.Notes.begin(), report_.Notes.end(), byPage);
+        return std::move(report_);
+    }
+
+private:
+    struct Page {
+        std::string Path;
+        std::string Relative;
+        bool InTree = true;
+        bool Readable = true;
+        bool Parsed = false;
+        std::optional<std::string> Title;
+        std::vector<size_t> Targets; // the pages its links lead to
+    };
+
+    std::string Relative(const std::string& path) const {
+        std::string rel = path.starts_with(root_) ? path.substr(root_.size()) : path;
+        return rel.empty() ? std::string("./") : rel;
+    }
+
+    void AddPage(const std::string& path, bool inTree) {
+        if (!pageIndex_.try_emplace(path, pages_.size()).second)
+            return;
+        pages_.push_back({path, Relative(path), inTree, true, false, std::nullopt, {}});
+    }
+
+    // The index page first: it is where reachability starts.
+    void CollectPages() {
+        bool indexInTree = false;
+        tree_.ForEach([&](SiteMapNode& node, int) {
+            if (node.IsFolderNode())
+                folders_.push_back(node.Data.FolderPath);
+            else if (node.Data.FilePath == indexPage_)
+                indexInTree = true;
+        });
+        AddPage(indexPage_, indexInTree);
+        tree_.ForEach([this](SiteMapNode& node, int) {
+            if (!node.IsFolderNode() && IsCheckedPage(node.Data.FilePath))
+                AddPage(node.Data.FilePath, true);
+        });
+    }
+
+    const DiskEntry& Lookup(const std::string& path) {
+        std::string key = path;
+        if (key.size() > 1 && key.back() == '/')
+            key.pop_back();
+        auto [it, added] = disk_.try_emplace(key);
+        if (!added)
+            return it->second;
+        DiskEntry& entry = it->second;
+        struct stat st {};
+        // A decoded "%00" names nothing a file system can hold.
+        if (key.find('\0') != std::string::npos || stat(key.c_str(), &st) != 0)
+            return entry;
+        if (S_ISREG(st.st_mode)) {
+            entry.Kind = EntryKind::File;
+        } else if (S_ISDIR(st.st_mode)) {
+            entry.Kind = EntryKind::Folder;
+            entry.DefaultPage = FindFolderIndexPage(key);
+        }
+        return entry;
+    }
+
+    void Note(const Page& page, PageNoteKind kind) {
+        report_.Notes.push_back({page.Relative, kind});
+    }
+
+    void CheckPage(size_t index, PageRead read) {
+        Page& page = pages_[index];
+        if (!read.Readable) {
+            if (index == 0)
+                throw EFOpenError(FormatText(kCannotOpenFile, {page.Path}));
+            page.Readable = false;
+            Note(page, PageNoteKind::Unreadable);
+            return;
+        }
+        if (read.Truncated)
+            Note(page, PageNoteKind::Truncated);
+        ParsedPage& parsed = read.Parsed;
+        if (!parsed.Parsed) {
+            Note(page, PageNoteKind::NotParsed);
+            return;
+        }
+        page.Parsed = true;
+        page.Title = std::move(parsed.Title);
+
+        std::string baseFolder = ExtractFilePath(page.Path);
+        if (parsed.Base) {
+            LinkTarget base = ClassifyLink(*parsed.Base);
+            // Against a base on another host no relative link stays here.
+            if (base.Kind == LinkKind::External)
+                return;
+            if (base.Kind == LinkKind::Local)
+                baseFolder = ExtractFilePath(Resolve(base.Path, baseFolder));
+        }
+
+        for (const PageLink& link : parsed.Links) {
+            LinkTarget target = ClassifyLink(link.Value);
+            if (target.Kind != LinkKind::Local)
+                continue;
+            ++report_.LocalLinkCount;
+            std::string path = Resolve(target.Path, baseFolder);
+            bool namesFolder = path.back() == '/';
+            const DiskEntry& entry = Lookup(path);
+            const std::string* reached = nullptr;
+            std::optional<DeadLinkReason> dead;
+            if (entry.Kind == EntryKind::File && !namesFolder)
+                reached = &path;
+            else if (entry.Kind == EntryKind::Folder && !entry.DefaultPage.empty())
+                reached = &entry.DefaultPage;
+            else if (entry.Kind == EntryKind::Folder)
+                dead = DeadLinkReason::NoDefaultPage;
+            else
+                dead = DeadLinkReason::Missing;
+            if (dead) {
+                report_.DeadLinks.push_back(
+                    {page.Relative, link.Value, link.Tag, link.Attribute, link.Line, *dead});
+            } else if (auto it = pageIndex_.find(*reached); it != pageIndex_.end()) {
+                page.Targets.push_back(it->second);
+            }
+        }
+    }
+
+    // A path from the root stays inside it, as a web server serving the root
+    // would keep it; a relative one may climb out, as on the disk.
+    std::string Resolve(const std::string& linkPath, const std::string& baseFolder) const {
+        if (linkPath.starts_with('/'))
+            return JoinLexically(root_, std::string_view(linkPath).substr(1), root_.size());
+        return JoinLexically(baseFolder, linkPath);
+    }
+
+    void FindOrphans() {
+        std::vector<bool> reached(pages_.size(), false);
+        std::vector<size_t> queue{0};
+        reached[0] = true;
+        while (!queue.empty()) {
+            size_t i = queue.back();
+            queue.pop_back();
+            for (size_t t : pages_[i].Targets) {
+                if (!reached[t]) {
+                    reached[t] = true;
+                    queue.push_back(t);
+                }
+            }
+        }
+        // A page that went away since the scan is no orphan: its note says enough.
+        for (size_t i = 0; i < pages_.size(); ++i)
+            if (!reached[i] && pages_[i].InTree && pages_[i].Readable)
+                report_.OrphanPages.push_back(pages_[i].Relative);
+        std::sort(report_.OrphanPages.begin(), report_.OrphanPages.end());
+    }
+
+    void FindTitleProblems() {
+        std::vector<std::string> missing, empty;
+        std::unordered_map<std::string, std::vector<std::string>> byTitle;
+        for (const Page& page : pages_) {
+            if (!page.Parsed)
+                continue;
+            if (!page.Title) {
+                missing.push_back(page.Relative);
+                continue;
+            }
+            std::string title = CollapseWhitespace(*page.Title);
+            if (title.empty())
+                empty.push_back(page.Relative);
+            else
+                byTitle[title].push_back(page.Relative);
+        }
+        std::sort(missing.begin(), missing.end());
+        std::sort(empty.begin(), empty.end());
+        for (std::string& page : missing)
+            report_.TitleProblems.push_back({TitleProblemKind::Missing, {std::move(page)}, {}});
+        for (std::string& page : empty)
+            report_.TitleProblems.push_back({TitleProblemKind::Empty, {std::move(page)}, {}});
+        std::vector<TitleProblem> duplicates;
+        for (auto& [title, pages] : byTitle) {
+            if (pages.size() < 2)
+                continue;
+            std::sort(pages.begin(), pages.end());
+            duplicates.push_back({TitleProblemKind::Duplicate, std::move(pages), title});
+        }
+        std::sort(duplicates.begin(), duplicates.end(),
+                  [](const TitleProblem& a, const TitleProblem& b) { return a.Pages < b.Pages; });
+        for (TitleProblem& group : duplicates)
+            report_.TitleProblems.push_back(std::move(group));
+    }
+
+    void FindFoldersWithoutDefaultPage() {
+        for (const std::string& folder : folders_)
+            if (Lookup(folder).DefaultPage.empty())
+                report_.FoldersWithoutDefaultPage.push_back(Relative(folder));
+        std::sort(report_.FoldersWithoutDefaultPage.begin(),
+                  report_.FoldersWithoutDefaultPage.end());
+    }
+
+    const TSiteMapTree& tree_;
+    LinkCheckLimits limits_;
+    LinkCheckListener* listener_;
+    LinkCheckListener silent_;
+    std::string root_;
+    std::string indexPage_;
+    std::vector<Page> pages_;
+    std::unordered_map<std::string, size_t> pageIndex_;
+    std::unordered_map<std::string, DiskEntry> disk_;
+    std::vector<std::string> folders_;
+    LinkReport report_;
+};
+
+} // namespace
+
+LinkReport CheckLinks(const TSiteMapTree& tree, const std::string& indexPage,
+                      const LinkCheckLimits& limits, LinkCheckListener* listener) {
+    return LinkChecker(tree, indexPage, limits, listener).Run();
+}
+
+} // namespace tw

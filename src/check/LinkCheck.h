@@ -1,0 +1,102 @@
+#pragma once
+
+#include "check/PageParser.h"
+#include "model/SiteMapTree.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// File types whose files are pages: read for their links and titles, and
+// expected to be reachable from the index page.
+inline constexpr const char* kCheckedPageTypes =
+    "*.htm;*.html;*.shtml;*.xhtml;*.php;*.php3;*.php4;*.php5;*.asp;*.aspx;*.jsp;*.cfm;";
+
+bool IsCheckedPage(std::string_view path);
+
+// All paths of a report are relative to the site root (the index page's
+// folder) with "/" separators; folders end in "/", the root itself is "./".
+// Every list is sorted by path.
+
+enum class DeadLinkReason {
+    Missing,       // no file or folder there (or something that is neither)
+    NoDefaultPage, // a folder without a default page
+};
+
+struct DeadLink {
+    std::string Page;
+    std::string Link; // the attribute's value as the page has it
+    std::string Tag;
+    std::string Attribute;
+    unsigned Line = 0; // 0 when unknown
+    DeadLinkReason Reason = DeadLinkReason::Missing;
+};
+
+enum class TitleProblemKind { Missing, Empty, Duplicate };
+
+struct TitleProblem {
+    TitleProblemKind Kind = TitleProblemKind::Missing;
+    // Missing and empty: one page. Duplicate: every page of the group.
+    std::vector<std::string> Pages;
+    // Duplicate: the shared title, whitespace collapsed.
+    std::string Title;
+};
+
+// A page the check could not cover completely.
+enum class PageNoteKind {
+    Unreadable, // gone, not a regular file, or no permission
+    Truncated,  // longer than the read limit: only its beginning was checked
+    NotParsed,  // beyond the parser's memory or time allowance
+};
+
+struct PageNote {
+    std::string Page;
+    PageNoteKind Kind = PageNoteKind::Unreadable;
+};
+
+struct LinkReport {
+    std::vector<DeadLink> DeadLinks;
+    std::vector<std::string> OrphanPages;
+    // Missing titles, then empty ones, then duplicate groups.
+    std::vector<TitleProblem> TitleProblems;
+    std::vector<std::string> FoldersWithoutDefaultPage;
+    std::vector<PageNote> Notes;
+    size_t PageCount = 0;      // pages read for links
+    size_t LocalLinkCount = 0; // links that name a local file
+
+    // Findings and notes together: a page that could not be checked leaves
+    // the site's state unknown, which must not pass as clean.
+    size_t ProblemCount() const {
+        return DeadLinks.size() + OrphanPages.size() + TitleProblems.size() +
+               FoldersWithoutDefaultPage.size() + Notes.size();
+    }
+};
+
+struct LinkCheckLimits {
+    // Bytes read of one page; the rest of a longer page is not checked.
+    size_t MaxPageBytes = size_t{16} << 20;
+    ParseLimits Parser;
+};
+
+class LinkCheckListener {
+public:
+    virtual ~LinkCheckListener() = default;
+    // After each page: Done of Total pages are read.
+    virtual void PageChecked(size_t done, size_t total) {
+        (void)done;
+        (void)total;
+    }
+};
+
+// Checks the site a scan has put into Tree. IndexPage is the absolute path
+// of the site's index page; its folder is the site root. The pages are the
+// file nodes of checked types and the index page itself, whatever its type
+// and whether or not the scan kept it. Raises EFOpenError when the index
+// page cannot be read: without it nothing is reachable.
+LinkReport CheckLinks(const TSiteMapTree& tree, const std::string& indexPage,
+                      const LinkCheckLimits& limits = {}, LinkCheckListener* listener = nullptr);
+
+} // namespace tw

@@ -1,0 +1,119 @@
+#include "check/LinkPath.h"
+
+#include <algorithm>
+
+namespace tw {
+
+namespace {
+
+bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int HexValue(char c) {
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// A scheme is a letter, then letters, digits, "+", "-" or ".", then ":",
+// all before the first "/", "?" or "#".
+bool HasScheme(std::string_view url) {
+    if (url.empty() || !IsAsciiAlpha(url[0]))
+        return false;
+    for (size_t i = 1; i < url.size(); ++i) {
+        char c = url[i];
+        if (c == ':')
+            return true;
+        if (!IsAsciiAlpha(c) && !IsDigit(c) && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string PercentDecode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            int hi = HexValue(text[i + 1]), lo = HexValue(text[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+LinkTarget ClassifyLink(std::string_view value) {
+    // Leading and trailing C0 controls and spaces are dropped, tabs and line
+    // breaks anywhere, as the URL parser does.
+    size_t first = 0, last = value.size();
+    while (first < last && static_cast<unsigned char>(value[first]) <= 0x20)
+        ++first;
+    while (last > first && static_cast<unsigned char>(value[last - 1]) <= 0x20)
+        --last;
+    std::string url;
+    url.reserve(last - first);
+    for (size_t i = first; i < last; ++i) {
+        char c = value[i];
+        if (c == '\t' || c == '\n' || c == '\r')
+            continue;
+        url += c == '\\' ? '/' : c;
+    }
+    if (HasScheme(url) || url.starts_with("//"))
+        return {LinkKind::External, {}};
+    size_t end = url.find_first_of("?#");
+    if (end != std::string::npos)
+        url.resize(end);
+    if (url.empty())
+        return {LinkKind::SamePage, {}};
+    return {LinkKind::Local, PercentDecode(url)};
+}
+
+std::string JoinLexically(std::string_view folder, std::string_view relative, size_t floor) {
+    std::string result(folder);
+    if (result.empty() || result.back() != '/')
+        result += '/';
+    floor = std::clamp<size_t>(floor, 1, result.size());
+    // Result ends in "/" while steps are added; the last one decides.
+    bool namesFolder = true;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find('/', start);
+        if (end == std::string_view::npos)
+            end = relative.size();
+        std::string_view step = relative.substr(start, end - start);
+        if (step == "..") {
+            if (result.size() > floor) {
+                size_t cut = result.find_last_of('/', result.size() - 2);
+                result.resize(std::max(cut + 1, floor));
+            }
+            namesFolder = true;
+        } else if (step.empty() || step == ".") {
+            namesFolder = true;
+        } else {
+            result.append(step);
+            result += '/';
+            namesFolder = false;
+        }
+        start = end + 1;
+    }
+    if (!namesFolder)
+        result.pop_back();
+    return result;
+}
+
+} // namespace tw

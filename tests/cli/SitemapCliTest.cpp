@@ -1,0 +1,127 @@
+#include "cli/Cli.h"
+#include "cli/RunTool.h"
+#include "core/SitemapCheck.h"
+#include "core/TestUtil.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using twtest::Exists;
+using twtest::Lines;
+using twtest::Locs;
+using twtest::ReadAll;
+using twtest::SchemaErrors;
+using twtest::TempDir;
+
+namespace {
+
+using Result = twtest::ToolResult;
+using twtest::RunTool;
+
+class SitemapCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site.Write("index.html", "<title>Home</title>");
+        site.Write("a b/100% #1?.html", "<title>Odd</title>");
+        site.Write("caf\xC3\xA9.html");
+        site.Write("bad\xFF.htm");
+        site.Write("it's&more.html");
+        site.Write("img/logo.png");
+        site.Write("docs/index.htm");
+        site.Write("docs/guide.html");
+    }
+    std::vector<std::string> Generate(std::initializer_list<std::string> extra) {
+        std::vector<std::string> args = {"generate", "--index", site / "index.html", "--file-types",
+                                         "*.html;*.htm;*.png;"};
+        args.insert(args.end(), extra);
+        return args;
+    }
+    TempDir site;
+};
+
+} // namespace
+
+TEST_F(SitemapCliTest, WritesValidSitemapsBesideThePage) {
+    Result r = RunTool(
+        Generate({"--xml-sitemap", "https://example.org/", "--text-sitemap", site / "urls.txt"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "8 files, 4 folders -> " + site / "sitemap.html" + "\n" +
+                         "XML sitemap: 7 URLs -> " + site / "sitemap.xml" + "\n" +
+                         "Text sitemap: 7 URLs -> " + site / "urls.txt" + "\n");
+    EXPECT_TRUE(Exists(site / "sitemap.html"));
+    EXPECT_EQ(SchemaErrors("sitemap.xsd", site / "sitemap.xml"), "");
+    const std::vector<std::string> expected = {
+        "https://example.org/index.html",
+        "https://example.org/bad%FF.htm",
+        "https://example.org/caf%C3%A9.html",
+        "https://example.org/it%27s%26more.html",
+        "https://example.org/a%20b/100%25%20%231%3F.html",
+        "https://example.org/docs/index.htm",
+        "https://example.org/docs/guide.html",
+    };
+    EXPECT_EQ(Locs(ReadAll(site / "sitemap.xml")), expected);
+    EXPECT_EQ(Lines(ReadAll(site / "urls.txt")), expected);
+
+    site.MakeDir("out");
+    r = RunTool(Generate({"--xml-sitemap", "https://example.org/en", "--xml-output",
+                          site / "out/search.xml", "--xml-include-pictures", "--quiet"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(SchemaErrors("sitemap.xsd", site / "out/search.xml"), "");
+    std::vector<std::string> urls = Locs(ReadAll(site / "out/search.xml"));
+    EXPECT_EQ(urls.size(), 8u);
+    EXPECT_NE(std::find(urls.begin(), urls.end(), "https://example.org/en/img/logo.png"),
+              urls.end());
+}
+
+TEST_F(SitemapCliTest, UsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"--xml-sitemap", "example.org"}, "--xml-sitemap: the base URL must be an absolute"},
+        {{"--xml-sitemap", "ftp://example.org/"}, "absolute http:// or https://"},
+        {{"--xml-sitemap", "https:///site/"}, "no host"},
+        {{"--xml-sitemap", "https://example.org/?lang=en"}, "query or a fragment"},
+        {{"--xml-output", site / "x.xml"}, "--xml-output requires --xml-sitemap"},
+        {{"--text-sitemap", site / "x.txt"}, "--text-sitemap requires --xml-sitemap"},
+        {{"--xml-include-pictures"}, "--xml-include-pictures requires --xml-sitemap"},
+        {{"--xml-sitemap", "https://example.org/", "--text-sitemap", site / "sitemap.xml"},
+         "name the same file"},
+        {{"--xml-sitemap", "https://example.org/", "--xml-output", site / "sitemap.html"},
+         "may not replace the site map page"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = Generate({});
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Result r = RunTool(args);
+        EXPECT_EQ(r.code, 2) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Usage"), std::string::npos) << c.message;
+        // Nothing is scanned or written after a usage error.
+        EXPECT_FALSE(Exists(site / "sitemap.html")) << c.message;
+    }
+
+    std::string cmd = std::string(TW_CLI_PATH) + " generate --quiet --index " +
+                      twtest::ShellQuoted(site / "index.html") +
+                      " --xml-sitemap https:// 2>/dev/null";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+TEST_F(SitemapCliTest, AFileThatCannotBeWrittenIsNamed) {
+    site.Write("sitemap.xml", "old");
+    std::string missing = site / "missing/sitemap.txt";
+    Result r = RunTool(
+        Generate({"--xml-sitemap", "https://example.org/", "--text-sitemap", missing, "--quiet"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + missing + "\n");
+    EXPECT_EQ(ReadAll(site / "sitemap.xml"), "old");
+}

@@ -1,0 +1,309 @@
+#include "check/LinkCheck.h"
+
+#include "check/LinkPath.h"
+#include "check/PageParser.h"
+#include "core/TestUtil.h"
+#include "model/SiteMapProfile.h"
+#include "scan/ScanRun.h"
+#include "support/Errors.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tw;
+using twtest::TempDir;
+
+namespace {
+
+TSiteMapTree& Scan(TSiteMapTree& tree, const std::string& indexPage) {
+    TMapProfile profile = MakeStartupProfile();
+    profile.SetIndexPage(indexPage);
+    profile.SetOutputFileName(ExtractFilePath(indexPage) + "sitemap.html");
+    ScanRun scan(tree, profile, {}, {});
+    scan.Run();
+    return tree;
+}
+
+// The report as one line per finding, so that a test states all of it.
+std::vector<std::string> Lines(const LinkReport& report) {
+    std::vector<std::string> lines;
+    for (const DeadLink& d : report.DeadLinks)
+        lines.push_back("dead " + d.Page + ":" + std::to_string(d.Line) + " " + d.Tag + " " +
+                        d.Attribute + " " + d.Link +
+                        (d.Reason == DeadLinkReason::NoDefaultPage ? " (no default page)" : ""));
+    for (const std::string& page : report.OrphanPages)
+        lines.push_back("orphan " + page);
+    for (const TitleProblem& t : report.TitleProblems) {
+        std::string line = t.Kind == TitleProblemKind::Missing ? "title missing"
+                           : t.Kind == TitleProblemKind::Empty
+                               ? "title empty"
+                               : "title duplicate \"" + t.Title + "\"";
+        for (const std::string& page : t.Pages)
+            line += " " + page;
+        lines.push_back(line);
+    }
+    for (const std::string& folder : report.FoldersWithoutDefaultPage)
+        lines.push_back("folder " + folder);
+    for (const PageNote& n : report.Notes)
+        lines.push_back("note " + n.Page + " " +
+                        (n.Kind == PageNoteKind::Unreadable  ? "unreadable"
+                         : n.Kind == PageNoteKind::Truncated ? "truncated"
+                                                             : "not parsed"));
+    return lines;
+}
+
+LinkReport Check(const std::string& indexPage, const LinkCheckLimits& limits = {}) {
+    TSiteMapTree tree;
+    return CheckLinks(Scan(tree, indexPage), indexPage, limits);
+}
+
+std::string Page(const std::string& title, const std::string& body) {
+    return "<html><head><title>" + title + "</title></head><body>\n" + body + "\n</body></html>";
+}
+
+} // namespace
+
+TEST(LinkCheckTest, FindsEverySeededFaultAndNothingElse) {
+    TempDir site;
+    site.Write("index.html", Page("Home", "<a href=\"about.html\">About</a>\n"
+                                          "<a href=\"news/\">News</a>\n"
+                                          "<a href=\"docs/guide.html\">Guide</a>\n"
+                                          "<a href=\"missing.html\">Gone</a>\n"
+                                          "<link rel=stylesheet href=\"site.css\">\n"
+                                          "<img src=\"logo.gif\">"));
+    site.Write("site.css");
+    site.Write("logo.gif", "GIF89a");
+    site.Write("about.html", Page("About", "<a href=\"index.html\">Home</a>"));
+    site.Write("news/index.html", Page(" \n\t ", "<a href=\"../about.html\">About</a>"));
+    site.Write("docs/guide.html", Page("  About\n", ""));
+    site.Write("orphan.html", Page("Lost", "<a href=\"index.html\">Home</a>"));
+    site.Write("notes.txt", "not a page, never an orphan");
+
+    LinkReport report = Check(site / "index.html");
+    EXPECT_EQ(Lines(report), (std::vector<std::string>{
+                                 "dead index.html:5 a href missing.html",
+                                 "orphan orphan.html",
+                                 "title empty news/index.html",
+                                 "title duplicate \"About\" about.html docs/guide.html",
+                                 "folder docs/",
+                             }));
+    EXPECT_EQ(report.ProblemCount(), 5u);
+    EXPECT_EQ(report.PageCount, 5u);
+    EXPECT_EQ(report.LocalLinkCount, 9u);
+}
+
+TEST(LinkCheckTest, LinkValuesAreTakenAsBrowsersTakeThem) {
+    // Resolution of the path, against a page in "/site/sub/".
+    auto resolve = [](const std::string& value) {
+        LinkTarget t = ClassifyLink(value);
+        if (t.Kind != LinkKind::Local)
+            return std::string(t.Kind == LinkKind::External ? "external" : "same page");
+        if (t.Path.starts_with('/'))
+            return JoinLexically("/site/", t.Path.substr(1), 6);
+        return JoinLexically("/site/sub/", t.Path);
+    };
+    EXPECT_EQ(resolve("a.html?x=1#frag"), "/site/sub/a.html");
+    EXPECT_EQ(resolve(" \t a%20b.html\n"), "/site/sub/a b.html");
+    EXPECT_EQ(resolve("caf%C3%A9.html"), "/site/sub/caf\xC3\xA9.html");
+    EXPECT_EQ(resolve("100%.html"), "/site/sub/100%.html");
+    EXPECT_EQ(resolve("x%2.html"), "/site/sub/x%2.html");
+    EXPECT_EQ(resolve("a\\b.html"), "/site/sub/a/b.html");
+    EXPECT_EQ(resolve("../a/./b//c.html"), "/site/a/b/c.html");
+    EXPECT_EQ(resolve("../../../../up.html"), "/up.html");
+    EXPECT_EQ(resolve("/a.html"), "/site/a.html");
+    EXPECT_EQ(resolve("/../../a.html"), "/site/a.html"); // clamped at the site root
+    EXPECT_EQ(resolve("d/"), "/site/sub/d/");
+    EXPECT_EQ(resolve("d/."), "/site/sub/d/");
+    EXPECT_EQ(resolve(".."), "/site/");
+    EXPECT_EQ(resolve("/"), "/site/");
+    for (const char* same : {"", "  ", "#top", "?q=1", "#"})
+        EXPECT_EQ(resolve(same), "same page") << same;
+    for (const char* external : {"http://example.com/x.html", "HTTPS://x", "mailto:a@b", "tel:+1",
+                                 "javascript:void(0)", "data:text/html,<p>", "//cdn.example/x.js",
+                                 "ftp://x/y", "file:///etc/passwd", "  java\nscript:x"})
+        EXPECT_EQ(resolve(external), "external") << external;
+}
+
+TEST(LinkCheckTest, LinksResolveOnTheDisk) {
+    TempDir outer;
+    std::string index = outer.Write(
+        "site/index.html",
+        Page("Home", "<a href=\"a.html?x=1#y\">1</a> <a href=\"sub%20dir/b.html\">2</a>\n"
+                     "<a href=\"/sub%20dir/b.html\">3</a> <a href=\"/../a.html\">4</a>\n"
+                     "<a href=\"../shared.css\">5</a> <a href=\"../gone.css\">6</a>\n"
+                     "<a href=\"a.html/\">7</a> <a href=\"/nothere.html\">8</a>\n"
+                     "<a href=\"a%00.html\">9</a> <a href=\"http://example.com/gone.html\">10</a>\n"
+                     "<a href=\"#top\">11</a> <a href=\"\">12</a> <a href=\"mailto:x@y\">13</a>"));
+    outer.Write("site/a.html", Page("A", ""));
+    outer.Write("site/sub dir/b.html", Page("B", "<a href=\"../index.html\">home</a>"));
+    outer.Write("shared.css");
+
+    LinkReport report = Check(index);
+    EXPECT_EQ(Lines(report), (std::vector<std::string>{
+                                 "dead index.html:4 a href ../gone.css",
+                                 "dead index.html:5 a href a.html/",
+                                 "dead index.html:5 a href /nothere.html",
+                                 "dead index.html:6 a href a%00.html",
+                                 "folder sub dir/",
+                             }));
+    EXPECT_EQ(report.LocalLinkCount, 10u);
+}
+
+TEST(LinkCheckTest, FolderLinksNeedADefaultPage) {
+    TempDir site;
+    site.Write("index.html", Page("Home", "<a href=\"with/\">1</a> <a href=\"with\">2</a>\n"
+                                          "<a href=\"bare/\">3</a> <a href=\"bare\">4</a>\n"
+                                          "<a href=\"/welcome/\">5</a> <a href=\".\">6</a>"));
+    // index.htm is the second default name, welcome.html the third.
+    site.Write("with/index.htm", Page("With", "<a href=\"deeper.html\">on</a>"));
+    site.Write("with/deeper.html", Page("Deeper", ""));
+    site.Write("bare/page.html", Page("Bare", "<a href=\"../index.html\">home</a>"));
+    site.Write("welcome/welcome.html", Page("Welcome", ""));
+
+    // Folder links reach their default page and what it links to; the bare
+    // folder's page is reachable from nowhere.
+    EXPECT_EQ(Lines(Check(site / "index.html")),
+              (std::vector<std::string>{
+                  "dead index.html:3 a href bare/ (no default page)",
+                  "dead index.html:3 a href bare (no default page)",
+                  "orphan bare/page.html",
+                  "folder bare/",
+              }));
+}
+
+TEST(LinkCheckTest, BaseElementSetsTheFolderLinksStartFrom) {
+    TempDir site;
+    site.Write("index.html", "<base href=\"sub/x.html\"><title>Home</title>"
+                             "<a href=\"b.html\">1</a><a href=\"/c.html\">2</a>"
+                             "<a href=\"index.html\">3</a>");
+    site.Write("sub/b.html", "<base href=\"http://example.com/\"><title>B</title>"
+                             "<a href=\"nowhere.html\">external through the base</a>");
+    site.Write("c.html", "<title>C</title>");
+    // "index.html" resolves into sub/, which has none.
+    EXPECT_EQ(Lines(Check(site / "index.html")),
+              (std::vector<std::string>{"dead index.html:1 a href index.html", "folder sub/"}));
+}
+
+TEST(LinkCheckTest, MalformedMarkupIsReadAsABrowserReadsIt) {
+    TempDir site;
+    site.Write("index.html", "<TITLE>Home</TITLE>\n"
+                             "<table><tr><td><A HREF=one.html>unclosed\n"
+                             "<p><a href=two.html class=x>still unclosed <b>bold\n"
+                             "<a\n  href\n  =\n  'three.html'>spread over lines</a>\n"
+                             "<!-- <a href=\"commented.html\"> -->\n"
+                             "<script>var s = '<a href=\"inscript.html\">';</script>\n"
+                             "<template><a href=\"intemplate.html\">t</a></template>\n"
+                             "<textarea><a href=\"intext.html\"></textarea>\n"
+                             "<svg><title>drawing</title><a href=\"svg.html\"></a></svg>\n"
+                             "<a href=\"dead&amp;gone.html\">entity</a>\n"
+                             "<img src=four.gif alt=\"x\"<a href=five.html>\n"
+                             "<a href=\"six.html");
+    site.Write("one.html", "<title>One</title>");
+    site.Write("two.html", "<title>Two</title>");
+    site.Write("three.html", "<title>Three</title>");
+
+    EXPECT_EQ(Lines(Check(site / "index.html")),
+              (std::vector<std::string>{"dead index.html:13 a href dead&gone.html",
+                                        "dead index.html:14 img src four.gif"}));
+}
+
+TEST(LinkCheckTest, EveryLinkingElementIsChecked) {
+    TempDir site;
+    site.Write("index.html", "<title>Home</title>\n"
+                             "<link rel=stylesheet href=\"gone.css\">\n"
+                             "<script src=\"gone.js\"></script>\n"
+                             "<img src=\"gone.png\">\n"
+                             "<iframe src=\"gone-iframe.html\"></iframe>\n"
+                             "<map><area href=\"gone-area.html\"></map>\n"
+                             "<a href=\"frames.html\">frames</a>");
+    site.Write("frames.html", "<title>Frames</title><frameset>\n"
+                              "<frame src=\"gone-frame.html\"><frame src=\"index.html\">"
+                              "</frameset>");
+    EXPECT_EQ(Lines(Check(site / "index.html")),
+              (std::vector<std::string>{
+                  "dead frames.html:2 frame src gone-frame.html",
+                  "dead index.html:2 link href gone.css",
+                  "dead index.html:3 script src gone.js",
+                  "dead index.html:4 img src gone.png",
+                  "dead index.html:5 iframe src gone-iframe.html",
+                  "dead index.html:6 area href gone-area.html",
+              }));
+}
+
+TEST(LinkCheckTest, NamesThatAreNotUtf8AreFollowedAndReported) {
+    TempDir site;
+    site.Write("index.html", Page("Home", "<a href=\"caf%E9.html\">Latin-1 name</a>"));
+    site.Write("caf\xE9.html", Page("Cafe", ""));
+    site.Write("lost\xFF\xFE.html", Page("Lost", ""));
+    EXPECT_EQ(Lines(Check(site / "index.html")),
+              (std::vector<std::string>{"orphan lost\xFF\xFE.html"}));
+}
+
+TEST(LinkCheckTest, PagesThatGoOrTurnIntoFifosAreNotedWithoutHanging) {
+    TempDir site;
+    site.Write("index.html", Page("Home", "<a href=\"pipe.html\">1</a> <a href=\"gone.html\">2</a>"
+                                          " <a href=\"next.html\">3</a>"));
+    site.Write("pipe.html", Page("Pipe", ""));
+    site.Write("gone.html", Page("Gone", ""));
+    site.Write("next.html", Page("Next", ""));
+    TSiteMapTree tree;
+    Scan(tree, site / "index.html");
+    // Between the scan and the check: one page becomes a FIFO, one goes.
+    ASSERT_EQ(unlink((site / "pipe.html").c_str()), 0);
+    ASSERT_EQ(mkfifo((site / "pipe.html").c_str(), 0644), 0);
+    ASSERT_EQ(unlink((site / "gone.html").c_str()), 0);
+
+    EXPECT_EQ(Lines(CheckLinks(tree, site / "index.html")),
+              (std::vector<std::string>{"dead index.html:2 a href pipe.html",
+                                        "dead index.html:2 a href gone.html",
+                                        "note gone.html unreadable", "note pipe.html unreadable"}));
+
+    // Without its index page the check cannot start: an error, not a report.
+    ASSERT_EQ(unlink((site / "index.html").c_str()), 0);
+    ASSERT_EQ(mkfifo((site / "index.html").c_str(), 0644), 0);
+    EXPECT_THROW(CheckLinks(tree, site / "index.html"), EFOpenError);
+}
+
+TEST(LinkCheckTest, OversizedAndPathologicalPagesAreBounded) {
+    TempDir site;
+    std::string page = Page("Home", "<a href=\"early.html\">in reach</a>");
+    page += std::string(4096, ' ') + "<a href=\"late.html\">beyond the limit</a>";
+    site.Write("index.html", page);
+    site.Write("early.html", "<title>Early</title>");
+    site.Write("late.html", "<title>Late</title>");
+    LinkCheckLimits limits;
+    limits.MaxPageBytes = 2048;
+    EXPECT_EQ(Lines(Check(site / "index.html", limits)),
+              (std::vector<std::string>{"orphan late.html", "note index.html truncated"}));
+
+    // Dense markup costs the parser about fifty times its size.
+    std::string dense;
+    for (int i = 0; i < 100000; ++i)
+        dense += "<br>";
+    ParseLimits small;
+    small.MaxMemory = 1 << 20;
+    EXPECT_FALSE(ParsePage(dense, small).Parsed);
+    EXPECT_TRUE(ParsePage(dense).Parsed);
+
+    // Unclosed divs slow the parser down quadratically: this one would take
+    // it several seconds.
+    std::string nested;
+    for (int i = 0; i < 30000; ++i)
+        nested += "<div>";
+    ParseLimits quick;
+    quick.MaxSeconds = 0.2;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ParsePage(nested, quick).Parsed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(LinkCheckTest, TheFirstHtmlTitleCounts) {
+    ParsedPage page =
+        ParsePage("<svg><title>drawing</title></svg><title>A &amp; B</title><title>second</title>");
+    ASSERT_TRUE(page.Parsed);
+    EXPECT_EQ(page.Title, "A & B");
+    EXPECT_FALSE(ParsePage("<p>no title").Title.has_value());
+    EXPECT_EQ(ParsePage("<title></title>").Title, "");
+}

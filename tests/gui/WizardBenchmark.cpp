@@ -1,0 +1,295 @@
+// tw_gui_benchmark SITE_INDEX [TREE_NODES]
+//
+// Times the wizard against the core on the same site: the scan, the
+// generation of the page and the reaction to Cancel, each in the window
+// (offscreen or on a display) and as the command-line tool runs it. Then it
+// fills the results tree with a site of TREE_NODES pages (100,000 unless
+// given) made in a temporary folder, and times what a user does there:
+// opening and closing the whole tree, moving the selection, renaming,
+// editing the properties and deleting an item. It prints figures and the
+// targets they are held to; it asserts nothing.
+
+#include "ScriptedDialogs.h"
+#include "model/SiteMapProfile.h"
+#include "model/SiteMapTree.h"
+#include "output/OutputTargets.h"
+#include "scan/ScanRun.h"
+#include "support/NXFiles.h"
+#include "support/NXStrings.h"
+#include "ui/OutputPages.h"
+#include "ui/SiteMapMainForm.h"
+#include "ui/StatusPage.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Longest pause between two paints of the watched widget while the window
+// is busy with a scan or a generation.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(tw::ui::TfrmSiteMapMain& window) : window_(window) {}
+    qint64 longestGapMs = 0;
+    int paints = 0;
+    void Restart() {
+        longestGapMs = 0;
+        paints = 0;
+        clock_.invalidate();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && (window_.Searching() || window_.Generating())) {
+            if (clock_.isValid())
+                longestGapMs = std::max(longestGapMs, clock_.elapsed());
+            clock_.start();
+            ++paints;
+        }
+        return false;
+    }
+
+private:
+    tw::ui::TfrmSiteMapMain& window_;
+    QElapsedTimer clock_;
+};
+
+class CloseRefuser : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::Close)
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+template <typename T> T* Get(QWidget* w, const char* name) {
+    return w->findChild<T*>(QString::fromLatin1(name));
+}
+
+QPushButton* Button(QWidget* w, const char* name) {
+    return Get<QPushButton>(w, name);
+}
+
+void Verdict(const char* what, double figure, double limit, const char* unit) {
+    std::printf("target: %s %.2f%s (at most %.2f%s) %s\n", what, figure, unit, limit, unit,
+                figure <= limit ? "met" : "MISSED");
+}
+
+// Median of REPEATS runs of fn, in milliseconds.
+double MedianMs(int repeats, const std::function<void()>& fn) {
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer t;
+        t.start();
+        fn();
+        times.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// A site of NODES small pages: folders of 100 pages, ten folders to a parent.
+QString MakeFlatSite(const QString& root, int nodes) {
+    QDir dir(root);
+    QFile index(root + QStringLiteral("/index.html"));
+    (void)index.open(QIODevice::WriteOnly);
+    index.write("<title>Home</title>");
+    index.close();
+    for (int i = 0; i < nodes; ++i) {
+        QString folder = QStringLiteral("%1/s%2/f%3").arg(root).arg(i / 10000).arg((i / 100) % 100);
+        if (i % 100 == 0)
+            dir.mkpath(folder);
+        QFile page(QStringLiteral("%1/p%2.html").arg(folder).arg(i));
+        (void)page.open(QIODevice::WriteOnly);
+        page.write(QStringLiteral("<title>Page %1</title>").arg(i).toUtf8());
+    }
+    return root + QStringLiteral("/index.html");
+}
+
+struct Window {
+    QTemporaryDir programFolder; // settings and preview go here, not to the build
+    ScriptedDialogs dialogs;
+    tw::ui::TfrmSiteMapMain form{
+        dialogs, {}, (programFolder.path() + QLatin1Char('/')).toStdString()};
+    PaintWatch paints{form};
+
+    Window() {
+        form.show();
+        (void)QTest::qWaitFor([this] { return !form.FirstActivatePending(); });
+        Get<QPlainTextEdit>(&form, "memoFiles")->viewport()->installEventFilter(&paints);
+    }
+};
+
+// The slowest of the steps a user takes in a large result tree.
+void TimeTree(const QString& index) {
+    Window w;
+    Get<QLineEdit>(&w.form, "editIndex")->setText(index);
+    QElapsedTimer t;
+    t.start();
+    Button(&w.form, "btnNext")->click();
+    std::printf("results tree: %d nodes after a %lld ms scan in the window\n", w.form.FoundCount(),
+                t.elapsed());
+
+    auto* view = Get<QTreeView>(&w.form, "tvMap");
+    view->setFocus();
+    double worst = 0;
+    // One user step: the event, its handling and the repaint it causes.
+    auto step = [&](const char* what, int times, const std::function<void()>& fn) {
+        double slowest = 0;
+        for (int i = 0; i < times; ++i) {
+            QElapsedTimer s;
+            s.start();
+            fn();
+            view->viewport()->repaint();
+            slowest = std::max(slowest, static_cast<double>(s.nsecsElapsed()) / 1e6);
+        }
+        std::printf("  %-34s slowest of %4d: %7.2f ms\n", what, times, slowest);
+        worst = std::max(worst, slowest);
+    };
+    step("select the last item (End)", 3, [&] { QTest::keyClick(view, Qt::Key_End); });
+    step("select the first item (Home)", 3, [&] { QTest::keyClick(view, Qt::Key_Home); });
+    step("collapse the root (Left)", 1, [&] { QTest::keyClick(view, Qt::Key_Left); });
+    step("expand the whole tree (*)", 1, [&] { QTest::keyClick(view, Qt::Key_Asterisk); });
+    step("move down (Down)", 500, [&] { QTest::keyClick(view, Qt::Key_Down); });
+    step("page down (PgDn)", 50, [&] { QTest::keyClick(view, Qt::Key_PageDown); });
+    step("rename (F2, type, Enter)", 5, [&] {
+        QTest::keyClick(view, Qt::Key_F2);
+        if (auto* editor = view->viewport()->findChild<QLineEdit*>()) {
+            editor->setText(QStringLiteral("Renamed"));
+            QTest::keyClick(editor, Qt::Key_Return);
+        }
+    });
+    step("properties (Alt+Enter, OK)", 5, [&] {
+        w.dialogs.AnswerEditItem(true, QStringLiteral("Edited"), QStringLiteral("edited.html"));
+        QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier);
+    });
+    step("delete a page (Del, Yes)", 20, [&] {
+        QTest::keyClick(view, Qt::Key_Down);
+        w.dialogs.AnswerMessage(tw::ui::MsgResult::Yes);
+        QTest::keyClick(view, Qt::Key_Delete);
+    });
+    Verdict("slowest step in the results tree", worst, 100, " ms");
+    if (!w.dialogs.Finished())
+        std::printf("unexpected dialogs: %s\n", qPrintable(w.dialogs.Report()));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    tw::SetApplicationExeName(argv[0]);
+    QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures appear as they are taken
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tw_gui_benchmark SITE_INDEX [TREE_NODES]\n");
+        return 2;
+    }
+    const std::string index = argv[1];
+    const int treeNodes = argc > 2 ? std::atoi(argv[2]) : 100000;
+    QTemporaryDir scratch;
+    const std::string coreOutput = scratch.filePath(QStringLiteral("core.html")).toStdString();
+    const QString windowOutput = scratch.filePath(QStringLiteral("window.html"));
+
+    // What trailwright-cli generate runs: the scan, then the streamed page.
+    tw::TMapProfile profile = tw::MakeStartupProfile();
+    profile.SetIndexPage(index);
+    profile.SetOutputFileName(coreOutput);
+    int coreFiles = 0;
+    const double coreScanMs = MedianMs(3, [&] {
+        tw::TSiteMapTree tree;
+        tw::ScanRun run(tree, profile, {}, {});
+        run.Run();
+        coreFiles = run.FoundCount();
+    });
+    tw::TSiteMapTree tree;
+    tw::ScanRun(tree, profile, {}, {}).Run();
+    const double coreGenerateMs =
+        MedianMs(3, [&] { tw::WriteSiteMapFile(tree, profile, nullptr, tw::ProgramFolder()); });
+    std::printf("core: scan %.0f ms (%d files), generation %.0f ms (%d nodes)\n", coreScanMs,
+                coreFiles, coreGenerateMs, tree.Count());
+
+    Window w;
+    Get<QLineEdit>(&w.form, "editIndex")->setText(QString::fromStdString(index));
+    QElapsedTimer t;
+    t.start();
+    Button(&w.form, "btnNext")->click();
+    const double scanMs = static_cast<double>(t.elapsed());
+    int lines = Get<QPlainTextEdit>(&w.form, "memoFiles")->document()->blockCount();
+    std::printf("window scan: %.0f ms, %d files, %d log lines, %d event rounds, longest pause "
+                "between log paints %lld ms\n",
+                scanMs, w.form.FoundCount(), lines, w.form.Status()->EventRounds(),
+                w.paints.longestGapMs);
+
+    // The results page, then the output settings with a file outside the
+    // site: the question about the folders is answered "leave it".
+    Button(&w.form, "btnNext")->click();
+    Get<QLineEdit>(&w.form, "editOutputFile")->setText(windowOutput);
+    w.dialogs.AnswerMessage(tw::ui::MsgResult::No);
+    auto* memoGenerated = Get<QPlainTextEdit>(&w.form, "memoGenerated");
+    memoGenerated->viewport()->installEventFilter(&w.paints);
+    w.paints.Restart();
+    t.start();
+    Button(&w.form, "btnNext")->click();
+    (void)QTest::qWaitFor([&] { return !w.form.Generating(); }, 600000);
+    const double generateMs = static_cast<double>(t.elapsed());
+    std::printf("window generation: %.0f ms to page %d, %lld bytes written, longest pause "
+                "between paints %lld ms\n",
+                generateMs, w.form.WizardPage(), QFileInfo(windowOutput).size(),
+                w.paints.longestGapMs);
+
+    // Back to the start, and a second scan cancelled half way, with the close
+    // refused as a user keeping the window.
+    Button(&w.form, "btnBack")->click();
+    Button(&w.form, "btnBack")->click();
+    Button(&w.form, "btnBack")->click();
+    const int half = w.form.FoundCount() / 2;
+    CloseRefuser refuser;
+    w.form.installEventFilter(&refuser);
+    QElapsedTimer sinceCancel;
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+        if (!sinceCancel.isValid() && w.form.Searching() &&
+            Get<QLabel>(&w.form, "lblFileCount")->text().toInt() >= half) {
+            sinceCancel.start();
+            Button(&w.form, "btnCancel")->click();
+        }
+    });
+    watcher.start();
+    Button(&w.form, "btnNext")->click();
+    watcher.stop();
+    const qint64 stoppedMs = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
+    std::printf("cancel at %d files: the scan ended %lld ms after the click\n", half, stoppedMs);
+    w.form.removeEventFilter(&refuser);
+
+    Verdict("window scan / core scan", scanMs / coreScanMs, 3, "");
+    Verdict("window generation / core generation", generateMs / coreGenerateMs, 2, "");
+    Verdict("Cancel taken after", static_cast<double>(stoppedMs), 100, " ms");
+    if (!w.dialogs.Finished())
+        std::printf("unexpected dialogs: %s\n", qPrintable(w.dialogs.Report()));
+
+    if (treeNodes > 0) {
+        QTemporaryDir site;
+        QElapsedTimer made;
+        made.start();
+        const QString flatIndex = MakeFlatSite(site.path(), treeNodes);
+        std::printf("made a site of %d pages in %lld ms\n", treeNodes, made.elapsed());
+        TimeTree(flatIndex);
+    }
+    return 0;
+}
