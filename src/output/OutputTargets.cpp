@@ -9,7 +9,12 @@ namespace tw {
 bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
                      const std::string& programFolder) {
     generatedText = BuildSiteMapPage(generatedText, profile);
-    bool written = SaveFileText(generatedText, profile.OutputFileName());
+    return SaveSiteMapPage(generatedText, profile, programFolder);
+}
+
+bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
+                     const std::string& programFolder) {
+    bool written = SaveFileText(page, profile.OutputFileName());
     CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
     return written;
 }

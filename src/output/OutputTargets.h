@@ -5,6 +5,7 @@
 #include "output/SiteMapWriter.h"
 
 #include <string>
+#include <string_view>
 
 namespace tw {
 
@@ -15,6 +16,10 @@ inline constexpr const char* kItemImages[] = {"smfolder.gif", "smfile.gif", "smi
 // page. Raises "Cannot create file %s" or "Stream write error"; a failed
 // write leaves any earlier file in place and copies no image.
 bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
+                     const std::string& programFolder);
+
+// SaveSiteMapFile for a page that is already whole.
+bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
                      const std::string& programFolder);
 
 // Writes the whole page of the tree straight to the profile's output file,

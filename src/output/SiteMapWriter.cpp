@@ -2,8 +2,6 @@
 
 #include <vector>
 
-
-
 namespace tw {
 
 std::string EncodeHref(std::string_view url) {
@@ -167,8 +165,8 @@ private:
 
 } // namespace
 
-void BuildSiteMapTo(const TSiteMapTree& tree, const TMapProfile& profile,
-                    WriterListener* listener, const TextSink& sink) {
+void BuildSiteMapTo(const TSiteMapTree& tree, const TMapProfile& profile, WriterListener* listener,
+                    const TextSink& sink) {
     Writer writer(profile);
     writer.Run(tree, listener, sink);
 }

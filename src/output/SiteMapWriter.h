@@ -44,7 +44,7 @@ using TextSink = std::function<void(std::string_view)>;
 
 // BuildSiteMap, handing the fragment to Sink in pieces of about a megabyte,
 // so that a site of a million pages never holds its whole map in memory.
-void BuildSiteMapTo(const TSiteMapTree& tree, const TMapProfile& profile,
-                    WriterListener* listener, const TextSink& sink);
+void BuildSiteMapTo(const TSiteMapTree& tree, const TMapProfile& profile, WriterListener* listener,
+                    const TextSink& sink);
 
 } // namespace tw

@@ -23,7 +23,9 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tw::ui {
@@ -447,6 +449,11 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     memoGenerated_ = new QPlainTextEdit;
     memoGenerated_->setObjectName(u"memoGenerated"_s);
     memoGenerated_->setReadOnly(true);
+    memoGenerated_->setUndoRedoEnabled(false);
+    memoFill_ = new QTimer(this);
+    memoFill_->setSingleShot(true);
+    memoFill_->setInterval(0);
+    connect(memoFill_, &QTimer::timeout, this, &OutputStatusPage::FillMemo);
     memoGenerated_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memoGenerated_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memoGenerated_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -502,13 +509,42 @@ void OutputStatusPage::ShowNode(int index, const QString& linkText, const QStrin
     lblGenerationFile_->setText(u"File: "_s + filePath);
 }
 
-void OutputStatusPage::ShowWritten(const QString& outputFile, const QString& page) {
+void OutputStatusPage::ShowWritten(const QString& outputFile, std::string page) {
     lblGenerationFile_->setText(u"Your generated Site Map was saved to the following file:\n"_s +
                                 outputFile);
     btnViewOutputFile_->setEnabled(true);
     btnCopyToClipboard_->setEnabled(true);
-    memoText_ = page;
-    memoGenerated_->setPlainText(page);
+    memoPage_ = std::move(page);
+    memoFilled_ = 0;
+    memoGenerated_->clear();
+    FillMemo();
+}
+
+QString OutputStatusPage::GeneratedContents() const {
+    return ToQ(memoPage_);
+}
+
+// Laying out a page of megabytes at once would hold the window for a
+// noticeable time, so a large page goes into the memo in parts, the first at
+// once and the rest between events.
+void OutputStatusPage::FillMemo() {
+    constexpr size_t kPart = 64 * 1024;
+    size_t end = memoPage_.size();
+    if (end - memoFilled_ > kPart) {
+        // A part ends after a line feed, so that CR LF pairs and UTF-8
+        // sequences stay whole.
+        size_t lf = memoPage_.rfind('\n', memoFilled_ + kPart - 1);
+        end = lf != std::string::npos && lf >= memoFilled_ ? lf + 1 : memoFilled_ + kPart;
+    }
+    QTextCursor cursor(memoGenerated_->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromUtf8(memoPage_.data() + memoFilled_,
+                                        static_cast<qsizetype>(end - memoFilled_)));
+    memoFilled_ = end;
+    if (MemoFilling())
+        memoFill_->start();
+    else
+        memoFill_->stop();
 }
 
 void OutputStatusPage::ShowResult(const QString& text) {

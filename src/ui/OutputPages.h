@@ -15,8 +15,10 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QRadioButton;
 class QTextBrowser;
 
@@ -122,14 +124,16 @@ public:
     // The node the writer is at.
     void ShowNode(int index, const QString& linkText, const QString& filePath);
     // The file was written: its name, the buttons and the page in the memo.
-    void ShowWritten(const QString& outputFile, const QString& page);
+    void ShowWritten(const QString& outputFile, std::string page);
     void ShowResult(const QString& text);
     void SetLabelsBold(bool bold);
     // The finally step of every run, also after an error.
     void Complete();
 
     // The memo's whole text, exactly as it was given (line ends included).
-    const QString& GeneratedContents() const { return memoText_; }
+    QString GeneratedContents() const;
+    // Whether the memo still lacks part of a large page.
+    bool MemoFilling() const { return memoFilled_ < memoPage_.size(); }
     // The progress range as the run set it: the node count minus one.
     int ProgressMaximum() const { return progressMaximum_; }
 
@@ -141,8 +145,12 @@ private:
     QPushButton* btnViewOutputFile_;
     QPlainTextEdit* memoGenerated_;
     QPushButton* btnCopyToClipboard_;
-    QString memoText_;
+    std::string memoPage_;
+    size_t memoFilled_ = 0;
+    QTimer* memoFill_;
     int progressMaximum_ = 0;
+
+    void FillMemo();
 };
 
 // Shows the writer's progress on the status page and paces the walk. A

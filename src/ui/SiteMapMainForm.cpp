@@ -774,17 +774,20 @@ void TfrmSiteMapMain::GenerateSiteMap() {
                                             : u"Generating Site Map to specified file..."_s);
     QCoreApplication::processEvents();
 
+    // The page is built whole in one string: no copy of megabytes to wrap it.
     GenerationProgress progress(*outputStatus_, count);
-    generatedText_ = BuildSiteMap(tree_, profile_, &progress);
+    generatedText_ = SiteMapPageHead(profile_);
+    BuildSiteMapTo(tree_, profile_, &progress,
+                   [this](std::string_view piece) { generatedText_ += piece; });
+    generatedText_ += SiteMapPageFoot();
     progress.Flush();
 
     if (toEditor) {
-        generatedText_ = BuildSiteMapPage(generatedText_, profile_);
         outputStatus_->ShowResult(
             u"Your generated Site Map is ready to be opened in the Editor."_s);
     } else {
-        SaveSiteMapFile(generatedText_, profile_, programFolder_);
-        outputStatus_->ShowWritten(ToQ(profile_.OutputFileName()), ToQ(generatedText_));
+        SaveSiteMapPage(generatedText_, profile_, programFolder_);
+        outputStatus_->ShowWritten(ToQ(profile_.OutputFileName()), generatedText_);
     }
     outputStatus_->SetLabelsBold(true);
 }

@@ -77,6 +77,7 @@ private slots:
     void pacingFollowsTheTreeSize_data();
     void pacingFollowsTheTreeSize();
     void largeTreeIsNotSlowedDown();
+    void largePageFillsTheMemoInParts();
     void pickerWorksFromTheKeyboard();
 };
 
@@ -537,4 +538,32 @@ void OutputPagesTest::pickerWorksFromTheKeyboard() {
 }
 
 TW_GUI_TEST(OutputPagesTest)
+void OutputPagesTest::largePageFillsTheMemoInParts() {
+    tw::ui::OutputStatusPage page;
+    auto* memo = page.findChild<QPlainTextEdit*>(QStringLiteral("memoGenerated"));
+    QVERIFY(memo);
+    // A megabyte of CR LF lines with two-byte characters in them.
+    auto makePage = [](const char* word) {
+        std::string text;
+        for (int i = 0; text.size() < 1000000; ++i)
+            text += std::string("<li>") + word + " caf\xC3\xA9 " + std::to_string(i) + "</li>\r\n";
+        return text;
+    };
+    const std::string first = makePage("first");
+    page.ShowWritten(QStringLiteral("/tmp/a.html"), first);
+    // The clipboard's text is whole at once; the memo begins at the top.
+    QCOMPARE(page.GeneratedContents(), QString::fromStdString(first));
+    QVERIFY(page.MemoFilling());
+    QVERIFY(memo->toPlainText().startsWith(QStringLiteral("<li>first caf\u00e9 0</li>\n")));
+
+    // A second page before the first is in replaces it, with nothing mixed.
+    QCoreApplication::processEvents();
+    const std::string second = makePage("second");
+    page.ShowWritten(QStringLiteral("/tmp/b.html"), second);
+    QTRY_VERIFY(!page.MemoFilling());
+    QCOMPARE(memo->toPlainText(),
+             QString::fromStdString(second).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QCOMPARE(page.GeneratedContents(), QString::fromStdString(second));
+}
+
 #include "OutputPagesTest.moc"

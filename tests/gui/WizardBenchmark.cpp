@@ -35,6 +35,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -51,6 +52,8 @@ public:
         paints = 0;
         clock_.invalidate();
     }
+    // A new run: the pause before its first paint is not one of its own.
+    void Lap() { clock_.invalidate(); }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -156,6 +159,10 @@ void TimeTree(const QString& index) {
             QElapsedTimer s;
             s.start();
             fn();
+            // What the event loop does before the next key: queued calls
+            // (the editor's commit), deferred deletes and the repaint.
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             view->viewport()->repaint();
             slowest = std::max(slowest, static_cast<double>(s.nsecsElapsed()) / 1e6);
         }
@@ -225,11 +232,16 @@ int main(int argc, char* argv[]) {
 
     Window w;
     Get<QLineEdit>(&w.form, "editIndex")->setText(QString::fromStdString(index));
-    QElapsedTimer t;
-    t.start();
-    Button(&w.form, "btnNext")->click();
-    const double scanMs = static_cast<double>(t.elapsed());
-    int lines = Get<QPlainTextEdit>(&w.form, "memoFiles")->document()->blockCount();
+    // Each run in the window is timed three times, as the core's are; the
+    // medians are compared.
+    int lines = 0;
+    const double scanMs = MedianMs(3, [&] {
+        if (w.form.WizardPage() != 0)
+            Button(&w.form, "btnBack")->click();
+        w.paints.Lap();
+        Button(&w.form, "btnNext")->click();
+        lines = Get<QPlainTextEdit>(&w.form, "memoFiles")->document()->blockCount();
+    });
     std::printf("window scan: %.0f ms, %d files, %d log lines, %d event rounds, longest pause "
                 "between log paints %lld ms\n",
                 scanMs, w.form.FoundCount(), lines, w.form.Status()->EventRounds(),
@@ -239,18 +251,45 @@ int main(int argc, char* argv[]) {
     // site: the question about the folders is answered "leave it".
     Button(&w.form, "btnNext")->click();
     Get<QLineEdit>(&w.form, "editOutputFile")->setText(windowOutput);
-    w.dialogs.AnswerMessage(tw::ui::MsgResult::No);
     auto* memoGenerated = Get<QPlainTextEdit>(&w.form, "memoGenerated");
     memoGenerated->viewport()->installEventFilter(&w.paints);
     w.paints.Restart();
-    t.start();
-    Button(&w.form, "btnNext")->click();
-    (void)QTest::qWaitFor([&] { return !w.form.Generating(); }, 600000);
-    const double generateMs = static_cast<double>(t.elapsed());
+    qint64 fillMs = 0;
+    qint64 longestRound = 0;
+    std::vector<double> runs;
+    for (int i = 0; i < 3; ++i) {
+        if (w.form.WizardPage() == 4) {
+            while (w.form.OutputStatus()->MemoFilling())
+                QCoreApplication::processEvents();
+            Button(&w.form, "btnBack")->click();
+        }
+        w.dialogs.AnswerMessage(tw::ui::MsgResult::No);
+        w.paints.Lap();
+        QElapsedTimer run;
+        run.start();
+        Button(&w.form, "btnNext")->click();
+        (void)QTest::qWaitFor([&] { return !w.form.Generating(); }, 600000);
+        runs.push_back(static_cast<double>(run.nsecsElapsed()) / 1e6);
+    }
+    std::sort(runs.begin(), runs.end());
+    const double generateMs = runs[1];
     std::printf("window generation: %.0f ms to page %d, %lld bytes written, longest pause "
                 "between paints %lld ms\n",
                 generateMs, w.form.WizardPage(), QFileInfo(windowOutput).size(),
                 w.paints.longestGapMs);
+    // A large page reaches the memo in parts after the run, the window
+    // answering in between; the last run's filling is timed.
+    QElapsedTimer t;
+    t.start();
+    while (w.form.OutputStatus()->MemoFilling()) {
+        QElapsedTimer round;
+        round.start();
+        QCoreApplication::processEvents();
+        longestRound = std::max(longestRound, round.elapsed());
+    }
+    fillMs = t.elapsed();
+    std::printf("memo filled %lld ms after the run, longest event round %lld ms\n",
+                static_cast<long long>(fillMs), static_cast<long long>(longestRound));
 
     // Back to the start, and a second scan cancelled half way, with the close
     // refused as a user keeping the window.
@@ -289,6 +328,9 @@ int main(int argc, char* argv[]) {
         made.start();
         const QString flatIndex = MakeFlatSite(site.path(), treeNodes);
         std::printf("made a site of %d pages in %lld ms\n", treeNodes, made.elapsed());
+        // The disk's write-back of the new files would otherwise run during
+        // the timed steps.
+        ::sync();
         TimeTree(flatIndex);
     }
     return 0;
