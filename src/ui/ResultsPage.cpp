@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <vector>
 
 namespace tw::ui {
 
@@ -38,7 +39,31 @@ void SiteMapTreeView::keyPressEvent(QKeyEvent* event) {
         emit propertiesKeyPressed();
         return;
     }
+    if (key == Qt::Key_Asterisk && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
+        if (currentIndex().isValid())
+            ExpandSubtree(currentIndex());
+        return;
+    }
     QTreeView::keyPressEvent(event);
+}
+
+void SiteMapTreeView::ExpandSubtree(const QModelIndex& top) {
+    if (!model() || !top.isValid())
+        return;
+    // With a layout pending, each expand only records the item.
+    scheduleDelayedItemsLayout();
+    std::vector<QModelIndex> pending{top};
+    while (!pending.empty()) {
+        QModelIndex index = pending.back();
+        pending.pop_back();
+        const int rows = model()->rowCount(index);
+        if (rows == 0)
+            continue;
+        expand(index);
+        for (int row = rows - 1; row >= 0; --row)
+            pending.push_back(model()->index(row, 0, index));
+    }
+    executeDelayedItemsLayout();
 }
 
 void SiteMapTreeView::contextMenuEvent(QContextMenuEvent* event) {
@@ -166,7 +191,7 @@ void ResultsPage::ShowScanResult() {
     if (!root)
         return;
     // The whole tree opens, so the user sees every item the scan found.
-    tvMap_->expandRecursively(model_->IndexOf(root));
+    tvMap_->ExpandSubtree(model_->IndexOf(root));
     SelectNode(root);
     tvMapClick();
 }

@@ -23,6 +23,11 @@ class SiteMapTreeView : public QTreeView {
 public:
     explicit SiteMapTreeView(QWidget* parent = nullptr);
 
+    // Opens Top and every item below it that has children, with one layout
+    // at the end. Qt's own recursive expansion also records every leaf as
+    // expanded, which makes each later row removal walk them all.
+    void ExpandSubtree(const QModelIndex& top);
+
 signals:
     void renameKeyPressed();
     void deleteKeyPressed();

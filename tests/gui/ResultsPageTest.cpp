@@ -74,6 +74,7 @@ class ResultsPageTest : public QObject {
     Q_OBJECT
 private slots:
     void scannedTreeHasExpectedShape();
+    void expansionOpensFoldersOnly();
     void inPlaceEditStoresLinkText();
     void inPlaceEditCancelledChangesNothing();
     void deleteKeyAsksAndRemovesSubtree();
@@ -91,6 +92,35 @@ void ResultsPageTest::scannedTreeHasExpectedShape() {
     QCOMPARE(w.Notes()->Data.LinkText, "Notes.TXT");
     QCOMPARE(w.Docs()->Data.LinkText, "Docs");
     QCOMPARE(w.Docs()->Child(1)->Child(0)->ImageIndex(), int(tw::kImagePicture));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void ResultsPageTest::expansionOpensFoldersOnly() {
+    ScannedWizard w;
+    SiteMapNode* pics = w.Docs()->Child(1);
+    SiteMapNode* photo = pics->Child(0);
+    // Every item shows, and only the items with children count as open:
+    // a leaf recorded as open would cost every later removal a walk.
+    auto check = [&w, pics, photo] {
+        int shown = 0;
+        for (QModelIndex i = w.IndexOf(w.Root()); i.isValid(); i = w.View()->indexBelow(i))
+            ++shown;
+        QCOMPARE(shown, w.window->Tree().Count());
+        for (SiteMapNode* open : {w.Root(), w.Docs(), pics})
+            QVERIFY(w.View()->isExpanded(w.IndexOf(open)));
+        for (SiteMapNode* leaf : {w.Notes(), w.Docs()->Child(0), photo})
+            QVERIFY(!w.View()->isExpanded(w.IndexOf(leaf)));
+    };
+    check();
+
+    // "*" opens the current item's whole subtree the same way.
+    w.View()->collapse(w.IndexOf(pics));
+    w.View()->collapse(w.IndexOf(w.Docs()));
+    w.View()->collapse(w.IndexOf(w.Root()));
+    QVERIFY(!w.View()->indexBelow(w.IndexOf(w.Root())).isValid());
+    w.Select(w.Root());
+    QTest::keyClick(w.View(), Qt::Key_Asterisk);
+    check();
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
