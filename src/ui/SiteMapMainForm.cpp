@@ -636,8 +636,12 @@ void TfrmSiteMapMain::OpenProfileCommand() {
 
 void TfrmSiteMapMain::LoadProfile(const std::string& fileName) {
     // Records the file as the last one first, also for a read that fails;
-    // an error leaves the controls and the caption as they were.
-    tw::LoadProfile(profile_, fileName, settings_.get());
+    // an error leaves the controls and the caption as they were. The file
+    // is read into a copy, so that a read failing half way cannot leave a
+    // half-changed profile behind controls that show the old values.
+    TMapProfile loaded = profile_;
+    tw::LoadProfile(loaded, fileName, settings_.get());
+    profile_ = std::move(loaded);
     ApplyProfile();
     UpdateCaption();
 }
@@ -702,12 +706,15 @@ void TfrmSiteMapMain::LoadSettings() {
         const std::string path = ToStd(startupProfile_);
         profile_.SetFileName(path);
         if (FileExists(path)) {
+            // The defaults stay shown if the file cannot be read.
+            ApplyProfile();
             LoadProfile(path);
         } else {
             ApplyProfile();
             UpdateCaption();
         }
     } else if (settings_->LoadLast() && FileExists(settings_->LastFile())) {
+        ApplyProfile();
         LoadProfile(settings_->LastFile());
     } else {
         ApplyProfile();

@@ -256,6 +256,24 @@ void ProfileFilesTest::failedOpenLeavesTheWindowAsItWas() {
     QCOMPARE(QString::fromStdString(w.window->Profile().FileName()), file);
     QVERIFY(!w.window->Profile().Untitled());
     QCOMPARE(QString::fromStdString(w.window->Settings()->LastFile()), file);
+
+    // A file that breaks off after most of its properties changes none of
+    // them: the profile keeps agreeing with what the controls show.
+    const QString cut = w.ProgramFolder() + QStringLiteral("cut.zpf");
+    WriteSample(cut);
+    QFile cutFile(cut);
+    QVERIFY(cutFile.resize(cutFile.size() - 3));
+    const bool noFolderImages = w.window->Profile().NoFolderImages();
+    const tw::TColor link = w.window->Profile().clrLink();
+    w.dialogs.AnswerOpenFiles({cut});
+    w.dialogs.AnswerMessage(MsgResult::Ok);
+    w.Button("btnOpenProfile")->click();
+    QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
+    QCOMPARE(w.window->Profile().IndexPage(), "/mine/index.html");
+    QCOMPARE(w.window->Profile().NoFolderImages(), noFolderImages);
+    QCOMPARE(w.Get<QCheckBox>("chkNoFolderImages")->isChecked(), noFolderImages);
+    QCOMPARE(w.window->Profile().clrLink(), link);
+    QCOMPARE(w.Get<tw::ui::ColorPickerButton>("cpbLink")->Color(), link);
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
