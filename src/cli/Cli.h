@@ -14,7 +14,8 @@ struct CliStreams {
 };
 
 // Runs trailwright-cli with its arguments (Args[0] is the program name) and
-// returns the exit status: 0 success, 1 an error of the run, 2 a usage error.
+// returns the exit status: 0 success, 1 an error of the run, 2 a usage error;
+// check returns 3 when it found problems.
 int RunCli(const std::vector<std::string>& args, const CliStreams& streams);
 
 } // namespace tw
