@@ -169,6 +169,21 @@ if ((gui)); then
     [[ $status -eq 124 ]] || cat "$work/wizard.log"
     check "the wizard starts from its link (status $status)" test $status -eq 124
     check "and leaves its program folder alone" test "$(ls -A "$root/usr/$program_dir")" = "$before"
+    # On a display, Cancel closes it without an error box: the settings go to
+    # the user's configuration folder, not into the read-only program folder.
+    if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
+        env -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
+            XDG_RUNTIME_DIR="$work/runtime" xvfb-run -a -s "-screen 0 1024x768x24" \
+            "$source_dir/tests/package/close_wizard.sh" "$root/usr/bin/trailwright" "$work/close.log"
+        status=$?
+        [[ $status -eq 0 ]] || cat "$work/close.log"
+        check "Cancel ends the wizard without an error box (status $status)" test $status -eq 0
+        check "its settings are in the configuration folder" \
+            test -f "$work/config/zephyrix-trailwright/SiteMap.dat"
+        check "and not in the program folder" test "$(ls -A "$root/usr/$program_dir")" = "$before"
+    else
+        fail "xvfb-run and xdotool are needed to close the wizard; setup installs them"
+    fi
     check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/$app_id.desktop"
     check "the desktop entry starts trailwright" \
         grep -qx 'Exec=trailwright' "$root/usr/share/applications/$app_id.desktop"
