@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
         std::uint64_t kind = rng.Below(10);
         std::string name = "file" + std::to_string(i);
         if (kind < 6) {
-            WriteFile(out + folder + name + kPages[rng.Below(3)], Page(rng, static_cast<std::uint64_t>(i)));
+            WriteFile(out + folder + name + kPages[rng.Below(3)],
+                      Page(rng, static_cast<std::uint64_t>(i)));
         } else if (kind < 8) {
             WriteFile(out + folder + name + kPictures[rng.Below(3)],
                       std::string("GIF89a") + std::string(200 + rng.Below(2000), '\x01'));

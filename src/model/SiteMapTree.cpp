@@ -102,7 +102,9 @@ void TSiteMapTree::Release(std::vector<std::unique_ptr<SiteMapNode>> pending) {
     }
 }
 
-TSiteMapTree::~TSiteMapTree() { Release(std::move(topLevel_)); }
+TSiteMapTree::~TSiteMapTree() {
+    Release(std::move(topLevel_));
+}
 
 void TSiteMapTree::Clear() {
     if (observer_)

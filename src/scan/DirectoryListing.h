@@ -18,10 +18,10 @@ enum : std::uint32_t {
 
 // One directory entry as the folder enumeration returns it.
 struct TSearchRec {
-    std::string Name;        // without path
-    std::uint32_t Attr = 0;  // derived attribute bits
-    std::int64_t Size = 0;   // bytes
-    std::int64_t Time = 0;   // last write, seconds since the epoch
+    std::string Name;       // without path
+    std::uint32_t Attr = 0; // derived attribute bits
+    std::int64_t Size = 0;  // bytes
+    std::int64_t Time = 0;  // last write, seconds since the epoch
     std::uint64_t Device = 0;
     std::uint64_t Inode = 0;
 };

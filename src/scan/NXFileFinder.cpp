@@ -76,8 +76,8 @@ bool TNXFileFinder::EntryPasses(const TSearchRec& rec) const {
 }
 
 void TNXFileFinder::Execute() {
-    static const std::uint32_t kBits[] = {0, faArchive, faReadOnly, faHidden, faSysFile,
-                                          faDirectory};
+    static const std::uint32_t kBits[] = {0,        faArchive, faReadOnly,
+                                          faHidden, faSysFile, faDirectory};
     mask_ = 0;
     for (int m = ffNormal; m <= ffDirectory; ++m)
         if (attributes_ & (1u << m))

@@ -11,7 +11,14 @@
 
 namespace tw {
 
-enum TFileAttribute : std::uint8_t { ffNormal, ffArchive, ffReadonly, ffHidden, ffSystem, ffDirectory };
+enum TFileAttribute : std::uint8_t {
+    ffNormal,
+    ffArchive,
+    ffReadonly,
+    ffHidden,
+    ffSystem,
+    ffDirectory
+};
 
 // A set of TFileAttribute, one bit per member (bit n for ordinal n).
 using TFileAttributes = std::uint8_t;

@@ -45,7 +45,9 @@ void ScanRun::Execute() {
     builder_ = nullptr;
 }
 
-void ScanRun::Finish() { tree_.RemoveEmptyFolders(); }
+void ScanRun::Finish() {
+    tree_.RemoveEmptyFolders();
+}
 
 void ScanRun::Run() {
     Prepare();
@@ -69,8 +71,8 @@ void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
         listener_->FileListed(path);
         std::string folded = AsciiLowerCase(path);
         // The site map's own output file never becomes part of the site map.
-        bool skip = (!outputFile_.empty() && folded == outputFile_) ||
-                    ignoreFiles_.count(folded) != 0;
+        bool skip =
+            (!outputFile_.empty() && folded == outputFile_) || ignoreFiles_.count(folded) != 0;
         if (!skip) {
             builder_->AddMapNode(path, false);
             ++foundCount_;

@@ -80,8 +80,8 @@ std::string ExpandFileName(std::string_view path) {
         }
         start = end + 1;
     }
-    bool trailing = !full.empty() && (full.back() == kPathDelim || full.ends_with("/.") ||
-                                      full.ends_with("/.."));
+    bool trailing = !full.empty() &&
+                    (full.back() == kPathDelim || full.ends_with("/.") || full.ends_with("/.."));
     std::string result(1, kPathDelim);
     for (size_t i = 0; i < steps.size(); ++i) {
         result += steps[i];
@@ -108,7 +108,9 @@ std::string ProgramFolder() {
     return AddTrailingBackslash(ExtractFilePath(ExpandFileName(ApplicationExeName())));
 }
 
-void SetApplicationExeName(std::string_view exeName) { ApplicationExeName() = exeName; }
+void SetApplicationExeName(std::string_view exeName) {
+    ApplicationExeName() = exeName;
+}
 
 std::string AddTrailingBackslash(std::string_view path) {
     std::string result(path);
@@ -127,7 +129,9 @@ bool FolderExists(const std::string& path) {
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void DeleteFileQuietly(const std::string& fileName) { (void)unlink(fileName.c_str()); }
+void DeleteFileQuietly(const std::string& fileName) {
+    (void)unlink(fileName.c_str());
+}
 
 std::string LoadFileText(const std::string& fileName) {
     // O_NONBLOCK keeps a FIFO that took the file's place from blocking us.

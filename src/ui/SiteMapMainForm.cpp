@@ -273,7 +273,13 @@ QWidget* TfrmSiteMapMain::BuildHelpArea() {
 }
 
 void TfrmSiteMapMain::ConnectButton(QAbstractButton* button) {
-    connect(button, &QAbstractButton::clicked, this, [this, button] { ButtonClick(button); });
+    connect(button, &QAbstractButton::clicked, this, [this, button] {
+        // A click from the keyboard lands a moment after the key (Qt animates
+        // it), by which time a scan or generation may have disabled the
+        // button: such a click must not start a second run inside the first.
+        if (button->isEnabled())
+            ButtonClick(button);
+    });
 }
 
 void TfrmSiteMapMain::FormCreate() {

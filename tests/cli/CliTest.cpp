@@ -80,60 +80,21 @@ TEST_F(CliTest, GenerateWritesThePageAndTheImagesByteForByte) {
 }
 
 TEST_F(CliTest, OptionsApplyLeftToRight) {
-    Result r = RunTool({"generate",
-                        "--index",
-                        site / "index.html",
-                        "--output",
-                        site / "out/map.html",
-                        "--format",
-                        "list",
-                        "--no-styles",
-                        "--no-images",
-                        "--images",
-                        "--no-titles",
-                        "--folder-links",
-                        "--no-folder-links",
-                        "--no-folder-images",
-                        "--file-types",
-                        "*.html;",
-                        "--ignore-folder",
-                        site / "drafts",
-                        "--ignore-file",
-                        site / "ABOUT.html",
-                        "--color",
-                        "background=#102030",
-                        "--color",
-                        "link=none",
-                        "--quiet"});
+    // clang-format off
+    const std::vector<std::string> args = {
+        "generate", "--index", site / "index.html", "--output", site / "out/map.html",
+        "--format", "list", "--no-styles", "--no-images", "--images", "--no-titles",
+        "--folder-links", "--no-folder-links", "--no-folder-images",
+        "--file-types", "*.html;", "--ignore-folder", site / "drafts",
+        "--ignore-file", site / "ABOUT.html", "--color", "background=#102030",
+        "--color", "link=none", "--quiet"};
+    // clang-format on
+    Result r = RunTool(args);
     ASSERT_NE(r.code, 0); // the output folder does not exist yet
     EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + site / "out/map.html" + "\n");
 
     site.MakeDir("out");
-    r = RunTool({"generate",
-                 "--index",
-                 site / "index.html",
-                 "--output",
-                 site / "out/map.html",
-                 "--format",
-                 "list",
-                 "--no-styles",
-                 "--no-images",
-                 "--images",
-                 "--no-titles",
-                 "--folder-links",
-                 "--no-folder-links",
-                 "--no-folder-images",
-                 "--file-types",
-                 "*.html;",
-                 "--ignore-folder",
-                 site / "drafts",
-                 "--ignore-file",
-                 site / "ABOUT.html",
-                 "--color",
-                 "background=#102030",
-                 "--color",
-                 "link=none",
-                 "--quiet"});
+    r = RunTool(args);
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     std::string page = ReadAll(site / "out/map.html");

@@ -37,7 +37,9 @@ private:
     std::string base_;
 };
 
-std::string NoSlash(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
+std::string NoSlash(const std::string& folder) {
+    return folder.substr(0, folder.size() - 1);
+}
 
 } // namespace
 
@@ -92,8 +94,8 @@ TEST(FileFinder, IgnoringAFolderSkipsEverythingBelowIt) {
         ignore = folder == site / "skip/";
     };
     finder.Execute();
-    EXPECT_EQ(rec.events, (std::vector<std::string>{"D ", "F a.html", "D skip/", "D z/",
-                                                    "F z/d.html"}));
+    EXPECT_EQ(rec.events,
+              (std::vector<std::string>{"D ", "F a.html", "D skip/", "D z/", "F z/d.html"}));
 
     // Ignoring the start folder: that one event is all.
     rec.events.clear();
@@ -222,9 +224,9 @@ TEST(FileFinder, LinkLoopsEndAndLinkedFoldersAreFollowed) {
     TempDir site;
     site.Write("a/page.html");
     site.Write("other/o.html");
-    ASSERT_EQ(symlink("..", (site / "a/up").c_str()), 0);          // back to the start
-    ASSERT_EQ(symlink(".", (site / "a/self").c_str()), 0);         // itself
-    ASSERT_EQ(symlink("../other", (site / "a/side").c_str()), 0);  // a real other folder
+    ASSERT_EQ(symlink("..", (site / "a/up").c_str()), 0);         // back to the start
+    ASSERT_EQ(symlink(".", (site / "a/self").c_str()), 0);        // itself
+    ASSERT_EQ(symlink("../other", (site / "a/side").c_str()), 0); // a real other folder
     TNXFileFinder finder;
     finder.SetLocation(site.Path());
     Recorder rec(finder, site.Path());

@@ -83,8 +83,7 @@ void ExpectBalanced(const std::string& page) {
 // Href values hold no quote, no control byte and no byte above 0x7E.
 void ExpectSafeHrefs(const std::string& page) {
     int count = 0;
-    for (size_t i = page.find("href=\""); i != std::string::npos;
-         i = page.find("href=\"", i + 1)) {
+    for (size_t i = page.find("href=\""); i != std::string::npos; i = page.find("href=\"", i + 1)) {
         size_t start = i + 6;
         size_t end = page.find('"', start);
         ASSERT_NE(end, std::string::npos);
@@ -106,7 +105,8 @@ TEST(HostileTree, ScanAndGenerationFinishWithAWellFormedPage) {
         std::string path = site + name;
         int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_GE(fd, 0) << name;
-        ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+        ASSERT_EQ(::write(fd, content.data(), content.size()),
+                  static_cast<ssize_t>(content.size()));
         close(fd);
     };
     write("index.html", "<title>R&D <Home></title>");
@@ -154,10 +154,10 @@ TEST(HostileTree, ScanAndGenerationFinishWithAWellFormedPage) {
             names.push_back(n.Data.LinkText);
     });
     // Special files and the broken link are not there; every hostile name is.
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "amp&.html", std::string(1 << 20, 'T'), "caf\xE9.html", "huge.html",
-                         "R&D <Home>", "lt<.html", "new\nline.html", "quote\".html",
-                         "tab\tand\x7F.html"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"amp&.html", std::string(1 << 20, 'T'), "caf\xE9.html",
+                                        "huge.html", "R&D <Home>", "lt<.html", "new\nline.html",
+                                        "quote\".html", "tab\tand\x7F.html"}));
     // The folder below the last openable path is reached too.
     EXPECT_EQ(deepest, kDeepLevels + 2); // z, the ddd chain, then the page
     // The loop links lead back into the walk and are not followed; the link to

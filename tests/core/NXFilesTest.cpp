@@ -1,7 +1,8 @@
+#include "support/NXFiles.h"
+
 #include "core/TestUtil.h"
 #include "support/AtomicFile.h"
 #include "support/Errors.h"
-#include "support/NXFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -22,8 +22,7 @@ TEST(ExtractBetween, FirstOccurrencesDecide) {
     EXPECT_EQ(ExtractBetween("close</title>", "<title>", "</title>", true), "");
     EXPECT_EQ(ExtractBetween("", "<title>", "</title>", true), "");
     // Second start mark does not move the start.
-    EXPECT_EQ(ExtractBetween("<title>a<title>b</title>", "<title>", "</title>", true),
-              "a<title>b");
+    EXPECT_EQ(ExtractBetween("<title>a<title>b</title>", "<title>", "</title>", true), "a<title>b");
 }
 
 TEST(ExtractBetween, KeepsWhiteSpaceAndEntitiesAsFound) {

@@ -1,5 +1,6 @@
-#include "core/TestUtil.h"
 #include "output/OutputTargets.h"
+
+#include "core/TestUtil.h"
 #include "support/Errors.h"
 
 #include <gtest/gtest.h>

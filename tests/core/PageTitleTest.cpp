@@ -1,5 +1,6 @@
-#include "core/TestUtil.h"
 #include "model/PageTitle.h"
+
+#include "core/TestUtil.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
@@ -43,7 +44,8 @@ TEST(GetPageTitle, FallsBackToTheFileName) {
 
 TEST(GetPageTitle, KeepsLineBreaksSpacesAndMarkup) {
     TempDir dir;
-    std::string p = dir.Write("multi.html", "<title>\r\n  Line one\r\n  <b>two</b> &amp; \r\n</title>");
+    std::string p =
+        dir.Write("multi.html", "<title>\r\n  Line one\r\n  <b>two</b> &amp; \r\n</title>");
     EXPECT_EQ(GetPageTitle(p, true), "\r\n  Line one\r\n  <b>two</b> &amp; \r\n");
 }
 
@@ -73,8 +75,8 @@ TEST(ReadTitleElement, ChunkedReadEqualsWholeFileRead) {
             // chunks), sometimes anywhere.
             const size_t boundaries[] = {4096, 4096 + chunk, 4096 + 2 * chunk, chunk};
             size_t boundary = boundaries[rng() % 4];
-            size_t pos = (rng() % 3 == 0) ? rng() % (size - len)
-                                          : boundary - len + rng() % (2 * len);
+            size_t pos =
+                (rng() % 3 == 0) ? rng() % (size - len) : boundary - len + rng() % (2 * len);
             if (pos + len <= size)
                 content.replace(pos, len, mark);
         }

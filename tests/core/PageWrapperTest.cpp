@@ -1,4 +1,5 @@
 #include "output/PageWrapper.h"
+
 #include "output/SiteMapWriter.h"
 
 #include <gtest/gtest.h>

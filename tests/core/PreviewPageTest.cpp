@@ -20,9 +20,11 @@ TEST(PreviewPage, ShowsTheFiveColours) {
 }
 
 TEST(PreviewPage, TextColourBecomesAStyleOfTheBody) {
-    EXPECT_EQ(WithBodyTextColourAsStyle("<html><body bgcolor=\"#FFFFFF\"text=\"#102030\"link=\"\">x"),
-              "<html><body bgcolor=\"#FFFFFF\"text=\"#102030\"link=\"\" style=\"color:#102030\">x");
-    EXPECT_EQ(WithBodyTextColourAsStyle("<BODY TEXT=red>x"), "<BODY TEXT=red style=\"color:red\">x");
+    EXPECT_EQ(
+        WithBodyTextColourAsStyle("<html><body bgcolor=\"#FFFFFF\"text=\"#102030\"link=\"\">x"),
+        "<html><body bgcolor=\"#FFFFFF\"text=\"#102030\"link=\"\" style=\"color:#102030\">x");
+    EXPECT_EQ(WithBodyTextColourAsStyle("<BODY TEXT=red>x"),
+              "<BODY TEXT=red style=\"color:red\">x");
     // The none value leaves the view's default colour.
     EXPECT_EQ(WithBodyTextColourAsStyle("<body bgcolor=\"\"text=\"\">"),
               "<body bgcolor=\"\"text=\"\">");

@@ -1,5 +1,6 @@
-#include "core/TestUtil.h"
 #include "scan/ScanRun.h"
+
+#include "core/TestUtil.h"
 #include "support/NXStrings.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,9 @@ struct LogListener : ScanListener {
     }
 };
 
-std::string NoTrailing(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
+std::string NoTrailing(const std::string& folder) {
+    return folder.substr(0, folder.size() - 1);
+}
 
 std::vector<std::string> Shape(const TSiteMapTree& tree) {
     std::vector<std::string> out;

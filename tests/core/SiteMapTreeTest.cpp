@@ -1,6 +1,7 @@
+#include "model/SiteMapTree.h"
+
 #include "core/TestUtil.h"
 #include "model/SiteMapBuilder.h"
-#include "model/SiteMapTree.h"
 
 #include <gtest/gtest.h>
 
@@ -126,8 +127,8 @@ TEST(SiteMapTree, RemoveEmptyFoldersPrunesChainsButNeverFiles) {
     tree.Add(kept, Folder("/s/k/none/"), kImageFolder);
     tree.Add(kept, File("/s/k/", "b.html"), kImagePage);
     tree.RemoveEmptyFolders();
-    EXPECT_EQ(Captions(tree), (std::vector<std::string>{"/s/", "  a.html", "  /s/k/",
-                                                        "    b.html"}));
+    EXPECT_EQ(Captions(tree),
+              (std::vector<std::string>{"/s/", "  a.html", "  /s/k/", "    b.html"}));
     EXPECT_EQ(tree.Count(), 4);
     EXPECT_EQ(kept->Row(), 1);
     EXPECT_EQ(tree.FindFolderNode("/s/k/"), kept);

@@ -1,5 +1,6 @@
-#include "core/TestUtil.h"
 #include "output/SiteMapWriter.h"
+
+#include "core/TestUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -173,7 +173,9 @@ if ((gui)); then
     # the user's configuration folder, not into the read-only program folder.
     if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
         env -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
-            XDG_RUNTIME_DIR="$work/runtime" xvfb-run -a -s "-screen 0 1024x768x24" \
+            XDG_RUNTIME_DIR="$work/runtime" \
+            LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$source_dir/tests/package/lsan.supp" \
+            xvfb-run -a -s "-screen 0 1024x768x24" \
             "$source_dir/tests/package/close_wizard.sh" "$root/usr/bin/trailwright" "$work/close.log"
         status=$?
         [[ $status -eq 0 ]] || cat "$work/close.log"
@@ -185,6 +187,8 @@ if ((gui)); then
         fail "xvfb-run and xdotool are needed to close the wizard; setup installs them"
     fi
     check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/$app_id.desktop"
+    check "the desktop menu shows it as Zephyrix Trailwright" \
+        grep -qx 'Name=Zephyrix Trailwright' "$root/usr/share/applications/$app_id.desktop"
     check "the desktop entry starts trailwright" \
         grep -qx 'Exec=trailwright' "$root/usr/share/applications/$app_id.desktop"
     check "the desktop entry names the icon" \

@@ -137,7 +137,9 @@ TEST(StreamMutation, EverySingleByteChangeIsReadOrRejected) {
 
 TEST(StreamMutation, ControlBytesOfNamesDoNotReachMessages) {
     std::string stream = twtest::Header()
-                             .Raw(std::string_view("\x04" "a\0\x1b[", 5))
+                             .Raw(std::string_view("\x04"
+                                                   "a\0\x1b[",
+                                                   5))
                              .Byte({0x09})
                              .End();
     TMapProfile profile;
