@@ -122,14 +122,14 @@ std::string ReadTitleElement(const std::string& path) {
     }
 }
 
-std::string GetPageTitle(const std::string& path, bool usePageTitles) {
-    std::string result = ExtractFileName(path);
+PageLinkText GetPageLinkText(const std::string& path, bool usePageTitles) {
+    PageLinkText result{ExtractFileName(path)};
     if (!usePageTitles || !MatchesFileTypes(path, kTitledFileTypes))
         return result;
     try {
         std::string title = ReadTitleElement(path);
         if (!title.empty())
-            result = std::move(title);
+            result = {std::move(title), true};
     } catch (const std::exception&) {
         // An unreadable page keeps its file name.
     }

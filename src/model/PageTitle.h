@@ -13,9 +13,17 @@ inline constexpr const char* kTitledFileTypes = "*.htm;*.html;*.shtml;*.php;*.ph
 // file cannot be read.
 std::string ReadTitleElement(const std::string& path);
 
+struct PageLinkText {
+    std::string Text;
+    bool FromTitle = false; // else the file's name
+};
+
 // Link text of a file: its title when UsePageTitles is on, the file is of a
 // titled type and a non-empty title is found; otherwise the file's name.
 // Never fails.
-std::string GetPageTitle(const std::string& path, bool usePageTitles);
+PageLinkText GetPageLinkText(const std::string& path, bool usePageTitles);
+inline std::string GetPageTitle(const std::string& path, bool usePageTitles) {
+    return GetPageLinkText(path, usePageTitles).Text;
+}
 
 } // namespace tw

@@ -20,6 +20,10 @@ std::string FindFolderIndexPage(const std::string& folder) {
     return {};
 }
 
+std::string SiteFolderOf(const std::string& indexPage) {
+    return AddTrailingBackslash(ExpandFileName(ExtractFilePath(indexPage)));
+}
+
 std::string MakeRelativeURL(const std::string& path, const std::string& scannedFolder) {
     std::string base = AddTrailingBackslash(scannedFolder);
     long long count = static_cast<long long>(path.size()) - static_cast<long long>(base.size());
@@ -39,7 +43,9 @@ SiteMapNode* SiteMapBuilder::AddMapNode(const std::string& path, bool isFolder) 
     SiteMapNode* parent = nullptr;
     int image = kImageFolder;
     if (!isFolder) {
-        rec.LinkText = GetPageTitle(path, usePageTitles_);
+        PageLinkText text = GetPageLinkText(path, usePageTitles_);
+        rec.LinkText = std::move(text.Text);
+        rec.LinkTextOrigin = text.FromTitle ? TextOrigin::PageTitle : TextOrigin::FileName;
         rec.FolderPath = ExtractFilePath(path);
         rec.LinkURL = MakeRelativeURL(path, scannedFolder_);
         parent = tree_.FindFolderNode(rec.FolderPath);
@@ -47,7 +53,12 @@ SiteMapNode* SiteMapBuilder::AddMapNode(const std::string& path, bool isFolder) 
     } else {
         std::string trimmed =
             LimitLength(path, static_cast<int>(path.empty() ? 0 : path.size() - 1));
-        rec.LinkText = tree_.Empty() ? std::string("Home") : ExtractFileName(trimmed);
+        if (tree_.Empty()) {
+            rec.LinkText = "Home";
+        } else {
+            rec.LinkText = ExtractFileName(trimmed);
+            rec.LinkTextOrigin = TextOrigin::FileName;
+        }
         rec.FolderPath = path;
         rec.LinkURL = MakeRelativeURL(FindFolderIndexPage(path), scannedFolder_);
         parent = tree_.FindFolderNode(ExtractFilePath(trimmed));

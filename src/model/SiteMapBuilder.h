@@ -13,6 +13,11 @@ inline constexpr const char* kPictureFileTypes = "*.gif;*.bmp;*.jpg;*.jpeg;*.png
 // "welcome.html", "index.php", "index.asp", first existing file), or empty.
 std::string FindFolderIndexPage(const std::string& folder);
 
+// The folder a scan of the index page walks: the page's folder expanded
+// (".", ".." and doubled separators gone, links kept) with its separator.
+// Every base and every comparison with the site's folder uses this spelling.
+std::string SiteFolderOf(const std::string& indexPage);
+
 // Link form of a path below the scanned folder: the path without as many
 // leading characters as the base (the scanned folder with its separator)
 // has, with "/" separators. Empty when the path is not longer than the base.

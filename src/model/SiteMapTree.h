@@ -8,6 +8,12 @@
 
 namespace tw {
 
+// Where a link text came from, which decides how it goes into the page: a
+// file or folder name is plain text, a title is text of HTML markup (its
+// entities stay, but it may not open an element), and what the user typed
+// (or "Home") is written as it stands, markup included.
+enum class TextOrigin : unsigned char { AsTyped, FileName, PageTitle };
+
 // Node record: what one folder or file of the site contributes to the map.
 struct TDataRec {
     std::string FilePath;   // full path; a folder's ends in the separator
@@ -15,6 +21,16 @@ struct TDataRec {
     std::string FolderPath; // folder part of FilePath (a folder's own path)
     bool IsFolder = false;
     std::string LinkURL; // relative to the scanned folder, "/" separated
+    TextOrigin LinkTextOrigin = TextOrigin::AsTyped;
+
+    // The user's edit: a changed text is theirs from now on, an unchanged
+    // one keeps its origin.
+    void EditLinkText(std::string text) {
+        if (text == LinkText)
+            return;
+        LinkText = std::move(text);
+        LinkTextOrigin = TextOrigin::AsTyped;
+    }
 };
 
 // Node kinds are told by the image index, as the tree view shows them.

@@ -21,6 +21,38 @@ std::string EncodeHref(std::string_view url) {
     return out;
 }
 
+void AppendLinkText(std::string& out, const TDataRec& rec) {
+    const std::string& text = rec.LinkText;
+    if (rec.LinkTextOrigin == TextOrigin::AsTyped) {
+        out += text;
+        return;
+    }
+    const bool name = rec.LinkTextOrigin == TextOrigin::FileName;
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* entity = nullptr;
+        switch (text[i]) {
+        case '<':
+            entity = "&lt;";
+            break;
+        case '>':
+            entity = name ? "&gt;" : nullptr;
+            break;
+        case '&':
+            entity = name ? "&amp;" : nullptr;
+            break;
+        default:
+            break;
+        }
+        if (entity) {
+            out.append(text, from, i - from);
+            out += entity;
+            from = i + 1;
+        }
+    }
+    out.append(text, from, std::string::npos);
+}
+
 namespace {
 
 struct Pieces {
@@ -64,7 +96,7 @@ public:
             line_ += EncodeHref(rec.LinkURL);
             line_ += "\">";
         }
-        line_ += rec.LinkText;
+        AppendLinkText(line_, rec);
         if (linked)
             line_ += "</a>";
         line_ += "</b>";
@@ -84,7 +116,7 @@ public:
         line_ += "\"";
         line_ += itemClass_;
         line_ += ">";
-        line_ += rec.LinkText;
+        AppendLinkText(line_, rec);
         line_ += "</a>";
         line_ += end;
         Line(indent, line_);

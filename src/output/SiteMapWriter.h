@@ -32,6 +32,11 @@ public:
 // become %XX; everything else stays as it is.
 std::string EncodeHref(std::string_view url);
 
+// Appends a node's link text as the page shows it: a file or folder name
+// with "&", "<" and ">" escaped, a title with "<" escaped (its entities
+// stay), a typed text as it stands.
+void AppendLinkText(std::string& out, const TDataRec& rec);
+
 // The site map fragment: the tree as nested lists or as paragraphs, with the
 // class, image and folder-link options of the profile. Every line is CR LF,
 // its indentation and its text, so the fragment begins with CR LF and has no

@@ -10,12 +10,16 @@ ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile,
                  ScanListener* listener)
     : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_),
       fileTypes_(profile.FileTypes()) {
+    // The finder reports expanded paths, so entries are expanded alike: two
+    // spellings of one folder are one folder.
     for (const auto& f : ignoreFolders)
-        ignoreFolders_.insert(AsciiLowerCase(f));
+        if (!f.empty())
+            ignoreFolders_.insert(AsciiLowerCase(ExpandFileName(f)));
     for (const auto& f : ignoreFiles)
-        ignoreFiles_.insert(AsciiLowerCase(f));
-    if (profile.OutputType() == TMapOutputType::moutFile)
-        outputFile_ = AsciiLowerCase(profile.OutputFileName());
+        if (!f.empty())
+            ignoreFiles_.insert(AsciiLowerCase(ExpandFileName(f)));
+    if (profile.OutputType() == TMapOutputType::moutFile && !profile.OutputFileName().empty())
+        outputFile_ = AsciiLowerCase(ExpandFileName(profile.OutputFileName()));
     finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder, bool& ignore) {
         NewFolder(folder, ignore);
     };
@@ -27,11 +31,12 @@ ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile,
 void ScanRun::Prepare() {
     foundCount_ = 0;
     tree_.Clear();
-    finder_.SetLocation(AddTrailingBackslash(ExtractFilePath(profile_.IndexPage())));
+    finder_.SetLocation(SiteFolderOf(profile_.IndexPage()));
 }
 
 void ScanRun::Execute() {
-    SiteMapBuilder builder(tree_, finder_.Location(), profile_.UsePageTitles());
+    // Links are based on the folder the finder really walks.
+    SiteMapBuilder builder(tree_, finder_.StartFolder(), profile_.UsePageTitles());
     builder_ = &builder;
     searching_ = true;
     try {

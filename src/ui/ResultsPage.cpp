@@ -232,7 +232,7 @@ void ResultsPage::EditNodeProperties(SiteMapNode* node) {
     QString linkURL = ToQ(node->Data.LinkURL);
     if (!dialogs_.editItem(window(), ToQ(node->Data.FilePath), linkText, linkURL))
         return;
-    node->Data.LinkText = ToStd(linkText);
+    node->Data.EditLinkText(ToStd(linkText));
     node->Data.LinkURL = ToStd(linkURL);
     model_->NodeChanged(node);
 }

@@ -493,7 +493,8 @@ bool TfrmSiteMapMain::CheckOutputPaths() {
     const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
     if (profile_.OutputType() != TMapOutputType::moutFile)
         return false;
-    if (ExtractFilePath(profile_.OutputFileName()) == indexFolder)
+    // Two spellings of one folder ("a//b/", "a/./b/") are one folder.
+    if (ExpandFileName(ExtractFilePath(profile_.OutputFileName())) == SiteFolderOf(indexFolder))
         return false;
     MsgResult answer = dialogs_.messageBox(
         this, u"File Paths"_s,

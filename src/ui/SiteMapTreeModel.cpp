@@ -97,7 +97,7 @@ bool SiteMapTreeModel::setData(const QModelIndex& index, const QVariant& value, 
     SiteMapNode* node = NodeAt(index);
     if (!node || role != Qt::EditRole)
         return false;
-    node->Data.LinkText = ToStd(value.toString());
+    node->Data.EditLinkText(ToStd(value.toString()));
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     emit linkTextEdited(node);
     return true;

@@ -1,6 +1,7 @@
 #include "output/SiteMapWriter.h"
 
 #include "core/TestUtil.h"
+#include "scan/ScanRun.h"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,51 @@ TEST(SiteMapWriter, TextIsWrittenAsItIsAndHrefsAreMadeSafe) {
             "  <a href=\"x%0Ay%7F.html\">ctl</a><br>",
             "</p>",
         }));
+}
+
+// Names and titles come from the site, which anyone may have filled; only
+// what the user typed may put markup into the published page.
+TEST(SiteMapWriter, ScannedTextsCannotOpenElements) {
+    twtest::TempDir site;
+    site.Write("index.html", "<title>Tom &amp; Jerry</title>");
+    site.Write("<img src=x onerror=alert(1)>.html", "no title");
+    site.Write("t.html", "<title>x<script>alert(1)</script></title>");
+    site.Write("R&D <i>/p.html", "<title>P</title>");
+    TMapProfile profile = Options(TMapOutputFormat::mfmtParagraph, false, false, false, true);
+    profile.SetIndexPage(site / "index.html");
+    profile.SetFileTypes("*.html;");
+    profile.SetUsePageTitles(true);
+    TSiteMapTree tree;
+    ScanRun(tree, profile, {}, {}).Run();
+    auto page = [](const std::string& name, const std::string& title, const std::string& folder,
+                   const std::string& inside) {
+        return CrLfLines({
+            "<p><b>Home</b><br>",
+            "  <a href=\"<img src=x onerror=alert(1)>.html\">" + name + "</a><br>",
+            "  <a href=\"index.html\">Tom &amp; Jerry</a><br>",
+            "  <a href=\"t.html\">" + title + "</a>",
+            "</p>",
+            "<p><b>" + folder + "</b><br>",
+            "  <a href=\"R&D <i>/p.html\">" + inside + "</a><br>",
+            "</p>",
+        });
+    };
+    const std::string scanned = page("&lt;img src=x onerror=alert(1)&gt;.html",
+                                     "x&lt;script>alert(1)&lt;/script>", "R&amp;D &lt;i&gt;", "P");
+    EXPECT_EQ(BuildSiteMap(tree, profile), scanned);
+
+    // OK on an unchanged text keeps its origin; a changed text is written as typed.
+    std::vector<SiteMapNode*> nodes = tree.NodesInIndexOrder();
+    ASSERT_EQ(nodes.size(), 6u);
+    for (SiteMapNode* node : nodes)
+        node->Data.EditLinkText(std::string(node->Data.LinkText));
+    EXPECT_EQ(BuildSiteMap(tree, profile), scanned);
+    nodes[1]->Data.EditLinkText("<em>Mine</em>");
+    nodes[3]->Data.EditLinkText("x<script>alert(1)</script>!");
+    nodes[4]->Data.EditLinkText("R&D <i>lab</i>");
+    nodes[5]->Data.EditLinkText("<b>P</b>");
+    EXPECT_EQ(BuildSiteMap(tree, profile),
+              page("<em>Mine</em>", "x<script>alert(1)</script>!", "R&D <i>lab</i>", "<b>P</b>"));
 }
 
 namespace {

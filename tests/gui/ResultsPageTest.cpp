@@ -11,6 +11,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -84,6 +85,7 @@ private slots:
     void ignoreFromTreeAndRescan();
     void menuDeleteActsOnContextNode();
     void propertiesDialogEditsTextAndUrl();
+    void namesStayTextAndEditsStayMarkup();
 };
 
 void ResultsPageTest::scannedTreeHasExpectedShape() {
@@ -338,6 +340,50 @@ void ResultsPageTest::propertiesDialogEditsTextAndUrl() {
     w.Page()->ContextMenu()->hide();
     QCOMPARE(w.Root()->Data.LinkText, "Start");
     QCOMPARE(w.IndexOf(w.Root()).data().toString(), QStringLiteral("Start"));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+// A file name is text in the page, what the user types is markup; a folder
+// spelled with "/./" or "x/../" is still the site's folder.
+void ResultsPageTest::namesStayTextAndEditsStayMarkup() {
+    TestSite site;
+    site.WriteFile(QStringLiteral("<b>a.html"));
+    site.WriteFile(QStringLiteral("<i>b.html"));
+    site.WriteFile(QStringLiteral("<u>c.html"));
+    site.WritePage(QStringLiteral("index.html"), QStringLiteral("Home"));
+    site.MakeFolder(QStringLiteral("Docs"));
+    Wizard w;
+    w.Scan(site.Path(QStringLiteral("./index.html")));
+    auto* view = w.Get<QTreeView>("tvMap");
+    SiteMapNode* root = w.window->Tree().First();
+    QCOMPARE(root->ChildCount(), 4);
+    // F2 with a new text, the dialog with a new text and with the old one.
+    w.window->Results()->SelectNode(root->Child(0));
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* editor = view->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("<em>A</em>"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    w.window->Results()->SelectNode(root->Child(1));
+    w.dialogs.AnswerEditItem(true, QStringLiteral("<em>B</em>"), QStringLiteral("<i>b.html"));
+    QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier);
+    w.window->Results()->SelectNode(root->Child(2));
+    w.dialogs.AnswerEditItem(true, QStringLiteral("<u>c.html"), QStringLiteral("<u>c.html"));
+    QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier);
+
+    w.Button("btnNext")->click();
+    w.Edit("editOutputFile")->setText(site.Path(QStringLiteral("Docs/../sitemap.html")));
+    w.Button("btnNext")->click(); // no question: the output lies in the index folder
+    QCOMPARE(w.window->WizardPage(), 4);
+    QFile file(site.Path(QStringLiteral("sitemap.html")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray page = file.readAll();
+    for (const char* expected : {"<a href=\"<b>a.html\" class=\"mapitem\"><em>A</em></a>",
+                                 "<a href=\"<i>b.html\" class=\"mapitem\"><em>B</em></a>",
+                                 "<a href=\"<u>c.html\" class=\"mapitem\">&lt;u&gt;c.html</a>",
+                                 "<a href=\"index.html\" class=\"mapitem\">Home</a>"})
+        QVERIFY2(page.contains(expected), page.constData());
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
