@@ -31,6 +31,11 @@ public:
 
     const std::string& FileName() const { return fileName_; }
     void SetFileName(const std::string& value);
+    // Back to "Untitled.zpf": the profile has no file that Save may replace.
+    void MakeUntitled() {
+        fileName_ = kUntitledProfileName;
+        untitled_ = true;
+    }
 
     const std::string& FileTypes() const { return fileTypes_; }
     void SetFileTypes(const std::string& value) { Store(fileTypes_, value); }

@@ -106,7 +106,7 @@ InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidge
     lists->addLayout(
         listColumn(MakeLabel(u"Sub Folders to &Ignore:"_s, u"Label11"_s, lstIgnoreFolders_),
                    lstIgnoreFolders_, btnAddFolder_, btnRemoveFolder_));
-    lists->addLayout(listColumn(MakeLabel(u"Files to Ig&nore:"_s, u"Label12"_s, lstIgnoreFiles_),
+    lists->addLayout(listColumn(MakeLabel(u"Files to I&gnore:"_s, u"Label12"_s, lstIgnoreFiles_),
                                 lstIgnoreFiles_, btnFileAdd_, btnFileRemove_));
     grid->addLayout(lists, row, 0, 1, 2);
     grid->setRowStretch(row++, 1);

@@ -1,6 +1,7 @@
 #include "ui/ResultsPage.h"
 
 #include "support/NXStrings.h"
+#include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Guard.h"
@@ -15,6 +16,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
 #include <vector>
 
 namespace tw::ui {
@@ -75,6 +78,13 @@ void SiteMapTreeView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
+void SiteMapTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const bool onItem = indexAt(event->position().toPoint()).isValid();
+    QTreeView::mouseDoubleClickEvent(event);
+    if (!onItem && event->button() == Qt::LeftButton)
+        emit emptySpaceDoubleClicked();
+}
+
 ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPage& information,
                          IDialogs& dialogs, QWidget* parent)
     : QWidget(parent), tree_(tree), profile_(profile), information_(information),
@@ -112,8 +122,8 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPa
     pumResults_ = new QMenu(this);
     pumResults_->setObjectName(u"pumResults"_s);
     auto addItem = [this](const QString& caption, const QString& name, const QString& hint,
-                          void (ResultsPage::*handler)()) {
-        QAction* action = pumResults_->addAction(caption);
+                          void (ResultsPage::*handler)(), const QIcon& icon) {
+        QAction* action = pumResults_->addAction(icon, caption);
         action->setObjectName(name);
         action->setToolTip(hint);
         action->setStatusTip(hint);
@@ -122,20 +132,23 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPa
         });
         return action;
     };
-    miAddIgnoreFolder_ =
-        addItem(u"Add Folder to Ignore List"_s, u"miAddIgnoreFolder"_s,
-                u"Add Folder to Ignore List"_s, &ResultsPage::miAddIgnoreFolderClick);
-    miIgnoreFile_ = addItem(u"Add File to Ignore List"_s, u"miIgnoreFile"_s,
-                            u"Add File to Ignore List"_s, &ResultsPage::miIgnoreFileClick);
+    miAddIgnoreFolder_ = addItem(u"Add Folder to Ignore List"_s, u"miAddIgnoreFolder"_s,
+                                 u"Add Folder to Ignore List"_s,
+                                 &ResultsPage::miAddIgnoreFolderClick, NodeIcon(kImageFolder));
+    miIgnoreFile_ =
+        addItem(u"Add File to Ignore List"_s, u"miIgnoreFile"_s, u"Add File to Ignore List"_s,
+                &ResultsPage::miIgnoreFileClick, NodeIcon(kImagePage));
     pumResults_->addSeparator();
     miDelete_ = addItem(u"Delete Item and SubItems"_s, u"miDelete"_s, u"Delete Item and SubItems"_s,
-                        &ResultsPage::miDeleteClick);
+                        &ResultsPage::miDeleteClick, style()->standardIcon(QStyle::SP_TrashIcon));
     pumResults_->addSeparator();
     miRename_ = addItem(u"Edit Item Text"_s, u"miRename"_s, u"Edit Item Text"_s,
-                        &ResultsPage::miRenameClick);
+                        &ResultsPage::miRenameClick,
+                        style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     pumResults_->addSeparator();
     miProperties_ = addItem(u"Properties..."_s, u"miProperties"_s, u"Properties"_s,
-                            &ResultsPage::miPropertiesClick);
+                            &ResultsPage::miPropertiesClick,
+                            style()->standardIcon(QStyle::SP_FileDialogInfoView));
 
     auto guarded = [this](void (ResultsPage::*handler)()) {
         return
@@ -152,6 +165,7 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPa
     };
     connect(tvMap_, &SiteMapTreeView::propertiesKeyPressed, this, editSelected);
     connect(tvMap_, &QTreeView::doubleClicked, this, editSelected);
+    connect(tvMap_, &SiteMapTreeView::emptySpaceDoubleClicked, this, editSelected);
     connect(tvMap_, &SiteMapTreeView::contextMenuAsked, this,
             [this](const QModelIndex& index, const QPoint& globalPos, bool fromMouse) {
                 SiteMapNode* node = model_->NodeAt(index);

@@ -32,6 +32,8 @@ signals:
     void renameKeyPressed();
     void deleteKeyPressed();
     void propertiesKeyPressed();
+    // A double click on no item; QTreeView tells only those on an item.
+    void emptySpaceDoubleClicked();
     // Index is the node under the mouse pointer, invalid for a request from
     // the keyboard or over empty space.
     void contextMenuAsked(const QModelIndex& index, const QPoint& globalPos, bool fromMouse);
@@ -39,6 +41,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 // Wizard page 2: the site map tree with in-place editing, deletion, the

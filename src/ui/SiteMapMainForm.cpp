@@ -637,17 +637,25 @@ void TfrmSiteMapMain::OpenProfileCommand() {
         UpdatePageState();
         QCoreApplication::processEvents();
     }
-    profile_.SetFileName(ToStd(chosen));
     LoadProfile(ToStd(chosen));
 }
 
 void TfrmSiteMapMain::LoadProfile(const std::string& fileName) {
-    // Records the file as the last one first, also for a read that fails;
-    // an error leaves the controls and the caption as they were. The file
-    // is read into a copy, so that a read failing half way cannot leave a
-    // half-changed profile behind controls that show the old values.
+    // Records the file as the last one first, also for a read that fails.
+    // The file is read into a copy, so that a read failing half way cannot
+    // leave a half-changed profile behind controls that show the old values.
     TMapProfile loaded = profile_;
-    tw::LoadProfile(loaded, fileName, settings_.get());
+    loaded.SetFileName(fileName);
+    try {
+        tw::LoadProfile(loaded, fileName, settings_.get());
+    } catch (...) {
+        // A file that could not be read may be the user's only copy of the
+        // profile: its name is not taken, so Save asks for one instead of
+        // overwriting it.
+        profile_.MakeUntitled();
+        UpdateCaption();
+        throw;
+    }
     profile_ = std::move(loaded);
     ApplyProfile();
     UpdateCaption();
@@ -704,28 +712,37 @@ bool TfrmSiteMapMain::WriteProfile() {
 }
 
 void TfrmSiteMapMain::LoadSettings() {
+    // Every path ends with the controls showing what the profile holds; an
+    // error on the way is shown and the start goes on from the defaults.
     settings_ = std::make_unique<TSiteMapSettings>(configFolder_);
-    LoadSettingsFile(*settings_);
+    Guarded(this, dialogs_, [this] {
+        try {
+            LoadSettingsFile(*settings_);
+        } catch (...) {
+            // A damaged file counts for nothing; it is replaced at exit.
+            settings_ = std::make_unique<TSiteMapSettings>(configFolder_);
+            throw;
+        }
+    });
     information_->SetLoadLast(settings_->LoadLast());
+    ApplyProfile();
+    UpdateCaption();
+    std::string path;
     if (!startupProfile_.isEmpty()) {
         // The name wins over the last profile even when no such file exists:
         // the defaults are then shown under that name, and Save writes there.
-        const std::string path = ToStd(startupProfile_);
-        profile_.SetFileName(path);
-        if (FileExists(path)) {
-            // The defaults stay shown if the file cannot be read.
-            ApplyProfile();
-            LoadProfile(path);
-        } else {
-            ApplyProfile();
+        path = ToStd(startupProfile_);
+        if (!FileExists(path)) {
+            profile_.SetFileName(path);
             UpdateCaption();
+            return;
         }
     } else if (settings_->LoadLast() && FileExists(settings_->LastFile())) {
-        ApplyProfile();
-        LoadProfile(settings_->LastFile());
+        path = settings_->LastFile();
     } else {
-        ApplyProfile();
+        return;
     }
+    Guarded(this, dialogs_, [this, &path] { LoadProfile(path); });
 }
 
 void TfrmSiteMapMain::SaveSettings() {

@@ -6,7 +6,10 @@
 #include "WizardFixture.h"
 #include "support/NXFiles.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QStackedWidget>
 #include <QTest>
 
 using tw::ui::MsgButtons;
@@ -27,6 +30,7 @@ private slots:
     void removeFollowsSelectionAndDeleteKey();
     void resetFileTypesAsks();
     void optionsWriteThrough();
+    void acceleratorsAreUniqueOnEveryPage();
 };
 
 void InformationPageTest::indexChangeProposesOutputFileOnce() {
@@ -252,6 +256,46 @@ void InformationPageTest::optionsWriteThrough() {
     QVERIFY(w.window->Information()->LoadLast());
     // A setting of the program, not of the profile.
     QVERIFY(!w.window->Profile().Modified());
+}
+
+// An accelerator that two controls of one page share only moves the focus
+// between them: a keyboard user could not press the button with it.
+void InformationPageTest::acceleratorsAreUniqueOnEveryPage() {
+    Wizard w;
+    auto accelerator = [](const QString& text) {
+        for (qsizetype i = text.indexOf(u'&'); i >= 0 && i + 1 < text.size();
+             i = text.indexOf(u'&', i + 2))
+            if (text[i + 1] != u'&')
+                return text[i + 1].toLower();
+        return QChar();
+    };
+    auto collect = [&](QWidget* root, const QWidget* skip, QMultiMap<QChar, QString>& keys) {
+        for (QWidget* child : root->findChildren<QWidget*>()) {
+            if (!child->isVisibleTo(root) || (skip && skip->isAncestorOf(child)))
+                continue;
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(child))
+                text = label->text();
+            else if (auto* button = qobject_cast<QAbstractButton*>(child))
+                text = button->text();
+            else if (auto* box = qobject_cast<QGroupBox*>(child))
+                text = box->title();
+            if (QChar key = accelerator(text); !key.isNull())
+                keys.insert(key, child->objectName());
+        }
+    };
+    auto* pages = w.Get<QStackedWidget>("pcMain");
+    QMultiMap<QChar, QString> common;
+    collect(w.window.get(), pages, common);
+    QVERIFY(common.contains(u'n'));
+    for (int i = 0; i < pages->count(); ++i) {
+        QMultiMap<QChar, QString> keys = common;
+        collect(pages->widget(i), nullptr, keys);
+        for (QChar key : keys.uniqueKeys())
+            QVERIFY2(keys.count(key) == 1,
+                     qPrintable(QStringLiteral("page %1, Alt+%2: ").arg(i).arg(key) +
+                                keys.values(key).join(u' ')));
+    }
 }
 
 TW_GUI_TEST(InformationPageTest)

@@ -42,6 +42,11 @@ tw::TMapProfile WriteSample(const QString& path) {
     return p;
 }
 
+QByteArray ReadAllBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 tw::TSiteMapSettings ReadSettings(const QString& programFolder) {
     tw::TSiteMapSettings settings(programFolder.toStdString());
     tw::LoadSettingsFile(settings);
@@ -85,7 +90,8 @@ private slots:
     void startsWithCommandLineProfile();
     void startsWithMissingCommandLineProfile();
     void startsWithLastProfileUnlessMissing();
-    void damagedSettingsFileIsReportedAndReplaced();
+    void failedStartShowsWhatTheProfileHolds_data();
+    void failedStartShowsWhatTheProfileHolds();
     void loadLastIsStoredAtExit();
 };
 
@@ -243,19 +249,25 @@ void ProfileFilesTest::failedOpenLeavesTheWindowAsItWas() {
     Wizard w;
     const QString file = w.ProgramFolder() + QStringLiteral("broken.zpf");
     WriteAbsolute(file, "not a profile at all");
+    w.dialogs.AnswerSaveFile(w.ProgramFolder() + QStringLiteral("mine.zpf"));
+    w.Button("btnSaveProfileAs")->click();
     w.Edit("editIndex")->setText(QStringLiteral("/mine/index.html"));
     w.window->Profile().SetModified(false);
-    const QString caption = w.window->windowTitle();
     w.dialogs.AnswerOpenFiles({file});
     w.dialogs.AnswerMessage(MsgResult::Ok);
     w.Button("btnOpenProfile")->click();
     QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
     QCOMPARE(w.dialogs.Last().text, QStringLiteral("Invalid stream format."));
-    QCOMPARE(w.window->windowTitle(), caption);
     QCOMPARE(w.Edit("editIndex")->text(), QStringLiteral("/mine/index.html"));
-    QCOMPARE(QString::fromStdString(w.window->Profile().FileName()), file);
-    QVERIFY(!w.window->Profile().Untitled());
     QCOMPARE(QString::fromStdString(w.window->Settings()->LastFile()), file);
+    // The unreadable file may be the user's only copy: neither its name nor
+    // the one before is taken, so Save asks for a name.
+    QVERIFY(w.window->Profile().Untitled());
+    QCOMPARE(w.window->windowTitle(), QStringLiteral("Zephyrix Trailwright - Untitled.zpf"));
+    w.dialogs.AnswerSaveFile({});
+    w.Button("btnSaveProfile")->click();
+    QCOMPARE(w.dialogs.Last().save.fileName, QStringLiteral("Untitled.zpf"));
+    QCOMPARE(ReadAllBytes(file), QByteArray("not a profile at all"));
 
     // A file that breaks off after most of its properties changes none of
     // them: the profile keeps agreeing with what the controls show.
@@ -384,24 +396,69 @@ void ProfileFilesTest::startsWithLastProfileUnlessMissing() {
     QDir(programFolder).removeRecursively();
 }
 
-void ProfileFilesTest::damagedSettingsFileIsReportedAndReplaced() {
+void ProfileFilesTest::failedStartShowsWhatTheProfileHolds_data() {
+    QTest::addColumn<bool>("damagedSettings");
+    QTest::addColumn<QString>("argument"); // a file of the program folder
+    QTest::addColumn<QString>("lastFile"); // with LoadLast set
+    QTest::addColumn<int>("errors");
+    QTest::addColumn<bool>("showsSample");
+    QTest::newRow("damaged settings") << true << QString() << QString() << 1 << false;
+    QTest::newRow("damaged settings, good argument")
+        << true << QStringLiteral("good.zpf") << QString() << 1 << true;
+    QTest::newRow("damaged argument")
+        << false << QStringLiteral("bad.zpf") << QString() << 1 << false;
+    QTest::newRow("damaged last profile")
+        << false << QString() << QStringLiteral("bad.zpf") << 1 << false;
+    QTest::newRow("both damaged") << true << QStringLiteral("bad.zpf") << QString() << 2 << false;
+}
+
+// However the start goes wrong, the error is shown, the start goes on, and
+// the controls show exactly what Finish would write.
+void ProfileFilesTest::failedStartShowsWhatTheProfileHolds() {
+    QFETCH(bool, damagedSettings);
+    QFETCH(QString, argument);
+    QFETCH(QString, lastFile);
+    QFETCH(int, errors);
+    QFETCH(bool, showsSample);
     Wizard w(Wizard::kDeferred);
-    WriteAbsolute(w.SettingsFile(), "TPF0 damaged");
-    w.dialogs.AnswerMessage(MsgResult::Ok);
-    w.Start();
-    QCOMPARE(w.dialogs.Last().caption, QStringLiteral("Zephyrix Trailwright"));
-    QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
-    QVERIFY(w.dialogs.Last().text.endsWith(u'.'));
-    // The rest of the first activation was skipped.
-    QVERIFY(!w.Get<QCheckBox>("chkLoadLast")->isChecked());
-    QVERIFY(w.window->AnimationFrames().isEmpty());
-    QVERIFY(w.window->Profile().Modified());
+    WriteSample(w.ProgramFolder() + QStringLiteral("good.zpf"));
+    WriteAbsolute(w.ProgramFolder() + QStringLiteral("bad.zpf"), "TPF0 damaged");
+    if (damagedSettings) {
+        WriteAbsolute(w.SettingsFile(), "TPF0 damaged");
+    } else {
+        tw::TSiteMapSettings settings(w.ProgramFolder().toStdString());
+        settings.SetLoadLast(!lastFile.isEmpty());
+        settings.SetLastFile((w.ProgramFolder() + lastFile).toStdString());
+        tw::SaveSettingsFile(settings);
+    }
+    for (int i = 0; i < errors; ++i)
+        w.dialogs.AnswerMessage(MsgResult::Ok);
+    w.Start(argument.isEmpty() ? QStringList() : QStringList{w.ProgramFolder() + argument});
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
-    // At exit the file is written anew.
+    QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
+
+    const tw::TMapProfile& profile = w.window->Profile();
+    QVERIFY(!profile.Modified());
+    QCOMPARE(profile.Untitled(), !showsSample);
+    QCOMPARE(w.window->windowTitle(), QStringLiteral("Zephyrix Trailwright - ") +
+                                          QString::fromStdString(profile.FileName()));
+    if (showsSample)
+        CheckShowsSample(w);
+    QCOMPARE(w.Edit("editIndex")->text().toStdString(), profile.IndexPage());
+    QCOMPARE(w.Edit("editOutputFile")->text().toStdString(), profile.OutputFileName());
+    QCOMPARE(w.Get<QRadioButton>("rbOutputParagraph")->isChecked(),
+             profile.OutputFormat() == tw::TMapOutputFormat::mfmtParagraph);
+    QCOMPARE(w.Get<QCheckBox>("chkClassAttribs")->isChecked(), profile.ClassAttribs());
+    QCOMPARE(w.Get<QCheckBox>("chkAddImages")->isChecked(), profile.AddImages());
+    QCOMPARE(w.Get<QCheckBox>("chkUsePageTitles")->isChecked(), profile.UsePageTitles());
+    QCOMPARE(w.Get<QCheckBox>("chkLoadLast")->isChecked(), w.window->Settings()->LoadLast());
+    QVERIFY(!w.window->AnimationFrames().isEmpty());
+    // A damaged settings file counts for nothing and is written anew at exit.
+    if (damagedSettings)
+        QVERIFY(!w.window->Settings()->LoadLast());
     w.window.reset();
     tw::TSiteMapSettings settings(w.ProgramFolder().toStdString());
     QVERIFY(tw::LoadSettingsFile(settings));
-    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
 void ProfileFilesTest::loadLastIsStoredAtExit() {

@@ -234,6 +234,9 @@ void ResultsPageTest::contextMenuEnablesByNodeKind() {
         QCOMPARE(w.EnabledItems(), c.enabled);
         w.Page()->ContextMenu()->hide();
     }
+    // Each item carries its small image, as the help menu's items do.
+    for (QAction* a : w.Page()->ContextMenu()->actions())
+        QVERIFY2(a->isSeparator() || !a->icon().isNull(), qPrintable(a->objectName()));
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
@@ -330,6 +333,14 @@ void ResultsPageTest::propertiesDialogEditsTextAndUrl() {
     w.dialogs.AnswerEditItem(false, QStringLiteral("x"), QStringLiteral("y"));
     emit w.View()->doubleClicked(w.IndexOf(guide));
     QCOMPARE(guide->Data.LinkURL, "docs/other.html");
+
+    // A double click on empty space edits the selected node too.
+    const QPoint below(5, w.View()->viewport()->height() - 3);
+    QVERIFY(!w.View()->indexAt(below).isValid());
+    w.dialogs.AnswerEditItem(true, QStringLiteral("Guide"), QStringLiteral("docs/other.html"));
+    QTest::mouseDClick(w.View()->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(w.dialogs.Last().linkText, QString());
+    QCOMPARE(guide->Data.LinkText, "Guide");
 
     // Plain Enter does not open it; the menu's Properties does, for the
     // context node.
