@@ -97,6 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         rec.LinkText = in.Text(true);
         rec.LinkURL = in.Text(false);
         rec.FilePath = in.Text(false);
+        rec.LinkTextOrigin = static_cast<tw::TextOrigin>((op >> 4) % 3);
+        if (rec.LinkTextOrigin != tw::TextOrigin::AsTyped) {
+            // A text the site supplied never opens an element in the page.
+            std::string written;
+            tw::AppendLinkText(written, rec);
+            Check(written.find('<') == std::string::npos, "a scanned text opens an element");
+        }
         // Trees as a scan leaves them and the editing commands keep them:
         // one root folder, everything else below a folder.
         int image = folders.empty() ? tw::kImageFolder : op % 3;
