@@ -13,6 +13,7 @@
 #include "support/NXStrings.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -135,6 +136,14 @@ struct ProfileOptions {
                              "\" (background, text, link, visited, active)");
     }
 
+    // A line list with one more entry. A list from a profile may lack its
+    // last line break, which a plain append would glue the entry onto.
+    static std::string Appended(const std::string& list, const std::string& entry) {
+        std::vector<std::string> entries = SplitLineList(list);
+        entries.push_back(entry);
+        return JoinLineList(entries);
+    }
+
     // Applies the options through the profile's setters in command-line order.
     void Apply(const CLI::App& app, TMapProfile& profile) const {
         std::map<const CLI::Option*, size_t> taken;
@@ -162,11 +171,11 @@ struct ProfileOptions {
             } else if (opt == fileTypes) {
                 profile.SetFileTypes(v);
             } else if (opt == ignoreFolder) {
-                profile.SetIgnoreFolders(profile.IgnoreFolders() +
-                                         AddTrailingBackslash(ExpandFileName(v)) + "\r\n");
+                profile.SetIgnoreFolders(
+                    Appended(profile.IgnoreFolders(), AddTrailingBackslash(ExpandFileName(v))));
             } else if (opt == ignoreFile) {
-                profile.SetIgnoreFiles(profile.IgnoreFiles() + AsciiLowerCase(ExpandFileName(v)) +
-                                       "\r\n");
+                profile.SetIgnoreFiles(
+                    Appended(profile.IgnoreFiles(), AsciiLowerCase(ExpandFileName(v))));
             } else if (opt == color) {
                 SetColor(profile, v);
             }
@@ -178,6 +187,14 @@ struct ProfileOptions {
 class ProgressLine : public ScanListener, public WriterListener {
 public:
     ProgressLine(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
+    // A run that fails leaves the line standing and ends it, so that the
+    // error's message starts a line of its own.
+    ~ProgressLine() override {
+        if (enabled_ && shown_)
+            err_ << "\n" << std::flush;
+    }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
 
     void FileAdded(int foundCount) override {
         found_ = foundCount;
@@ -192,6 +209,7 @@ public:
     void Done() {
         if (enabled_ && shown_)
             err_ << "\r\033[K" << std::flush;
+        shown_ = false;
     }
 
 private:
@@ -280,11 +298,11 @@ struct SitemapOptions {
     bool Prepare(const TMapProfile& profile) {
         if (xml->count() == 0)
             return false;
-        xmlOutput = xmlOutput.empty() ? ExtractFilePath(profile.IndexPage()) + "sitemap.xml"
+        xmlOutput = xmlOutput.empty() ? SiteFolderOf(profile.IndexPage()) + "sitemap.xml"
                                       : ExpandFileName(xmlOutput);
         if (!textOutput.empty())
             textOutput = ExpandFileName(textOutput);
-        const std::string& page = profile.OutputFileName();
+        const std::string page = ExpandFileName(profile.OutputFileName());
         if (xmlOutput == page || textOutput == page)
             throw UsageError("the sitemaps may not replace the site map page " + page);
         if (xmlOutput == textOutput)
@@ -296,7 +314,7 @@ struct SitemapOptions {
                const CliStreams& streams) const {
         SearchSitemapOptions options;
         options.BaseURL = baseURL;
-        options.SiteFolder = AddTrailingBackslash(ExtractFilePath(profile.IndexPage()));
+        options.SiteFolder = SiteFolderOf(profile.IndexPage());
         options.XmlOutput = xmlOutput;
         options.TextOutput = textOutput;
         options.IncludePictures = includePictures;
@@ -398,10 +416,32 @@ int WriteProfileFile(const CLI::App& app, const ProfileOptions& options,
     return 0;
 }
 
+// An on/off option takes no value. CLI11 refuses one on every flag (see
+// RunCli) except "true", which it takes for the flag alone: refuse that too.
+// An argument that an option takes as its value is skipped.
+void RejectFlagValues(const CLI::App& command, const std::vector<std::string>& args) {
+    for (size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        const std::string& arg = args[i];
+        if (!arg.starts_with("--"))
+            continue;
+        size_t eq = arg.find('=');
+        const CLI::Option* option = command.get_option_no_throw(arg.substr(0, eq));
+        if (option == nullptr)
+            continue;
+        if (eq == std::string::npos)
+            i += static_cast<size_t>(std::max(option->get_items_expected_min(), 0));
+        else if (option->get_items_expected_max() == 0)
+            throw CLI::ArgumentMismatch::FlagOverride(arg.substr(2, eq - 2)); // as CLI11 says it
+    }
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
     CLI::App app("Builds an HTML site map of a website in a local folder.", "trailwright-cli");
+    // "--titles=false" would turn titles on: a flag takes no value. The
+    // subcommands inherit this.
+    app.option_defaults()->disable_flag_override();
     app.set_version_flag("--version", std::string("trailwright-cli ") + TW_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
@@ -448,6 +488,7 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
         argv.push_back(args[i - 1]); // CLI11 takes them in reverse order
     try {
         app.parse(argv);
+        RejectFlagValues(*command(), args);
     } catch (const CLI::CallForHelp&) {
         streams.out << command()->help();
         return 0;

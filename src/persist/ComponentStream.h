@@ -115,8 +115,15 @@ using TCreateFile = std::function<std::unique_ptr<AtomicFile>(const std::string&
 void SaveObjectFile(const TStreamObject& object, const std::string& fileName,
                     const TCreateFile& createFile = {});
 
-// Reads the whole file FileName into Object. Raises "Cannot open file %s" or
-// a stream error.
+// The largest profile or settings file read: far beyond what the program
+// writes (100,000 ignore entries of 300 characters make 30 MB), small enough
+// that a wrong file picked by mistake costs no great memory.
+inline constexpr size_t kMaxStreamFileSize = size_t{64} << 20;
+inline constexpr const char* kStreamFileTooLarge = "Invalid stream format: %s is larger than %s MB";
+
+// Reads the file FileName into Object. Raises "Cannot open file %s" or a
+// stream error; a file that does not start with the signature is refused
+// after its first bytes, one over kMaxStreamFileSize before it is read.
 void LoadObjectFile(const std::string& fileName, TStreamObject& object);
 
 // The colour identifiers ("clBlack" ... "clWindowText") both ways; the

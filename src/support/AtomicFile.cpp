@@ -14,7 +14,13 @@
 
 namespace tw {
 
-AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
+namespace {
+int MakeTempFile(char* pattern) {
+    return mkostemp(pattern, O_CLOEXEC);
+}
+} // namespace
+
+AtomicFile::AtomicFile(std::string target, MakeTemp makeTemp) : target_(std::move(target)) {
     auto fail = [this]() { throw EFCreateError(FormatText(kCannotCreateFile, {target_})); };
     if (target_.empty() || target_.back() == kPathDelim)
         fail();
@@ -39,13 +45,33 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     std::string pattern = folder + "." + name + ".tmp-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
-    fd_ = mkostemp(buf.data(), O_CLOEXEC);
-    if (fd_ < 0)
-        fail();
+    fd_ = (makeTemp ? makeTemp : MakeTempFile)(buf.data());
+    if (fd_ < 0) {
+        // The folder refuses new files, but the target may be written: update
+        // it in place, as a plain write would.
+        int error = errno;
+        if (!exists || (error != EACCES && error != EPERM && error != EROFS))
+            fail();
+        fd_ = open(finalPath_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        inPlace_ = true;
+        // Whatever took the file's place since stat must be a file too.
+        if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            Discard();
+            fail();
+        }
+        return;
+    }
     tempPath_ = buf.data();
-    // Keep the permissions of the file being replaced; new files follow the umask.
+    // Keep the owner, the group and the permissions of the file being
+    // replaced; new files follow the umask. Only root may give a file away,
+    // but a member of the old group may still keep that. The mode comes
+    // last, as a change of owner can clear the set-ID bits.
     mode_t mode = 0666;
     if (exists) {
+        if (fchown(fd_, st.st_uid, st.st_gid) != 0 &&
+            fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+            // Neither may be kept: the file becomes ours, as a new one would.
+        }
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = umask(0);
@@ -84,8 +110,14 @@ bool AtomicFile::WriteRaw(const char* data, size_t size) {
     return true;
 }
 
+bool AtomicFile::TruncateInPlace() {
+    if (inPlace_ && !truncated_)
+        truncated_ = ftruncate(fd_, 0) == 0;
+    return !inPlace_ || truncated_;
+}
+
 void AtomicFile::Write(const void* data, size_t size) {
-    if (fd_ < 0 || !WriteRaw(static_cast<const char*>(data), size)) {
+    if (fd_ < 0 || !TruncateInPlace() || !WriteRaw(static_cast<const char*>(data), size)) {
         Discard();
         throw EWriteError(kStreamWriteError);
     }
@@ -94,10 +126,10 @@ void AtomicFile::Write(const void* data, size_t size) {
 void AtomicFile::Commit() {
     if (fd_ < 0)
         throw EWriteError(kStreamWriteError);
-    bool ok = fsync(fd_) == 0;
+    bool ok = TruncateInPlace() && fsync(fd_) == 0;
     ok = close(fd_) == 0 && ok;
     fd_ = -1;
-    if (!ok || rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+    if (!ok || (!inPlace_ && rename(tempPath_.c_str(), finalPath_.c_str()) != 0)) {
         Discard();
         throw EWriteError(kStreamWriteError);
     }

@@ -6,13 +6,24 @@ namespace tw {
 
 // Writes a file so that its old content survives any failure: the bytes go to
 // a temporary file beside the target, which replaces the target only after
-// everything was written and flushed. Destroying an uncommitted AtomicFile
-// removes the temporary file and leaves the target untouched.
+// everything was written and flushed. The replacement keeps the old file's
+// permission bits, and its owner and group where the process may set them.
+// Destroying an uncommitted AtomicFile removes the temporary file and leaves
+// the target untouched.
+//
+// A folder that refuses new files may still hold a target we may write; that
+// target is then written in place, which is not atomic: a failure part way
+// leaves a partial file. It is truncated only by the first write or commit.
 class AtomicFile {
 public:
+    // Makes the temporary file from a mkostemp pattern and returns its
+    // descriptor, or -1 with errno set. Tests hand in one that fails.
+    using MakeTemp = int (*)(char* pattern);
+
     // Raises EFCreateError "Cannot create file %s" when the target may not be
-    // replaced or no temporary file can be made in its folder.
-    explicit AtomicFile(std::string target);
+    // replaced, or no temporary file can be made in its folder and the target
+    // cannot be written in place.
+    explicit AtomicFile(std::string target, MakeTemp makeTemp = nullptr);
     virtual ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -31,12 +42,15 @@ protected:
 
 private:
     void Discard();
+    bool TruncateInPlace();
 
     std::string target_;    // the path the caller named
     std::string finalPath_; // the file that is replaced (a link's target)
     std::string tempPath_;
     int fd_ = -1;
     bool committed_ = false;
+    bool inPlace_ = false;   // writing the target itself, not a temporary file
+    bool truncated_ = false; // the in-place target has been emptied
 };
 
 } // namespace tw

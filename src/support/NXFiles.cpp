@@ -4,6 +4,7 @@
 #include "support/Errors.h"
 #include "support/NXStrings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -134,6 +135,10 @@ void DeleteFileQuietly(const std::string& fileName) {
 }
 
 std::string LoadFileText(const std::string& fileName) {
+    return LoadFileHead(fileName, std::string::npos);
+}
+
+std::string LoadFileHead(const std::string& fileName, size_t maxBytes, std::uint64_t* fileSize) {
     // O_NONBLOCK keeps a FIFO that took the file's place from blocking us.
     int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
@@ -142,12 +147,14 @@ std::string LoadFileText(const std::string& fileName) {
             close(fd);
         throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
     }
+    if (fileSize)
+        *fileSize = static_cast<std::uint64_t>(st.st_size);
     std::string content;
     if (st.st_size > 0)
-        content.reserve(static_cast<size_t>(st.st_size));
+        content.reserve(std::min(static_cast<size_t>(st.st_size), maxBytes));
     char buf[65536];
-    for (;;) {
-        ssize_t n = read(fd, buf, sizeof buf);
+    while (content.size() < maxBytes) {
+        ssize_t n = read(fd, buf, std::min(sizeof buf, maxBytes - content.size()));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

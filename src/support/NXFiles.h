@@ -3,6 +3,7 @@
 // File and path routines. Paths use the platform separator; folder paths
 // produced here end in it.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,10 @@ void DeleteFileQuietly(const std::string& fileName);
 
 // The whole file as bytes; raises EFOpenError "Cannot open file %s".
 std::string LoadFileText(const std::string& fileName);
+// At most MaxBytes bytes from the start of the file, and in FileSize, when
+// given, the size the file had when it was opened. Raises as LoadFileText.
+std::string LoadFileHead(const std::string& fileName, size_t maxBytes,
+                         std::uint64_t* fileSize = nullptr);
 
 // Writes Text as the whole content of FileName. The old file is replaced only
 // once the new content is completely on disk, so a failed write never loses

@@ -177,3 +177,32 @@ TEST_F(CliTest, TheInstalledProgramRunsFromItsFolder) {
     status = std::system(cmd.c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
+
+TEST_F(CliTest, OnOffOptionsTakeNoValue) {
+    const std::string index = site / "index.html";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"generate", "--index", index, "--titles=false"},
+          {"generate", "--index", index, "--images=true"},
+          {"generate", "--index", index, "--quiet=no"},
+          {"check", "--index", index, "--json=false"},
+          {"profile", "write", site / "p.zpf", "--no-folder-links=1"}}) {
+        Result r = RunTool(args);
+        EXPECT_EQ(r.code, 2) << args.back();
+        EXPECT_NE(r.err.find("Usage"), std::string::npos) << args.back();
+    }
+    EXPECT_FALSE(Exists(site / "sitemap.html"));
+    // What an option takes as its value is no flag.
+    EXPECT_EQ(RunTool({"profile", "write", site / "p.zpf", "--file-types", "--titles=1"}).code, 0);
+}
+
+TEST_F(CliTest, AFailedRunEndsTheProgressLineBeforeItsError) {
+    std::ostringstream out, err;
+    int code = tw::RunCli({"trailwright-cli", "generate", "--index", site / "index.html",
+                           "--output", site / "missing/map.html"},
+                          {out, err, true});
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(err.str().rfind("\r\033[KScanning: ", 0), 0u) << "a progress line was drawn";
+    EXPECT_TRUE(err.str().ends_with(" files\ntrailwright-cli: Cannot create file " +
+                                    site / "missing/map.html" + "\n"))
+        << err.str();
+}

@@ -125,3 +125,34 @@ TEST_F(SitemapCliTest, AFileThatCannotBeWrittenIsNamed) {
     EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + missing + "\n");
     EXPECT_EQ(ReadAll(site / "sitemap.xml"), "old");
 }
+
+// A profile may spell the site's folder in any way that names it; the links,
+// the skips and the sitemaps are the same for every spelling.
+TEST_F(SitemapCliTest, EverySpellingOfTheSiteFolderGivesTheSameFiles) {
+    site.Write("sitemap.html", "<title>old map</title>");
+    site.Write("img/pic.html");
+    std::string page, xml;
+    for (const std::string spelling : {"", "/", "./", "docs/../", ".//img/..//"}) {
+        SCOPED_TRACE(spelling);
+        const std::string folder = site.Path() + spelling;
+        Result r = RunTool({"profile", "write", site / "p.zpf", "--index", folder + "index.html",
+                            "--output", folder + "sitemap.html", "--ignore-folder", folder + "img/",
+                            "--ignore-file", folder + "docs/guide.html"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        r = RunTool({"generate", "--profile", site / "p.zpf", "--xml-sitemap",
+                     "https://example.org/", "--quiet"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        if (page.empty()) {
+            page = ReadAll(site / "sitemap.html");
+            xml = ReadAll(site / "sitemap.xml");
+            EXPECT_NE(page.find("<a href=\"docs/index.htm\""), std::string::npos) << page;
+            EXPECT_EQ(page.find("sitemap.html"), std::string::npos) << page;
+            EXPECT_EQ(page.find("guide"), std::string::npos) << page;
+            EXPECT_EQ(page.find("pic.html"), std::string::npos) << page;
+            EXPECT_EQ(Locs(xml).size(), 6u) << xml;
+        } else {
+            EXPECT_EQ(ReadAll(site / "sitemap.html"), page);
+            EXPECT_EQ(ReadAll(site / "sitemap.xml"), xml);
+        }
+    }
+}

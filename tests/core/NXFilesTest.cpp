@@ -4,6 +4,7 @@
 #include "support/AtomicFile.h"
 #include "support/Errors.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -206,4 +207,63 @@ TEST(CopyFileNoReplace, NeverReplacesAnExistingFile) {
     EXPECT_EQ(ReadAll(dir / "c.gif"), "GIF89a-new");
     EXPECT_FALSE(CopyFileNoReplace(dir / "missing.gif", dir / "d.gif"));
     EXPECT_FALSE(twtest::Exists(dir / "d.gif"));
+}
+
+namespace {
+// Stand-ins for a folder that refuses new files and for a full disk.
+int RefuseTemp(char*) {
+    errno = EACCES;
+    return -1;
+}
+int DiskFull(char*) {
+    errno = ENOSPC;
+    return -1;
+}
+} // namespace
+
+TEST(AtomicFile, KeepsOwnerAndModeOrWritesInPlaceWhereTheFolderRefuses) {
+    const struct {
+        AtomicFile::MakeTemp makeTemp;
+        bool exists, inPlace, refused;
+    } cases[] = {{nullptr, true, false, false},
+                 {RefuseTemp, true, true, false},
+                 {RefuseTemp, false, false, true},
+                 {DiskFull, true, false, true}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::string path = c.exists ? dir.Write("sitemap.html", "old") : dir / "sitemap.html";
+        chmod(path.c_str(), 0640);
+        bool owned = chown(path.c_str(), 12345, 12345) == 0; // only root may give files away
+        struct stat before {};
+        struct stat after {};
+        stat(path.c_str(), &before);
+        if (c.refused) {
+            EXPECT_THROW((AtomicFile{path, c.makeTemp}), EFCreateError);
+            EXPECT_EQ(twtest::Exists(path), c.exists);
+            continue;
+        }
+        (void)AtomicFile(path, c.makeTemp); // given up before a write: the old page stays
+        EXPECT_EQ(ReadAll(path), "old");
+        AtomicFile file(path, c.makeTemp);
+        file.Write("new", 3);
+        file.Commit();
+        ASSERT_EQ(stat(path.c_str(), &after), 0);
+        EXPECT_EQ(ReadAll(path), "new");
+        EXPECT_EQ(after.st_mode & 07777, 0640u);
+        EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace);
+        if (owned) {
+            EXPECT_EQ(std::make_pair(after.st_uid, after.st_gid), std::make_pair(12345u, 12345u));
+        }
+    }
+}
+
+TEST(AtomicFile, AFolderThatRefusesFilesHasItsPageWrittenInPlace) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may create files in any folder";
+    TempDir dir;
+    std::string path = dir.Write("web/sitemap.html", "old");
+    chmod((dir / "web").c_str(), 0555);
+    EXPECT_NO_THROW(SaveFileText("new", path));
+    chmod((dir / "web").c_str(), 0755);
+    EXPECT_EQ(ReadAll(path), "new");
 }

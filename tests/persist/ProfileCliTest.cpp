@@ -86,17 +86,19 @@ TEST(ProfileCli, ProfileIsReadBeforeTheOptionsAndApplied) {
     TMapProfile in;
     in.SetFileName(dir / "elsewhere.zpf");
     in.SetIndexPage(dir / "site/index.html");
-    in.SetIgnoreFolders(dir / "site/a/\r\n");
+    in.SetIgnoreFolders(dir / "site/a/"); // a list may lack its last line break
+    in.SetIgnoreFiles("/x.html");
     in.SetOutputType(TMapOutputType::moutInsert);
     in.SetOutputFormat(TMapOutputFormat::mfmtList);
     WriteProfile(in);
 
     CliRun r = Cli({"profile", "write", dir / "out.zpf", "--ignore-folder", dir / "site/b",
-                    "--profile", dir / "elsewhere.zpf"});
+                    "--profile", dir / "elsewhere.zpf", "--ignore-file", "/Y.html"});
     ASSERT_EQ(r.status, 0) << r.err;
     TMapProfile p = Load(dir / "out.zpf");
     EXPECT_EQ(p.FileName(), dir / "out.zpf");
     EXPECT_EQ(p.IgnoreFolders(), dir / "site/a/\r\n" + dir / "site/b/\r\n");
+    EXPECT_EQ(p.IgnoreFiles(), "/x.html\r\n/y.html\r\n");
     EXPECT_EQ(p.OutputType(), TMapOutputType::moutFile);
     EXPECT_EQ(p.OutputFormat(), TMapOutputFormat::mfmtList);
     // The index page field proposes the output file while the profile has none.

@@ -5,8 +5,10 @@
 #include "persist/SiteMapSettings.h"
 #include "persist/StreamSamples.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace tw;
 using twtest::Bytes;
@@ -221,4 +223,32 @@ TEST(ProfileFiles, UncreatableFileRaisesCannotCreate) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file " + dir / "no/such/folder/site.zpf");
     }
     EXPECT_TRUE(p.Modified());
+}
+
+TEST(ProfileFiles, ReadsTheSignatureFirstAndRefusesHugeFiles) {
+    TempDir dir;
+    std::string path = dir / "f.zpf";
+    // Sparse files; the zeros after "TPF0" read as an empty object.
+    const struct {
+        std::string head;
+        std::uint64_t size;
+        std::string error;
+    } cases[] = {{"TPF0", kMaxStreamFileSize, ""},
+                 {"TPF0", kMaxStreamFileSize + 1,
+                  "Invalid stream format: " + path + " is larger than 64 MB"},
+                 // Reading all of this would take eight gigabytes.
+                 {"PK\x03\x04", std::uint64_t{1} << 33, "Invalid stream format"},
+                 {"TP", 2, "Stream read error"}};
+    for (const auto& c : cases) {
+        dir.Write("f.zpf", c.head);
+        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(c.size)), 0);
+        TMapProfile p;
+        std::string error;
+        try {
+            LoadProfile(p, path);
+        } catch (const EReadError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, c.error) << c.size;
+    }
 }
