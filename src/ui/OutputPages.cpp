@@ -582,6 +582,18 @@ int GenerationProgress::PauseAfterNode(int count) {
     return 0;
 }
 
+GenerationProgress::TestHooks& GenerationProgress::Hooks() {
+    static TestHooks hooks;
+    return hooks;
+}
+
+void GenerationProgress::Pause(int milliseconds) {
+    if (Hooks().pause)
+        Hooks().pause(milliseconds);
+    else
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
 void GenerationProgress::Show(const SiteMapNode& node, int index) {
     page_.ShowNode(index, ToQ(node.Data.LinkText), ToQ(node.Data.FilePath));
     QCoreApplication::processEvents();
@@ -589,11 +601,13 @@ void GenerationProgress::Show(const SiteMapNode& node, int index) {
 }
 
 void GenerationProgress::BeforeNode(const SiteMapNode& node, int index, int) {
+    if (Hooks().atNode)
+        Hooks().atNode(index);
     last_ = &node;
     lastIndex_ = index;
     if (PauseBeforeNode(nodeCount_) > 0) {
         Show(node, index);
-        QThread::msleep(static_cast<unsigned long>(PauseBeforeNode(nodeCount_)));
+        Pause(PauseBeforeNode(nodeCount_));
         lastShown_ = true;
         return;
     }
@@ -608,7 +622,7 @@ void GenerationProgress::BeforeNode(const SiteMapNode& node, int index, int) {
 
 void GenerationProgress::AfterNode(const SiteMapNode&, int, int) {
     if (int pause = PauseAfterNode(nodeCount_); pause > 0)
-        QThread::msleep(static_cast<unsigned long>(pause));
+        Pause(pause);
 }
 
 void GenerationProgress::Flush() {

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <string>
 
 class QAbstractButton;
@@ -169,8 +170,19 @@ public:
     static int PauseBeforeNode(int count);
     static int PauseAfterNode(int count);
 
+    // Test seams, null by default and shared by every run: AtNode is called
+    // with each node's index before the node is handled, so that a test acts
+    // at an exact node; Pause, when set, is given each pause in milliseconds
+    // instead of sleeping it.
+    struct TestHooks {
+        std::function<void(int index)> atNode;
+        std::function<void(int milliseconds)> pause;
+    };
+    static TestHooks& Hooks();
+
 private:
     void Show(const SiteMapNode& node, int index);
+    static void Pause(int milliseconds);
 
     OutputStatusPage& page_;
     int nodeCount_;

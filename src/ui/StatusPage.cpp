@@ -184,6 +184,8 @@ void StatusPage::FileAdded(int foundCount) {
 }
 
 void StatusPage::Idle() {
+    if (progressHook_)
+        progressHook_(foundCount_);
     if (intervalMs_ > 0 && sinceFlush_.isValid() && sinceFlush_.elapsed() < intervalMs_)
         return;
     Flush();

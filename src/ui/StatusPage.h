@@ -6,7 +6,9 @@
 #include <QPixmap>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 #include <string>
+#include <utility>
 
 class QLabel;
 class QPlainTextEdit;
@@ -65,6 +67,12 @@ public:
     void SetUpdateInterval(int milliseconds) { intervalMs_ = milliseconds; }
     // How often the walk handed the event loop its pending events.
     int EventRounds() const { return eventRounds_; }
+    // A test seam, null by default: called at every Idle with the count of
+    // files found so far, so that a test can act at an exact point of a walk
+    // however fast the machine is.
+    void SetProgressHook(std::function<void(int foundCount)> hook) {
+        progressHook_ = std::move(hook);
+    }
 
     void FolderEntered(const std::string& folder, bool ignored) override;
     void FileReported(const std::string& path) override;
@@ -88,6 +96,7 @@ private:
     std::string fileFound_;
     int foundCount_ = 0;
     bool labelsDirty_ = false;
+    std::function<void(int)> progressHook_;
 };
 
 } // namespace tw::ui

@@ -66,10 +66,11 @@ struct Installed {
     }
 };
 
-// Shows the window and waits for its first activation (the settings are read).
-bool Started(TfrmSiteMapMain& window) {
+// Shows the window and waits for its first activation (the settings are read),
+// which the show queues.
+void StartUp(TfrmSiteMapMain& window) {
     window.show();
-    return QTest::qWaitFor([&] { return !window.FirstActivatePending(); });
+    ProcessEventsUntil([&] { return !window.FirstActivatePending(); });
 }
 
 template <typename T> T* Child(const TfrmSiteMapMain& window, const char* name) {
@@ -128,7 +129,7 @@ void ConfigFolderTest::readOnlyProgramFolderWritesToTheXdgFolder() {
     {
         ScriptedDialogs dialogs;
         TfrmSiteMapMain window(dialogs, {}, installed.program.toStdString(), lookups);
-        QVERIFY(Started(window));
+        StartUp(window);
         QCOMPARE(QString::fromStdString(window.ConfigFolderPath()), folder);
         QCOMPARE(QString::fromStdString(window.Settings()->SettingFile()),
                  folder + QStringLiteral("SiteMap.dat"));
@@ -178,7 +179,7 @@ void ConfigFolderTest::readOnlyProgramFolderWritesToTheXdgFolder() {
         // The next start reads them back from there.
         ScriptedDialogs dialogs;
         TfrmSiteMapMain window(dialogs, {}, installed.program.toStdString(), lookups);
-        QVERIFY(Started(window));
+        StartUp(window);
         QVERIFY(Child<QCheckBox>(window, "chkLoadLast")->isChecked());
         QVERIFY2(dialogs.Finished(), qPrintable(dialogs.Report()));
     }
@@ -196,7 +197,7 @@ void ConfigFolderTest::withoutXdgConfigHomeTheHomeConfigFolderIsUsed() {
         {
             ScriptedDialogs dialogs;
             TfrmSiteMapMain window(dialogs, {}, installed.program.toStdString(), Lookups(env));
-            QVERIFY(Started(window));
+            StartUp(window);
             QCOMPARE(QString::fromStdString(window.ConfigFolderPath()), folder);
             Child<QCheckBox>(window, "chkLoadLast")->click();
             QVERIFY2(dialogs.Finished(), qPrintable(dialogs.Report()));
@@ -223,7 +224,7 @@ void ConfigFolderTest::programFolderThatCannotExistIsSeenBySystemCheck() {
         {
             ScriptedDialogs dialogs;
             TfrmSiteMapMain window(dialogs, {}, installed.Path(program).toStdString());
-            QVERIFY(Started(window));
+            StartUp(window);
             QCOMPARE(QString::fromStdString(window.ConfigFolderPath()), folder);
             Child<QCheckBox>(window, "chkLoadLast")->click();
             loadLast = !loadLast;
@@ -245,7 +246,7 @@ void ConfigFolderTest::writableProgramFolderStaysPortable() {
         ScriptedDialogs dialogs;
         TfrmSiteMapMain window(dialogs, {}, program.toStdString(),
                                Lookups({{"XDG_CONFIG_HOME", config.toStdString()}}));
-        QVERIFY(Started(window));
+        StartUp(window);
         QCOMPARE(QString::fromStdString(window.ConfigFolderPath()), program);
         Child<QCheckBox>(window, "chkLoadLast")->click();
         QVERIFY2(dialogs.Finished(), qPrintable(dialogs.Report()));
@@ -265,7 +266,7 @@ void ConfigFolderTest::configFolderThatCannotBeMadeIsReportedAtExit() {
         TfrmSiteMapMain window(
             dialogs, {}, installed.program.toStdString(),
             Lookups({{"XDG_CONFIG_HOME", installed.Path("plain").toStdString()}}));
-        QVERIFY(Started(window));
+        StartUp(window);
         QCOMPARE(QString::fromStdString(window.ConfigFolderPath()), folder);
         dialogs.AnswerMessage(MsgResult::Ok);
     }

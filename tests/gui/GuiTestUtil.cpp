@@ -1,10 +1,12 @@
 #include "GuiTestUtil.h"
 
+#include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
+#include <QPointer>
 
 TestSite::TestSite() : dir_(QDir::tempPath() + QStringLiteral("/tw-gui-XXXXXX")) {}
 
@@ -34,16 +36,49 @@ void TestSite::WritePage(const QString& relative, const QString& title) {
 }
 
 void WhenModal(std::function<void(QWidget*)> fn) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, fn] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            fn(modal);
-        }
-    });
-    timer->start();
+    // Posted again until the dialog's own loop, where it is the active modal
+    // widget, takes it.
+    QMetaObject::invokeMethod(
+        qApp,
+        [fn = std::move(fn)]() mutable {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                fn(modal);
+            else
+                WhenModal(std::move(fn));
+        },
+        Qt::QueuedConnection);
+}
+
+void ProcessEventsUntil(const std::function<bool()>& done) {
+    for (;;) {
+        // As QTest::qWait does: what was closed with WA_DeleteOnClose goes.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (done())
+            return;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+int LandKeyboardClicks(const QWidget* window) {
+    constexpr int kClickDelayMs = 100;
+    std::vector<std::pair<QPointer<QAbstractButton>, int>> pending;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (button->autoRepeat())
+            continue;
+        for (const auto& timer : QAbstractEventDispatcher::instance()->registeredTimers(button))
+            if (timer.interval == kClickDelayMs)
+                pending.emplace_back(button, timer.timerId);
+    }
+    int landed = 0;
+    // A click may run a whole scan, which can delete other buttons.
+    for (const auto& [button, timerId] : pending) {
+        if (!button)
+            continue;
+        QTimerEvent event(timerId);
+        QCoreApplication::sendEvent(button, &event);
+        ++landed;
+    }
+    return landed;
 }
 
 std::vector<std::pair<QString, TestFactory>>& TestRegistry() {

@@ -36,8 +36,20 @@ template <typename T> T* Find(const QWidget* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }
 
-// Runs Fn on the modal dialog as soon as one is shown.
+// Runs Fn on the next modal dialog, from its own event loop.
 void WhenModal(std::function<void(QWidget*)> fn);
+
+// Hands the event loop its events until Done is true, with no time limit: only
+// for what pending events are sure to bring about (the test's timeout catches
+// a hang).
+void ProcessEventsUntil(const std::function<bool()>& done);
+
+// Qt lands the click of an accelerator key (or of animateClick) on its button
+// 100 ms after the key, at whatever round of events comes then, even on a
+// button disabled meanwhile. This lands every such pending click in Window at
+// once, through Qt's own timer event, so that the test picks the moment, not
+// the clock. Returns how many landed.
+int LandKeyboardClicks(const QWidget* window);
 
 // Test classes register themselves so that one program runs them all, or
 // the one named on its command line.

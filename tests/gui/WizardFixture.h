@@ -28,12 +28,12 @@ struct Wizard {
     explicit Wizard(Deferred) {}
 
     // Builds and shows the window with these arguments and waits until the
-    // start-up sequence of the first activation has run.
+    // start-up sequence of the first activation has run (the show queues it).
     void Start(const QStringList& arguments = {}) {
         window = std::make_unique<tw::ui::TfrmSiteMapMain>(dialogs, arguments,
                                                            ProgramFolder().toStdString());
         window->show();
-        (void)QTest::qWaitFor([this] { return !window->FirstActivatePending(); });
+        ProcessEventsUntil([this] { return !window->FirstActivatePending(); });
     }
 
     // The program folder with a trailing "/".
