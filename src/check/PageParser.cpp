@@ -17,12 +17,11 @@ namespace {
 // destructor, which a deeply nested page would run out of stack in.
 class ParserArena {
 public:
-    ParserArena(size_t maxMemory, double maxSeconds) : maxMemory_(maxMemory) {
-        if (maxSeconds > 0) {
+    ParserArena(const ParseLimits& limits) : maxMemory_(limits.MaxMemory), clock_(limits.Clock) {
+        if (limits.MaxSeconds > 0) {
             hasDeadline_ = true;
-            deadline_ = std::chrono::steady_clock::now() +
-                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(maxSeconds));
+            deadline_ = Now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                    std::chrono::duration<double>(limits.MaxSeconds));
         }
     }
     ~ParserArena() {
@@ -56,14 +55,17 @@ private:
 
     void* Take(size_t size) {
         size = size == 0 ? kAlign : (size + kAlign - 1) & ~(kAlign - 1);
-        if (hasDeadline_ && ++calls_ % kClockInterval == 0 &&
-            std::chrono::steady_clock::now() > deadline_)
+        if (hasDeadline_ && ++calls_ % kClockInterval == 0 && Now() > deadline_)
             std::longjmp(escape, 1);
         if (size > static_cast<size_t>(end_ - cursor_))
             Grow(size);
         void* p = cursor_;
         cursor_ += size;
         return p;
+    }
+
+    std::chrono::steady_clock::time_point Now() const {
+        return clock_ ? clock_() : std::chrono::steady_clock::now();
     }
 
     void Grow(size_t size) {
@@ -83,6 +85,7 @@ private:
     }
 
     size_t maxMemory_;
+    const std::function<std::chrono::steady_clock::time_point()>& clock_;
     bool hasDeadline_ = false;
     std::chrono::steady_clock::time_point deadline_{};
     unsigned calls_ = 0;
@@ -172,7 +175,7 @@ void Collect(const GumboNode* document, ParsedPage& page) {
 
 ParsedPage ParsePage(std::string_view html, const ParseLimits& limits) {
     ParsedPage page;
-    ParserArena arena(limits.MaxMemory, limits.MaxSeconds);
+    ParserArena arena(limits);
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &ParserArena::Allocate;
     options.deallocator = &ParserArena::Deallocate;

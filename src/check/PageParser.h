@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +38,8 @@ struct ParseLimits {
     size_t MaxMemory = size_t{512} << 20;
     // Zero or less: no time limit.
     double MaxSeconds = 30;
+    // The clock the time limit is read from; the steady clock when empty.
+    std::function<std::chrono::steady_clock::time_point()> Clock;
 };
 
 // Parses HTML with the tolerant HTML5 parser and takes out the links of a,

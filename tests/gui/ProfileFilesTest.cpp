@@ -376,7 +376,7 @@ void ProfileFilesTest::startsWithLastProfileUnlessMissing() {
         ScriptedDialogs dialogs;
         tw::ui::TfrmSiteMapMain window(dialogs, {}, programFolder.toStdString());
         window.show();
-        QVERIFY(QTest::qWaitFor([&] { return !window.FirstActivatePending(); }));
+        ProcessEventsUntil([&] { return !window.FirstActivatePending(); });
         QCOMPARE(window.windowTitle(), QStringLiteral("Zephyrix Trailwright - ") + file);
         QCOMPARE(window.Profile().IndexPage(), "/srv/www/index.html");
         QVERIFY2(dialogs.Finished(), qPrintable(dialogs.Report()));
@@ -387,7 +387,7 @@ void ProfileFilesTest::startsWithLastProfileUnlessMissing() {
         ScriptedDialogs dialogs;
         tw::ui::TfrmSiteMapMain window(dialogs, {}, programFolder.toStdString());
         window.show();
-        QVERIFY(QTest::qWaitFor([&] { return !window.FirstActivatePending(); }));
+        ProcessEventsUntil([&] { return !window.FirstActivatePending(); });
         QCOMPARE(window.windowTitle(), QStringLiteral("Zephyrix Trailwright - Untitled.zpf"));
         QCOMPARE(window.Profile().IndexPage(), "");
         QVERIFY(window.findChild<QCheckBox*>(QStringLiteral("chkLoadLast"))->isChecked());
