@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/CheckCommand.h"
+#include "model/ProfileRules.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "output/OutputTargets.h"
@@ -22,9 +23,6 @@
 namespace tw {
 
 namespace {
-
-constexpr const char* kIndexFolderMissing =
-    "The Index Page folder cannot be found, please enter a valid path.";
 
 // An error of the command line itself: exit status 2 with the usage text.
 class UsageError : public TError {
@@ -121,19 +119,15 @@ struct ProfileOptions {
             throw UsageError("--color: expected KEY=VALUE, got \"" + setting + "\"");
         std::string key = AsciiLowerCase(setting.substr(0, eq));
         TColor color = ParseColor(setting.substr(eq + 1));
-        if (key == "background")
-            profile.SetclrBackground(color);
-        else if (key == "text")
-            profile.SetclrText(color);
-        else if (key == "link")
-            profile.SetclrLink(color);
-        else if (key == "visited")
-            profile.SetclrVisited(color);
-        else if (key == "active")
-            profile.SetclrActive(color);
-        else
-            throw UsageError("--color: unknown key \"" + key +
-                             "\" (background, text, link, visited, active)");
+        std::string keys;
+        for (const PageColour& colour : kPageColours) {
+            if (key == colour.Key) {
+                (profile.*colour.Set)(color);
+                return;
+            }
+            keys += (keys.empty() ? "" : ", ") + std::string(colour.Key);
+        }
+        throw UsageError("--color: unknown key \"" + key + "\" (" + keys + ")");
     }
 
     // A line list with one more entry. A list from a profile may lack its
@@ -162,7 +156,7 @@ struct ProfileOptions {
                 std::string path = ExpandFileName(v);
                 profile.SetIndexPage(path);
                 if (profile.OutputFileName().empty())
-                    profile.SetOutputFileName(ExtractFilePath(path) + "sitemap.html");
+                    profile.SetOutputFileName(ProposedOutputFile(path));
             } else if (opt == output) {
                 profile.SetOutputFileName(ExpandFileName(v));
             } else if (opt == format) {
@@ -246,12 +240,8 @@ void OpenProfileFile(TMapProfile& profile, const std::string& fileName) {
     LoadProfile(profile, fileName);
     // The index page field proposes an output file while none is set.
     if (!profile.IndexPage().empty() && profile.OutputFileName().empty())
-        profile.SetOutputFileName(ExtractFilePath(profile.IndexPage()) + "sitemap.html");
-    // The wizard offers only file output.
-    if (profile.OutputType() == TMapOutputType::moutInsert)
-        profile.SetOutputType(TMapOutputType::moutFile);
-    if (profile.OutputType() == TMapOutputType::moutClipboard)
-        profile.SetOutputType(TMapOutputType::moutFile);
+        profile.SetOutputFileName(ProposedOutputFile(profile.IndexPage()));
+    profile.SetOutputType(ShownOutputType(profile.OutputType()));
     profile.SetModified(false);
 }
 

@@ -1,5 +1,7 @@
 #include "model/SiteMapProfile.h"
 
+#include "model/ProfileRules.h"
+
 namespace tw {
 
 TMapProfile::TMapProfile() {
@@ -9,11 +11,8 @@ TMapProfile::TMapProfile() {
     SetOutputFormat(TMapOutputFormat::mfmtParagraph);
     SetOutputFileName("");
     SetConfirmDelete(true);
-    SetclrBackground(0xFFFFFF);
-    SetclrText(0);
-    SetclrLink(0xFF0000);
-    SetclrVisited(0x800080);
-    SetclrActive(255);
+    for (const PageColour& colour : kPageColours)
+        (this->*colour.Set)(colour.Default);
     SetClassAttribs(true);
     SetAddImages(true);
     SetNoFolderImages(false);

@@ -1,5 +1,6 @@
 #include "ui/InformationPage.h"
 
+#include "model/ProfileRules.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 #include "ui/Controls.h"
@@ -172,8 +173,7 @@ void InformationPage::ApplyProfile() {
 void InformationPage::editIndexChange(const QString& text) {
     profile_.SetIndexPage(ToStd(text));
     if (profile_.OutputFileName().empty())
-        emit defaultOutputFileProposed(ToQ(ExtractFilePath(profile_.IndexPage())) +
-                                       u"sitemap.html"_s);
+        emit defaultOutputFileProposed(ToQ(ProposedOutputFile(profile_.IndexPage())));
 }
 
 void InformationPage::editFileTypesChange(const QString& text) {

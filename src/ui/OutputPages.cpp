@@ -1,5 +1,6 @@
 #include "ui/OutputPages.h"
 
+#include "model/ProfileRules.h"
 #include "output/PreviewPage.h"
 #include "support/ConfigFolder.h"
 #include "support/NXFiles.h"
@@ -34,22 +35,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The pickers in the order of the profile's colour table.
 struct ColorBinding {
     const char* name;
     const char* label;
-    TColor (TMapProfile::*get)() const;
-    void (TMapProfile::*set)(TColor);
-    TColor reset; // the colour of a new profile
+    const PageColour& colour;
 };
 
 constexpr std::array<ColorBinding, OutputSettingsPage::kColorCount> kColors{{
-    {"cpbBackground", "Background", &TMapProfile::clrBackground, &TMapProfile::SetclrBackground,
-     0xFFFFFF},
-    {"cpbText", "Text", &TMapProfile::clrText, &TMapProfile::SetclrText, 0},
-    {"cpbLink", "Link", &TMapProfile::clrLink, &TMapProfile::SetclrLink, 0xFF0000},
-    {"cpbVisited", "Visited Link", &TMapProfile::clrVisited, &TMapProfile::SetclrVisited, 0x800080},
-    {"cpbActive", "Active Link", &TMapProfile::clrActive, &TMapProfile::SetclrActive, 255},
+    {"cpbBackground", "Background", kPageColours[0]},
+    {"cpbText", "Text", kPageColours[1]},
+    {"cpbLink", "Link", kPageColours[2]},
+    {"cpbVisited", "Visited Link", kPageColours[3]},
+    {"cpbActive", "Active Link", kPageColours[4]},
 }};
+static_assert(kPageColours.size() == OutputSettingsPage::kColorCount);
 
 const QString kHtmlFilter = u"HTML Files (*.htm, *.html)|*.htm;*.html"_s;
 
@@ -155,7 +155,7 @@ QGroupBox* OutputSettingsPage::BuildPageColors() {
         auto* picker = new ColorPickerButton(dialogs_);
         picker->setObjectName(QString::fromLatin1(binding.name));
         // The colours of a new profile, before any handler is connected.
-        picker->SetColor(binding.reset);
+        picker->SetColor(binding.colour.Default);
         auto* label = new QLabel(QString::fromLatin1(binding.label));
         label->setObjectName(u"lbl"_s + QString::fromLatin1(binding.name + 3));
         SetBuddy(label, picker);
@@ -293,9 +293,9 @@ void OutputSettingsPage::OutputTypeOptionClick() {
 void OutputSettingsPage::PickerChange(int slot) {
     const ColorBinding& binding = kColors[static_cast<size_t>(slot)];
     ColorPickerButton* picker = pickers_[static_cast<size_t>(slot)];
-    (profile_.*binding.set)(picker->Color());
+    (profile_.*binding.colour.Set)(picker->Color());
     if (settingColors_ && !picker->Caption().isEmpty())
-        (profile_.*binding.set)(kColorNone);
+        (profile_.*binding.colour.Set)(kColorNone);
     if (!settingColors_) {
         picker->SetCaption(QString());
         if (resetting_)
@@ -319,7 +319,7 @@ void OutputSettingsPage::ResetColors() {
     resetting_ = true;
     resetChanged_ = false;
     for (int i = 0; i < kColorCount; ++i)
-        pickers_[static_cast<size_t>(i)]->SetColor(kColors[static_cast<size_t>(i)].reset);
+        pickers_[static_cast<size_t>(i)]->SetColor(kColors[static_cast<size_t>(i)].colour.Default);
     resetting_ = false;
     // One rebuild for all the pickers that changed; none when none did.
     if (resetChanged_)
@@ -348,7 +348,7 @@ void OutputSettingsPage::UpdatePreview() {
 void OutputSettingsPage::BrowseOutputFile() {
     const std::string output = profile_.OutputFileName();
     const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
-    std::string proposed = output.empty() ? indexFolder + "sitemap.html" : output;
+    std::string proposed = output.empty() ? ProposedOutputFile(profile_.IndexPage()) : output;
     SaveFileRequest request;
     request.title = u"Site Map Output File"_s;
     request.filter = kHtmlFilter;
@@ -357,7 +357,7 @@ void OutputSettingsPage::BrowseOutputFile() {
     request.startFolder = ToQ(FolderExists(outputFolder) ? outputFolder : indexFolder);
     proposed = ExtractFileName(proposed);
     if (HasInvalidFileNameChars(proposed))
-        proposed = "sitemap.html";
+        proposed = kDefaultOutputName;
     request.fileName = ToQ(proposed);
     QString chosen = dialogs_.saveFile(window(), request);
     if (chosen.isEmpty())
@@ -384,10 +384,8 @@ void OutputSettingsPage::ApplyProfile() {
     editOutputFile_->setText(ToQ(profile_.OutputFileName()));
     editOutputInsert_->setText(ToQ(profile_.OutputInsert()));
     // Neither target can be shown, so a profile that names one writes a file.
-    if (profile_.OutputType() == TMapOutputType::moutInsert)
-        profile_.SetOutputType(TMapOutputType::moutFile);
-    if (profile_.OutputType() == TMapOutputType::moutClipboard)
-        profile_.SetOutputType(TMapOutputType::moutFile);
+    if (ShownOutputType(profile_.OutputType()) != profile_.OutputType())
+        profile_.SetOutputType(ShownOutputType(profile_.OutputType()));
     const TMapOutputType type = profile_.OutputType();
     rbOutputClipBoard_->setChecked(type == TMapOutputType::moutClipboard);
     rbOutputFile_->setChecked(type == TMapOutputType::moutFile);
@@ -398,7 +396,7 @@ void OutputSettingsPage::ApplyProfile() {
     for (int i = 0; i < kColorCount; ++i) {
         const ColorBinding& binding = kColors[static_cast<size_t>(i)];
         ColorPickerButton* picker = pickers_[static_cast<size_t>(i)];
-        const TColor color = (profile_.*binding.get)();
+        const TColor color = (profile_.*binding.colour.Get)();
         if (color == kColorNone) {
             ColorPickerDefaultSelect(picker);
         } else {

@@ -1,5 +1,6 @@
 #include "ui/SiteMapMainForm.h"
 
+#include "model/ProfileRules.h"
 #include "output/OutputTargets.h"
 #include "output/PageWrapper.h"
 #include "persist/ProfileFiles.h"
@@ -480,9 +481,8 @@ void TfrmSiteMapMain::Cancel() {
 bool TfrmSiteMapMain::CheckIndexFolder() {
     if (FolderExists(ExtractFilePath(profile_.IndexPage())))
         return false;
-    dialogs_.messageBox(this, AppTitle(),
-                        u"The Index Page folder cannot be found, please enter a valid path."_s,
-                        MsgIcon::None, MsgButtons::Ok);
+    dialogs_.messageBox(this, AppTitle(), QString::fromLatin1(kIndexFolderMissing), MsgIcon::None,
+                        MsgButtons::Ok);
     information_->FocusIndex();
     return true;
 }

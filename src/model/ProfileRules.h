@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/SiteMapProfile.h"
+
+#include <array>
+#include <string>
+
+namespace tw {
+
+// What the wizard's pages do to a profile, so that the command-line tool
+// reads a profile exactly as the wizard shows it.
+
+// The output file a new index page proposes while none is set.
+inline constexpr const char* kDefaultOutputName = "sitemap.html";
+std::string ProposedOutputFile(const std::string& indexPage);
+
+// Told when the index page's folder does not exist.
+inline constexpr const char* kIndexFolderMissing =
+    "The Index Page folder cannot be found, please enter a valid path.";
+
+// The output type a shown profile takes: the clipboard and insert targets
+// are not offered, so they become the file.
+TMapOutputType ShownOutputType(TMapOutputType type);
+
+// One of the page's five colours: its command-line key, its property and the
+// colour of a new profile.
+struct PageColour {
+    const char* Key;
+    TColor (TMapProfile::*Get)() const;
+    void (TMapProfile::*Set)(TColor);
+    TColor Default;
+};
+inline constexpr std::array<PageColour, 5> kPageColours{{
+    {"background", &TMapProfile::clrBackground, &TMapProfile::SetclrBackground, 0xFFFFFF},
+    {"text", &TMapProfile::clrText, &TMapProfile::SetclrText, 0},
+    {"link", &TMapProfile::clrLink, &TMapProfile::SetclrLink, 0xFF0000},
+    {"visited", &TMapProfile::clrVisited, &TMapProfile::SetclrVisited, 0x800080},
+    {"active", &TMapProfile::clrActive, &TMapProfile::SetclrActive, 255},
+}};
+
+} // namespace tw
