@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/RunTool.h"
 #include "core/TestUtil.h"
 #include "persist/ProfileFiles.h"
 #include "persist/StreamSamples.h"
@@ -16,17 +17,9 @@ using twtest::TempDir;
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
+using CliRun = twtest::ToolResult;
 CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "trailwright-cli");
-    std::ostringstream out, err;
-    int status = RunCli(args, {out, err, false});
-    return {status, out.str(), err.str()};
+    return twtest::RunTool(std::move(args));
 }
 
 // Runs the test body in Folder and returns to the previous folder afterwards.
@@ -53,7 +46,7 @@ TEST(ProfileCli, WriteWithoutOptionsGivesTheStartupProfile) {
     TempDir dir;
     InFolder in(dir.Path());
     CliRun r = Cli({"profile", "write", "site.zpf"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "");
     std::string absolute = std::filesystem::current_path().string() + "/site.zpf";
     EXPECT_EQ(ReadAll(dir / "site.zpf"), twtest::StartupProfileBytes(absolute));
@@ -64,7 +57,7 @@ TEST(ProfileCli, WriteAppliesTheOptionsAndKeepsModified) {
     CliRun r = Cli({"profile", "write", dir / "opt.zpf", "--index", dir / "site/index.html",
                     "--no-titles", "--format", "list", "--color", "link=#00FF00", "--color",
                     "background=none", "--ignore-folder", dir / "site/old", "--no-folder-links"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     TMapProfile p = Load(dir / "opt.zpf");
     EXPECT_EQ(p.FileName(), dir / "opt.zpf");
     EXPECT_EQ(p.IndexPage(), dir / "site/index.html");
@@ -94,7 +87,7 @@ TEST(ProfileCli, ProfileIsReadBeforeTheOptionsAndApplied) {
 
     CliRun r = Cli({"profile", "write", dir / "out.zpf", "--ignore-folder", dir / "site/b",
                     "--profile", dir / "elsewhere.zpf", "--ignore-file", "/Y.html"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     TMapProfile p = Load(dir / "out.zpf");
     EXPECT_EQ(p.FileName(), dir / "out.zpf");
     EXPECT_EQ(p.IgnoreFolders(), dir / "site/a/\r\n" + dir / "site/b/\r\n");
@@ -109,7 +102,7 @@ TEST(ProfileCli, ProfileIsReadBeforeTheOptionsAndApplied) {
     in.SetOutputFileName("/somewhere/map.html");
     WriteProfile(in);
     r = Cli({"profile", "write", dir / "plain.zpf", "--profile", dir / "elsewhere.zpf"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     std::string bytes = ReadAll(dir / "plain.zpf");
     EXPECT_NE(bytes.find(twtest::Bytes().Bool("Modified", false).Data()), std::string::npos);
     p = Load(dir / "plain.zpf");
@@ -119,7 +112,7 @@ TEST(ProfileCli, ProfileIsReadBeforeTheOptionsAndApplied) {
     // The editor output is shown as it is.
     in.SetOutputType(TMapOutputType::moutEditor);
     WriteProfile(in);
-    ASSERT_EQ(Cli({"profile", "write", dir / "ed.zpf", "--profile", dir / "elsewhere.zpf"}).status,
+    ASSERT_EQ(Cli({"profile", "write", dir / "ed.zpf", "--profile", dir / "elsewhere.zpf"}).code,
               0);
     EXPECT_EQ(Load(dir / "ed.zpf").OutputType(), TMapOutputType::moutEditor);
 }
@@ -127,19 +120,19 @@ TEST(ProfileCli, ProfileIsReadBeforeTheOptionsAndApplied) {
 TEST(ProfileCli, ProfileOptionErrors) {
     TempDir dir;
     CliRun r = Cli({"profile", "write", dir / "out.zpf", "--profile", dir / "none.zpf"});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "trailwright-cli: Cannot open file " + dir / "none.zpf" + "\n");
     EXPECT_FALSE(twtest::Exists(dir / "out.zpf"));
 
     r = Cli({"generate", "--profile", "a.zpf", "--profile", "b.zpf"});
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.code, 2);
 
     r = Cli({"profile", "write"});
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("FILE"), std::string::npos);
 
     r = Cli({"profile", "write", dir / "no/folder/x.zpf"});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + dir / "no/folder/x.zpf" + "\n");
 }
 
@@ -152,7 +145,7 @@ TEST(ProfileCli, ShowPrintsTheProfileAsJson) {
                                               .Bool("Untitled", false)
                                               .End());
     CliRun r = Cli({"profile", "show", file});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     nlohmann::ordered_json json = nlohmann::ordered_json::parse(r.out);
     std::vector<std::string> keys;
     for (auto& item : json.items())
@@ -181,20 +174,20 @@ TEST(ProfileCli, ShowPrintsTextThatIsNotUtf8) {
     std::string file =
         dir.Write("a.zpf", Header().Value("IndexPage", {0x14}).Int32(4).Raw("caf\xE9").End());
     CliRun r = Cli({"profile", "show", file});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(nlohmann::json::parse(r.out)["IndexPage"], "caf\xEF\xBF\xBD");
 }
 
 TEST(ProfileCli, ShowReportsReadErrors) {
     TempDir dir;
     CliRun r = Cli({"profile", "show", dir.Write("bad.zpf", "not a profile")});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "trailwright-cli: Invalid stream format\n");
 
     r = Cli({"profile", "show",
              dir.Write("settings.dat", Header("TSiteMapSettings").Bool("LoadLast", true).End())});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "trailwright-cli: Error reading TMapProfile.LoadLast: Property LoadLast "
                      "does not exist\n");
 }
@@ -213,7 +206,7 @@ TEST(ProfileCli, GenerateStartsFromTheProfile) {
     WriteProfile(in);
 
     CliRun r = Cli({"generate", "--profile", dir / "site.zpf", "--quiet"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.code, 0) << r.err;
     std::string page = ReadAll(dir / "site/sitemap.html");
     EXPECT_NE(page.find("<ul>"), std::string::npos);
     EXPECT_NE(page.find("Home page"), std::string::npos);
