@@ -9,8 +9,21 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
 endif()
 
 add_library(tw_settings INTERFACE)
-target_compile_options(tw_settings INTERFACE -Wall -Wextra)
+target_compile_options(tw_settings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2
+  -Wimplicit-fallthrough)
 if(TW_WERROR)
   target_compile_options(tw_settings INTERFACE -Werror)
 endif()
 target_include_directories(tw_settings INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+# Qt code spells out every conversion between bytes and text at the widget
+# boundary, so a file name never passes through an implicit Latin-1 cast.
+add_library(tw_qt_settings INTERFACE)
+target_compile_definitions(tw_qt_settings INTERFACE
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CAST_TO_ASCII
+  QT_NO_CAST_FROM_BYTEARRAY
+  QT_NO_URL_CAST_FROM_STRING
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  QT_NO_FOREACH)

@@ -31,7 +31,7 @@ class UsageError : public TError {
 
 // The options that build a profile, shared by every command that takes them.
 struct ProfileOptions {
-    CLI::Option* profile = nullptr;
+    CLI::Option* profileFile = nullptr;
     CLI::Option* index = nullptr;
     CLI::Option* output = nullptr;
     CLI::Option* format = nullptr;
@@ -48,10 +48,10 @@ struct ProfileOptions {
                 CLI::MultiOptionPolicy::TakeAll);
         };
         // Read before every other option, wherever it stands; given once at most.
-        profile = app.add_option("--profile")
-                      ->description("A profile file to start from, read as the wizard opens it")
-                      ->type_name("FILE")
-                      ->expected(1);
+        profileFile = app.add_option("--profile")
+                          ->description("A profile file to start from, read as the wizard opens it")
+                          ->type_name("FILE")
+                          ->expected(1);
         index =
             value("--index", "Full or relative path of the site's index page")->type_name("PATH");
         output = value("--output", "The site map file to write")->type_name("PATH");
@@ -248,8 +248,8 @@ void OpenProfileFile(TMapProfile& profile, const std::string& fileName) {
 // The start-up profile, then --profile, then the other options left to right.
 TMapProfile BuildProfile(const CLI::App& app, const ProfileOptions& options) {
     TMapProfile profile = MakeStartupProfile();
-    if (options.profile->count() > 0)
-        OpenProfileFile(profile, ExpandFileName(options.profile->as<std::string>()));
+    if (options.profileFile->count() > 0)
+        OpenProfileFile(profile, ExpandFileName(options.profileFile->as<std::string>()));
     options.Apply(app, profile);
     return profile;
 }

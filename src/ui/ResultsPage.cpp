@@ -121,9 +121,9 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPa
 
     pumResults_ = new QMenu(this);
     pumResults_->setObjectName(u"pumResults"_s);
-    auto addItem = [this](const QString& caption, const QString& name, const QString& hint,
+    auto addItem = [this](const QString& text, const QString& name, const QString& hint,
                           void (ResultsPage::*handler)(), const QIcon& icon) {
-        QAction* action = pumResults_->addAction(icon, caption);
+        QAction* action = pumResults_->addAction(icon, text);
         action->setObjectName(name);
         action->setToolTip(hint);
         action->setStatusTip(hint);
