@@ -15,26 +15,7 @@ namespace tw {
 namespace {
 
 // Page names, link values and titles come from the site and go to a
-// terminal: control bytes would smuggle escapes in, so they show as "?", as
-// in the stream reader's messages. C1 controls written in UTF-8 count too.
-std::string Printable(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
-            out += '?';
-        } else if (c == 0xC2 && i + 1 < text.size() &&
-                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-            out += '?';
-            ++i;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
+// terminal through PrintableText.
 
 // "1 dead link", "2 dead links".
 std::string Count(size_t n, const char* one, const char* many) {
@@ -86,10 +67,10 @@ void PrintText(const LinkReport& report, const LinkCheckLimits& limits, std::ost
     if (!report.DeadLinks.empty()) {
         heading("Dead links", report.DeadLinks.size());
         for (const DeadLink& d : report.DeadLinks) {
-            out << "  " << Printable(d.Page);
+            out << "  " << PrintableText(d.Page);
             if (d.Line > 0)
                 out << ":" << d.Line;
-            out << ": <" << d.Tag << " " << d.Attribute << "=\"" << Printable(d.Link) << "\">";
+            out << ": <" << d.Tag << " " << d.Attribute << "=\"" << PrintableText(d.Link) << "\">";
             if (d.Reason == DeadLinkReason::NoDefaultPage)
                 out << " (folder without a default page)";
             out << "\n";
@@ -98,30 +79,30 @@ void PrintText(const LinkReport& report, const LinkCheckLimits& limits, std::ost
     if (!report.OrphanPages.empty()) {
         heading("Orphan pages", report.OrphanPages.size());
         for (const std::string& page : report.OrphanPages)
-            out << "  " << Printable(page) << "\n";
+            out << "  " << PrintableText(page) << "\n";
     }
     if (!report.TitleProblems.empty()) {
         heading("Title problems", report.TitleProblems.size());
         for (const TitleProblem& t : report.TitleProblems) {
             out << "  ";
             if (t.Kind == TitleProblemKind::Duplicate)
-                out << "duplicate title \"" << Printable(t.Title) << "\": ";
+                out << "duplicate title \"" << PrintableText(t.Title) << "\": ";
             else
                 out << KindName(t.Kind) << " title: ";
             for (size_t i = 0; i < t.Pages.size(); ++i)
-                out << (i ? ", " : "") << Printable(t.Pages[i]);
+                out << (i ? ", " : "") << PrintableText(t.Pages[i]);
             out << "\n";
         }
     }
     if (!report.FoldersWithoutDefaultPage.empty()) {
         heading("Folders without a default page", report.FoldersWithoutDefaultPage.size());
         for (const std::string& folder : report.FoldersWithoutDefaultPage)
-            out << "  " << Printable(folder) << "\n";
+            out << "  " << PrintableText(folder) << "\n";
     }
     if (!report.Notes.empty()) {
         heading("Pages not fully checked", report.Notes.size());
         for (const PageNote& n : report.Notes)
-            out << "  " << Printable(n.Page) << ": " << NoteText(n.Kind, limits) << "\n";
+            out << "  " << PrintableText(n.Page) << ": " << NoteText(n.Kind, limits) << "\n";
     }
 
     out << Count(report.PageCount, "page", "pages") << ", "

@@ -415,20 +415,12 @@ std::int32_t IdentIndex(const std::vector<std::string>& identifiers, std::string
 }
 
 // Names from a stream go into messages shown to people and written to
-// terminals: control bytes would cut the message at a NUL or smuggle
-// terminal escapes in, so they are shown as "?".
-std::string Printable(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
-}
-
+// terminals, so they go through PrintableText.
 void ReadPropertyValue(TStreamReader& in, TStreamObject& object, const std::string& name) {
     // No persisted property holds an object, so a property path never resolves.
     size_t dot = name.find('.');
     if (dot != std::string::npos)
-        Fail(FormatText(kPropertyDoesNotExist, {Printable(name.substr(0, dot))}));
+        Fail(FormatText(kPropertyDoesNotExist, {PrintableText(name.substr(0, dot))}));
 
     if (const TPropInfo* info = FindProperty(object, name)) {
         switch (info->Kind) {
@@ -460,7 +452,7 @@ void ReadPropertyValue(TStreamReader& in, TStreamObject& object, const std::stri
     } else if (SameTextIgnoringCase(name, "Name")) {
         object.Name = in.StringValue();
     } else {
-        Fail(FormatText(kPropertyDoesNotExist, {Printable(name)}));
+        Fail(FormatText(kPropertyDoesNotExist, {PrintableText(name)}));
     }
 }
 
@@ -585,7 +577,8 @@ void ReadObject(std::string_view stream, TStreamObject& object) {
             ReadPropertyValue(in, object, propName);
         } catch (const EReadError& e) {
             const std::string& who = object.Name.empty() ? object.ClassName : object.Name;
-            Fail(FormatText(kErrorReading, {Printable(who), ".", Printable(propName), e.what()}));
+            Fail(FormatText(kErrorReading,
+                            {PrintableText(who), ".", PrintableText(propName), e.what()}));
         }
     }
     (void)in.Byte(); // end of properties

@@ -61,4 +61,9 @@ std::vector<std::string> SplitLineList(std::string_view text);
 // A line list of the entries: each followed by CR LF.
 std::string JoinLineList(const std::vector<std::string>& entries);
 
+// Text safe to print on a terminal: every C0 control, DEL and C1 control
+// (written in UTF-8 as C2 80 to C2 9F) becomes "?", so a file name or a
+// damaged file cannot move the cursor or change the terminal's state.
+std::string PrintableText(std::string_view text);
+
 } // namespace tw

@@ -79,3 +79,18 @@ TEST(LineList, SplitsOnAnyLineEndAndJoinsWithCrLf) {
     EXPECT_EQ(JoinLineList({"x/", "y/"}), "x/\r\ny/\r\n");
     EXPECT_EQ(JoinLineList({}), "");
 }
+
+TEST(PrintableText, HidesEveryControlATerminalWouldObey) {
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"plain caf\xC3\xA9", "plain caf\xC3\xA9"},
+        {std::string("a\0b\x1B[2J\x7F", 8), "a?b?[2J?"},
+        {"\xC2\x9B"
+         "31m\xC2\x80\xC2\xA0",
+         "?31m?\xC2\xA0"}, // C1, then a no-break space
+        {"\xC2", "\xC2"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PrintableText(c.in), c.out) << c.in;
+}
