@@ -3,6 +3,7 @@
 #include "check/LinkPath.h"
 #include "model/SiteMapBuilder.h"
 #include "support/Errors.h"
+#include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 
 #include <algorithm>
@@ -38,33 +39,22 @@ bool ReadPageStart(const std::string& path, size_t maxBytes, std::string& buffer
                    bool& truncated) {
     length = 0;
     truncated = false;
-    // O_NONBLOCK: a FIFO put in a page's place must not hang the check.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    // A FIFO put in a page's place must not hang the check.
+    UniqueFd fd = OpenRegularFile(path);
+    if (!fd.Valid())
         return false;
     for (;;) {
         ssize_t n;
         if (length == maxBytes) {
             char probe;
-            do
-                n = read(fd, &probe, 1);
-            while (n < 0 && errno == EINTR);
+            n = ReadSome(fd.Get(), &probe, 1);
             truncated = n > 0;
             return true;
         }
         size_t want = std::min(maxBytes - length, kReadStep);
         if (buffer.size() < length + want)
             buffer.resize(std::max(length + want, std::min(maxBytes, buffer.size() * 2)));
-        n = read(fd, buffer.data() + length, want);
-        if (n < 0 && errno == EINTR)
-            continue;
+        n = ReadSome(fd.Get(), buffer.data() + length, want);
         if (n < 0)
             return false;
         if (n == 0)

@@ -1,6 +1,7 @@
 #include "model/PageTitle.h"
 
 #include "support/Errors.h"
+#include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
@@ -24,28 +25,6 @@ constexpr size_t kFirstChunk = 4 * 1024;
 constexpr size_t kStartTail = 6;
 constexpr size_t kEndTail = 7;
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-ssize_t ReadAt(int fd, char* buf, size_t size, off_t offset) {
-    for (;;) {
-        ssize_t n = pread(fd, buf, size, offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        return n;
-    }
-}
-
 // Whether Text begins with Lower (given in small letters), ASCII case ignored.
 bool StartsWithFolded(const char* text, const char* lower, size_t len) {
     for (size_t i = 0; i < len; ++i)
@@ -57,10 +36,9 @@ bool StartsWithFolded(const char* text, const char* lower, size_t len) {
 } // namespace
 
 std::string ReadTitleElement(const std::string& path) {
-    // O_NONBLOCK: a FIFO put in a page's place must not hang the scan.
-    Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st {};
-    if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    // A FIFO put in a page's place must not hang the scan.
+    UniqueFd fd = OpenRegularFile(path);
+    if (!fd.Valid())
         throw EFOpenError(FormatText(kCannotOpenFile, {path}));
 
     // The buffer holds the undecided tail of the previous chunk (a "<" too
@@ -73,7 +51,7 @@ std::string ReadTitleElement(const std::string& path) {
     off_t readPos = 0;
     off_t start = -1; // offset of the first "<title>"
     for (;;) {
-        ssize_t n = ReadAt(fd.get(), buf + have, readPos == 0 ? kFirstChunk : kChunk, readPos);
+        ssize_t n = ReadAt(fd.Get(), buf + have, readPos == 0 ? kFirstChunk : kChunk, readPos);
         if (n < 0)
             throw EFOpenError(FormatText(kCannotOpenFile, {path}));
         if (n == 0)
@@ -105,7 +83,7 @@ std::string ReadTitleElement(const std::string& path) {
                 std::string title(static_cast<size_t>(end - begin), '\0');
                 size_t got = 0;
                 while (got < title.size()) {
-                    ssize_t r = ReadAt(fd.get(), title.data() + got, title.size() - got,
+                    ssize_t r = ReadAt(fd.Get(), title.data() + got, title.size() - got,
                                        begin + static_cast<off_t>(got));
                     if (r <= 0)
                         throw EFOpenError(FormatText(kCannotOpenFile, {path}));

@@ -1,5 +1,7 @@
 #include "scan/DirectoryListing.h"
 
+#include "support/FileDescriptor.h"
+
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
@@ -38,25 +40,21 @@ bool ListingOrderLess(const std::string& a, const std::string& b) {
 
 bool ListFolder(const std::string& folder, std::vector<TSearchRec>& entries) {
     entries.clear();
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ListFolderAt(fd, entries);
-    close(fd);
-    return ok;
+    UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.Valid() && ListFolderAt(fd.Get(), entries);
 }
 
 bool ListFolderAt(int dirFd, std::vector<TSearchRec>& entries) {
     entries.clear();
     // The listing gets a descriptor of its own, so the caller's stays usable.
-    int fd = fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
+    UniqueFd own(fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
+    if (!own.Valid())
         return false;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
+    DIR* dir = fdopendir(own.Get());
+    if (!dir)
         return false;
-    }
+    // The stream owns the descriptor from here on.
+    const int fd = own.Release();
     while (dirent* d = readdir(dir)) {
         const char* name = d->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))

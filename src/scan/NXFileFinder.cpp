@@ -1,5 +1,6 @@
 #include "scan/NXFileFinder.h"
 
+#include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
@@ -109,32 +110,23 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
 
     // Paths longer than the platform opens by name are reached one step at a
     // time from the parent's descriptor.
-    struct Descriptor {
-        int fd;
-        ~Descriptor() {
-            if (fd >= 0)
-                close(fd);
-        }
-    } dir{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    int& fd = dir.fd;
-    if (fd < 0 && errno == ENAMETOOLONG && parentFd >= 0)
-        fd = openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    UniqueFd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.Valid() && errno == ENAMETOOLONG && parentFd >= 0)
+        dir.Reset(openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st {};
-    bool identified = fd >= 0 && fstat(fd, &st) == 0;
+    bool identified = dir.Valid() && fstat(dir.Get(), &st) == 0;
     if (identified)
         ancestors_.emplace_back(static_cast<std::uint64_t>(st.st_dev),
                                 static_cast<std::uint64_t>(st.st_ino));
 
     std::vector<TSearchRec> entries;
-    if (fd >= 0)
-        ListFolderAt(fd, entries);
+    if (dir.Valid())
+        ListFolderAt(dir.Get(), entries);
     // The descriptor is kept for the sub folders only when their paths may
     // be too long to open by name; otherwise deep sites would hold one
     // descriptor per level.
-    if (fd >= 0 && folder.size() + NAME_MAX + 2 < PATH_MAX) {
-        close(fd);
-        fd = -1;
-    }
+    if (dir.Valid() && folder.size() + NAME_MAX + 2 < PATH_MAX)
+        dir.Reset();
 
     // File phase. The platform leaves out entries that carry a special
     // attribute (hidden, system, volume, directory) that was not asked for.
@@ -171,7 +163,7 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
                     onWalk = true;
             if (onWalk)
                 continue;
-            Search(folder + sub.Name + kPathDelim, fd, sub.Name);
+            Search(folder + sub.Name + kPathDelim, dir.Get(), sub.Name);
         }
     }
     if (identified)

@@ -1,6 +1,7 @@
 #include "support/AtomicFile.h"
 
 #include "support/Errors.h"
+#include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 
 #include <cerrno>
@@ -98,16 +99,7 @@ void AtomicFile::Discard() {
 }
 
 bool AtomicFile::WriteRaw(const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd_, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return WriteAll(fd_, data, size);
 }
 
 bool AtomicFile::TruncateInPlace() {

@@ -2,6 +2,7 @@
 
 #include "support/AtomicFile.h"
 #include "support/Errors.h"
+#include "support/FileDescriptor.h"
 #include "support/NXStrings.h"
 
 #include <algorithm>
@@ -139,14 +140,10 @@ std::string LoadFileText(const std::string& fileName) {
 }
 
 std::string LoadFileHead(const std::string& fileName, size_t maxBytes, std::uint64_t* fileSize) {
-    // O_NONBLOCK keeps a FIFO that took the file's place from blocking us.
-    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (fd >= 0)
-            close(fd);
+    UniqueFd fd = OpenRegularFile(fileName, &st);
+    if (!fd.Valid())
         throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
-    }
     if (fileSize)
         *fileSize = static_cast<std::uint64_t>(st.st_size);
     std::string content;
@@ -154,18 +151,13 @@ std::string LoadFileHead(const std::string& fileName, size_t maxBytes, std::uint
         content.reserve(std::min(static_cast<size_t>(st.st_size), maxBytes));
     char buf[65536];
     while (content.size() < maxBytes) {
-        ssize_t n = read(fd, buf, std::min(sizeof buf, maxBytes - content.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            close(fd);
+        ssize_t n = ReadSome(fd.Get(), buf, std::min(sizeof buf, maxBytes - content.size()));
+        if (n < 0)
             throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
-        }
         if (n == 0)
             break;
         content.append(buf, static_cast<size_t>(n));
     }
-    close(fd);
     return content;
 }
 
@@ -177,46 +169,27 @@ bool SaveFileText(std::string_view text, const std::string& fileName) {
 }
 
 bool CopyFileNoReplace(const std::string& source, const std::string& dest) {
-    int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0)
+    UniqueFd in = OpenRegularFile(source);
+    if (!in.Valid())
         return false;
-    struct stat st {};
-    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(in);
-        return false;
-    }
     // O_EXCL makes "never replace" hold even against a file that appears now.
-    int out = open(dest.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        close(in);
+    UniqueFd out(open(dest.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!out.Valid())
         return false;
-    }
     bool ok = true;
     char buf[65536];
     for (;;) {
-        ssize_t n = read(in, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
+        ssize_t n = ReadSome(in.Get(), buf, sizeof buf);
         if (n <= 0) {
             ok = n == 0;
             break;
         }
-        for (ssize_t off = 0; off < n;) {
-            ssize_t w = write(out, buf + off, static_cast<size_t>(n - off));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                ok = false;
-                break;
-            }
-            off += w;
-        }
-        if (!ok)
+        if (!WriteAll(out.Get(), buf, static_cast<size_t>(n))) {
+            ok = false;
             break;
+        }
     }
-    close(in);
-    if (close(out) != 0)
-        ok = false;
+    ok = out.Close() && ok;
     if (!ok)
         unlink(dest.c_str());
     return ok;

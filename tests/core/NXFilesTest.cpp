@@ -3,8 +3,10 @@
 #include "core/TestUtil.h"
 #include "support/AtomicFile.h"
 #include "support/Errors.h"
+#include "support/FileDescriptor.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -266,4 +268,19 @@ TEST(AtomicFile, AFolderThatRefusesFilesHasItsPageWrittenInPlace) {
     EXPECT_NO_THROW(SaveFileText("new", path));
     chmod((dir / "web").c_str(), 0755);
     EXPECT_EQ(ReadAll(path), "new");
+}
+
+TEST(FileDescriptor, OnlyARegularFileIsOpenedAndReadBack) {
+    twtest::TempDir dir;
+    const std::string file = dir.Write("page.html", "old");
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    for (const std::string& refused : {dir / "pipe", dir.Path(), dir / "missing"})
+        EXPECT_FALSE(OpenRegularFile(refused).Valid()) << refused;
+    UniqueFd out(open(file.c_str(), O_WRONLY | O_TRUNC));
+    ASSERT_TRUE(WriteAll(out.Get(), "written", 7));
+    ASSERT_TRUE(out.Close());
+    UniqueFd in = OpenRegularFile(file);
+    char buf[16];
+    EXPECT_EQ(ReadAt(in.Get(), buf, sizeof buf, 2), 5);
+    EXPECT_EQ(std::string(buf, 5), "itten");
 }
