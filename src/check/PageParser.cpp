@@ -47,8 +47,8 @@ private:
         Chunk* next;
     };
     static constexpr size_t kAlign = 16;
-    static constexpr size_t kFirstChunk = 64 * 1024;
-    static constexpr size_t kLargestChunk = 8 * 1024 * 1024;
+    static constexpr size_t kFirstChunk = size_t{64} * 1024;
+    static constexpr size_t kLargestChunk = size_t{8} * 1024 * 1024;
     // The clock is read every so many allocations: cheap, and frequent
     // enough, since every element the parser slows down on allocates.
     static constexpr unsigned kClockInterval = 64;

@@ -17,10 +17,10 @@ namespace tw {
 
 namespace {
 
-constexpr size_t kChunk = 64 * 1024;
+constexpr size_t kChunk = size_t{64} * 1024;
 // Titles usually sit in the first few kilobytes: the first read is small,
 // so a typical page costs one short copy, not one of its whole length.
-constexpr size_t kFirstChunk = 4 * 1024;
+constexpr size_t kFirstChunk = size_t{4} * 1024;
 // Bytes a mark needs after its "<": "title>" and "/title>".
 constexpr size_t kStartTail = 6;
 constexpr size_t kEndTail = 7;

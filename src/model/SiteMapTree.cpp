@@ -176,15 +176,15 @@ void TSiteMapTree::RemoveEmptyFolders() {
 
 void TSiteMapTree::ForEach(const std::function<void(SiteMapNode&, int)>& fn) const {
     std::vector<SiteMapNode*> stack;
-    for (auto it = topLevel_.rbegin(); it != topLevel_.rend(); ++it)
-        stack.push_back(it->get());
+    for (size_t i = topLevel_.size(); i > 0; --i)
+        stack.push_back(topLevel_[i - 1].get());
     int index = 0;
     while (!stack.empty()) {
         SiteMapNode* n = stack.back();
         stack.pop_back();
         fn(*n, index++);
-        for (auto it = n->children_.rbegin(); it != n->children_.rend(); ++it)
-            stack.push_back(it->get());
+        for (size_t i = n->children_.size(); i > 0; --i)
+            stack.push_back(n->children_[i - 1].get());
     }
 }
 

@@ -345,8 +345,8 @@ TStreamObject& TStreamObject::Boolean(std::string name, std::function<bool()> ge
     info.Name = std::move(name);
     info.Kind = TPropKind::Boolean;
     info.Identifiers = {"False", "True"};
-    info.GetOrdinal = [get] { return get() ? 1 : 0; };
-    info.SetOrdinal = [set](std::int32_t v) { set(v != 0); };
+    info.GetOrdinal = [get = std::move(get)] { return get() ? 1 : 0; };
+    info.SetOrdinal = [set = std::move(set)](std::int32_t v) { set(v != 0); };
     Properties.push_back(std::move(info));
     return *this;
 }

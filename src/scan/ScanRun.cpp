@@ -6,8 +6,8 @@
 namespace tw {
 
 ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile,
-                 std::vector<std::string> ignoreFolders, std::vector<std::string> ignoreFiles,
-                 ScanListener* listener)
+                 const std::vector<std::string>& ignoreFolders,
+                 const std::vector<std::string>& ignoreFiles, ScanListener* listener)
     : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_),
       fileTypes_(profile.FileTypes()) {
     // The finder reports expanded paths, so entries are expanded alike: two

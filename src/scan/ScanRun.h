@@ -40,8 +40,9 @@ public:
 class ScanRun {
 public:
     // IgnoreFolders and IgnoreFiles are the entries of the two ignore lists.
-    ScanRun(TSiteMapTree& tree, const TMapProfile& profile, std::vector<std::string> ignoreFolders,
-            std::vector<std::string> ignoreFiles, ScanListener* listener = nullptr);
+    ScanRun(TSiteMapTree& tree, const TMapProfile& profile,
+            const std::vector<std::string>& ignoreFolders,
+            const std::vector<std::string>& ignoreFiles, ScanListener* listener = nullptr);
 
     // Empties the tree and points the finder at the index page's folder;
     // raises EFindFileError when that folder does not exist.

@@ -526,7 +526,7 @@ QString OutputStatusPage::GeneratedContents() const {
 // noticeable time, so a large page goes into the memo in parts, the first at
 // once and the rest between events.
 void OutputStatusPage::FillMemo() {
-    constexpr size_t kPart = 64 * 1024;
+    constexpr size_t kPart = size_t{64} * 1024;
     size_t end = memoPage_.size();
     if (end - memoFilled_ > kPart) {
         // A part ends after a line feed, so that CR LF pairs and UTF-8

@@ -68,12 +68,12 @@ QString HintOf(QString caption) {
 
 } // namespace
 
-TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
+TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, const QStringList& arguments,
                                  std::string programFolder, QWidget* parent)
-    : TfrmSiteMapMain(dialogs, std::move(arguments), std::move(programFolder),
-                      SystemConfigLookups(), parent) {}
+    : TfrmSiteMapMain(dialogs, arguments, std::move(programFolder), SystemConfigLookups(), parent) {
+}
 
-TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
+TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, const QStringList& arguments,
                                  std::string programFolder, const ConfigLookups& lookups,
                                  QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)),

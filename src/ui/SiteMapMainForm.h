@@ -52,9 +52,9 @@ public:
     // settings file, the preview file and the default profiles folder lie in
     // ConfigFolder's choice for it (the program folder itself while that is
     // writable). Tests give a folder of their own, and lookups of their own.
-    TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments,
+    TfrmSiteMapMain(IDialogs& dialogs, const QStringList& arguments,
                     std::string programFolder = ProgramFolder(), QWidget* parent = nullptr);
-    TfrmSiteMapMain(IDialogs& dialogs, QStringList arguments, std::string programFolder,
+    TfrmSiteMapMain(IDialogs& dialogs, const QStringList& arguments, std::string programFolder,
                     const ConfigLookups& lookups, QWidget* parent = nullptr);
     ~TfrmSiteMapMain() override;
 
