@@ -205,7 +205,7 @@ public:
     LinkChecker(const TSiteMapTree& tree, const std::string& indexPage,
                 const LinkCheckLimits& limits, LinkCheckListener* listener)
         : tree_(tree), limits_(limits), listener_(listener ? listener : &silent_) {
-        root_ = AddTrailingBackslash(ExpandFileName(ExtractFilePath(indexPage)));
+        root_ = SiteFolderOf(indexPage);
         indexPage_ = root_ + ExtractFileName(indexPage);
     }
 

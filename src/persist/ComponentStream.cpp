@@ -478,14 +478,15 @@ void SaveObjectFile(const TStreamObject& object, const std::string& fileName,
 }
 
 void LoadObjectFile(const std::string& fileName, TStreamObject& object) {
-    std::uint64_t size = 0;
-    std::string bytes = LoadFileHead(fileName, 4, &size);
+    FileReader reader(fileName);
+    std::string bytes;
+    reader.ReadInto(bytes, 4);
     if (bytes != "TPF0")
         ReadObject(bytes, object); // raises the reader's own message
     // Bounded also when the file grows after the size was taken.
-    if (size <= kMaxStreamFileSize)
-        bytes = LoadFileHead(fileName, kMaxStreamFileSize + 1);
-    if (size > kMaxStreamFileSize || bytes.size() > kMaxStreamFileSize)
+    if (reader.Size() <= kMaxStreamFileSize)
+        reader.ReadInto(bytes, kMaxStreamFileSize + 1);
+    if (reader.Size() > kMaxStreamFileSize || bytes.size() > kMaxStreamFileSize)
         throw EReadError(
             FormatText(kStreamFileTooLarge, {fileName, std::to_string(kMaxStreamFileSize >> 20)}));
     ReadObject(bytes, object);

@@ -136,29 +136,32 @@ void DeleteFileQuietly(const std::string& fileName) {
 }
 
 std::string LoadFileText(const std::string& fileName) {
-    return LoadFileHead(fileName, std::string::npos);
+    FileReader reader(fileName);
+    std::string content;
+    reader.ReadInto(content, std::string::npos);
+    return content;
 }
 
-std::string LoadFileHead(const std::string& fileName, size_t maxBytes, std::uint64_t* fileSize) {
+FileReader::FileReader(const std::string& fileName) : fileName_(fileName) {
     struct stat st {};
-    UniqueFd fd = OpenRegularFile(fileName, &st);
-    if (!fd.Valid())
+    fd_ = OpenRegularFile(fileName, &st);
+    if (!fd_.Valid())
         throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
-    if (fileSize)
-        *fileSize = static_cast<std::uint64_t>(st.st_size);
-    std::string content;
-    if (st.st_size > 0)
-        content.reserve(std::min(static_cast<size_t>(st.st_size), maxBytes));
+    size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+void FileReader::ReadInto(std::string& out, size_t maxBytes) {
+    if (size_ > out.size())
+        out.reserve(std::min(static_cast<size_t>(size_), maxBytes));
     char buf[65536];
-    while (content.size() < maxBytes) {
-        ssize_t n = ReadSome(fd.Get(), buf, std::min(sizeof buf, maxBytes - content.size()));
+    while (out.size() < maxBytes) {
+        ssize_t n = ReadSome(fd_.Get(), buf, std::min(sizeof buf, maxBytes - out.size()));
         if (n < 0)
-            throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
+            throw EFOpenError(FormatText(kCannotOpenFile, {fileName_}));
         if (n == 0)
             break;
-        content.append(buf, static_cast<size_t>(n));
+        out.append(buf, static_cast<size_t>(n));
     }
-    return content;
 }
 
 bool SaveFileText(std::string_view text, const std::string& fileName) {

@@ -3,6 +3,8 @@
 // File and path routines. Paths use the platform separator; folder paths
 // produced here end in it.
 
+#include "support/FileDescriptor.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,10 +50,22 @@ void DeleteFileQuietly(const std::string& fileName);
 
 // The whole file as bytes; raises EFOpenError "Cannot open file %s".
 std::string LoadFileText(const std::string& fileName);
-// At most MaxBytes bytes from the start of the file, and in FileSize, when
-// given, the size the file had when it was opened. Raises as LoadFileText.
-std::string LoadFileHead(const std::string& fileName, size_t maxBytes,
-                         std::uint64_t* fileSize = nullptr);
+// A regular file read from its start, a part at a time, through one open.
+// Raises as LoadFileText.
+class FileReader {
+public:
+    explicit FileReader(const std::string& fileName);
+    // The size the file had when it was opened.
+    std::uint64_t Size() const { return size_; }
+    // Appends what follows in the file to Out until Out holds MaxBytes or
+    // the file ends.
+    void ReadInto(std::string& out, size_t maxBytes);
+
+private:
+    std::string fileName_;
+    UniqueFd fd_;
+    std::uint64_t size_ = 0;
+};
 
 // Writes Text as the whole content of FileName. The old file is replaced only
 // once the new content is completely on disk, so a failed write never loses

@@ -494,7 +494,8 @@ bool TfrmSiteMapMain::CheckOutputPaths() {
     if (profile_.OutputType() != TMapOutputType::moutFile)
         return false;
     // Two spellings of one folder ("a//b/", "a/./b/") are one folder.
-    if (ExpandFileName(ExtractFilePath(profile_.OutputFileName())) == SiteFolderOf(indexFolder))
+    if (ExpandFileName(ExtractFilePath(profile_.OutputFileName())) ==
+        SiteFolderOf(profile_.IndexPage()))
         return false;
     MsgResult answer = dialogs_.messageBox(
         this, u"File Paths"_s,

@@ -35,6 +35,11 @@ void TestSite::WritePage(const QString& relative, const QString& title) {
                             .toUtf8());
 }
 
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
 void WhenModal(std::function<void(QWidget*)> fn) {
     // Posted again until the dialog's own loop, where it is the active modal
     // widget, takes it.
@@ -51,7 +56,7 @@ void WhenModal(std::function<void(QWidget*)> fn) {
 
 void ProcessEventsUntil(const std::function<bool()>& done) {
     for (;;) {
-        // As QTest::qWait does: what was closed with WA_DeleteOnClose goes.
+        // Deferred deletes too, so that a window closed with WA_DeleteOnClose goes.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (done())
             return;

@@ -31,6 +31,8 @@ private:
 
 // Writes a file at a full path, making its folders.
 void WriteAbsolute(const QString& path, const QByteArray& content);
+// The whole file, or "<unreadable>".
+QByteArray ReadAll(const QString& path);
 
 template <typename T> T* Find(const QWidget* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));

@@ -29,11 +29,6 @@ using tw::ui::OutputSettingsPage;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 void MakeSite(TestSite& site) {
     site.WritePage(QStringLiteral("index.html"), QStringLiteral("Welcome"));
     site.WritePage(QStringLiteral("about.html"), QStringLiteral("About Us"));

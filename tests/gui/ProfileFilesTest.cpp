@@ -42,11 +42,6 @@ tw::TMapProfile WriteSample(const QString& path) {
     return p;
 }
 
-QByteArray ReadAllBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 tw::TSiteMapSettings ReadSettings(const QString& programFolder) {
     tw::TSiteMapSettings settings(programFolder.toStdString());
     tw::LoadSettingsFile(settings);
@@ -267,7 +262,7 @@ void ProfileFilesTest::failedOpenLeavesTheWindowAsItWas() {
     w.dialogs.AnswerSaveFile({});
     w.Button("btnSaveProfile")->click();
     QCOMPARE(w.dialogs.Last().save.fileName, QStringLiteral("Untitled.zpf"));
-    QCOMPARE(ReadAllBytes(file), QByteArray("not a profile at all"));
+    QCOMPARE(ReadAll(file), QByteArray("not a profile at all"));
 
     // A file that breaks off after most of its properties changes none of
     // them: the profile keeps agreeing with what the controls show.

@@ -11,7 +11,6 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -391,9 +390,7 @@ void ResultsPageTest::namesStayTextAndEditsStayMarkup() {
     w.Edit("editOutputFile")->setText(site.Path(QStringLiteral("Docs/../sitemap.html")));
     w.Button("btnNext")->click(); // no question: the output lies in the index folder
     QCOMPARE(w.window->WizardPage(), 4);
-    QFile file(site.Path(QStringLiteral("sitemap.html")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray page = file.readAll();
+    const QByteArray page = ReadAll(site.Path(QStringLiteral("sitemap.html")));
     for (const char* expected : {"<a href=\"<b>a.html\" class=\"mapitem\"><em>A</em></a>",
                                  "<a href=\"<i>b.html\" class=\"mapitem\"><em>B</em></a>",
                                  "<a href=\"<u>c.html\" class=\"mapitem\">&lt;u&gt;c.html</a>",
