@@ -220,12 +220,12 @@ int main(int argc, char* argv[]) {
     int coreFiles = 0;
     const double coreScanMs = MedianMs(3, [&] {
         tw::TSiteMapTree tree;
-        tw::ScanRun run(tree, profile, {}, {});
+        tw::ScanRun run(tree, profile);
         run.Run();
         coreFiles = run.FoundCount();
     });
     tw::TSiteMapTree tree;
-    tw::ScanRun(tree, profile, {}, {}).Run();
+    tw::ScanRun(tree, profile).Run();
     const double coreGenerateMs =
         MedianMs(3, [&] { tw::WriteSiteMapFile(tree, profile, nullptr, tw::ProgramFolder()); });
     std::printf("core: scan %.0f ms (%d files), generation %.0f ms (%d nodes)\n", coreScanMs,

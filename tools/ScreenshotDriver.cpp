@@ -8,6 +8,7 @@
 
 #include "GuiTestUtil.h"
 #include "ScriptedDialogs.h"
+#include "model/ProfileRules.h"
 #include "support/NXFiles.h"
 #include "ui/ColorPickerButton.h"
 #include "ui/InformationPage.h"
@@ -113,11 +114,12 @@ int main(int argc, char* argv[]) {
 
     // Page 0 with something in every control.
     Get<QLineEdit>(&window, "editIndex")->setText(index);
-    window.Information()->AppendIgnoreFolder(
-        (siteFolder + QStringLiteral("drafts/")).toStdString());
-    window.Information()->AppendIgnoreFolder(
-        (siteFolder + QStringLiteral("cgi-bin/")).toStdString());
-    window.Information()->AppendIgnoreFile((siteFolder + QStringLiteral("old.html")).toStdString());
+    tw::AppendIgnoreFolder(window.Profile(),
+                           (siteFolder + QStringLiteral("drafts/")).toStdString());
+    tw::AppendIgnoreFolder(window.Profile(),
+                           (siteFolder + QStringLiteral("cgi-bin/")).toStdString());
+    tw::AppendIgnoreFile(window.Profile(), (siteFolder + QStringLiteral("old.html")).toStdString());
+    window.Information()->ShowIgnoreLists();
     Save(&window, QStringLiteral("0-information"));
 
     // Page 1 while the walk runs.

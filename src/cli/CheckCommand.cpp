@@ -226,8 +226,7 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
 
     CheckProgress progress(streams.err, streams.errIsTerminal && !flags.quiet);
     TSiteMapTree tree;
-    ScanRun scan(tree, profile, SplitLineList(profile.IgnoreFolders()),
-                 SplitLineList(profile.IgnoreFiles()), &progress);
+    ScanRun scan(tree, profile, &progress);
     scan.Run();
     LinkCheckLimits limits;
     LinkReport report = CheckLinks(tree, profile.IndexPage(), limits, &progress);

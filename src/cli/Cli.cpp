@@ -130,14 +130,6 @@ struct ProfileOptions {
         throw UsageError("--color: unknown key \"" + key + "\" (" + keys + ")");
     }
 
-    // A line list with one more entry. A list from a profile may lack its
-    // last line break, which a plain append would glue the entry onto.
-    static std::string Appended(const std::string& list, const std::string& entry) {
-        std::vector<std::string> entries = SplitLineList(list);
-        entries.push_back(entry);
-        return JoinLineList(entries);
-    }
-
     // Applies the options through the profile's setters in command-line order.
     void Apply(const CLI::App& app, TMapProfile& profile) const {
         std::map<const CLI::Option*, size_t> taken;
@@ -165,11 +157,9 @@ struct ProfileOptions {
             } else if (opt == fileTypes) {
                 profile.SetFileTypes(v);
             } else if (opt == ignoreFolder) {
-                profile.SetIgnoreFolders(
-                    Appended(profile.IgnoreFolders(), AddTrailingBackslash(ExpandFileName(v))));
+                AppendIgnoreFolder(profile, AddTrailingBackslash(ExpandFileName(v)));
             } else if (opt == ignoreFile) {
-                profile.SetIgnoreFiles(
-                    Appended(profile.IgnoreFiles(), AsciiLowerCase(ExpandFileName(v))));
+                AppendIgnoreFile(profile, AsciiLowerCase(ExpandFileName(v)));
             } else if (opt == color) {
                 SetColor(profile, v);
             }
@@ -351,8 +341,7 @@ int Generate(const CLI::App& app, const ProfileOptions& options, SitemapOptions&
 
     ProgressLine progress(streams.err, streams.errIsTerminal && !quiet);
     TSiteMapTree tree;
-    ScanRun scan(tree, profile, SplitLineList(profile.IgnoreFolders()),
-                 SplitLineList(profile.IgnoreFiles()), &progress);
+    ScanRun scan(tree, profile, &progress);
     scan.Run();
     // Streamed to the file: the page of a very large site is never held whole.
     WriteSiteMapFile(tree, profile, &progress, ProgramFolder());

@@ -1,6 +1,7 @@
 #include "model/ProfileRules.h"
 
 #include "support/NXFiles.h"
+#include "support/NXStrings.h"
 
 namespace tw {
 
@@ -12,6 +13,26 @@ TMapOutputType ShownOutputType(TMapOutputType type) {
     if (type == TMapOutputType::moutInsert || type == TMapOutputType::moutClipboard)
         return TMapOutputType::moutFile;
     return type;
+}
+
+namespace {
+
+// A list from a profile may lack its last line break, which a plain append
+// would glue the entry onto.
+std::string Appended(const std::string& list, const std::string& entry) {
+    std::vector<std::string> entries = SplitLineList(list);
+    entries.push_back(entry);
+    return JoinLineList(entries);
+}
+
+} // namespace
+
+void AppendIgnoreFolder(TMapProfile& profile, const std::string& folder) {
+    profile.SetIgnoreFolders(Appended(profile.IgnoreFolders(), folder));
+}
+
+void AppendIgnoreFile(TMapProfile& profile, const std::string& file) {
+    profile.SetIgnoreFiles(Appended(profile.IgnoreFiles(), file));
 }
 
 } // namespace tw

@@ -22,6 +22,11 @@ inline constexpr const char* kIndexFolderMissing =
 // are not offered, so they become the file.
 TMapOutputType ShownOutputType(TMapOutputType type);
 
+// Adds an entry, as given, to the end of one of the profile's ignore lists,
+// keeping their line-list form: every entry followed by CR LF.
+void AppendIgnoreFolder(TMapProfile& profile, const std::string& folder);
+void AppendIgnoreFile(TMapProfile& profile, const std::string& file);
+
 // One of the page's five colours: its command-line key, its property and the
 // colour of a new profile.
 struct PageColour {

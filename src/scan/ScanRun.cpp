@@ -5,17 +5,15 @@
 
 namespace tw {
 
-ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile,
-                 const std::vector<std::string>& ignoreFolders,
-                 const std::vector<std::string>& ignoreFiles, ScanListener* listener)
+ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* listener)
     : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_),
       fileTypes_(profile.FileTypes()) {
     // The finder reports expanded paths, so entries are expanded alike: two
     // spellings of one folder are one folder.
-    for (const auto& f : ignoreFolders)
+    for (const auto& f : SplitLineList(profile.IgnoreFolders()))
         if (!f.empty())
             ignoreFolders_.insert(AsciiLowerCase(ExpandFileName(f)));
-    for (const auto& f : ignoreFiles)
+    for (const auto& f : SplitLineList(profile.IgnoreFiles()))
         if (!f.empty())
             ignoreFiles_.insert(AsciiLowerCase(ExpandFileName(f)));
     if (profile.OutputType() == TMapOutputType::moutFile && !profile.OutputFileName().empty())

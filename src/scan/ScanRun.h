@@ -39,10 +39,8 @@ public:
 // which folders are entered and which files become nodes.
 class ScanRun {
 public:
-    // IgnoreFolders and IgnoreFiles are the entries of the two ignore lists.
-    ScanRun(TSiteMapTree& tree, const TMapProfile& profile,
-            const std::vector<std::string>& ignoreFolders,
-            const std::vector<std::string>& ignoreFiles, ScanListener* listener = nullptr);
+    // The ignore lists are the profile's line lists, read once here.
+    ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* listener = nullptr);
 
     // Empties the tree and points the finder at the index page's folder;
     // raises EFindFileError when that folder does not exist.

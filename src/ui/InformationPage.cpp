@@ -158,6 +158,11 @@ void InformationPage::ApplyProfile() {
     // The lists have no change handler: their items are the profile's text.
     editIndex_->setText(ToQ(profile_.IndexPage()));
     editFileTypes_->setText(ToQ(profile_.FileTypes()));
+    ShowIgnoreLists();
+    chkUsePageTitles_->setChecked(profile_.UsePageTitles());
+}
+
+void InformationPage::ShowIgnoreLists() {
     auto fill = [](QListWidget* list, const std::string& lines) {
         list->clear();
         for (const std::string& entry : SplitLineList(lines))
@@ -167,7 +172,6 @@ void InformationPage::ApplyProfile() {
     fill(lstIgnoreFiles_, profile_.IgnoreFiles());
     lstIgnoreFoldersClick();
     lstIgnoreFilesClick();
-    chkUsePageTitles_->setChecked(profile_.UsePageTitles());
 }
 
 void InformationPage::editIndexChange(const QString& text) {
@@ -357,24 +361,6 @@ int InformationPage::FindEntry(const QListWidget* list, const std::string& entry
         if (SameTextIgnoringCase(ToStd(list->item(i)->text()), entry))
             return i;
     return -1;
-}
-
-std::vector<std::string> InformationPage::IgnoreFolderEntries() const {
-    return Entries(lstIgnoreFolders_);
-}
-
-std::vector<std::string> InformationPage::IgnoreFileEntries() const {
-    return Entries(lstIgnoreFiles_);
-}
-
-void InformationPage::AppendIgnoreFolder(const std::string& folder) {
-    lstIgnoreFolders_->addItem(ToQ(folder));
-    StoreIgnoreFolders();
-}
-
-void InformationPage::AppendIgnoreFile(const std::string& file) {
-    lstIgnoreFiles_->addItem(ToQ(file));
-    StoreIgnoreFiles();
 }
 
 void InformationPage::StoreIgnoreFolders() {

@@ -40,12 +40,8 @@ public:
     // file's full path, or empty when cancelled.
     QString PromptOpenFile(const QString& name, const QString& filter);
 
-    // What the scan tests against.
-    std::vector<std::string> IgnoreFolderEntries() const;
-    std::vector<std::string> IgnoreFileEntries() const;
-    // Used by the results page: appended as given, without a duplicate test.
-    void AppendIgnoreFolder(const std::string& folder);
-    void AppendIgnoreFile(const std::string& file);
+    // The lists show the profile's ignore lists, which the scan reads.
+    void ShowIgnoreLists();
 
     void SetFileTypesText(const QString& text);
     void FocusIndex();

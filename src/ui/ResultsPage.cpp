@@ -1,11 +1,11 @@
 #include "ui/ResultsPage.h"
 
+#include "model/ProfileRules.h"
 #include "support/NXStrings.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Guard.h"
-#include "ui/InformationPage.h"
 #include "ui/PathLabel.h"
 #include "ui/SiteMapTreeModel.h"
 #include "ui/Text.h"
@@ -85,10 +85,9 @@ void SiteMapTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
         emit emptySpaceDoubleClicked();
 }
 
-ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPage& information,
-                         IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), tree_(tree), profile_(profile), information_(information),
-      dialogs_(dialogs) {
+ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dialogs,
+                         QWidget* parent)
+    : QWidget(parent), tree_(tree), profile_(profile), dialogs_(dialogs) {
     setObjectName(u"tsResults"_s);
     model_ = new SiteMapTreeModel(tree_, this);
     tvMap_ = new SiteMapTreeView;
@@ -277,14 +276,16 @@ void ResultsPage::tvMapNodeContextMenu(SiteMapNode* node, const QPoint& globalPo
 void ResultsPage::miAddIgnoreFolderClick() {
     if (!contextNode_)
         return;
-    information_.AppendIgnoreFolder(contextNode_->Data.FolderPath);
+    AppendIgnoreFolder(profile_, contextNode_->Data.FolderPath);
+    emit ignoreListsChanged();
     tree_.Delete(contextNode_);
 }
 
 void ResultsPage::miIgnoreFileClick() {
     if (!contextNode_)
         return;
-    information_.AppendIgnoreFile(AsciiLowerCase(contextNode_->Data.FilePath));
+    AppendIgnoreFile(profile_, AsciiLowerCase(contextNode_->Data.FilePath));
+    emit ignoreListsChanged();
     tree_.Delete(contextNode_);
     tvMapClick();
 }

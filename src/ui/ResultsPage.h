@@ -12,7 +12,6 @@ class QMenu;
 namespace tw::ui {
 
 class IDialogs;
-class InformationPage;
 class PathLabel;
 class SiteMapTreeModel;
 
@@ -49,8 +48,8 @@ protected:
 class ResultsPage : public QWidget {
     Q_OBJECT
 public:
-    ResultsPage(TSiteMapTree& tree, TMapProfile& profile, InformationPage& information,
-                IDialogs& dialogs, QWidget* parent = nullptr);
+    ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dialogs,
+                QWidget* parent = nullptr);
 
     SiteMapTreeModel* Model() const { return model_; }
     SiteMapTreeView* TreeView() const { return tvMap_; }
@@ -76,13 +75,16 @@ public:
     void miRenameClick();
     void miPropertiesClick();
 
+signals:
+    // An ignore command added an entry to one of the profile's lists.
+    void ignoreListsChanged();
+
 private:
     void ForgetContextNodeWithin(SiteMapNode* removed);
     bool ConfirmRemoval();
 
     TSiteMapTree& tree_;
     TMapProfile& profile_;
-    InformationPage& information_;
     IDialogs& dialogs_;
     SiteMapTreeModel* model_;
     SiteMapTreeView* tvMap_;

@@ -145,7 +145,7 @@ void TfrmSiteMapMain::BuildWindow() {
 
     information_ = new InformationPage(profile_, dialogs_);
     status_ = new StatusPage;
-    results_ = new ResultsPage(tree_, profile_, *information_, dialogs_);
+    results_ = new ResultsPage(tree_, profile_, dialogs_);
     information_->SetProgramFolder(programFolder_);
     information_->SetConfigFolder(configFolder_);
     outputSettings_ = new OutputSettingsPage(profile_, dialogs_);
@@ -210,6 +210,8 @@ void TfrmSiteMapMain::BuildWindow() {
     });
     connect(information_, &InformationPage::buttonCommandRequested, this,
             [this](QAbstractButton* b) { ButtonClick(b); });
+    connect(results_, &ResultsPage::ignoreListsChanged, information_,
+            &InformationPage::ShowIgnoreLists);
     connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
             &OutputSettingsPage::SetOutputFileText);
 
@@ -541,8 +543,7 @@ void TfrmSiteMapMain::SearchFiles() {
     ClearMap();
     status_->Animation()->Start();
 
-    ScanRun run(tree_, profile_, information_->IgnoreFolderEntries(),
-                information_->IgnoreFileEntries(), status_);
+    ScanRun run(tree_, profile_, status_);
     try {
         run.Prepare();
     } catch (const std::exception& e) {

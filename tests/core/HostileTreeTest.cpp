@@ -143,7 +143,7 @@ TEST(HostileTree, ScanAndGenerationFinishWithAWellFormedPage) {
     Vandal vandal;
     vandal.trigger = site + "m-trigger/";
     vandal.victim = site + "n-victim";
-    ScanRun scan(tree, profile, {}, {}, &vandal);
+    ScanRun scan(tree, profile, &vandal);
     scan.Run();
 
     std::vector<std::string> names;

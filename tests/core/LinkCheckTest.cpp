@@ -21,7 +21,7 @@ TSiteMapTree& Scan(TSiteMapTree& tree, const std::string& indexPage) {
     TMapProfile profile = MakeStartupProfile();
     profile.SetIndexPage(indexPage);
     profile.SetOutputFileName(ExtractFilePath(indexPage) + "sitemap.html");
-    ScanRun scan(tree, profile, {}, {});
+    ScanRun scan(tree, profile);
     scan.Run();
     return tree;
 }

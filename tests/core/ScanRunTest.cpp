@@ -69,7 +69,8 @@ protected:
 TEST_F(ScanRunTest, BuildsThePrunedTreeAndTheLog) {
     site.Write("sitemap.html", "<title>old map</title>");
     LogListener listener;
-    ScanRun scan(tree, profile, {}, {site / "docs/skip.html"}, &listener);
+    profile.SetIgnoreFiles(JoinLineList({site / "docs/skip.html"}));
+    ScanRun scan(tree, profile, &listener);
     scan.Run();
     EXPECT_EQ(Shape(tree), (std::vector<std::string>{
                                "Home [index.html]",
@@ -102,8 +103,9 @@ TEST_F(ScanRunTest, BuildsThePrunedTreeAndTheLog) {
 TEST_F(ScanRunTest, IgnoreListsMatchWholeEntriesIgnoringCase) {
     std::string upperDocs = AsciiUpperCase(site / "docs/");
     // Folder entries must end in the separator to match.
-    ScanRun scan(tree, profile, {NoTrailing(site / "images/"), upperDocs},
-                 {AsciiLowerCase(site / "ABOUT.HTM")}, nullptr);
+    profile.SetIgnoreFolders(JoinLineList({NoTrailing(site / "images/"), upperDocs}));
+    profile.SetIgnoreFiles(JoinLineList({AsciiLowerCase(site / "ABOUT.HTM")}));
+    ScanRun scan(tree, profile, nullptr);
     scan.Run();
     std::vector<std::string> texts;
     tree.ForEach([&texts](SiteMapNode& n, int) { texts.push_back(n.Data.LinkText); });
@@ -113,7 +115,8 @@ TEST_F(ScanRunTest, IgnoreListsMatchWholeEntriesIgnoringCase) {
 
 TEST_F(ScanRunTest, ImagesWithoutTrailingSlashEntryAreStillScanned) {
     profile.SetFileTypes("*.png;");
-    ScanRun scan(tree, profile, {NoTrailing(site / "images/")}, {}, nullptr);
+    profile.SetIgnoreFolders(JoinLineList({NoTrailing(site / "images/")}));
+    ScanRun scan(tree, profile, nullptr);
     scan.Run();
     ASSERT_EQ(tree.Count(), 3);
     EXPECT_EQ(tree.First()->Child(0)->Data.LinkText, "images");
@@ -122,7 +125,8 @@ TEST_F(ScanRunTest, ImagesWithoutTrailingSlashEntryAreStillScanned) {
 
 TEST_F(ScanRunTest, IgnoringTheScannedFolderGivesAnEmptyTree) {
     LogListener listener;
-    ScanRun scan(tree, profile, {site.Path()}, {}, &listener);
+    profile.SetIgnoreFolders(JoinLineList({site.Path()}));
+    ScanRun scan(tree, profile, &listener);
     scan.Run();
     EXPECT_TRUE(tree.Empty());
     EXPECT_EQ(listener.log, (std::vector<std::string>{"Ignoring Folder: " + site.Path()}));
@@ -132,7 +136,7 @@ TEST_F(ScanRunTest, IgnoringTheScannedFolderGivesAnEmptyTree) {
 TEST_F(ScanRunTest, FileTypeListRules) {
     // The last type lacks its ";": .htm files are not taken, .html ones are.
     profile.SetFileTypes("*.HTML;*.htm");
-    ScanRun scan(tree, profile, {}, {}, nullptr);
+    ScanRun scan(tree, profile, nullptr);
     scan.Run();
     std::vector<std::string> texts;
     tree.ForEach([&texts](SiteMapNode& n, int) { texts.push_back(n.Data.LinkText); });
@@ -143,19 +147,19 @@ TEST_F(ScanRunTest, OutputFileIsSkippedOnlyForTheFileTarget) {
     site.Write("SiteMap.HTML", "<title>map</title>");
     profile.SetOutputFileName(site / "sitemap.html"); // differs in letter case only
     {
-        ScanRun scan(tree, profile, {}, {}, nullptr);
+        ScanRun scan(tree, profile, nullptr);
         scan.Run();
         EXPECT_EQ(scan.FoundCount(), 5);
     }
     profile.SetOutputType(TMapOutputType::moutEditor);
-    ScanRun scan(tree, profile, {}, {}, nullptr);
+    ScanRun scan(tree, profile, nullptr);
     scan.Run();
     EXPECT_EQ(scan.FoundCount(), 6);
 }
 
 TEST_F(ScanRunTest, TitlesOffUsesFileNames) {
     profile.SetUsePageTitles(false);
-    ScanRun scan(tree, profile, {}, {}, nullptr);
+    ScanRun scan(tree, profile, nullptr);
     scan.Run();
     EXPECT_EQ(tree.First()->Child(1)->Data.LinkText, "index.html");
 }
@@ -167,7 +171,7 @@ TEST_F(ScanRunTest, StopKeepsWhatWasFoundAndStillPrunes) {
         if (listener.lastCount == 2)
             running->Stop();
     };
-    ScanRun scan(tree, profile, {}, {}, &listener);
+    ScanRun scan(tree, profile, &listener);
     running = &scan;
     scan.Run();
     EXPECT_TRUE(scan.Finder().Stopped());
@@ -177,10 +181,10 @@ TEST_F(ScanRunTest, StopKeepsWhatWasFoundAndStillPrunes) {
 }
 
 TEST_F(ScanRunTest, ASecondScanStartsFromAnEmptyTree) {
-    ScanRun first(tree, profile, {}, {}, nullptr);
+    ScanRun first(tree, profile, nullptr);
     first.Run();
     int count = tree.Count();
-    ScanRun second(tree, profile, {}, {}, nullptr);
+    ScanRun second(tree, profile, nullptr);
     second.Run();
     EXPECT_EQ(tree.Count(), count);
     EXPECT_EQ(second.FoundCount(), first.FoundCount());
@@ -188,7 +192,7 @@ TEST_F(ScanRunTest, ASecondScanStartsFromAnEmptyTree) {
 
 TEST_F(ScanRunTest, MissingIndexFolderIsReportedBeforeTheWalk) {
     profile.SetIndexPage(site / "gone/index.html");
-    ScanRun scan(tree, profile, {}, {}, nullptr);
+    ScanRun scan(tree, profile, nullptr);
     try {
         scan.Run();
         FAIL() << "no error";

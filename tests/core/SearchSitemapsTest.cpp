@@ -45,7 +45,7 @@ protected:
     }
 
     void Scan() {
-        ScanRun scan(tree, profile, {}, {});
+        ScanRun scan(tree, profile);
         scan.Run();
     }
 

@@ -176,7 +176,7 @@ TEST(SiteMapWriter, ScannedTextsCannotOpenElements) {
     profile.SetFileTypes("*.html;");
     profile.SetUsePageTitles(true);
     TSiteMapTree tree;
-    ScanRun(tree, profile, {}, {}).Run();
+    ScanRun(tree, profile).Run();
     auto page = [](const std::string& name, const std::string& title, const std::string& folder,
                    const std::string& inside) {
         return CrLfLines({

@@ -56,10 +56,9 @@ void InformationPageTest::browseOffersToDropInvalidFolders() {
     TestSite site;
     site.WritePage(QStringLiteral("index.html"), QStringLiteral("Home"));
     Wizard w;
-    auto* info = w.window->Information();
     const std::string images = site.PathStd(QStringLiteral("images/"));
-    info->AppendIgnoreFolder(images);
-    info->AppendIgnoreFolder("/other/place/");
+    w.IgnoreFolder(images);
+    w.IgnoreFolder("/other/place/");
 
     w.dialogs.AnswerOpenFiles({site.Path(QStringLiteral("index.html"))});
     w.dialogs.AnswerMessage(MsgResult::No);
@@ -72,11 +71,11 @@ void InformationPageTest::browseOffersToDropInvalidFolders() {
     w.dialogs.AnswerOpenFiles({site.Path(QStringLiteral("index.html"))});
     w.dialogs.AnswerMessage(MsgResult::Yes);
     w.Button("RzBitBtn2")->click();
-    QCOMPARE(info->IgnoreFolderEntries(), std::vector<std::string>{images});
+    QCOMPARE(w.ListTexts("lstIgnoreFolders"), std::vector<std::string>{images});
     QCOMPARE(w.window->Profile().IgnoreFolders(), images + "\r\n");
 
     // An entry differing only in letter case is valid: no question.
-    info->AppendIgnoreFolder(site.PathStd(QStringLiteral("TMP/")));
+    w.IgnoreFolder(site.PathStd(QStringLiteral("TMP/")));
     w.dialogs.AnswerOpenFiles({site.Path(QStringLiteral("index.html"))});
     w.Button("RzBitBtn2")->click();
     QCOMPARE(w.dialogs.AskedSoFar().size(), 5);
@@ -151,8 +150,8 @@ void InformationPageTest::addFolderRefusesDuplicatesIgnoringCase() {
     site.WritePage(QStringLiteral("index.html"), QStringLiteral("A"));
     Wizard w;
     w.Edit("editIndex")->setText(site.Path(QStringLiteral("index.html")));
-    w.window->Information()->AppendIgnoreFolder(site.PathStd(QStringLiteral("one/")));
-    w.window->Information()->AppendIgnoreFolder(site.PathStd(QStringLiteral("Two/")));
+    w.IgnoreFolder(site.PathStd(QStringLiteral("one/")));
+    w.IgnoreFolder(site.PathStd(QStringLiteral("Two/")));
     w.dialogs.AnswerFolder(site.Path(QStringLiteral("TWO/")));
     w.dialogs.AnswerMessage(MsgResult::Ok);
     w.Button("btnAddFolder")->click();
@@ -178,13 +177,13 @@ void InformationPageTest::addFilesSkipsListedOnes() {
     QVERIFY(w.dialogs.Last().open.multiSelect);
 
     w.Edit("editIndex")->setText(site.Path(QStringLiteral("index.html")));
-    w.window->Information()->AppendIgnoreFile("/x/b.html");
+    w.IgnoreFile("/x/b.html");
     w.dialogs.AnswerOpenFiles(
         {QStringLiteral("/x/C.html"), QStringLiteral("/x/B.HTML"), QStringLiteral("/X/A.html")});
     w.Button("btnFileAdd")->click();
     QCOMPARE(w.dialogs.Last().open.startFolder, site.Root());
     QCOMPARE(w.dialogs.Last().open.fileName, QString());
-    QCOMPARE(w.window->Information()->IgnoreFileEntries(),
+    QCOMPARE(w.ListTexts("lstIgnoreFiles"),
              (std::vector<std::string>{"/x/b.html", "/x/c.html", "/x/a.html"}));
     QCOMPARE(w.window->Profile().IgnoreFiles(), "/x/b.html\r\n/x/c.html\r\n/x/a.html\r\n");
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
@@ -192,9 +191,8 @@ void InformationPageTest::addFilesSkipsListedOnes() {
 
 void InformationPageTest::removeFollowsSelectionAndDeleteKey() {
     Wizard w;
-    auto* info = w.window->Information();
     for (const char* f : {"/a/", "/b/", "/c/", "/d/"})
-        info->AppendIgnoreFolder(f);
+        w.IgnoreFolder(f);
     auto* list = w.List("lstIgnoreFolders");
     auto* remove = w.Button("btnRemoveFolder");
     QVERIFY(!remove->isEnabled());
@@ -207,7 +205,7 @@ void InformationPageTest::removeFollowsSelectionAndDeleteKey() {
     QVERIFY(remove->isEnabled());
     w.window->Profile().SetModified(false);
     QTest::keyClick(list, Qt::Key_Delete);
-    QCOMPARE(info->IgnoreFolderEntries(), (std::vector<std::string>{"/a/", "/c/"}));
+    QCOMPARE(w.ListTexts("lstIgnoreFolders"), (std::vector<std::string>{"/a/", "/c/"}));
     QCOMPARE(w.window->Profile().IgnoreFolders(), "/a/\r\n/c/\r\n");
     QVERIFY(w.window->Profile().Modified());
     QVERIFY(!remove->isEnabled());
@@ -219,7 +217,7 @@ void InformationPageTest::removeFollowsSelectionAndDeleteKey() {
     QVERIFY(w.window->Profile().Modified());
 
     // The file list works the same way, through its own button.
-    info->AppendIgnoreFile("/x/y.html");
+    w.IgnoreFile("/x/y.html");
     w.List("lstIgnoreFiles")->item(0)->setSelected(true);
     QVERIFY(w.Button("btnFileRemove")->isEnabled());
     w.Button("btnFileRemove")->click();

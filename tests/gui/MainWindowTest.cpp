@@ -259,7 +259,7 @@ void MainWindowTest::scanOfIgnoredRootGivesEmptyTree() {
     site.WritePage(QStringLiteral("index.html"), QStringLiteral("One"));
     Wizard w;
     w.Edit("editIndex")->setText(site.Path(QStringLiteral("index.html")));
-    w.window->Information()->AppendIgnoreFolder(site.RootStd());
+    w.IgnoreFolder(site.RootStd());
     w.Button("btnNext")->click();
     QCOMPARE(w.window->WizardPage(), 2);
     QCOMPARE(w.Log(), QStringLiteral("Ignoring Folder: ") + site.Root() +

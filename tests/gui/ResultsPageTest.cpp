@@ -302,7 +302,7 @@ void ResultsPageTest::ignoreFromTreeAndRescan() {
     QCOMPARE(w.Root()->ChildCount(), 1);
 
     // The same folder again gives a second, equal entry.
-    w.window->Information()->AppendIgnoreFolder(docs);
+    w.IgnoreFolder(docs);
     QCOMPARE(w.List("lstIgnoreFolders")->count(), 2);
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }

@@ -2,6 +2,8 @@
 
 #include "GuiTestUtil.h"
 #include "ScriptedDialogs.h"
+#include "model/ProfileRules.h"
+#include "ui/InformationPage.h"
 #include "ui/SiteMapMainForm.h"
 
 #include <QDir>
@@ -46,6 +48,18 @@ struct Wizard {
     QListWidget* List(const char* name) const { return Get<QListWidget>(name); }
     QString Log() const { return Get<QPlainTextEdit>("memoFiles")->toPlainText(); }
     QString LabelText(const char* name) const;
+    // The texts of a list's items.
+    std::vector<std::string> ListTexts(const char* name) const;
+    // An entry added to the profile's folder ignore list as the results page's
+    // command adds it, shown on the information page.
+    void IgnoreFolder(const std::string& folder) {
+        tw::AppendIgnoreFolder(window->Profile(), folder);
+        window->Information()->ShowIgnoreLists();
+    }
+    void IgnoreFile(const std::string& file) {
+        tw::AppendIgnoreFile(window->Profile(), file);
+        window->Information()->ShowIgnoreLists();
+    }
 
     // Types the index page and presses Next: the scan runs to its end.
     void Scan(const QString& indexPage);
@@ -54,6 +68,14 @@ struct Wizard {
 inline QString Wizard::LabelText(const char* name) const {
     auto* label = Get<QLabel>(name);
     return label ? label->text() : QStringLiteral("<no label %1>").arg(QLatin1String(name));
+}
+
+inline std::vector<std::string> Wizard::ListTexts(const char* name) const {
+    std::vector<std::string> texts;
+    if (QListWidget* list = List(name))
+        for (int i = 0; i < list->count(); ++i)
+            texts.push_back(list->item(i)->text().toStdString());
+    return texts;
 }
 
 inline void Wizard::Scan(const QString& indexPage) {
