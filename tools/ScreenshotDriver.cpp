@@ -18,6 +18,7 @@
 #include "ui/SiteMapMainForm.h"
 #include "ui/SiteMapTreeModel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -203,7 +204,7 @@ int main(int argc, char* argv[]) {
     Save(&window, QStringLiteral("4-output-status"));
 
     // The help menu and the About dialog.
-    window.ShowHelpMenu(Get<QLabel>(&window, "lblHelp")->mapToGlobal(QPoint(0, 22)));
+    QTest::keyClick(Get<QLabel>(&window, "lblHelp"), Qt::Key_Space);
     QTest::qWait(150);
     Save(window.HelpMenu(), QStringLiteral("6a-help-menu"));
     window.HelpMenu()->hide();
@@ -212,7 +213,7 @@ int main(int argc, char* argv[]) {
         Save(&about, QStringLiteral("6b-about"));
         return int(QDialog::Accepted);
     });
-    window.miAboutClick();
+    window.HelpMenu()->findChild<QAction*>(QStringLiteral("miAbout"))->trigger();
 
     // A larger window: the layouts should use the room.
     window.resize(900, 650);

@@ -112,6 +112,31 @@ void TfrmSiteMapMain::BuildWindow() {
     resize(640, 500);
     setMinimumSize(640, 500);
 
+    BuildHeader();
+    BuildPages();
+    QWidget* buttonBar = BuildButtonBar();
+
+    auto separator = [] {
+        auto* line = new QFrame;
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        return line;
+    };
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pnlHeader_);
+    layout->addWidget(separator());
+    layout->addWidget(pcMain_, 1);
+    layout->addWidget(separator());
+    layout->addWidget(buttonBar);
+
+    ConnectPages();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmSiteMapMain::BuildHeader() {
     pnlHeader_ = new QWidget;
     pnlHeader_->setObjectName(u"pnlHeader"_s);
     pnlHeader_->setFixedHeight(48);
@@ -133,7 +158,9 @@ void TfrmSiteMapMain::BuildWindow() {
     headerLayout->addWidget(icon);
     headerLayout->addWidget(lblHeader_, 1);
     headerLayout->addWidget(BuildHelpArea());
+}
 
+void TfrmSiteMapMain::BuildPages() {
     pcMain_ = new QStackedWidget;
     pcMain_->setObjectName(u"pcMain"_s);
     pcMain_->setFrameShape(QFrame::NoFrame);
@@ -155,7 +182,9 @@ void TfrmSiteMapMain::BuildWindow() {
     for (QWidget* page : std::initializer_list<QWidget*>{information_, status_, results_,
                                                          outputSettings_, outputStatus_})
         pcMain_->addWidget(page);
+}
 
+QWidget* TfrmSiteMapMain::BuildButtonBar() {
     auto* bottom = new QWidget;
     bottom->setObjectName(u"pnlButtons"_s);
     bottom->setStyleSheet(kFlatButtons);
@@ -179,22 +208,10 @@ void TfrmSiteMapMain::BuildWindow() {
     bottomLayout->addWidget(btnNext_);
     bottomLayout->addSpacing(8);
     bottomLayout->addWidget(btnCancel_);
+    return bottom;
+}
 
-    auto separator = [] {
-        auto* line = new QFrame;
-        line->setFrameShape(QFrame::HLine);
-        line->setFrameShadow(QFrame::Sunken);
-        return line;
-    };
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(pnlHeader_);
-    layout->addWidget(separator());
-    layout->addWidget(pcMain_, 1);
-    layout->addWidget(separator());
-    layout->addWidget(bottom);
-
+void TfrmSiteMapMain::ConnectPages() {
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              btnOpenProfile_, btnSaveProfile_, btnSaveProfileAs_, btnBack_, btnNext_, btnCancel_})
         ConnectButton(b);
@@ -214,9 +231,6 @@ void TfrmSiteMapMain::BuildWindow() {
             &InformationPage::ShowIgnoreLists);
     connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
             &OutputSettingsPage::SetOutputFileText);
-
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 QWidget* TfrmSiteMapMain::BuildHelpArea() {

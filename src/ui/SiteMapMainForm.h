@@ -82,14 +82,27 @@ public:
     bool Generating() const { return generating_; }
     const std::string& GeneratedText() const { return generatedText_; }
 
-    // The shared click handler of every push button.
+    // The shared click handler of every push button: dispatches by the
+    // button's tag, and tells of a tag it does not know.
     void ButtonClick(QObject* sender);
+    // The scan run of the status page; ends by moving on to the results.
+    // Next runs it after its folder check; a folder may still go away between
+    // the two, which callers may reproduce.
+    void SearchFiles();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The commands: the buttons, the help menu and the window's events run
+    // them.
     void UpdatePageState();
     // True: the wizard stays on the page.
     bool CheckIndexFolder();
     bool CheckOutputPaths();
-    // The scan run of the status page; ends by moving on to the results.
-    void SearchFiles();
     void ClearMap();
     void UpdateCaption();
     // The one-time start-up at the first activation.
@@ -125,14 +138,13 @@ public:
     void miSupportClick();
     void miAboutClick();
 
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
+    // The window in named steps: the header, the five pages, the button bar,
+    // and the wiring of the pages' buttons and signals.
     void BuildWindow();
+    void BuildHeader();
+    void BuildPages();
+    QWidget* BuildButtonBar();
+    void ConnectPages();
     void FormCreate();
     void SetupControls();
     void LoadSearchAnimation();

@@ -139,7 +139,7 @@ void ConfigFolderTest::readOnlyProgramFolderWritesToTheXdgFolder() {
         // Save As proposes the profiles folder of the configuration folder.
         Child<QLineEdit>(window, "editIndex")->setText(site.Path(QStringLiteral("index.html")));
         dialogs.AnswerSaveFile({});
-        window.SaveProfileAsCommand();
+        Child<QPushButton>(window, "btnSaveProfileAs")->click();
         QCOMPARE(dialogs.Last().save.startFolder, folder + QStringLiteral("Profiles/"));
 
         // The preview file is written there for a moment: the folder is made,

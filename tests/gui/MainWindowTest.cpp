@@ -11,6 +11,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
@@ -110,7 +111,8 @@ void MainWindowTest::startsOnTheInformationPage() {
     // The animation frames are made once, at the first activation.
     QCOMPARE(w.window->AnimationFrames().size(), 11);
     const qint64 firstKey = w.window->AnimationFrames()[0].cacheKey();
-    w.window->FormActivate();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(w.window.get(), &activate);
     QCOMPARE(w.window->AnimationFrames()[0].cacheKey(), firstKey);
     for (const QPixmap& frame : w.window->AnimationFrames())
         QCOMPARE(frame.size(), QSize(48, 48));
