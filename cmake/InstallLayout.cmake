@@ -8,6 +8,9 @@ include(GNUInstallDirs)
 # multiarch folder that CMAKE_INSTALL_LIBDIR names there.
 set(TW_PROGRAM_INSTALL_DIR lib/zephyrix-trailwright)
 set(TW_PROGRAM_INSTALL_FULL_DIR ${CMAKE_INSTALL_PREFIX}/${TW_PROGRAM_INSTALL_DIR})
+# Debian names the documentation folder after the package, not the project
+# (which is what CMAKE_INSTALL_DOCDIR would use).
+set(TW_DOC_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/doc/zephyrix-trailwright)
 
 # Installs PREFIX/bin/NAME as a relative link to the program folder's NAME,
 # so that the tree can be moved (DESTDIR, the package's staging folder).

@@ -13,7 +13,7 @@ packages=(
   clang-format
   libgumbo-dev libxml2-utils
   dpkg-dev fakeroot file
-  appstream desktop-file-utils groff-base xdotool
+  appstream desktop-file-utils groff-base xdotool lintian
 )
 # Callers may ask for more, e.g. the benchmark's tree and time.
 packages+=("$@")

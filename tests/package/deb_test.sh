@@ -122,12 +122,15 @@ wanted=(
     "lib/zephyrix-trailwright/Trailwright.html"
     "lib/zephyrix-trailwright/installed"
     "share/man/man1/trailwright-cli\.1\.gz"
+    "share/doc/zephyrix-trailwright/copyright"
+    "share/doc/zephyrix-trailwright/changelog\.gz"
     "share/bash-completion/completions/trailwright-cli")
 for image in "${images[@]}"; do wanted+=("lib/zephyrix-trailwright/smimages/$image"); done
 if ((gui)); then
     wanted+=(
         "bin/trailwright -> \.\./lib/zephyrix-trailwright/trailwright"
         "lib/zephyrix-trailwright/trailwright"
+        "share/man/man1/trailwright\.1\.gz"
         "share/applications/$app_id\.desktop"
         "share/metainfo/$app_id\.metainfo\.xml"
         "share/icons/hicolor/scalable/apps/$app_id\.svg"
@@ -137,6 +140,16 @@ fi
 for w in "${wanted[@]}"; do check "the package holds usr/$w" in_package "$w"; done
 check "every file belongs to root" test -z "$(awk '$2 != "root/root"' "$work/contents")"
 check "no test or benchmark programs" test -z "$(grep -E 'tw_|bench|make_site' "$work/contents")"
+
+# Debian's own checks of the package; any error or warning fails.
+if command -v lintian >/dev/null; then
+    checks=$((checks + 1))
+    lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+        fail "lintian finds errors or warnings"
+    cat "$work/lintian.log"
+else
+    fail "lintian is needed to check the package; setup installs it"
+fi
 
 # --- the extracted programs ---------------------------------------------------
 cli=$root/usr/bin/trailwright-cli
@@ -202,11 +215,16 @@ if ((gui)); then
         grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app_id.metainfo.xml"
 fi
 
-# --- the man page and the completion against the program's own help ---------
+# --- the man pages, and the completion against the program's own help -------
+pages=(trailwright-cli)
+((gui)) && pages+=(trailwright)
+for page in "${pages[@]}"; do
+    zcat "$root/usr/share/man/man1/$page.1.gz" >"$work/man.1"
+    groff -man -ww -z "$work/man.1" 2>"$work/groff.log"
+    check "the man page of $page formats without warnings" test ! -s "$work/groff.log"
+done
 man_text=$work/man.txt
 zcat "$root/usr/share/man/man1/trailwright-cli.1.gz" >"$work/man.1"
-groff -man -ww -z "$work/man.1" 2>"$work/groff.log"
-check "the man page formats without warnings" test ! -s "$work/groff.log"
 sed 's/\\-/-/g' "$work/man.1" >"$man_text"
 # shellcheck source=/dev/null
 source "$root/usr/share/bash-completion/completions/trailwright-cli"
