@@ -17,6 +17,15 @@ if(TW_WERROR)
 endif()
 target_include_directories(tw_settings INTERFACE ${PROJECT_SOURCE_DIR}/src)
 
+# The hardening Debian builds its own packages with: checked buffer calls,
+# stack guards, and a read-only relocation table bound at start. Fortified
+# calls need the optimiser, and the sanitizers do that checking themselves.
+if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug" AND NOT TW_FUZZ AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
+  target_compile_options(tw_settings INTERFACE -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2)
+endif()
+target_compile_options(tw_settings INTERFACE -fstack-protector-strong)
+target_link_options(tw_settings INTERFACE -Wl,-z,relro -Wl,-z,now)
+
 # Qt code spells out every conversion between bytes and text at the widget
 # boundary, so a file name never passes through an implicit Latin-1 cast.
 add_library(tw_qt_settings INTERFACE)

@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes to the page title reader as a file's content and
-// checks that reading in chunks gives exactly what reading the whole file
-// and taking the text between the markers gives.
+// checks that reading in chunks, and searching windows of a few bytes, give
+// exactly what reading the whole file and taking the text between the
+// markers gives.
 
 #include "model/PageTitle.h"
+#include "scan/PageReading.h"
 #include "support/NXStrings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +26,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (chunked != whole) {
         std::fprintf(stderr, "chunked read gave %zu bytes, the whole file %zu\n", chunked.size(),
                      whole.size());
+        std::abort();
+    }
+    // Windows of 1 to 16 new bytes, so that marks are split anywhere.
+    size_t step = size > 0 ? data[0] % 16 + 1 : 1;
+    tw::TitleSearch search;
+    std::string windowed;
+    for (size_t from = 0, end = 0;;) {
+        end = std::min(size, end + step);
+        tw::TitleSearch::Result result =
+            search.Feed(std::string_view(content).substr(from, end - from), from);
+        if (result == tw::TitleSearch::Result::Found)
+            windowed = content.substr(search.TitleBegin(), search.TitleEnd() - search.TitleBegin());
+        if (result != tw::TitleSearch::Result::NeedMore || end == size)
+            break;
+        from = search.KeepFrom();
+    }
+    if (windowed != whole) {
+        std::fprintf(stderr, "windows of %zu bytes gave %zu bytes, the whole file %zu\n", step,
+                     windowed.size(), whole.size());
         std::abort();
     }
     return 0;

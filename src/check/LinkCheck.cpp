@@ -1,23 +1,16 @@
 #include "check/LinkCheck.h"
 
 #include "check/LinkPath.h"
-#include "model/SiteMapBuilder.h"
+#include "check/PageReader.h"
+#include "model/SiteLinks.h"
+#include "scan/PageReading.h"
 #include "support/Errors.h"
-#include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <condition_variable>
 #include <cstdint>
-#include <exception>
-#include <fcntl.h>
-#include <mutex>
 #include <optional>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace tw {
@@ -28,152 +21,6 @@ bool IsCheckedPage(std::string_view path) {
 }
 
 namespace {
-
-constexpr size_t kReadStep = size_t{1} << 20;
-
-// Reads the first MaxBytes of a regular file into Buffer, which only ever
-// grows, so that page after page costs no allocation and no clearing;
-// Length is what was read, Truncated whether more followed. False when the
-// file cannot be read as a page.
-bool ReadPageStart(const std::string& path, size_t maxBytes, std::string& buffer, size_t& length,
-                   bool& truncated) {
-    length = 0;
-    truncated = false;
-    // A FIFO put in a page's place must not hang the check.
-    UniqueFd fd = OpenRegularFile(path);
-    if (!fd.Valid())
-        return false;
-    for (;;) {
-        ssize_t n;
-        if (length == maxBytes) {
-            char probe;
-            n = ReadSome(fd.Get(), &probe, 1);
-            truncated = n > 0;
-            return true;
-        }
-        size_t want = std::min(maxBytes - length, kReadStep);
-        if (buffer.size() < length + want)
-            buffer.resize(std::max(length + want, std::min(maxBytes, buffer.size() * 2)));
-        n = ReadSome(fd.Get(), buffer.data() + length, want);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        length += static_cast<size_t>(n);
-    }
-}
-
-// What reading one page gave.
-struct PageRead {
-    bool Readable = false;
-    bool Truncated = false;
-    ParsedPage Parsed;
-};
-
-PageRead ReadPage(const std::string& path, const LinkCheckLimits& limits, std::string& buffer) {
-    PageRead read;
-    size_t length = 0;
-    read.Readable = ReadPageStart(path, limits.MaxPageBytes, buffer, length, read.Truncated);
-    if (read.Readable)
-        read.Parsed = ParsePage(std::string_view(buffer.data(), length), limits.Parser);
-    return read;
-}
-
-// Parsing is nearly all of a check's time, and pages parse independently:
-// worker threads read and parse them a bounded window ahead of the one
-// consumer, which takes them in page order and keeps the link resolution
-// (and its caches) to itself.
-class ParallelPageReader {
-public:
-    ParallelPageReader(std::vector<std::string> paths, const LinkCheckLimits& limits)
-        : paths_(std::move(paths)), limits_(limits), window_(kWindow) {
-        unsigned count = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
-        count = static_cast<unsigned>(std::min<size_t>(count, paths_.size()));
-        try {
-            for (unsigned i = 0; i < count; ++i)
-                threads_.emplace_back([this] { Work(); });
-        } catch (const std::system_error&) {
-            // Fewer threads, or none: Take then reads the page itself.
-        }
-    }
-    ~ParallelPageReader() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        for (std::thread& t : threads_)
-            t.join();
-    }
-    ParallelPageReader(const ParallelPageReader&) = delete;
-    ParallelPageReader& operator=(const ParallelPageReader&) = delete;
-
-    // Pages are taken in order: 0, 1, 2, ...
-    PageRead Take(size_t index) {
-        if (threads_.empty())
-            return ReadPage(paths_[index], limits_, ownBuffer_);
-        std::unique_lock lock(mutex_);
-        Slot& slot = window_[index % kWindow];
-        changed_.wait(lock, [&slot] { return slot.ready; });
-        Slot taken = std::move(slot);
-        slot = Slot{};
-        taken_ = index + 1;
-        lock.unlock();
-        changed_.notify_all();
-        if (taken.error)
-            std::rethrow_exception(taken.error);
-        return std::move(taken.read);
-    }
-
-private:
-    static constexpr size_t kWindow = 64;
-    static constexpr unsigned kMaxThreads = 8;
-
-    struct Slot {
-        bool ready = false;
-        PageRead read;
-        std::exception_ptr error;
-    };
-
-    void Work() {
-        std::string buffer;
-        for (;;) {
-            size_t index;
-            {
-                std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] {
-                    return stopping_ || next_ >= paths_.size() || next_ < taken_ + kWindow;
-                });
-                if (stopping_ || next_ >= paths_.size())
-                    return;
-                index = next_++;
-            }
-            Slot done;
-            try {
-                done.read = ReadPage(paths_[index], limits_, buffer);
-            } catch (...) {
-                done.error = std::current_exception();
-            }
-            done.ready = true;
-            {
-                std::lock_guard lock(mutex_);
-                window_[index % kWindow] = std::move(done);
-            }
-            changed_.notify_all();
-        }
-    }
-
-    const std::vector<std::string> paths_;
-    const LinkCheckLimits limits_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<Slot> window_;
-    size_t next_ = 0;  // the next page a worker takes up
-    size_t taken_ = 0; // pages the consumer has taken
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
-    std::string ownBuffer_;
-};
 
 // ASCII whitespace collapsed to single spaces, none at either end, as a
 // browser shows a title.
@@ -215,7 +62,7 @@ public:
         paths.reserve(pages_.size());
         for (const Page& page : pages_)
             paths.push_back(page.Path);
-        ParallelPageReader reader(std::move(paths), limits_);
+        ParallelPageReader reader(std::move(paths), limits_.MaxPageBytes, limits_.Parser);
         for (size_t i = 0; i < pages_.size(); ++i) {
             CheckPage(i, reader.Take(i));
             listener_->PageChecked(i + 1, pages_.size());

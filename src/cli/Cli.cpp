@@ -18,6 +18,7 @@
 #include <chrono>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 
 namespace tw {
@@ -414,10 +415,33 @@ void RejectFlagValues(const CLI::App& command, const std::vector<std::string>& a
     }
 }
 
-} // namespace
+// The command tree of the program with the values its options fill.
+struct CommandLine {
+    CommandLine();
+    // The innermost command given, whose help goes with a usage error.
+    CLI::App* Command();
+    // The exit status when the run ends with the parse: help, the version or
+    // a usage error.
+    std::optional<int> Parse(const std::vector<std::string>& args, const CliStreams& streams);
+    int Run(const CliStreams& streams);
 
-int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
-    CLI::App app("Builds an HTML site map of a website in a local folder.", "trailwright-cli");
+    CLI::App app{"Builds an HTML site map of a website in a local folder.", "trailwright-cli"};
+    CLI::App* generate = nullptr;
+    ProfileOptions generateOptions;
+    bool quiet = false;
+    SitemapOptions sitemaps;
+    CLI::App* check = nullptr;
+    ProfileOptions checkOptions;
+    CheckFlags checkFlags;
+    CLI::App* profile = nullptr;
+    CLI::App* show = nullptr;
+    std::string showFile;
+    CLI::App* write = nullptr;
+    std::string writeFile;
+    ProfileOptions writeOptions;
+};
+
+CommandLine::CommandLine() {
     // "--titles=false" would turn titles on: a flag takes no value. The
     // subcommands inherit this.
     app.option_defaults()->disable_flag_override();
@@ -425,51 +449,43 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
     app.require_subcommand(1);
     app.fallthrough(false);
 
-    CLI::App* generate =
-        app.add_subcommand("generate", "Scan a site folder and write its site map page");
-    ProfileOptions generateOptions;
+    generate = app.add_subcommand("generate", "Scan a site folder and write its site map page");
     generateOptions.Add(*generate);
-    bool quiet = false;
     generate->add_flag("--quiet", quiet, "No progress and no summary on standard error");
-    SitemapOptions sitemaps;
     sitemaps.Add(*generate);
 
-    CLI::App* check = app.add_subcommand(
+    check = app.add_subcommand(
         "check", "Scan a site folder and report dead links, orphan pages and title problems");
-    ProfileOptions checkOptions;
     checkOptions.Add(*check);
-    CheckFlags checkFlags;
     AddCheckFlags(*check, checkFlags);
 
-    CLI::App* profile = app.add_subcommand("profile", "Show or write a profile file");
+    profile = app.add_subcommand("profile", "Show or write a profile file");
     profile->require_subcommand(1);
-    CLI::App* show =
-        profile->add_subcommand("show", "Print the properties of a profile file as JSON");
-    std::string showFile;
+    show = profile->add_subcommand("show", "Print the properties of a profile file as JSON");
     show->add_option("FILE", showFile, "The profile file to read")->required();
-    CLI::App* write = profile->add_subcommand(
+    write = profile->add_subcommand(
         "write", "Write a profile file built from a profile file and the options of generate");
-    std::string writeFile;
     write->add_option("FILE", writeFile, "The profile file to write")->required();
-    ProfileOptions writeOptions;
     writeOptions.Add(*write);
+}
 
-    // The innermost command given, whose help goes with a usage error.
-    auto command = [&]() -> CLI::App* {
-        for (CLI::App* c : {show, write, profile, generate, check})
-            if (c->parsed())
-                return c;
-        return &app;
-    };
+CLI::App* CommandLine::Command() {
+    for (CLI::App* c : {show, write, profile, generate, check})
+        if (c->parsed())
+            return c;
+    return &app;
+}
 
+std::optional<int> CommandLine::Parse(const std::vector<std::string>& args,
+                                      const CliStreams& streams) {
     std::vector<std::string> argv;
     for (size_t i = args.size(); i > 1; --i)
         argv.push_back(args[i - 1]); // CLI11 takes them in reverse order
     try {
         app.parse(argv);
-        RejectFlagValues(*command(), args);
+        RejectFlagValues(*Command(), args);
     } catch (const CLI::CallForHelp&) {
-        streams.out << command()->help();
+        streams.out << Command()->help();
         return 0;
     } catch (const CLI::CallForAllHelp&) {
         streams.out << app.help("", CLI::AppFormatMode::All);
@@ -478,10 +494,13 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
         streams.out << "trailwright-cli " << TW_VERSION << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
-        streams.err << "trailwright-cli: " << e.what() << "\n" << command()->help();
+        streams.err << "trailwright-cli: " << e.what() << "\n" << Command()->help();
         return 2;
     }
+    return std::nullopt;
+}
 
+int CommandLine::Run(const CliStreams& streams) {
     try {
         if (generate->parsed())
             return Generate(*generate, generateOptions, sitemaps, quiet, streams);
@@ -496,13 +515,22 @@ int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
             return RunCheck(std::move(checked), checkFlags, streams);
         }
     } catch (const UsageError& e) {
-        streams.err << "trailwright-cli: " << e.what() << "\n" << command()->help();
+        streams.err << "trailwright-cli: " << e.what() << "\n" << Command()->help();
         return 2;
     } catch (const std::exception& e) {
         streams.err << "trailwright-cli: " << e.what() << "\n";
         return 1;
     }
     return 2;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, const CliStreams& streams) {
+    CommandLine line;
+    if (std::optional<int> status = line.Parse(args, streams))
+        return *status;
+    return line.Run(streams);
 }
 
 } // namespace tw

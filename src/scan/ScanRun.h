@@ -1,9 +1,10 @@
 #pragma once
 
-#include "model/SiteMapBuilder.h"
+#include "model/SiteLinks.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "scan/NXFileFinder.h"
+#include "scan/SiteMapBuilder.h"
 #include "support/NXFiles.h"
 
 #include <string>

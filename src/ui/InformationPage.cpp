@@ -49,7 +49,12 @@ InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidge
     : QWidget(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()),
       configFolder_(programFolder_) {
     setObjectName(u"tsInformation"_s);
+    CreateControls();
+    LayOutControls();
+    ConnectControls();
+}
 
+void InformationPage::CreateControls() {
     editIndex_ = new QLineEdit;
     editIndex_->setObjectName(u"editIndex"_s);
     editIndex_->setPlaceholderText(u"/path/to/site/index.html"_s);
@@ -70,7 +75,9 @@ InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidge
     chkUsePageTitles_->setChecked(profile_.UsePageTitles());
     chkLoadLast_ = new QCheckBox(u"&Load Last Saved Profile on next Startup"_s);
     chkLoadLast_->setObjectName(u"chkLoadLast"_s);
+}
 
+void InformationPage::LayOutControls() {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(12, 10, 12, 8);
     grid->setVerticalSpacing(4);
@@ -120,7 +127,9 @@ InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidge
     optionsLayout->addWidget(chkLoadLast_);
     grid->addWidget(options, row++, 0, 1, 2);
     grid->setColumnStretch(0, 1);
+}
 
+void InformationPage::ConnectControls() {
     connect(editIndex_, &QLineEdit::textChanged, this, &InformationPage::editIndexChange);
     connect(editFileTypes_, &QLineEdit::textChanged, this, &InformationPage::editFileTypesChange);
     connect(lstIgnoreFolders_, &QListWidget::itemSelectionChanged, this,

@@ -70,6 +70,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor in steps: the controls, their places, their handlers.
+    void CreateControls();
+    void LayOutControls();
+    void ConnectControls();
     void editIndexChange(const QString& text);
     void editFileTypesChange(const QString& text);
     void lstIgnoreFoldersClick();

@@ -547,6 +547,21 @@ void TfrmSiteMapMain::ClearMap() {
 }
 
 void TfrmSiteMapMain::SearchFiles() {
+    BeginSearch();
+    ScanRun run(tree_, profile_, status_);
+    if (!PrepareScan(run))
+        return;
+    SiteMapTreeModel* model = results_->Model();
+    model->Suspend();
+    const QString walkError = WalkSite(run);
+    ReportWalk(run);
+    run.Finish();
+    model->Resume();
+    results_->ShowScanResult();
+    EndSearch(walkError);
+}
+
+void TfrmSiteMapMain::BeginSearch() {
     foundCount_ = 0;
     status_->SetFileCount(0);
     status_->SetTitle(u"Searching for files, please wait...."_s);
@@ -556,10 +571,12 @@ void TfrmSiteMapMain::SearchFiles() {
     status_->ClearLocation();
     ClearMap();
     status_->Animation()->Start();
+}
 
-    ScanRun run(tree_, profile_, status_);
+bool TfrmSiteMapMain::PrepareScan(ScanRun& run) {
     try {
         run.Prepare();
+        return true;
     } catch (const std::exception& e) {
         // The folder went away after the check. The user can only fix that on
         // the information page, so the wizard goes back there.
@@ -570,11 +587,11 @@ void TfrmSiteMapMain::SearchFiles() {
         wizardPage_ = kInformation;
         UpdatePageState();
         information_->FocusIndex();
-        return;
+        return false;
     }
+}
 
-    SiteMapTreeModel* model = results_->Model();
-    model->Suspend();
+QString TfrmSiteMapMain::WalkSite(ScanRun& run) {
     QString walkError;
     scan_ = &run;
     searching_ = true;
@@ -587,20 +604,22 @@ void TfrmSiteMapMain::SearchFiles() {
     }
     searching_ = false;
     scan_ = nullptr;
+    return walkError;
+}
+
+void TfrmSiteMapMain::ReportWalk(const ScanRun& run) {
     foundCount_ = run.FoundCount();
     status_->Flush();
     status_->SetFileCount(foundCount_);
     status_->Animation()->Stop();
     status_->AppendLog(u"Total Files: "_s + QString::number(foundCount_));
-
     // The root is shown under the tree before the pruning, which can take
     // it away when no file was added.
     if (SiteMapNode* root = tree_.First())
         results_->SetLinkFileName(ToQ(root->Data.FilePath));
-    run.Finish();
-    model->Resume();
-    results_->ShowScanResult();
+}
 
+void TfrmSiteMapMain::EndSearch(const QString& walkError) {
     status_->ClearLocation();
     status_->SetTitle(u"Search Complete! Press Next to View Results."_s);
     SetRunCommandsEnabled(true);

@@ -145,6 +145,13 @@ private:
     void BuildPages();
     QWidget* BuildButtonBar();
     void ConnectPages();
+    // The scan in steps: the page made ready, the folder found (false: the
+    // wizard went back), the walk (its error, if any), its figures, the end.
+    void BeginSearch();
+    bool PrepareScan(ScanRun& run);
+    QString WalkSite(ScanRun& run);
+    void ReportWalk(const ScanRun& run);
+    void EndSearch(const QString& walkError);
     void FormCreate();
     void SetupControls();
     void LoadSearchAnimation();

@@ -1,18 +1,47 @@
 #include "model/PageTitle.h"
 
 #include "core/TestUtil.h"
+#include "scan/PageReading.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tw;
 using twtest::TempDir;
+
+namespace {
+
+// The title the search finds when Page comes Step new bytes at a time; each
+// window starts where the search asks, or at 0 when FromStart is set.
+std::optional<std::string> SearchInSteps(const std::string& page, size_t step, bool fromStart) {
+    TitleSearch search;
+    size_t from = 0;
+    size_t end = 0;
+    for (;;) {
+        end = std::min(page.size(), end + step);
+        switch (search.Feed(std::string_view(page).substr(from, end - from), from)) {
+        case TitleSearch::Result::Found:
+            return page.substr(search.TitleBegin(), search.TitleEnd() - search.TitleBegin());
+        case TitleSearch::Result::NoTitle:
+            return std::nullopt;
+        case TitleSearch::Result::NeedMore:
+            break;
+        }
+        if (end == page.size())
+            return std::nullopt; // no end mark
+        from = fromStart ? 0 : search.KeepFrom();
+    }
+}
+
+} // namespace
 
 TEST(GetPageTitle, TakesTheTitleOfTitledTypesOnly) {
     TempDir dir;
@@ -54,6 +83,35 @@ TEST(GetPageTitle, AFifoInAPagesPlaceDoesNotBlock) {
     std::string fifo = dir / "pipe.html";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     EXPECT_EQ(GetPageTitle(fifo, true), "pipe.html");
+}
+
+// Tiny windows split every mark somewhere; the answer must not change.
+TEST(TitleSearch, WindowsDoNotChangeTheAnswer) {
+    const struct {
+        const char* page;
+        const char* title; // null: no title
+    } cases[] = {
+        {"<HTML><HEAD><TITLE>About Us</TITLE></HEAD>", "About Us"},
+        {"<title></title>", ""},
+        {"x<titlE>\r\n<b>t</b></TITLE>", "\r\n<b>t</b>"},
+        {"<title>a<title>b</title>c</title>", "a<title>b"},
+        {"<<title>>x<</title>", ">x<"},
+        {"<title lang=\"en\">X</title>", nullptr},
+        {"<!-- </title> --><title>X</title>", nullptr},
+        {"<h1>no title</h1>", nullptr},
+        {"<title>never closed", nullptr},
+        {"<title>X</title", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& c : cases) {
+        std::optional<std::string> want;
+        if (c.title)
+            want = c.title;
+        for (size_t step : {1, 2, 3, 5, 7, 8, 9, 1000})
+            for (bool fromStart : {false, true})
+                EXPECT_EQ(SearchInSteps(c.page, step, fromStart), want)
+                    << c.page << " step " << step << (fromStart ? " from start" : "");
+    }
 }
 
 // Reading in chunks must give exactly what reading the whole file gives,

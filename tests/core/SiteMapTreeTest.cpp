@@ -1,7 +1,9 @@
 #include "model/SiteMapTree.h"
 
 #include "core/TestUtil.h"
-#include "model/SiteMapBuilder.h"
+#include "model/SiteLinks.h"
+#include "scan/PageReading.h"
+#include "scan/SiteMapBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,37 +1,11 @@
-#include "model/SiteMapBuilder.h"
+#include "scan/SiteMapBuilder.h"
 
-#include "model/PageTitle.h"
+#include "model/SiteLinks.h"
+#include "scan/PageReading.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
-#include <algorithm>
-
 namespace tw {
-
-std::string FindFolderIndexPage(const std::string& folder) {
-    static const char* const kNames[] = {"index.html", "index.htm", "welcome.html", "index.php",
-                                         "index.asp"};
-    std::string base = AddTrailingBackslash(folder);
-    for (const char* name : kNames) {
-        std::string candidate = base + name;
-        if (FileExists(candidate))
-            return candidate;
-    }
-    return {};
-}
-
-std::string SiteFolderOf(const std::string& indexPage) {
-    return AddTrailingBackslash(ExpandFileName(ExtractFilePath(indexPage)));
-}
-
-std::string MakeRelativeURL(const std::string& path, const std::string& scannedFolder) {
-    std::string base = AddTrailingBackslash(scannedFolder);
-    long long count = static_cast<long long>(path.size()) - static_cast<long long>(base.size());
-    std::string url = count > 0 ? TailText(path, static_cast<int>(count)) : std::string();
-    if constexpr (kPathDelim != '/')
-        std::replace(url.begin(), url.end(), kPathDelim, '/');
-    return url;
-}
 
 SiteMapBuilder::SiteMapBuilder(TSiteMapTree& tree, std::string scannedFolder, bool usePageTitles)
     : tree_(tree), scannedFolder_(std::move(scannedFolder)), usePageTitles_(usePageTitles) {}

@@ -1,0 +1,103 @@
+#include "scan/PageReading.h"
+
+#include "model/PageTitle.h"
+#include "support/Errors.h"
+#include "support/FileDescriptor.h"
+#include "support/NXFiles.h"
+#include "support/NXStrings.h"
+
+#include <cstring>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace tw {
+
+namespace {
+
+constexpr size_t kChunk = size_t{64} * 1024;
+// Titles usually sit in the first few kilobytes: the first read is small,
+// so a typical page costs one short copy, not one of its whole length.
+constexpr size_t kFirstChunk = size_t{4} * 1024;
+
+} // namespace
+
+std::string ReadTitleElement(const std::string& path) {
+    // A FIFO put in a page's place must not hang the scan.
+    UniqueFd fd = OpenRegularFile(path);
+    if (!fd.Valid())
+        throw EFOpenError(FormatText(kCannotOpenFile, {path}));
+
+    // The buffer holds the undecided tail of the previous chunk followed by
+    // the next chunk, so that a mark split across two reads is still found.
+    thread_local std::vector<char> buffer(TitleSearch::kMaxKept + 1 + kChunk);
+    char* buf = buffer.data();
+    size_t have = 0;
+    off_t bufStart = 0; // file offset of buf[0]
+    off_t readPos = 0;
+    TitleSearch search;
+    for (;;) {
+        ssize_t n = ReadAt(fd.Get(), buf + have, readPos == 0 ? kFirstChunk : kChunk, readPos);
+        if (n < 0)
+            throw EFOpenError(FormatText(kCannotOpenFile, {path}));
+        if (n == 0)
+            return {}; // no end mark: no title
+        readPos += n;
+        have += static_cast<size_t>(n);
+
+        TitleSearch::Result result =
+            search.Feed(std::string_view(buf, have), static_cast<std::uint64_t>(bufStart));
+        if (result == TitleSearch::Result::NoTitle)
+            return {};
+        if (result == TitleSearch::Result::Found) {
+            auto begin = static_cast<off_t>(search.TitleBegin());
+            auto end = static_cast<off_t>(search.TitleEnd());
+            if (begin >= bufStart)
+                return std::string(buf + (begin - bufStart), static_cast<size_t>(end - begin));
+            // The title began in an earlier chunk: read it again, at once.
+            std::string title(static_cast<size_t>(end - begin), '\0');
+            size_t got = 0;
+            while (got < title.size()) {
+                ssize_t r = ReadAt(fd.Get(), title.data() + got, title.size() - got,
+                                   begin + static_cast<off_t>(got));
+                if (r <= 0)
+                    throw EFOpenError(FormatText(kCannotOpenFile, {path}));
+                got += static_cast<size_t>(r);
+            }
+            return title;
+        }
+        auto keepFrom = static_cast<off_t>(search.KeepFrom());
+        size_t keep = have - static_cast<size_t>(keepFrom - bufStart);
+        memmove(buf, buf + (have - keep), keep);
+        bufStart = keepFrom;
+        have = keep;
+    }
+}
+
+PageLinkText GetPageLinkText(const std::string& path, bool usePageTitles) {
+    PageLinkText result{ExtractFileName(path)};
+    if (!usePageTitles || !MatchesFileTypes(path, kTitledFileTypes))
+        return result;
+    try {
+        std::string title = ReadTitleElement(path);
+        if (!title.empty())
+            result = {std::move(title), true};
+    } catch (const std::exception&) {
+        // An unreadable page keeps its file name.
+    }
+    return result;
+}
+
+std::string FindFolderIndexPage(const std::string& folder) {
+    static const char* const kNames[] = {"index.html", "index.htm", "welcome.html", "index.php",
+                                         "index.asp"};
+    std::string base = AddTrailingBackslash(folder);
+    for (const char* name : kNames) {
+        std::string candidate = base + name;
+        if (FileExists(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+} // namespace tw

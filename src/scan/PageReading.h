@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace tw {
+
+// What a scan reads of a site's pages on the disk.
+
+// Text between the first "<title>" and the first "</title>" of a file (the
+// rule of TitleSearch), read in fixed-size chunks and only as far as needed.
+// Empty when there is none; raises EFOpenError when the file cannot be read.
+std::string ReadTitleElement(const std::string& path);
+
+struct PageLinkText {
+    std::string Text;
+    bool FromTitle = false; // else the file's name
+};
+
+// Link text of a file: its title when UsePageTitles is on, the file is of a
+// titled type and a non-empty title is found; otherwise the file's name.
+// Never fails.
+PageLinkText GetPageLinkText(const std::string& path, bool usePageTitles);
+inline std::string GetPageTitle(const std::string& path, bool usePageTitles) {
+    return GetPageLinkText(path, usePageTitles).Text;
+}
+
+// Full path of the folder's default page ("index.html", "index.htm",
+// "welcome.html", "index.php", "index.asp", first existing file), or empty.
+std::string FindFolderIndexPage(const std::string& folder);
+
+} // namespace tw
