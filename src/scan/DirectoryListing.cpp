@@ -3,6 +3,7 @@
 #include "support/FileDescriptor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,50 +39,80 @@ bool ListingOrderLess(const std::string& a, const std::string& b) {
     return false;
 }
 
-bool ListFolder(const std::string& folder, std::vector<TSearchRec>& entries) {
+bool ListFolder(const std::string& folder, std::vector<TSearchRec>& entries, ListingDetail detail) {
     entries.clear();
     UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.Valid() && ListFolderAt(fd.Get(), entries);
+    return fd.Valid() && ListFolderAt(fd.Get(), entries, detail);
 }
 
-bool ListFolderAt(int dirFd, std::vector<TSearchRec>& entries) {
-    entries.clear();
-    // The listing gets a descriptor of its own, so the caller's stays usable.
-    UniqueFd own(fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
-    if (!own.Valid())
-        return false;
-    DIR* dir = fdopendir(own.Get());
-    if (!dir)
-        return false;
-    // The stream owns the descriptor from here on.
-    const int fd = own.Release();
-    while (dirent* d = readdir(dir)) {
-        const char* name = d->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        struct stat st {};
-        if (fstatat(fd, name, &st, 0) != 0)
-            continue; // broken link, or gone since the listing began
-        TSearchRec rec;
-        if (S_ISDIR(st.st_mode)) {
-            rec.Attr = faDirectory;
-        } else if (S_ISREG(st.st_mode)) {
-            rec.Attr = faArchive;
-            if (!(st.st_mode & S_IWUSR))
-                rec.Attr |= faReadOnly;
-        } else {
-            continue; // reading a FIFO, socket or device could block
-        }
-        if (name[0] == '.')
-            rec.Attr |= faHidden;
-        rec.Name = name;
-        rec.Size = static_cast<std::int64_t>(st.st_size);
-        rec.Time = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-        rec.Device = static_cast<std::uint64_t>(st.st_dev);
-        rec.Inode = static_cast<std::uint64_t>(st.st_ino);
-        entries.push_back(std::move(rec));
+namespace {
+
+// Fills Rec from a status; false for what is neither a file nor a folder.
+bool FromStatus(const struct stat& st, TSearchRec& rec) {
+    if (S_ISDIR(st.st_mode)) {
+        rec.Attr = faDirectory;
+    } else if (S_ISREG(st.st_mode)) {
+        rec.Attr = faArchive;
+        if (!(st.st_mode & S_IWUSR))
+            rec.Attr |= faReadOnly;
+    } else {
+        return false; // reading a FIFO, socket or device could block
     }
-    closedir(dir);
+    rec.Size = static_cast<std::int64_t>(st.st_size);
+    rec.Time = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    rec.Device = static_cast<std::uint64_t>(st.st_dev);
+    rec.Inode = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
+// Fills Rec for one directory entry; false when it is left out.
+bool ListEntry(int fd, const char* name, unsigned char type, ListingDetail detail,
+               TSearchRec& rec) {
+    if (detail == ListingDetail::Types && (type == DT_REG || type == DT_DIR)) {
+        rec.Attr = type == DT_DIR ? faDirectory : faArchive;
+    } else if (detail == ListingDetail::Types && type != DT_LNK && type != DT_UNKNOWN) {
+        return false; // a FIFO, socket or device: never looked at further
+    } else {
+        struct stat st {};
+        if (fstatat(fd, name, &st, 0) != 0 || !FromStatus(st, rec))
+            return false; // broken link, gone since the listing began, or special
+    }
+    if (name[0] == '.')
+        rec.Attr |= faHidden;
+    rec.Name = name;
+    return true;
+}
+
+} // namespace
+
+bool ListFolderAt(int dirFd, std::vector<TSearchRec>& entries, ListingDetail detail) {
+    entries.clear();
+    // Large reads: a folder of a few hundred entries takes one call and the
+    // call that says it is done.
+    constexpr size_t kBufferSize = size_t{32} * 1024;
+    thread_local std::vector<char> buffer(kBufferSize);
+    for (;;) {
+        ssize_t n = getdents64(dirFd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            // A folder that cannot be read lists nothing.
+            entries.clear();
+            return false;
+        }
+        if (n == 0)
+            break;
+        for (ssize_t at = 0; at < n;) {
+            auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
+            at += d->d_reclen;
+            const char* name = d->d_name;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+                continue;
+            TSearchRec rec;
+            if (ListEntry(dirFd, name, d->d_type, detail, rec))
+                entries.push_back(std::move(rec));
+        }
+    }
     std::sort(entries.begin(), entries.end(), [](const TSearchRec& a, const TSearchRec& b) {
         return ListingOrderLess(a.Name, b.Name);
     });

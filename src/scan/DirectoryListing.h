@@ -26,15 +26,28 @@ struct TSearchRec {
     std::uint64_t Inode = 0;
 };
 
+// How much a listing learns of each entry.
+enum class ListingDetail : std::uint8_t {
+    // Every entry's status: attributes, size, time, device and inode.
+    Full,
+    // The entry types the folder itself records, with a status call only
+    // where they tell nothing reliable (links, unknown types). Entries known
+    // this way carry no read-only bit, size, time, device or inode.
+    Types,
+};
+
 // Lists the entries of Folder, sorted by name compared byte by byte after
 // folding a-z to A-Z (ties by the plain bytes). Links are followed; broken
 // links and anything that is neither a regular file nor a folder (FIFOs,
 // sockets, devices) are left out, as are "." and "..". A folder that cannot
 // be read gives false and no entries.
-bool ListFolder(const std::string& folder, std::vector<TSearchRec>& entries);
+bool ListFolder(const std::string& folder, std::vector<TSearchRec>& entries,
+                ListingDetail detail = ListingDetail::Full);
 
-// ListFolder for a folder already open as DirFd; the descriptor stays open.
-bool ListFolderAt(int dirFd, std::vector<TSearchRec>& entries);
+// ListFolder for a folder open as DirFd, read from the descriptor's current
+// position; the descriptor stays open and usable for calls relative to it.
+bool ListFolderAt(int dirFd, std::vector<TSearchRec>& entries,
+                  ListingDetail detail = ListingDetail::Full);
 
 // The ordering used by ListFolder.
 bool ListingOrderLess(const std::string& a, const std::string& b);

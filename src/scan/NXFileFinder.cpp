@@ -93,12 +93,42 @@ void TNXFileFinder::Execute() {
     else
         pattern_ = filename_ + ".*";
     stopped_ = false;
+    // Every regular file has the archive bit; the read-only bit, which only
+    // a status call tells, matters only when that bit is not asked for.
+    detail_ = (mask_ & faArchive) ? ListingDetail::Types : ListingDetail::Full;
     ancestors_.clear();
     Search(start, -1, std::string());
     ancestors_.clear();
 }
 
+bool TNXFileFinder::Reports(const TSearchRec& rec) const {
+    // The platform leaves out entries that carry a special attribute
+    // (hidden, system, volume, directory) that was not asked for.
+    constexpr std::uint32_t kSpecial = faHidden | faSysFile | faVolumeID | faDirectory;
+    if ((rec.Attr & faDirectory) && !(mask_ & faDirectory))
+        return false;
+    if ((rec.Attr & kSpecial & ~mask_) != 0 || !MatchesFilePattern(rec.Name, pattern_))
+        return false;
+    return EntryPasses(rec);
+}
+
 void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::string& name) {
+    // Paths longer than the platform opens by name are reached one step at a
+    // time from the parent's descriptor.
+    UniqueFd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.Valid() && errno == ENAMETOOLONG && parentFd >= 0)
+        dir.Reset(openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st {};
+    bool identified = dir.Valid() && fstat(dir.Get(), &st) == 0;
+    if (identified) {
+        const std::pair<std::uint64_t, std::uint64_t> id{static_cast<std::uint64_t>(st.st_dev),
+                                                         static_cast<std::uint64_t>(st.st_ino)};
+        // A link back to a folder being searched: not entered, not reported.
+        for (const auto& a : ancestors_)
+            if (a == id)
+                return;
+    }
+
     if (OnNewFolder) {
         bool ignore = false;
         OnNewFolder(*this, folder, ignore);
@@ -107,61 +137,42 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
     }
     if (stopped_)
         return;
-
-    // Paths longer than the platform opens by name are reached one step at a
-    // time from the parent's descriptor.
-    UniqueFd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.Valid() && errno == ENAMETOOLONG && parentFd >= 0)
-        dir.Reset(openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    struct stat st {};
-    bool identified = dir.Valid() && fstat(dir.Get(), &st) == 0;
     if (identified)
         ancestors_.emplace_back(static_cast<std::uint64_t>(st.st_dev),
                                 static_cast<std::uint64_t>(st.st_ino));
 
     std::vector<TSearchRec> entries;
     if (dir.Valid())
-        ListFolderAt(dir.Get(), entries);
+        ListFolderAt(dir.Get(), entries, detail_);
+    folderFd_ = dir.Get();
+    if (OnListed)
+        OnListed(*this, folder, entries);
+
+    std::vector<TSearchRec> subfolders;
+    for (TSearchRec& rec : entries) {
+        if ((rec.Attr & faDirectory) && !(rec.Attr & (faHidden | faSysFile)))
+            subfolders.push_back(rec);
+        if (stopped_)
+            break;
+        if (Reports(rec) && OnFound)
+            OnFound(*this, folder, rec);
+        if (stopped_)
+            break;
+    }
+    folderFd_ = -1;
+    entries.clear();
+    entries.shrink_to_fit();
     // The descriptor is kept for the sub folders only when their paths may
     // be too long to open by name; otherwise deep sites would hold one
     // descriptor per level.
     if (dir.Valid() && folder.size() + NAME_MAX + 2 < PATH_MAX)
         dir.Reset();
 
-    // File phase. The platform leaves out entries that carry a special
-    // attribute (hidden, system, volume, directory) that was not asked for.
-    constexpr std::uint32_t kSpecial = faHidden | faSysFile | faVolumeID | faDirectory;
-    std::vector<TSearchRec> subfolders;
-    for (TSearchRec& rec : entries) {
-        if (rec.Attr & faDirectory) {
-            if (!(rec.Attr & (faHidden | faSysFile)))
-                subfolders.push_back(rec);
-            if (!(mask_ & faDirectory))
-                continue;
-        }
-        if (stopped_)
-            break;
-        if ((rec.Attr & kSpecial & ~mask_) != 0 || !MatchesFilePattern(rec.Name, pattern_))
-            continue;
-        if (EntryPasses(rec) && OnFound)
-            OnFound(*this, folder, rec);
-        if (stopped_)
-            break;
-    }
-    entries.clear();
-    entries.shrink_to_fit();
-
     if (!stopped_ && subfolders_) {
         for (const TSearchRec& sub : subfolders) {
             if (stopped_)
                 break;
             if (sub.Name[0] == '.')
-                continue;
-            bool onWalk = false;
-            for (const auto& a : ancestors_)
-                if (a.first == sub.Device && a.second == sub.Inode)
-                    onWalk = true;
-            if (onWalk)
                 continue;
             Search(folder + sub.Name + kPathDelim, dir.Get(), sub.Name);
         }

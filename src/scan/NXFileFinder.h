@@ -43,9 +43,13 @@ using TFoundEvent =
 // Set IgnoreFolder to skip the folder and everything below it.
 using TNewFolderEvent =
     std::function<void(TNXFileFinder& sender, const std::string& folder, bool& ignoreFolder)>;
+// A folder's entries, once listed and before its files are reported.
+using TListedEvent = std::function<void(TNXFileFinder& sender, const std::string& folder,
+                                        const std::vector<TSearchRec>& entries)>;
 
 // Walks a folder tree depth first: for each folder first OnNewFolder, then
-// the folder's files that pass the attribute test, then each sub folder.
+// OnListed, the folder's files that pass the attribute test, then each sub
+// folder.
 // Names beginning with "." are never reported or entered. A folder that is
 // already being searched higher up the walk (a link loop) is not entered.
 class TNXFileFinder {
@@ -64,6 +68,12 @@ public:
 
     TFoundEvent OnFound;
     TNewFolderEvent OnNewFolder;
+    TListedEvent OnListed;
+
+    // The folder being listed, open during OnListed and OnFound (-1 when it
+    // could not be opened, and outside those events): files can be opened
+    // relative to it.
+    int FolderFd() const { return folderFd_; }
 
     // Runs the walk to its end or until Stop; errors raised by the event
     // handlers end the walk and reach the caller.
@@ -80,6 +90,8 @@ private:
     // be opened relative to its parent (ParentFd is -1 when not available).
     void Search(const std::string& folder, int parentFd, const std::string& name);
     bool EntryPasses(const TSearchRec& rec) const;
+    // Whether the walk reports this entry of a listing through OnFound.
+    bool Reports(const TSearchRec& rec) const;
 
     std::string filename_ = "*.*";
     std::string location_;
@@ -91,6 +103,8 @@ private:
     std::string pattern_;
     std::uint32_t mask_ = 0;
     bool normal_ = false;
+    ListingDetail detail_ = ListingDetail::Full;
+    int folderFd_ = -1;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> ancestors_;
 };
 

@@ -20,14 +20,8 @@ constexpr size_t kChunk = size_t{64} * 1024;
 // so a typical page costs one short copy, not one of its whole length.
 constexpr size_t kFirstChunk = size_t{4} * 1024;
 
-} // namespace
-
-std::string ReadTitleElement(const std::string& path) {
-    // A FIFO put in a page's place must not hang the scan.
-    UniqueFd fd = OpenRegularFile(path);
-    if (!fd.Valid())
-        throw EFOpenError(FormatText(kCannotOpenFile, {path}));
-
+// The title of an open regular file of Size bytes; Path names it in errors.
+std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
     // The buffer holds the undecided tail of the previous chunk followed by
     // the next chunk, so that a mark split across two reads is still found.
     thread_local std::vector<char> buffer(TitleSearch::kMaxKept + 1 + kChunk);
@@ -37,13 +31,15 @@ std::string ReadTitleElement(const std::string& path) {
     off_t readPos = 0;
     TitleSearch search;
     for (;;) {
-        ssize_t n = ReadAt(fd.Get(), buf + have, readPos == 0 ? kFirstChunk : kChunk, readPos);
+        ssize_t n = ReadAt(fd, buf + have, readPos == 0 ? kFirstChunk : kChunk, readPos);
         if (n < 0)
             throw EFOpenError(FormatText(kCannotOpenFile, {path}));
         if (n == 0)
             return {}; // no end mark: no title
         readPos += n;
         have += static_cast<size_t>(n);
+        // A page read to its known end needs no read to learn that.
+        const bool atEnd = readPos >= size;
 
         TitleSearch::Result result =
             search.Feed(std::string_view(buf, have), static_cast<std::uint64_t>(bufStart));
@@ -58,7 +54,7 @@ std::string ReadTitleElement(const std::string& path) {
             std::string title(static_cast<size_t>(end - begin), '\0');
             size_t got = 0;
             while (got < title.size()) {
-                ssize_t r = ReadAt(fd.Get(), title.data() + got, title.size() - got,
+                ssize_t r = ReadAt(fd, title.data() + got, title.size() - got,
                                    begin + static_cast<off_t>(got));
                 if (r <= 0)
                     throw EFOpenError(FormatText(kCannotOpenFile, {path}));
@@ -66,12 +62,45 @@ std::string ReadTitleElement(const std::string& path) {
             }
             return title;
         }
+        if (atEnd)
+            return {};
         auto keepFrom = static_cast<off_t>(search.KeepFrom());
         size_t keep = have - static_cast<size_t>(keepFrom - bufStart);
         memmove(buf, buf + (have - keep), keep);
         bufStart = keepFrom;
         have = keep;
     }
+}
+
+} // namespace
+
+std::string ReadTitleElement(const std::string& path) {
+    // A FIFO put in a page's place must not hang the scan.
+    struct stat st {};
+    UniqueFd fd = OpenRegularFile(path, &st);
+    if (!fd.Valid())
+        throw EFOpenError(FormatText(kCannotOpenFile, {path}));
+    return ReadTitleFrom(fd.Get(), st.st_size, path);
+}
+
+PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name) {
+    PageLinkText result{name};
+    struct stat st {};
+    UniqueFd fd = OpenRegularFileAt(dirFd, name.c_str(), &st);
+    if (!fd.Valid())
+        return result;
+    try {
+        std::string title = ReadTitleFrom(fd.Get(), st.st_size, name);
+        if (!title.empty())
+            result = {std::move(title), true};
+    } catch (const std::exception&) {
+        // An unreadable page keeps its file name.
+    }
+    return result;
+}
+
+bool HasTitledType(const std::string& path) {
+    return MatchesFileTypes(path, kTitledFileTypes);
 }
 
 PageLinkText GetPageLinkText(const std::string& path, bool usePageTitles) {
@@ -88,15 +117,35 @@ PageLinkText GetPageLinkText(const std::string& path, bool usePageTitles) {
     return result;
 }
 
-std::string FindFolderIndexPage(const std::string& folder) {
-    static const char* const kNames[] = {"index.html", "index.htm", "welcome.html", "index.php",
+namespace {
+
+const char* const kDefaultPageNames[] = {"index.html", "index.htm", "welcome.html", "index.php",
                                          "index.asp"};
+
+} // namespace
+
+std::string FindFolderIndexPage(const std::string& folder) {
     std::string base = AddTrailingBackslash(folder);
-    for (const char* name : kNames) {
+    for (const char* name : kDefaultPageNames) {
         std::string candidate = base + name;
         if (FileExists(candidate))
             return candidate;
     }
+    return {};
+}
+
+std::string DefaultPageName(const std::vector<TSearchRec>& entries) {
+    const TSearchRec* found[std::size(kDefaultPageNames)] = {};
+    for (const TSearchRec& rec : entries) {
+        if (rec.Attr & faDirectory)
+            continue;
+        for (size_t i = 0; i < std::size(kDefaultPageNames); ++i)
+            if (rec.Name == kDefaultPageNames[i])
+                found[i] = &rec;
+    }
+    for (const TSearchRec* rec : found)
+        if (rec)
+            return rec->Name;
     return {};
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "scan/DirectoryListing.h"
+
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -24,8 +27,17 @@ inline std::string GetPageTitle(const std::string& path, bool usePageTitles) {
     return GetPageLinkText(path, usePageTitles).Text;
 }
 
+// GetPageLinkText with titles on, for a page of a titled type named Name in
+// the folder open as DirFd. Never fails.
+PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name);
+// Whether a file's titles are read: its type is one of kTitledFileTypes.
+bool HasTitledType(const std::string& path);
+
 // Full path of the folder's default page ("index.html", "index.htm",
 // "welcome.html", "index.php", "index.asp", first existing file), or empty.
 std::string FindFolderIndexPage(const std::string& folder);
+// The same choice from the folder's listing: the default page's name, or
+// empty.
+std::string DefaultPageName(const std::vector<TSearchRec>& entries);
 
 } // namespace tw

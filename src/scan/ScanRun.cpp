@@ -21,6 +21,8 @@ ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* l
     finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder, bool& ignore) {
         NewFolder(folder, ignore);
     };
+    finder_.OnListed = [this](TNXFileFinder&, const std::string& folder,
+                              const std::vector<TSearchRec>& entries) { Listed(folder, entries); };
     finder_.OnFound = [this](TNXFileFinder&, const std::string& folder, const TSearchRec& info) {
         Found(folder, info);
     };
@@ -42,10 +44,12 @@ void ScanRun::Execute() {
     } catch (...) {
         searching_ = false;
         builder_ = nullptr;
+        folderNode_ = nullptr;
         throw;
     }
     searching_ = false;
     builder_ = nullptr;
+    folderNode_ = nullptr;
 }
 
 void ScanRun::Finish() {
@@ -61,10 +65,25 @@ void ScanRun::Run() {
 void ScanRun::NewFolder(const std::string& folder, bool& ignoreFolder) {
     // Only entries ending in the separator can equal a folder path.
     ignoreFolder = ignoreFolders_.count(AsciiLowerCase(folder)) != 0;
-    if (!ignoreFolder)
-        builder_->AddMapNode(folder, true);
+    // The default page is known once the folder is listed.
+    folderNode_ = ignoreFolder ? nullptr : builder_->AddFolderNode(folder, std::string());
     listener_->FolderEntered(folder, ignoreFolder);
     listener_->Idle();
+}
+
+bool ScanRun::Takes(const std::string& path) const {
+    if (!fileTypes_.Matches(path))
+        return false;
+    std::string folded = AsciiLowerCase(path);
+    // The site map's own output file never becomes part of the site map.
+    return (outputFile_.empty() || folded != outputFile_) && ignoreFiles_.count(folded) == 0;
+}
+
+void ScanRun::Listed(const std::string& folder, const std::vector<TSearchRec>& entries) {
+    if (folderNode_) {
+        std::string page = DefaultPageName(entries);
+        builder_->SetDefaultPage(folderNode_->Data, page.empty() ? page : folder + page);
+    }
 }
 
 void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
@@ -72,12 +91,11 @@ void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
     listener_->FileReported(path);
     if (fileTypes_.Matches(path)) {
         listener_->FileListed(path);
-        std::string folded = AsciiLowerCase(path);
-        // The site map's own output file never becomes part of the site map.
-        bool skip =
-            (!outputFile_.empty() && folded == outputFile_) || ignoreFiles_.count(folded) != 0;
-        if (!skip) {
-            builder_->AddMapNode(path, false);
+        if (Takes(path)) {
+            PageLinkText text{info.Name};
+            if (builder_->UsePageTitles() && HasTitledType(info.Name))
+                text = ReadPageLinkTextAt(finder_.FolderFd(), info.Name);
+            builder_->AddFileNode(path, std::move(text));
             ++foundCount_;
             listener_->FileAdded(foundCount_);
         }

@@ -60,7 +60,10 @@ public:
 
 private:
     void NewFolder(const std::string& folder, bool& ignoreFolder);
+    void Listed(const std::string& folder, const std::vector<TSearchRec>& entries);
     void Found(const std::string& folder, const TSearchRec& info);
+    // Whether a file of the listing becomes a node (the finder reports it).
+    bool Takes(const std::string& path) const;
 
     TSiteMapTree& tree_;
     const TMapProfile& profile_;
@@ -72,6 +75,7 @@ private:
     FileTypeMatcher fileTypes_;
     std::string outputFile_; // folded; empty when no file is to be skipped
     SiteMapBuilder* builder_ = nullptr;
+    SiteMapNode* folderNode_ = nullptr; // of the folder being listed
     int foundCount_ = 0;
     bool searching_ = false;
 };

@@ -11,33 +11,43 @@ SiteMapBuilder::SiteMapBuilder(TSiteMapTree& tree, std::string scannedFolder, bo
     : tree_(tree), scannedFolder_(std::move(scannedFolder)), usePageTitles_(usePageTitles) {}
 
 SiteMapNode* SiteMapBuilder::AddMapNode(const std::string& path, bool isFolder) {
+    if (isFolder)
+        return AddFolderNode(path, FindFolderIndexPage(path));
+    return AddFileNode(path, GetPageLinkText(path, usePageTitles_));
+}
+
+SiteMapNode* SiteMapBuilder::AddFileNode(const std::string& path, PageLinkText text) {
     TDataRec rec;
     rec.FilePath = path;
-    rec.IsFolder = isFolder;
-    SiteMapNode* parent = nullptr;
-    int image = kImageFolder;
-    if (!isFolder) {
-        PageLinkText text = GetPageLinkText(path, usePageTitles_);
-        rec.LinkText = std::move(text.Text);
-        rec.LinkTextOrigin = text.FromTitle ? TextOrigin::PageTitle : TextOrigin::FileName;
-        rec.FolderPath = ExtractFilePath(path);
-        rec.LinkURL = MakeRelativeURL(path, scannedFolder_);
-        parent = tree_.FindFolderNode(rec.FolderPath);
-        image = MatchesFileTypes(path, kPictureFileTypes) ? kImagePicture : kImagePage;
-    } else {
-        std::string trimmed =
-            LimitLength(path, static_cast<int>(path.empty() ? 0 : path.size() - 1));
-        if (tree_.Empty()) {
-            rec.LinkText = "Home";
-        } else {
-            rec.LinkText = ExtractFileName(trimmed);
-            rec.LinkTextOrigin = TextOrigin::FileName;
-        }
-        rec.FolderPath = path;
-        rec.LinkURL = MakeRelativeURL(FindFolderIndexPage(path), scannedFolder_);
-        parent = tree_.FindFolderNode(ExtractFilePath(trimmed));
-    }
+    rec.LinkText = std::move(text.Text);
+    rec.LinkTextOrigin = text.FromTitle ? TextOrigin::PageTitle : TextOrigin::FileName;
+    rec.FolderPath = ExtractFilePath(path);
+    rec.LinkURL = MakeRelativeURL(path, scannedFolder_);
+    SiteMapNode* parent = tree_.FindFolderNode(rec.FolderPath);
+    int image = MatchesFileTypes(path, kPictureFileTypes) ? kImagePicture : kImagePage;
     return tree_.Add(parent, std::move(rec), image);
+}
+
+SiteMapNode* SiteMapBuilder::AddFolderNode(const std::string& path,
+                                           const std::string& defaultPage) {
+    TDataRec rec;
+    rec.FilePath = path;
+    rec.IsFolder = true;
+    std::string trimmed = LimitLength(path, static_cast<int>(path.empty() ? 0 : path.size() - 1));
+    if (tree_.Empty()) {
+        rec.LinkText = "Home";
+    } else {
+        rec.LinkText = ExtractFileName(trimmed);
+        rec.LinkTextOrigin = TextOrigin::FileName;
+    }
+    rec.FolderPath = path;
+    SetDefaultPage(rec, defaultPage);
+    SiteMapNode* parent = tree_.FindFolderNode(ExtractFilePath(trimmed));
+    return tree_.Add(parent, std::move(rec), kImageFolder);
+}
+
+void SiteMapBuilder::SetDefaultPage(TDataRec& folder, const std::string& defaultPage) const {
+    folder.LinkURL = MakeRelativeURL(defaultPage, scannedFolder_);
 }
 
 } // namespace tw

@@ -21,7 +21,11 @@ bool UniqueFd::Close() {
 }
 
 UniqueFd OpenRegularFile(const std::string& path, struct stat* st) {
-    UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    return OpenRegularFileAt(AT_FDCWD, path.c_str(), st);
+}
+
+UniqueFd OpenRegularFileAt(int dirFd, const char* name, struct stat* st) {
+    UniqueFd fd(openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat own {};
     struct stat& info = st ? *st : own;
     if (!fd.Valid() || fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))

@@ -43,6 +43,8 @@ private:
 // refused, never read. Invalid on any failure; St, when given, receives the
 // file's status.
 UniqueFd OpenRegularFile(const std::string& path, struct stat* st = nullptr);
+// The same for Name in the folder open as DirFd.
+UniqueFd OpenRegularFileAt(int dirFd, const char* name, struct stat* st = nullptr);
 
 // One read (at Offset for ReadAt), repeated when a signal interrupts it:
 // the count read, 0 at the end, -1 on an error.

@@ -218,6 +218,22 @@ TEST(FileFinder, SpecialFilesAndBrokenLinksAreNeverReported) {
     Recorder rec(finder, site.Path());
     finder.Execute();
     EXPECT_EQ(rec.events, (std::vector<std::string>{"D ", "F linked.html", "F page.html"}));
+
+    // The entry types of the folder give the same listing as a status of
+    // every entry.
+    site.MakeDir("sub");
+    ASSERT_EQ(symlink("sub", (site / "linkedsub").c_str()), 0);
+    auto shape = [&site](ListingDetail detail) {
+        std::vector<TSearchRec> entries;
+        EXPECT_TRUE(ListFolder(site.Path(), entries, detail));
+        std::vector<std::string> out;
+        for (const TSearchRec& e : entries)
+            out.push_back(e.Name + ((e.Attr & faDirectory) ? "/" : ""));
+        return out;
+    };
+    EXPECT_EQ(shape(ListingDetail::Types),
+              (std::vector<std::string>{"linked.html", "linkedsub/", "page.html", "sub/"}));
+    EXPECT_EQ(shape(ListingDetail::Types), shape(ListingDetail::Full));
 }
 
 TEST(FileFinder, LinkLoopsEndAndLinkedFoldersAreFollowed) {

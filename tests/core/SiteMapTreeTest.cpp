@@ -6,6 +6,8 @@
 #include "scan/SiteMapBuilder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tw;
 using twtest::TempDir;
@@ -36,6 +38,14 @@ TDataRec File(const std::string& folder, const std::string& name) {
     return r;
 }
 
+// The default page as the scan finds it, from the folder's listing.
+std::string FromListing(const TempDir& dir) {
+    std::vector<TSearchRec> entries;
+    ListFolder(dir.Path(), entries, ListingDetail::Types);
+    std::string name = DefaultPageName(entries);
+    return name.empty() ? name : dir / name;
+}
+
 } // namespace
 
 TEST(FindFolderIndexPage, FirstExistingNameWins) {
@@ -54,6 +64,17 @@ TEST(FindFolderIndexPage, FirstExistingNameWins) {
     other.Write("INDEX.HTM");
     other.Write("welcome.html");
     EXPECT_EQ(FindFolderIndexPage(other.Path()), other / "welcome.html");
+    EXPECT_EQ(FromListing(dir), dir / "index.html");
+    EXPECT_EQ(FromListing(other), other / "welcome.html");
+    // Only a regular file counts, reached through a link or not.
+    TempDir special;
+    ASSERT_EQ(mkfifo((special / "index.html").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("nowhere", (special / "index.htm").c_str()), 0);
+    special.Write("page.php");
+    ASSERT_EQ(symlink("page.php", (special / "index.php").c_str()), 0);
+    EXPECT_EQ(FindFolderIndexPage(special.Path()), special / "index.php");
+    EXPECT_EQ(FromListing(special), special / "index.php");
+    EXPECT_EQ(FromListing(TempDir()), "");
 }
 
 TEST(MakeRelativeURL, DropsTheBaseByLengthAlone) {
