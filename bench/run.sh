@@ -65,11 +65,16 @@ run_size() {
   read -r tr_s tr_kb < <(cd "$site" && measure tree -H . -P "$pattern" -o "$root/$name-tree.html")
   read -r one_s _ < <(measure taskset -c 0 "$cli" generate --quiet --index "$site/index.html" \
     --output "$root/$name-tw.html")
+  # One core with a worker forced on, and every core with the workers off.
+  read -r one_on_s _ < <(measure env TW_SCAN_WORKERS=1 taskset -c 0 "$cli" generate --quiet \
+    --index "$site/index.html" --output "$root/$name-tw.html")
+  read -r all_off_s _ < <(measure env TW_SCAN_WORKERS=0 "$cli" generate --quiet \
+    --index "$site/index.html" --output "$root/$name-tw.html")
   awk -v n="$name" -v f="$files" -v a="$tw_s" -v ak="$tw_kb" -v b="$tr_s" -v bk="$tr_kb" 'BEGIN {
     printf "%-6s %9d files | trailwright-cli %7.3f s %10.0f files/s %8.1f MB %5.0f B/file | tree -H %7.3f s %10.0f files/s %8.1f MB | ratio %.2f\n",
       n, f, a, f / a, ak / 1024, ak * 1024 / f, b, f / b, bk / 1024, a / b }'
-  awk -v n="$name" -v a="$one_s" -v b="$tw_s" 'BEGIN {
-    printf "%-6s pinned to one core: trailwright-cli %7.3f s (%.2f times its time on every core)\n", n, a, a / b }'
+  awk -v n="$name" -v a="$one_s" -v o="$one_on_s" -v b="$tw_s" -v f="$all_off_s" 'BEGIN {
+    printf "%-6s every core: %.3f s with title workers, %.3f s without (%.2f) | one core: %.3f s (no worker), %.3f s with one forced on\n", n, b, f, f / b, a, o }'
   printf '%-6s system calls: trailwright-cli %s | tree -H %s\n' "$name" \
     "$(syscalls "$files" "$cli" generate --quiet --index "$site/index.html" --output "$root/$name-tw.html")" \
     "$(cd "$site" && syscalls "$files" tree -H . -P "$pattern" -o "$root/$name-tree.html")"

@@ -159,6 +159,8 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
         if (stopped_)
             break;
     }
+    if (OnFilesDone)
+        OnFilesDone(*this, folder);
     folderFd_ = -1;
     entries.clear();
     entries.shrink_to_fit();

@@ -46,10 +46,12 @@ using TNewFolderEvent =
 // A folder's entries, once listed and before its files are reported.
 using TListedEvent = std::function<void(TNXFileFinder& sender, const std::string& folder,
                                         const std::vector<TSearchRec>& entries)>;
+// After the last file of a folder was reported, before its sub folders.
+using TFolderEvent = std::function<void(TNXFileFinder& sender, const std::string& folder)>;
 
 // Walks a folder tree depth first: for each folder first OnNewFolder, then
-// OnListed, the folder's files that pass the attribute test, then each sub
-// folder.
+// OnListed, the folder's files that pass the attribute test, OnFilesDone,
+// then each sub folder.
 // Names beginning with "." are never reported or entered. A folder that is
 // already being searched higher up the walk (a link loop) is not entered.
 class TNXFileFinder {
@@ -69,11 +71,14 @@ public:
     TFoundEvent OnFound;
     TNewFolderEvent OnNewFolder;
     TListedEvent OnListed;
+    TFolderEvent OnFilesDone;
 
-    // The folder being listed, open during OnListed and OnFound (-1 when it
-    // could not be opened, and outside those events): files can be opened
-    // relative to it.
+    // The folder being listed, open from OnListed to OnFilesDone (-1 when
+    // it could not be opened, and outside those events): files can be
+    // opened relative to it.
     int FolderFd() const { return folderFd_; }
+    // Whether the walk reports this entry of a listing through OnFound.
+    bool Reports(const TSearchRec& rec) const;
 
     // Runs the walk to its end or until Stop; errors raised by the event
     // handlers end the walk and reach the caller.
@@ -90,8 +95,6 @@ private:
     // be opened relative to its parent (ParentFd is -1 when not available).
     void Search(const std::string& folder, int parentFd, const std::string& name);
     bool EntryPasses(const TSearchRec& rec) const;
-    // Whether the walk reports this entry of a listing through OnFound.
-    bool Reports(const TSearchRec& rec) const;
 
     std::string filename_ = "*.*";
     std::string location_;

@@ -23,8 +23,16 @@ ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* l
     };
     finder_.OnListed = [this](TNXFileFinder&, const std::string& folder,
                               const std::vector<TSearchRec>& entries) { Listed(folder, entries); };
+    finder_.OnFilesDone = [this](TNXFileFinder&, const std::string&) { titles_->End(); };
     finder_.OnFound = [this](TNXFileFinder&, const std::string& folder, const TSearchRec& info) {
-        Found(folder, info);
+        try {
+            Found(folder, info);
+        } catch (...) {
+            // The folder's descriptor closes on the way out: no worker may
+            // still read through it.
+            titles_->End();
+            throw;
+        }
     };
 }
 
@@ -38,16 +46,19 @@ void ScanRun::Execute() {
     // Links are based on the folder the finder really walks.
     SiteMapBuilder builder(tree_, finder_.StartFolder(), profile_.UsePageTitles());
     builder_ = &builder;
+    titles_ = std::make_unique<TitlePrefetch>(profile_.UsePageTitles() ? TitleWorkerCount() : 0);
     searching_ = true;
     try {
         finder_.Execute();
     } catch (...) {
         searching_ = false;
+        titles_.reset();
         builder_ = nullptr;
         folderNode_ = nullptr;
         throw;
     }
     searching_ = false;
+    titles_.reset();
     builder_ = nullptr;
     folderNode_ = nullptr;
 }
@@ -84,6 +95,13 @@ void ScanRun::Listed(const std::string& folder, const std::vector<TSearchRec>& e
         std::string page = DefaultPageName(entries);
         builder_->SetDefaultPage(folderNode_->Data, page.empty() ? page : folder + page);
     }
+    // The pages whose titles Found will ask for, in its order.
+    std::vector<std::string> pages;
+    if (builder_->UsePageTitles())
+        for (const TSearchRec& rec : entries)
+            if (finder_.Reports(rec) && HasTitledType(rec.Name) && Takes(folder + rec.Name))
+                pages.push_back(rec.Name);
+    titles_->Begin(finder_.FolderFd(), std::move(pages));
 }
 
 void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
@@ -94,7 +112,7 @@ void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
         if (Takes(path)) {
             PageLinkText text{info.Name};
             if (builder_->UsePageTitles() && HasTitledType(info.Name))
-                text = ReadPageLinkTextAt(finder_.FolderFd(), info.Name);
+                text = titles_->Take(info.Name);
             builder_->AddFileNode(path, std::move(text));
             ++foundCount_;
             listener_->FileAdded(foundCount_);

@@ -5,8 +5,10 @@
 #include "model/SiteMapTree.h"
 #include "scan/NXFileFinder.h"
 #include "scan/SiteMapBuilder.h"
+#include "scan/TitlePrefetch.h"
 #include "support/NXFiles.h"
 
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -75,7 +77,8 @@ private:
     FileTypeMatcher fileTypes_;
     std::string outputFile_; // folded; empty when no file is to be skipped
     SiteMapBuilder* builder_ = nullptr;
-    SiteMapNode* folderNode_ = nullptr; // of the folder being listed
+    SiteMapNode* folderNode_ = nullptr;     // of the folder being listed
+    std::unique_ptr<TitlePrefetch> titles_; // while a walk runs
     int foundCount_ = 0;
     bool searching_ = false;
 };
