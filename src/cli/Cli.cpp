@@ -343,6 +343,8 @@ int Generate(const CLI::App& app, const ProfileOptions& options, SitemapOptions&
     ProgressLine progress(streams.err, streams.errIsTerminal && !quiet);
     TSiteMapTree tree;
     ScanRun scan(tree, profile, &progress);
+    // The sitemaps' lastmod comes from the scan's own status calls.
+    scan.SetFileTimesWanted(writeSitemaps);
     scan.Run();
     // Streamed to the file: the page of a very large site is never held whole.
     WriteSiteMapFile(tree, profile, &progress, ProgramFolder());

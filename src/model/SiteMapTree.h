@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +16,9 @@ namespace tw {
 enum class TextOrigin : unsigned char { AsTyped, FileName, PageTitle };
 
 // Node record: what one folder or file of the site contributes to the map.
+// A file time nobody looked at.
+inline constexpr std::int64_t kUnknownTime = INT64_MIN;
+
 struct TDataRec {
     std::string FilePath;   // full path; a folder's ends in the separator
     std::string LinkText;   // caption and link text
@@ -22,6 +26,9 @@ struct TDataRec {
     bool IsFolder = false;
     std::string LinkURL; // relative to the scanned folder, "/" separated
     TextOrigin LinkTextOrigin = TextOrigin::AsTyped;
+    // Last write of the file the link names (a folder's: its default page),
+    // in seconds since the epoch, as the scan saw it; kUnknownTime otherwise.
+    std::int64_t Modified = kUnknownTime;
 
     // The user's edit: a changed text is theirs from now on, an unchanged
     // one keeps its origin.

@@ -208,7 +208,7 @@ public:
             url = JoinSitemapURL(base_, relative);
             entry.assign(kUrlOpen);
             entry += EscapeXmlText(url);
-            std::string modified = ModifiedTime(relative);
+            std::string modified = ModifiedTime(node.Data);
             if (modified.empty()) {
                 entry += "</loc></url>\n";
             } else {
@@ -315,7 +315,11 @@ private:
         chunkSizes_.push_back(inChunk);
     }
 
-    std::string ModifiedTime(const std::string& relative) const {
+    // The time the scan saw, or the file's time now when it took none.
+    std::string ModifiedTime(const TDataRec& rec) const {
+        if (rec.Modified != kUnknownTime)
+            return W3CDateTime(static_cast<std::time_t>(rec.Modified));
+        const std::string& relative = rec.LinkURL;
         std::string path = options_.SiteFolder + std::string(WithoutLeadingSlashes(relative));
         if constexpr (kPathDelim != '/')
             std::replace(path.begin(), path.end(), '/', kPathDelim);

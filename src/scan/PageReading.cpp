@@ -89,10 +89,13 @@ PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name) {
     UniqueFd fd = OpenRegularFileAt(dirFd, name.c_str(), &st);
     if (!fd.Valid())
         return result;
+    result.Modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
     try {
         std::string title = ReadTitleFrom(fd.Get(), st.st_size, name);
-        if (!title.empty())
-            result = {std::move(title), true};
+        if (!title.empty()) {
+            result.Text = std::move(title);
+            result.FromTitle = true;
+        }
     } catch (const std::exception&) {
         // An unreadable page keeps its file name.
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/SiteMapTree.h"
 #include "scan/DirectoryListing.h"
 
 #include <string>
@@ -17,6 +18,8 @@ std::string ReadTitleElement(const std::string& path);
 struct PageLinkText {
     std::string Text;
     bool FromTitle = false; // else the file's name
+    // The page's last write, when reading it took its status.
+    std::int64_t Modified = kUnknownTime;
 };
 
 // Link text of a file: its title when UsePageTitles is on, the file is of a

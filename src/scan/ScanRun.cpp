@@ -3,6 +3,9 @@
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace tw {
 
 ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* listener)
@@ -82,6 +85,14 @@ void ScanRun::NewFolder(const std::string& folder, bool& ignoreFolder) {
     listener_->Idle();
 }
 
+void ScanRun::NoteFileTime(TDataRec& file, const std::string& name) {
+    struct stat st {};
+    if (file.Modified == kUnknownTime && fstatat(finder_.FolderFd(), name.c_str(), &st, 0) == 0)
+        file.Modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    if (folderNode_ && name == defaultPage_)
+        folderNode_->Data.Modified = file.Modified;
+}
+
 bool ScanRun::Takes(const std::string& path) const {
     if (!fileTypes_.Matches(path))
         return false;
@@ -91,9 +102,11 @@ bool ScanRun::Takes(const std::string& path) const {
 }
 
 void ScanRun::Listed(const std::string& folder, const std::vector<TSearchRec>& entries) {
+    defaultPage_.clear();
     if (folderNode_) {
-        std::string page = DefaultPageName(entries);
-        builder_->SetDefaultPage(folderNode_->Data, page.empty() ? page : folder + page);
+        defaultPage_ = DefaultPageName(entries);
+        builder_->SetDefaultPage(folderNode_->Data,
+                                 defaultPage_.empty() ? defaultPage_ : folder + defaultPage_);
     }
     // The pages whose titles Found will ask for, in its order.
     std::vector<std::string> pages;
@@ -113,7 +126,9 @@ void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
             PageLinkText text{info.Name};
             if (builder_->UsePageTitles() && HasTitledType(info.Name))
                 text = titles_->Take(info.Name);
-            builder_->AddFileNode(path, std::move(text));
+            SiteMapNode* node = builder_->AddFileNode(path, std::move(text));
+            if (fileTimes_)
+                NoteFileTime(node->Data, info.Name);
             ++foundCount_;
             listener_->FileAdded(foundCount_);
         }

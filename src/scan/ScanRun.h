@@ -56,6 +56,10 @@ public:
     void Run();
 
     void Stop() { finder_.Stop(); }
+    // Every file node gets its last write time (folders: their default
+    // page's), from the status the scan takes anyway where it reads a page,
+    // with one status call for each other file; off, only read pages have it.
+    void SetFileTimesWanted(bool on) { fileTimes_ = on; }
     bool Searching() const { return searching_; }
     int FoundCount() const { return foundCount_; }
     const TNXFileFinder& Finder() const { return finder_; }
@@ -66,6 +70,7 @@ private:
     void Found(const std::string& folder, const TSearchRec& info);
     // Whether a file of the listing becomes a node (the finder reports it).
     bool Takes(const std::string& path) const;
+    void NoteFileTime(TDataRec& file, const std::string& name);
 
     TSiteMapTree& tree_;
     const TMapProfile& profile_;
@@ -77,7 +82,9 @@ private:
     FileTypeMatcher fileTypes_;
     std::string outputFile_; // folded; empty when no file is to be skipped
     SiteMapBuilder* builder_ = nullptr;
-    SiteMapNode* folderNode_ = nullptr;     // of the folder being listed
+    SiteMapNode* folderNode_ = nullptr; // of the folder being listed
+    std::string defaultPage_;           // its default page's name, or empty
+    bool fileTimes_ = false;
     std::unique_ptr<TitlePrefetch> titles_; // while a walk runs
     int foundCount_ = 0;
     bool searching_ = false;

@@ -21,6 +21,7 @@ SiteMapNode* SiteMapBuilder::AddFileNode(const std::string& path, PageLinkText t
     rec.FilePath = path;
     rec.LinkText = std::move(text.Text);
     rec.LinkTextOrigin = text.FromTitle ? TextOrigin::PageTitle : TextOrigin::FileName;
+    rec.Modified = text.Modified;
     rec.FolderPath = ExtractFilePath(path);
     rec.LinkURL = MakeRelativeURL(path, scannedFolder_);
     SiteMapNode* parent = tree_.FindFolderNode(rec.FolderPath);

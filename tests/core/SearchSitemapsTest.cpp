@@ -46,6 +46,7 @@ protected:
 
     void Scan() {
         ScanRun scan(tree, profile);
+        scan.SetFileTimesWanted(fileTimes);
         scan.Run();
     }
 
@@ -63,6 +64,7 @@ protected:
     TSiteMapTree tree;
     SearchSitemapOptions options;
     std::vector<SitemapFileWritten> written;
+    bool fileTimes = false;
 };
 
 } // namespace
@@ -190,6 +192,29 @@ TEST_F(SearchSitemapsTest, FoldersGiveTheirDefaultPageOnceAndNothingWithoutOne) 
                              "https://example.org/news/story.html",
                              "https://example.org/shop/welcome.html",
                          }));
+}
+
+TEST_F(SearchSitemapsTest, TimesTakenByTheScanAreTheLastmods) {
+    // A page read for its title, a folder through its default page, a file
+    // that is not read, and a folder whose default page is no node.
+    for (const char* name : {"index.html", "news/index.html", "notes.txt", "blog/index.asp"}) {
+        site.Write(name);
+        SetModified(site / name, 1700000000);
+    }
+    site.Write("blog/post.html");
+    fileTimes = true;
+    Scan();
+    for (const char* name : {"index.html", "news/index.html", "notes.txt", "blog/index.asp"})
+        SetModified(site / name, 1600000000);
+    WriteSearchSitemaps(tree, options);
+    const std::string xml = ReadAll(options.XmlOutput);
+    for (const char* url : {"index.html", "news/index.html", "notes.txt"})
+        EXPECT_NE(xml.find(std::string("example.org/") + url + "</loc><lastmod>2023-11-14T"),
+                  std::string::npos)
+            << url << "\n"
+            << xml;
+    // No node took that page's time: it is read when the sitemap is written.
+    EXPECT_NE(xml.find("blog/index.asp</loc><lastmod>2020-09-13T"), std::string::npos) << xml;
 }
 
 TEST_F(SearchSitemapsTest, PicturesOnlyWhenAskedFor) {
