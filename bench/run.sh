@@ -27,7 +27,8 @@ measure() {
   local json stats median
   json=$(mktemp)
   stats=$(mktemp)
-  hyperfine -N --style none -w 1 -r "$repeats" --export-json "$json" -- "$*" >/dev/null
+  # Its warnings about a slow first run are noise here: the cache is warm.
+  hyperfine -N --style none -w 1 -r "$repeats" --export-json "$json" -- "$*" >/dev/null 2>&1
   median=$(grep -o '"median": *[0-9.e+-]*' "$json" | head -n 1 | sed 's/.*: *//')
   /usr/bin/time -f '%M' -o "$stats" "$@" >/dev/null 2>&1
   printf '%s %s\n' "$median" "$(tail -n 1 "$stats")"
