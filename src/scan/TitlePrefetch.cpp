@@ -20,6 +20,19 @@ inline void CpuRelax() {
 
 } // namespace
 
+namespace {
+
+// The CPUs the process may run on; 1 when that cannot be told.
+int AllowedCpus() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0)
+        return 1;
+    return CPU_COUNT(&set);
+}
+
+} // namespace
+
 unsigned TitleWorkerCount() {
     if (const char* value = std::getenv("TW_SCAN_WORKERS")) {
         unsigned n = 0;
@@ -28,14 +41,10 @@ unsigned TitleWorkerCount() {
         if (ec == std::errc() && ptr == end && n <= 64)
             return n;
     }
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) != 0)
-        return 0;
-    return static_cast<unsigned>(std::clamp(CPU_COUNT(&set) - 1, 0, 3));
+    return static_cast<unsigned>(std::clamp(AllowedCpus() - 1, 0, 3));
 }
 
-TitlePrefetch::TitlePrefetch(unsigned workers) {
+TitlePrefetch::TitlePrefetch(unsigned workers) : spin_(AllowedCpus() > 1) {
     workers_.reserve(workers);
     for (unsigned i = 0; i < workers; ++i)
         workers_.emplace_back([this] { Work(); });
@@ -68,6 +77,7 @@ void TitlePrefetch::Begin(int dirFd, std::vector<std::string> names) {
         std::lock_guard lock(mutex_);
         ++folder_;
         open_ = true;
+        published_.store(folder_);
     }
     wake_.notify_all();
 }
@@ -155,6 +165,12 @@ void TitlePrefetch::WaitFor(std::uint32_t index) {
 void TitlePrefetch::Work() {
     std::uint64_t seen = 0;
     for (;;) {
+        // The next folder usually begins within a listing's time: look for it
+        // a while before going to sleep, which would cost a wake-up each. On
+        // a CPU shared with the scan the looking would only delay it.
+        for (int i = 0; spin_ && i < 4000 && published_.load(std::memory_order_relaxed) == seen;
+             ++i)
+            CpuRelax();
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this, seen] { return quit_ || folder_ != seen; });

@@ -71,6 +71,8 @@ private:
     bool open_ = false;            // between Begin and End; under the mutex
     unsigned busy_ = 0;            // workers inside the folder; under the mutex
     bool quit_ = false;
+    const bool spin_;                         // a CPU of their own may be the workers' to wait on
+    std::atomic<std::uint64_t> published_{0}; // folder_, for workers to look at unlocked
     std::vector<std::thread> workers_;
 };
 
