@@ -12,6 +12,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tw {
 
@@ -68,6 +69,7 @@ public:
             listener_->PageChecked(i + 1, pages_.size());
         }
         report_.PageCount = pages_.size();
+        FindMissingAnchors();
         FindOrphans();
         FindTitleProblems();
         FindFoldersWithoutDefaultPage();
@@ -89,6 +91,16 @@ private:
         bool Parsed = false;
         std::optional<std::string> Title;
         std::vector<size_t> Targets; // the pages its links lead to
+        // Parsed whole: only then can a fragment be missing from it.
+        bool Whole = false;
+        std::unordered_set<std::string> Anchors;
+    };
+
+    // A link with a fragment, checked once every page is parsed.
+    struct AnchorLink {
+        size_t Target;
+        std::string Fragment;
+        DeadLink Link;
     };
 
     std::string Relative(const std::string& path) const {
@@ -99,7 +111,7 @@ private:
     void AddPage(const std::string& path, bool inTree) {
         if (!pageIndex_.try_emplace(path, pages_.size()).second)
             return;
-        pages_.push_back({path, Relative(path), inTree, true, false, std::nullopt, {}});
+        pages_.push_back({path, Relative(path), inTree, true, false, std::nullopt, {}, false, {}});
     }
 
     // The index page first: it is where reachability starts.
@@ -160,7 +172,10 @@ private:
             return;
         }
         page.Parsed = true;
+        page.Whole = !read.Truncated;
         page.Title = std::move(parsed.Title);
+        for (std::string& anchor : parsed.Anchors)
+            page.Anchors.insert(std::move(anchor));
 
         std::string baseFolder = ExtractFilePath(page.Path);
         if (parsed.Base) {
@@ -174,6 +189,8 @@ private:
 
         for (const PageLink& link : parsed.Links) {
             LinkTarget target = ClassifyLink(link.Value);
+            if (target.Kind == LinkKind::SamePage && target.Fragment)
+                NoteAnchor(index, page, link, *target.Fragment);
             if (target.Kind != LinkKind::Local)
                 continue;
             ++report_.LocalLinkCount;
@@ -195,8 +212,31 @@ private:
                     {page.Relative, link.Value, link.Tag, link.Attribute, link.Line, *dead});
             } else if (auto it = pageIndex_.find(*reached); it != pageIndex_.end()) {
                 page.Targets.push_back(it->second);
+                if (target.Fragment)
+                    NoteAnchor(it->second, page, link, *target.Fragment);
             }
         }
+    }
+
+    void NoteAnchor(size_t target, const Page& page, const PageLink& link,
+                    const std::string& fragment) {
+        // "#" and "#top" name the top of every page.
+        if (fragment.empty() || fragment == "top")
+            return;
+        anchorLinks_.push_back({target,
+                                fragment,
+                                {page.Relative, link.Value, link.Tag, link.Attribute, link.Line,
+                                 DeadLinkReason::MissingAnchor}});
+    }
+
+    // A page parsed in part, or not at all, may hold any anchor.
+    void FindMissingAnchors() {
+        for (AnchorLink& a : anchorLinks_) {
+            const Page& target = pages_[a.Target];
+            if (target.Parsed && target.Whole && target.Anchors.count(a.Fragment) == 0)
+                report_.DeadLinks.push_back(std::move(a.Link));
+        }
+        anchorLinks_.clear();
     }
 
     // A path from the root stays inside it, as a web server serving the root
@@ -281,6 +321,7 @@ private:
     std::unordered_map<std::string, size_t> pageIndex_;
     std::unordered_map<std::string, DiskEntry> disk_;
     std::vector<std::string> folders_;
+    std::vector<AnchorLink> anchorLinks_;
     LinkReport report_;
 };
 

@@ -24,6 +24,7 @@ bool IsCheckedPage(std::string_view path);
 enum class DeadLinkReason {
     Missing,       // no file or folder there (or something that is neither)
     NoDefaultPage, // a folder without a default page
+    MissingAnchor, // the page is there, the fragment names nothing in it
 };
 
 struct DeadLink {

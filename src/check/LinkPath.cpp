@@ -74,13 +74,17 @@ LinkTarget ClassifyLink(std::string_view value) {
         url += c == '\\' ? '/' : c;
     }
     if (HasScheme(url) || url.starts_with("//"))
-        return {LinkKind::External, {}};
-    size_t end = url.find_first_of("?#");
-    if (end != std::string::npos)
-        url.resize(end);
+        return {LinkKind::External, {}, std::nullopt};
+    std::optional<std::string> fragment;
+    if (size_t hash = url.find('#'); hash != std::string::npos) {
+        fragment = PercentDecode(std::string_view(url).substr(hash + 1));
+        url.resize(hash);
+    }
+    if (size_t query = url.find('?'); query != std::string::npos)
+        url.resize(query);
     if (url.empty())
-        return {LinkKind::SamePage, {}};
-    return {LinkKind::Local, PercentDecode(url)};
+        return {LinkKind::SamePage, {}, std::move(fragment)};
+    return {LinkKind::Local, PercentDecode(url), std::move(fragment)};
 }
 
 std::string JoinLexically(std::string_view folder, std::string_view relative, size_t floor) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,9 @@ struct LinkTarget {
     // Local: the path, percent-decoded, query and fragment cut off, "/"
     // separated; relative, or beginning with "/" for one from the site root.
     std::string Path;
+    // SamePage and Local: the fragment after "#", percent-decoded; none
+    // without a "#".
+    std::optional<std::string> Fragment;
 };
 
 // What a link value names. Surrounding whitespace goes, tabs and line

@@ -144,7 +144,12 @@ void Collect(const GumboNode* document, ParsedPage& page) {
         } else if (node->type == GUMBO_NODE_ELEMENT) {
             const GumboElement& element = node->v.element;
             children = &element.children;
+            if (const GumboAttribute* id = NonEmptyAttribute(element, "id"))
+                page.Anchors.emplace_back(id->value);
             if (element.tag_namespace == GUMBO_NAMESPACE_HTML) {
+                if (element.tag == GUMBO_TAG_A)
+                    if (const GumboAttribute* name = NonEmptyAttribute(element, "name"))
+                        page.Anchors.emplace_back(name->value);
                 if (element.tag == GUMBO_TAG_TITLE && !page.Title) {
                     page.Title = TextOf(element);
                 } else if (element.tag == GUMBO_TAG_BASE && !page.Base) {

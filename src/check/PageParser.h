@@ -29,6 +29,8 @@ struct ParsedPage {
     std::optional<std::string> Base;
     // The text of the first title element, as written; none without one.
     std::optional<std::string> Title;
+    // What a fragment may name: every element's id and every a's name.
+    std::vector<std::string> Anchors;
 };
 
 // What one page may cost the parser. Its tree takes some fifty times the
@@ -44,7 +46,8 @@ struct ParseLimits {
 
 // Parses HTML with the tolerant HTML5 parser and takes out the links of a,
 // area, link (href) and img, script, frame, iframe (src), the base and the
-// title. Only elements in the HTML namespace count; template contents are inert.
+// title, and the ids and anchor names. Only elements in the HTML namespace
+// count; template contents are inert.
 ParsedPage ParsePage(std::string_view html, const ParseLimits& limits = {});
 
 } // namespace tw

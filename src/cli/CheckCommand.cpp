@@ -23,7 +23,15 @@ std::string Count(size_t n, const char* one, const char* many) {
 }
 
 const char* ReasonName(DeadLinkReason reason) {
-    return reason == DeadLinkReason::NoDefaultPage ? "noDefaultPage" : "missing";
+    switch (reason) {
+    case DeadLinkReason::NoDefaultPage:
+        return "noDefaultPage";
+    case DeadLinkReason::MissingAnchor:
+        return "missingAnchor";
+    case DeadLinkReason::Missing:
+        break;
+    }
+    return "missing";
 }
 
 const char* KindName(TitleProblemKind kind) {
@@ -73,6 +81,8 @@ void PrintText(const LinkReport& report, const LinkCheckLimits& limits, std::ost
             out << ": <" << d.Tag << " " << d.Attribute << "=\"" << PrintableText(d.Link) << "\">";
             if (d.Reason == DeadLinkReason::NoDefaultPage)
                 out << " (folder without a default page)";
+            else if (d.Reason == DeadLinkReason::MissingAnchor)
+                out << " (missing anchor)";
             out << "\n";
         }
     }

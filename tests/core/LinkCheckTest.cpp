@@ -32,7 +32,9 @@ std::vector<std::string> Lines(const LinkReport& report) {
     for (const DeadLink& d : report.DeadLinks)
         lines.push_back("dead " + d.Page + ":" + std::to_string(d.Line) + " " + d.Tag + " " +
                         d.Attribute + " " + d.Link +
-                        (d.Reason == DeadLinkReason::NoDefaultPage ? " (no default page)" : ""));
+                        (d.Reason == DeadLinkReason::NoDefaultPage   ? " (no default page)"
+                         : d.Reason == DeadLinkReason::MissingAnchor ? " (missing anchor)"
+                                                                     : ""));
     for (const std::string& page : report.OrphanPages)
         lines.push_back("orphan " + page);
     for (const TitleProblem& t : report.TitleProblems) {
@@ -136,7 +138,7 @@ TEST(LinkCheckTest, LinksResolveOnTheDisk) {
                      "<a href=\"a.html/\">7</a> <a href=\"/nothere.html\">8</a>\n"
                      "<a href=\"a%00.html\">9</a> <a href=\"http://example.com/gone.html\">10</a>\n"
                      "<a href=\"#top\">11</a> <a href=\"\">12</a> <a href=\"mailto:x@y\">13</a>"));
-    outer.Write("site/a.html", Page("A", ""));
+    outer.Write("site/a.html", Page("A", "<p id=\"y\">"));
     outer.Write("site/sub dir/b.html", Page("B", "<a href=\"../index.html\">home</a>"));
     outer.Write("shared.css");
 
@@ -149,6 +151,39 @@ TEST(LinkCheckTest, LinksResolveOnTheDisk) {
                                  "folder sub dir/",
                              }));
     EXPECT_EQ(report.LocalLinkCount, 10u);
+}
+
+// A fragment names an id anywhere in the page or an a's name, exactly, after
+// percent-decoding; pages that are not parsed whole, and files that are no
+// pages, may hold any.
+TEST(LinkCheckTest, FragmentsMustNameAnAnchorOfTheirPage) {
+    TempDir site;
+    const std::vector<std::pair<const char*, bool>> links = {
+        {"b.html#x", true},     {"b.html#X", false},       {"b.html#top", true},
+        {"b.html#", true},      {"b.html#%C3%A9", true},   {"b.html#old", true},
+        {"b.html#svg", true},   {"b.html#nowhere", false}, {"#here", true},
+        {"#gone", false},       {"index.html#here", true}, {"sub/#in", true},
+        {"sub/#out", false},    {"pic.png#x", true},       {"big.html#any", true},
+        {"b.html?q=1#x", true},
+    };
+    std::string body = "<p id=\"here\">";
+    for (const auto& [href, _] : links)
+        body += "<a href=\"" + std::string(href) + "\">l</a>\n";
+    std::string index = site.Write("index.html", Page("Home", body));
+    site.Write("b.html", Page("B", "<div id=\"x\"></div><p id=\"\xC3\xA9\"><a name=\"old\"></a>"
+                                   "<svg><g id=\"svg\"/></svg>"));
+    site.Write("sub/index.html", Page("Sub", "<b id=\"in\">"));
+    site.Write("pic.png");
+    site.Write("big.html", Page("Big", std::string(3000, 'x')));
+    LinkCheckLimits limits;
+    limits.MaxPageBytes = 2000;
+    std::vector<std::string> expected;
+    for (size_t i = 0; i < links.size(); ++i)
+        if (!links[i].second)
+            expected.push_back("dead index.html:" + std::to_string(i + 2) + " a href " +
+                               links[i].first + " (missing anchor)");
+    expected.push_back("note big.html truncated");
+    EXPECT_EQ(Lines(Check(index, limits)), expected);
 }
 
 TEST(LinkCheckTest, FolderLinksNeedADefaultPage) {
