@@ -3,9 +3,11 @@
 #include "check/LinkPath.h"
 #include "check/PageReader.h"
 #include "model/SiteLinks.h"
+#include "scan/DirectoryListing.h"
 #include "scan/PageReading.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
+#include "support/NXStrings.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -209,7 +211,8 @@ private:
                 dead = DeadLinkReason::Missing;
             if (dead) {
                 report_.DeadLinks.push_back(
-                    {page.Relative, link.Value, link.Tag, link.Attribute, link.Line, *dead});
+                    {page.Relative, link.Value, link.Tag, link.Attribute, link.Line, *dead,
+                     *dead == DeadLinkReason::Missing && ExistsIgnoringCase(path)});
             } else if (auto it = pageIndex_.find(*reached); it != pageIndex_.end()) {
                 page.Targets.push_back(it->second);
                 if (target.Fragment)
@@ -226,7 +229,7 @@ private:
         anchorLinks_.push_back({target,
                                 fragment,
                                 {page.Relative, link.Value, link.Tag, link.Attribute, link.Line,
-                                 DeadLinkReason::MissingAnchor}});
+                                 DeadLinkReason::MissingAnchor, false}});
     }
 
     // A page parsed in part, or not at all, may hold any anchor.
@@ -239,12 +242,49 @@ private:
         anchorLinks_.clear();
     }
 
-    // A path from the root stays inside it, as a web server serving the root
-    // would keep it; a relative one may climb out, as on the disk.
+    // Every path stays inside the root, as a browser resolves links on the
+    // published site: ".." steps stop at its top, so nothing outside the
+    // site folder satisfies a link or is read.
     std::string Resolve(const std::string& linkPath, const std::string& baseFolder) const {
         if (linkPath.starts_with('/'))
             return JoinLexically(root_, std::string_view(linkPath).substr(1), root_.size());
-        return JoinLexically(baseFolder, linkPath);
+        return JoinLexically(baseFolder, linkPath, root_.size());
+    }
+
+    // Whether Path, below the root, names something only when letter case is
+    // ignored, step by step from the root; each folder is listed once.
+    bool ExistsIgnoringCase(const std::string& path) {
+        if (!path.starts_with(root_))
+            return false;
+        std::string folder = root_;
+        std::string_view rest = std::string_view(path).substr(root_.size());
+        const bool namesFolder = path.ends_with('/');
+        bool caseDiffers = false;
+        while (!rest.empty()) {
+            size_t slash = rest.find('/');
+            std::string_view step = rest.substr(0, slash);
+            rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+            if (step.empty())
+                continue;
+            auto [it, added] = listings_.try_emplace(folder);
+            if (added)
+                ListFolder(folder, it->second, ListingDetail::Types);
+            // An exact name wins over one that differs in case.
+            const TSearchRec* match = nullptr;
+            for (const TSearchRec& rec : it->second)
+                if (SameTextIgnoringCase(rec.Name, step) && (!match || rec.Name == step))
+                    match = &rec;
+            if (!match)
+                return false;
+            const bool last = rest.find_first_not_of('/') == std::string_view::npos;
+            if ((!last || namesFolder) && !(match->Attr & faDirectory))
+                return false;
+            caseDiffers = caseDiffers || match->Name != step;
+            folder += match->Name + "/";
+            if (last)
+                break;
+        }
+        return caseDiffers;
     }
 
     void FindOrphans() {
@@ -322,6 +362,7 @@ private:
     std::unordered_map<std::string, DiskEntry> disk_;
     std::vector<std::string> folders_;
     std::vector<AnchorLink> anchorLinks_;
+    std::unordered_map<std::string, std::vector<TSearchRec>> listings_;
     LinkReport report_;
 };
 

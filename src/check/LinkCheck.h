@@ -34,6 +34,9 @@ struct DeadLink {
     std::string Attribute;
     unsigned Line = 0; // 0 when unknown
     DeadLinkReason Reason = DeadLinkReason::Missing;
+    // Missing: a file or folder of that name exists when letter case is
+    // ignored, which some hosts do and others do not.
+    bool CaseDiffers = false;
 };
 
 enum class TitleProblemKind { Missing, Empty, Duplicate };

@@ -83,6 +83,8 @@ void PrintText(const LinkReport& report, const LinkCheckLimits& limits, std::ost
                 out << " (folder without a default page)";
             else if (d.Reason == DeadLinkReason::MissingAnchor)
                 out << " (missing anchor)";
+            else if (d.CaseDiffers)
+                out << " (differs only in letter case)";
             out << "\n";
         }
     }
@@ -141,13 +143,17 @@ void PrintText(const LinkReport& report, const LinkCheckLimits& limits, std::ost
 void PrintJson(const LinkReport& report, std::ostream& out) {
     using Json = nlohmann::ordered_json;
     Json deadLinks = Json::array();
-    for (const DeadLink& d : report.DeadLinks)
-        deadLinks.push_back({{"page", d.Page},
-                             {"link", d.Link},
-                             {"tag", d.Tag},
-                             {"attribute", d.Attribute},
-                             {"line", d.Line > 0 ? Json(d.Line) : Json(nullptr)},
-                             {"reason", ReasonName(d.Reason)}});
+    for (const DeadLink& d : report.DeadLinks) {
+        Json item = {{"page", d.Page},
+                     {"link", d.Link},
+                     {"tag", d.Tag},
+                     {"attribute", d.Attribute},
+                     {"line", d.Line > 0 ? Json(d.Line) : Json(nullptr)},
+                     {"reason", ReasonName(d.Reason)}};
+        if (d.CaseDiffers)
+            item["hint"] = "differs only in letter case";
+        deadLinks.push_back(std::move(item));
+    }
     Json titles = Json::array();
     for (const TitleProblem& t : report.TitleProblems) {
         Json item = {{"kind", KindName(t.Kind)}, {"pages", t.Pages}};

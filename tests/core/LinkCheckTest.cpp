@@ -34,6 +34,7 @@ std::vector<std::string> Lines(const LinkReport& report) {
                         d.Attribute + " " + d.Link +
                         (d.Reason == DeadLinkReason::NoDefaultPage   ? " (no default page)"
                          : d.Reason == DeadLinkReason::MissingAnchor ? " (missing anchor)"
+                         : d.CaseDiffers                             ? " (letter case)"
                                                                      : ""));
     for (const std::string& page : report.OrphanPages)
         lines.push_back("orphan " + page);
@@ -137,20 +138,29 @@ TEST(LinkCheckTest, LinksResolveOnTheDisk) {
                      "<a href=\"../shared.css\">5</a> <a href=\"../gone.css\">6</a>\n"
                      "<a href=\"a.html/\">7</a> <a href=\"/nothere.html\">8</a>\n"
                      "<a href=\"a%00.html\">9</a> <a href=\"http://example.com/gone.html\">10</a>\n"
-                     "<a href=\"#top\">11</a> <a href=\"\">12</a> <a href=\"mailto:x@y\">13</a>"));
+                     "<a href=\"#top\">11</a> <a href=\"\">12</a> <a href=\"mailto:x@y\">13</a>\n"
+                     "<a href=\"A.HTML\">14</a> <a href=\"Sub%20Dir/B.html\">15</a>\n"
+                     "<a href=\"a.html/x\">16</a> <a href=\"../../site/a.html\">17</a>"));
     outer.Write("site/a.html", Page("A", "<p id=\"y\">"));
     outer.Write("site/sub dir/b.html", Page("B", "<a href=\"../index.html\">home</a>"));
     outer.Write("shared.css");
 
     LinkReport report = Check(index);
+    // A relative link climbs no higher than the site's top, as on the
+    // published site: the style sheet beside the site folder is out of reach.
     EXPECT_EQ(Lines(report), (std::vector<std::string>{
+                                 "dead index.html:4 a href ../shared.css",
                                  "dead index.html:4 a href ../gone.css",
                                  "dead index.html:5 a href a.html/",
                                  "dead index.html:5 a href /nothere.html",
                                  "dead index.html:6 a href a%00.html",
+                                 "dead index.html:8 a href A.HTML (letter case)",
+                                 "dead index.html:8 a href Sub%20Dir/B.html (letter case)",
+                                 "dead index.html:9 a href a.html/x",
+                                 "dead index.html:9 a href ../../site/a.html",
                                  "folder sub dir/",
                              }));
-    EXPECT_EQ(report.LocalLinkCount, 10u);
+    EXPECT_EQ(report.LocalLinkCount, 14u);
 }
 
 // A fragment names an id anywhere in the page or an a's name, exactly, after
