@@ -11,7 +11,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   xvfb xauth imagemagick fonts-dejavu-core
   clang-format
-  libgumbo-dev libxml2-utils
+  libxml2-utils
   dpkg-dev fakeroot file
   appstream desktop-file-utils groff-base xdotool lintian
 )

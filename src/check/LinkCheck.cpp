@@ -1,5 +1,6 @@
 #include "check/LinkCheck.h"
 
+#include "check/CssReferences.h"
 #include "check/LinkPath.h"
 #include "check/PageReader.h"
 #include "model/SiteLinks.h"
@@ -21,6 +22,21 @@ namespace tw {
 bool IsCheckedPage(std::string_view path) {
     static const FileTypeMatcher matcher(kCheckedPageTypes);
     return matcher.Matches(path);
+}
+
+std::string DescribeLink(const DeadLink& link) {
+    std::string css = link.CssImport ? "@import \"" + link.Link + "\"" : "url(" + link.Link + ")";
+    switch (link.Source) {
+    case LinkSource::StyleElement:
+        return "<style> " + css;
+    case LinkSource::StyleAttribute:
+        return "<" + link.Tag + " style> " + css;
+    case LinkSource::StyleSheet:
+        return css;
+    case LinkSource::Attribute:
+        break;
+    }
+    return "<" + link.Tag + " " + link.Attribute + "=\"" + link.Link + "\">";
 }
 
 namespace {
@@ -65,12 +81,19 @@ public:
         paths.reserve(pages_.size());
         for (const Page& page : pages_)
             paths.push_back(page.Path);
-        ParallelPageReader reader(std::move(paths), limits_.MaxPageBytes, limits_.Parser);
-        for (size_t i = 0; i < pages_.size(); ++i) {
-            CheckPage(i, reader.Take(i));
-            listener_->PageChecked(i + 1, pages_.size());
+        {
+            ParallelPageReader reader(std::move(paths), limits_.MaxPageBytes);
+            for (size_t i = 0; i < pages_.size(); ++i) {
+                CheckPage(i, reader.Take(i));
+                listener_->PageChecked(i + 1, pages_.size());
+            }
         }
+        CheckStyleSheets();
         report_.PageCount = pages_.size();
+        for (const Page& page : pages_)
+            if (page.Readable)
+                report_.CheckedFiles.push_back(page.Relative);
+        std::sort(report_.CheckedFiles.begin(), report_.CheckedFiles.end());
         FindMissingAnchors();
         FindOrphans();
         FindTitleProblems();
@@ -96,6 +119,14 @@ private:
         // Parsed whole: only then can a fragment be missing from it.
         bool Whole = false;
         std::unordered_set<std::string> Anchors;
+    };
+
+    // Where a link is written: its file, the folder it resolves from, and
+    // how it is described in a finding.
+    struct LinkPlace {
+        const std::string& File; // relative to the root
+        const std::string& Folder;
+        const PageLink& Link;
     };
 
     // A link with a fragment, checked once every page is parsed.
@@ -169,10 +200,6 @@ private:
         if (read.Truncated)
             Note(page, PageNoteKind::Truncated);
         ParsedPage& parsed = read.Parsed;
-        if (!parsed.Parsed) {
-            Note(page, PageNoteKind::NotParsed);
-            return;
-        }
         page.Parsed = true;
         page.Whole = !read.Truncated;
         page.Title = std::move(parsed.Title);
@@ -188,48 +215,97 @@ private:
             if (base.Kind == LinkKind::Local)
                 baseFolder = ExtractFilePath(Resolve(base.Path, baseFolder));
         }
-
         for (const PageLink& link : parsed.Links) {
-            LinkTarget target = ClassifyLink(link.Value);
-            if (target.Kind == LinkKind::SamePage && target.Fragment)
-                NoteAnchor(index, page, link, *target.Fragment);
-            if (target.Kind != LinkKind::Local)
+            // A fragment alone in CSS names an element of the page that uses it.
+            if (link.Source != LinkSource::Attribute && link.Value.starts_with('#'))
                 continue;
-            ++report_.LocalLinkCount;
-            std::string path = Resolve(target.Path, baseFolder);
-            bool namesFolder = path.back() == '/';
-            const DiskEntry& entry = Lookup(path);
-            const std::string* reached = nullptr;
-            std::optional<DeadLinkReason> dead;
-            if (entry.Kind == EntryKind::File && !namesFolder)
-                reached = &path;
-            else if (entry.Kind == EntryKind::Folder && !entry.DefaultPage.empty())
-                reached = &entry.DefaultPage;
-            else if (entry.Kind == EntryKind::Folder)
-                dead = DeadLinkReason::NoDefaultPage;
-            else
-                dead = DeadLinkReason::Missing;
-            if (dead) {
-                report_.DeadLinks.push_back(
-                    {page.Relative, link.Value, link.Tag, link.Attribute, link.Line, *dead,
-                     *dead == DeadLinkReason::Missing && ExistsIgnoringCase(path)});
-            } else if (auto it = pageIndex_.find(*reached); it != pageIndex_.end()) {
-                page.Targets.push_back(it->second);
-                if (target.Fragment)
-                    NoteAnchor(it->second, page, link, *target.Fragment);
-            }
+            if (std::optional<size_t> target = CheckLink({page.Relative, baseFolder, link}, index))
+                page.Targets.push_back(*target);
         }
     }
 
-    void NoteAnchor(size_t target, const Page& page, const PageLink& link,
-                    const std::string& fragment) {
+    // Checks one link; returns the page it leads to, if any. Notes a style
+    // sheet it names, and its fragment when it has one.
+    std::optional<size_t> CheckLink(const LinkPlace& place, std::optional<size_t> fromPage) {
+        const PageLink& link = place.Link;
+        if (limits_.IgnoreLink && limits_.IgnoreLink(link.Value))
+            return std::nullopt;
+        LinkTarget target = ClassifyLink(link.Value);
+        if (target.Kind == LinkKind::SamePage && target.Fragment && fromPage)
+            NoteAnchor(*fromPage, place, *target.Fragment);
+        if (target.Kind != LinkKind::Local)
+            return std::nullopt;
+        ++report_.LocalLinkCount;
+        std::string path = Resolve(target.Path, place.Folder);
+        bool namesFolder = path.back() == '/';
+        const DiskEntry& entry = Lookup(path);
+        const std::string* reached = nullptr;
+        std::optional<DeadLinkReason> dead;
+        if (entry.Kind == EntryKind::File && !namesFolder)
+            reached = &path;
+        else if (entry.Kind == EntryKind::Folder && !entry.DefaultPage.empty())
+            reached = &entry.DefaultPage;
+        else if (entry.Kind == EntryKind::Folder)
+            dead = DeadLinkReason::NoDefaultPage;
+        else
+            dead = DeadLinkReason::Missing;
+        if (dead) {
+            if (*dead == DeadLinkReason::NoDefaultPage)
+                linkedFolders_.insert(path.back() == '/' ? path : path + '/');
+            report_.DeadLinks.push_back(Finding(
+                place, *dead, *dead == DeadLinkReason::Missing && ExistsIgnoringCase(path)));
+            return std::nullopt;
+        }
+        if (link.StyleSheet && reached == &path && sheetIndex_.insert(path).second)
+            sheets_.push_back(path);
+        auto it = pageIndex_.find(*reached);
+        if (it == pageIndex_.end())
+            return std::nullopt;
+        if (target.Fragment)
+            NoteAnchor(it->second, place, *target.Fragment);
+        return it->second;
+    }
+
+    static DeadLink Finding(const LinkPlace& place, DeadLinkReason reason, bool caseDiffers) {
+        const PageLink& link = place.Link;
+        return {place.File, link.Value,  link.Tag,    link.Attribute, link.Line,
+                reason,     caseDiffers, link.Source, link.CssImport};
+    }
+
+    // Style sheets are few and small beside the pages: read one after the
+    // other once the pages are done, each once, those they import too.
+    void CheckStyleSheets() {
+        std::string buffer;
+        for (size_t i = 0; i < sheets_.size(); ++i) {
+            const std::string path = sheets_[i];
+            const std::string relative = Relative(path);
+            size_t length = 0;
+            bool truncated = false;
+            if (!ReadFileStart(path, limits_.MaxPageBytes, buffer, length, truncated)) {
+                report_.Notes.push_back({relative, PageNoteKind::Unreadable});
+                continue;
+            }
+            if (truncated)
+                report_.Notes.push_back({relative, PageNoteKind::Truncated});
+            report_.CheckedFiles.push_back(relative);
+            const std::string folder = ExtractFilePath(path);
+            std::vector<PageLink> links;
+            FindCssReferences(std::string_view(buffer.data(), length), 1, [&](CssReference&& ref) {
+                if (!ref.Value.starts_with('#'))
+                    links.push_back({std::move(ref.Value), "", "", ref.Line, LinkSource::StyleSheet,
+                                     ref.Import, ref.Import});
+            });
+            for (const PageLink& link : links)
+                CheckLink({relative, folder, link}, std::nullopt);
+        }
+    }
+
+    void NoteAnchor(size_t target, const LinkPlace& place, const std::string& fragment) {
         // "#" and "#top" name the top of every page.
         if (fragment.empty() || fragment == "top")
             return;
-        anchorLinks_.push_back({target,
-                                fragment,
-                                {page.Relative, link.Value, link.Tag, link.Attribute, link.Line,
-                                 DeadLinkReason::MissingAnchor, false}});
+        anchorLinks_.push_back(
+            {target, fragment, Finding(place, DeadLinkReason::MissingAnchor, false)});
     }
 
     // A page parsed in part, or not at all, may hold any anchor.
@@ -343,9 +419,16 @@ private:
             report_.TitleProblems.push_back(std::move(group));
     }
 
+    // Only a folder of pages, or one a link names, wants a default page:
+    // folders of pictures or sources are not meant to be browsed.
     void FindFoldersWithoutDefaultPage() {
+        std::unordered_set<std::string> withPages;
+        for (const Page& page : pages_)
+            if (page.InTree)
+                withPages.insert(ExtractFilePath(page.Path));
         for (const std::string& folder : folders_)
-            if (Lookup(folder).DefaultPage.empty())
+            if ((withPages.count(folder) || linkedFolders_.count(folder)) &&
+                Lookup(folder).DefaultPage.empty())
                 report_.FoldersWithoutDefaultPage.push_back(Relative(folder));
         std::sort(report_.FoldersWithoutDefaultPage.begin(),
                   report_.FoldersWithoutDefaultPage.end());
@@ -362,6 +445,9 @@ private:
     std::unordered_map<std::string, DiskEntry> disk_;
     std::vector<std::string> folders_;
     std::vector<AnchorLink> anchorLinks_;
+    std::vector<std::string> sheets_;
+    std::unordered_set<std::string> sheetIndex_;
+    std::unordered_set<std::string> linkedFolders_;
     std::unordered_map<std::string, std::vector<TSearchRec>> listings_;
     LinkReport report_;
 };

@@ -4,6 +4,8 @@
 #include "model/SiteMapTree.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,8 +30,10 @@ enum class DeadLinkReason {
 };
 
 struct DeadLink {
-    std::string Page;
-    std::string Link; // the attribute's value as the page has it
+    std::string Page; // the page, or the style sheet, that holds the link
+    // The link as written: one URL, also where the attribute holds several
+    // (srcset) or more than a URL (a meta refresh's content).
+    std::string Link;
     std::string Tag;
     std::string Attribute;
     unsigned Line = 0; // 0 when unknown
@@ -37,7 +41,13 @@ struct DeadLink {
     // Missing: a file or folder of that name exists when letter case is
     // ignored, which some hosts do and others do not.
     bool CaseDiffers = false;
+    LinkSource Source = LinkSource::Attribute;
+    bool CssImport = false; // CSS: an @import rather than a url()
 };
+
+// The link as a reader finds it in its file: <img srcset="a.png">,
+// <style> url(a.png), <div style> url(a.png), url(a.png), @import "a.css".
+std::string DescribeLink(const DeadLink& link);
 
 enum class TitleProblemKind { Missing, Empty, Duplicate };
 
@@ -68,6 +78,8 @@ struct LinkReport {
     std::vector<TitleProblem> TitleProblems;
     std::vector<std::string> FoldersWithoutDefaultPage;
     std::vector<PageNote> Notes;
+    // Every page read for links and every style sheet read, sorted.
+    std::vector<std::string> CheckedFiles;
     size_t PageCount = 0;      // pages read for links
     size_t LocalLinkCount = 0; // links that name a local file
 
@@ -82,7 +94,9 @@ struct LinkReport {
 struct LinkCheckLimits {
     // Bytes read of one page; the rest of a longer page is not checked.
     size_t MaxPageBytes = size_t{16} << 20;
-    ParseLimits Parser;
+    // Links for which this says true are left unchecked and uncounted; it
+    // is given each link as written.
+    std::function<bool(std::string_view)> IgnoreLink;
 };
 
 class LinkCheckListener {
@@ -95,7 +109,9 @@ public:
     }
 };
 
-// Checks the site a scan has put into Tree. IndexPage is the absolute path
+// Checks the site a scan has put into Tree. Every local style sheet that a
+// page or another style sheet refers to is read once too, whatever its
+// type, and its references are checked from its own folder. IndexPage is the absolute path
 // of the site's index page; its folder is the site root. The pages are the
 // file nodes of checked types and the index page itself, whatever its type
 // and whether or not the scan kept it. Raises EFOpenError when the index

@@ -1,198 +1,728 @@
 #include "check/PageParser.h"
 
-#include <chrono>
-#include <csetjmp>
-#include <cstdlib>
-#include <gumbo.h>
+#include "check/CssReferences.h"
+#include "support/TextEncoding.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 
 namespace tw {
 
 namespace {
 
-// The parser's allocator: a bump arena with a ceiling and a deadline. Gumbo
-// has neither limit of its own and no way to fail an allocation, so when
-// either is reached the allocator jumps back out of the parse (gumbo is C:
-// no destructors are skipped) and the arena frees everything in one go.
-// The same wholesale release also spares us gumbo's recursive tree
-// destructor, which a deeply nested page would run out of stack in.
-class ParserArena {
-public:
-    ParserArena(const ParseLimits& limits) : maxMemory_(limits.MaxMemory), clock_(limits.Clock) {
-        if (limits.MaxSeconds > 0) {
-            hasDeadline_ = true;
-            deadline_ = Now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                    std::chrono::duration<double>(limits.MaxSeconds));
-        }
-    }
-    ~ParserArena() {
-        while (chunks_) {
-            Chunk* next = chunks_->next;
-            std::free(chunks_);
-            chunks_ = next;
-        }
-    }
-    ParserArena(const ParserArena&) = delete;
-    ParserArena& operator=(const ParserArena&) = delete;
-
-    static void* Allocate(void* self, size_t size) {
-        return static_cast<ParserArena*>(self)->Take(size);
-    }
-    // Memory comes back only with the whole arena.
-    static void Deallocate(void*, void*) {}
-
-    std::jmp_buf escape;
-
-private:
-    struct alignas(16) Chunk {
-        Chunk* next;
-    };
-    static constexpr size_t kAlign = 16;
-    static constexpr size_t kFirstChunk = size_t{64} * 1024;
-    static constexpr size_t kLargestChunk = size_t{8} * 1024 * 1024;
-    // The clock is read every so many allocations: cheap, and frequent
-    // enough, since every element the parser slows down on allocates.
-    static constexpr unsigned kClockInterval = 64;
-
-    void* Take(size_t size) {
-        size = size == 0 ? kAlign : (size + kAlign - 1) & ~(kAlign - 1);
-        if (hasDeadline_ && ++calls_ % kClockInterval == 0 && Now() > deadline_)
-            std::longjmp(escape, 1);
-        if (size > static_cast<size_t>(end_ - cursor_))
-            Grow(size);
-        void* p = cursor_;
-        cursor_ += size;
-        return p;
-    }
-
-    std::chrono::steady_clock::time_point Now() const {
-        return clock_ ? clock_() : std::chrono::steady_clock::now();
-    }
-
-    void Grow(size_t size) {
-        size_t want = size > nextChunk_ ? size : nextChunk_;
-        if (want > maxMemory_ || used_ > maxMemory_ - want)
-            std::longjmp(escape, 1);
-        auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + want));
-        if (!chunk)
-            std::longjmp(escape, 1);
-        chunk->next = chunks_;
-        chunks_ = chunk;
-        used_ += want;
-        cursor_ = reinterpret_cast<char*>(chunk + 1);
-        end_ = cursor_ + want;
-        if (nextChunk_ < kLargestChunk)
-            nextChunk_ *= 2;
-    }
-
-    size_t maxMemory_;
-    const std::function<std::chrono::steady_clock::time_point()>& clock_;
-    bool hasDeadline_ = false;
-    std::chrono::steady_clock::time_point deadline_{};
-    unsigned calls_ = 0;
-    Chunk* chunks_ = nullptr;
-    char* cursor_ = nullptr;
-    char* end_ = nullptr;
-    size_t used_ = 0;
-    size_t nextChunk_ = kFirstChunk;
+struct Entity {
+    const char* Name;
+    const char* Value;
 };
 
-// Kept apart so that nothing with a destructor lives between setjmp and a jump.
-GumboOutput* RunParser(ParserArena& arena, const GumboOptions& options, std::string_view html) {
-    if (setjmp(arena.escape) != 0)
-        return nullptr;
-    return gumbo_parse_with_options(&options, html.data(), html.size());
-}
-
-const GumboAttribute* NonEmptyAttribute(const GumboElement& element, const char* name) {
-    const GumboAttribute* attr = gumbo_get_attribute(&element.attributes, name);
-    return attr && attr->value && attr->value[0] ? attr : nullptr;
-}
-
-struct LinkAttribute {
-    GumboTag tag;
-    const char* tagName;
-    const char* attribute;
+// Sorted by name, byte by byte.
+constexpr Entity kEntities[] = {
+#include "check/HtmlEntities.inc"
 };
 
-constexpr LinkAttribute kLinkAttributes[] = {
-    {GUMBO_TAG_A, "a", "href"},          {GUMBO_TAG_AREA, "area", "href"},
-    {GUMBO_TAG_LINK, "link", "href"},    {GUMBO_TAG_IMG, "img", "src"},
-    {GUMBO_TAG_SCRIPT, "script", "src"}, {GUMBO_TAG_FRAME, "frame", "src"},
-    {GUMBO_TAG_IFRAME, "iframe", "src"},
-};
+constexpr size_t kLongestEntityName = 32;
 
-std::string TextOf(const GumboElement& element) {
-    std::string text;
-    for (unsigned i = 0; i < element.children.length; ++i) {
-        const auto* child = static_cast<const GumboNode*>(element.children.data[i]);
-        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE ||
-            child->type == GUMBO_NODE_CDATA)
-            text += child->v.text.text;
-    }
-    return text;
+const Entity* FindEntity(std::string_view name) {
+    const Entity* it =
+        std::lower_bound(std::begin(kEntities), std::end(kEntities), name,
+                         [](const Entity& e, std::string_view n) { return e.Name < n; });
+    return it != std::end(kEntities) && it->Name == name ? it : nullptr;
 }
 
-void Collect(const GumboNode* document, ParsedPage& page) {
-    // Iterative: the tree of a broken page can be as deep as it is long.
-    std::vector<const GumboNode*> stack{document};
-    while (!stack.empty()) {
-        const GumboNode* node = stack.back();
-        stack.pop_back();
-        const GumboVector* children = nullptr;
-        if (node->type == GUMBO_NODE_DOCUMENT) {
-            children = &node->v.document.children;
-        } else if (node->type == GUMBO_NODE_ELEMENT) {
-            const GumboElement& element = node->v.element;
-            children = &element.children;
-            if (const GumboAttribute* id = NonEmptyAttribute(element, "id"))
-                page.Anchors.emplace_back(id->value);
-            if (element.tag_namespace == GUMBO_NAMESPACE_HTML) {
-                if (element.tag == GUMBO_TAG_A)
-                    if (const GumboAttribute* name = NonEmptyAttribute(element, "name"))
-                        page.Anchors.emplace_back(name->value);
-                if (element.tag == GUMBO_TAG_TITLE && !page.Title) {
-                    page.Title = TextOf(element);
-                } else if (element.tag == GUMBO_TAG_BASE && !page.Base) {
-                    if (const GumboAttribute* href = NonEmptyAttribute(element, "href"))
-                        page.Base = href->value;
-                }
-                for (const LinkAttribute& kind : kLinkAttributes) {
-                    if (kind.tag != element.tag)
-                        continue;
-                    if (const GumboAttribute* attr = NonEmptyAttribute(element, kind.attribute)) {
-                        unsigned line = attr->value_start.line ? attr->value_start.line
-                                                               : element.start_pos.line;
-                        page.Links.push_back({attr->value, kind.tagName, kind.attribute, line});
-                    }
-                    break;
-                }
-            }
-        }
-        // Template contents are never shown as they stand: not links of the page.
-        if (!children)
-            continue;
-        for (unsigned i = children->length; i > 0; --i)
-            stack.push_back(static_cast<const GumboNode*>(children->data[i - 1]));
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+bool IsAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAlnum(char c) {
+    return IsAlpha(c) || IsDigit(c);
+}
+bool IsHex(char c) {
+    return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+// The tokenizer's whitespace; a CR counts as the LF it becomes.
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
+size_t DecodeNumericReference(std::string_view text, std::string& out) {
+    size_t i = 1;
+    const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+    if (hex)
+        ++i;
+    const size_t digits = i;
+    std::uint32_t cp = 0;
+    for (; i < text.size() && (hex ? IsHex(text[i]) : IsDigit(text[i])); ++i) {
+        const char c = text[i];
+        const std::uint32_t d = IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+        // Anything past the last code point stays past it.
+        cp = cp > 0x10FFFF ? cp : cp * (hex ? 16 : 10) + d;
     }
+    if (i == digits)
+        return 0;
+    if (i < text.size() && text[i] == ';')
+        ++i;
+    // References to 80-9F mean the Windows-1252 characters pages meant.
+    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        out += kReplacement;
+    else if (cp >= 0x80 && cp <= 0x9F)
+        AppendUtf8(out, Cp1252Character(static_cast<unsigned char>(cp)));
+    else
+        AppendUtf8(out, cp);
+    return i;
 }
 
 } // namespace
 
-ParsedPage ParsePage(std::string_view html, const ParseLimits& limits) {
-    ParsedPage page;
-    ParserArena arena(limits);
-    GumboOptions options = kGumboDefaultOptions;
-    options.allocator = &ParserArena::Allocate;
-    options.deallocator = &ParserArena::Deallocate;
-    options.userdata = &arena;
-    // The error list is of no use here and would grow with every fault of a broken page.
-    options.max_errors = 0;
-    GumboOutput* output = RunParser(arena, options, html);
-    if (!output)
-        return page;
-    Collect(output->document, page);
-    page.Parsed = true;
-    return page;
+size_t DecodeCharacterReference(std::string_view text, bool inAttribute, std::string& out) {
+    if (text.empty())
+        return 0;
+    if (text[0] == '#')
+        return DecodeNumericReference(text, out);
+    size_t run = 0;
+    while (run < text.size() && run < kLongestEntityName && IsAlnum(text[run]))
+        ++run;
+    if (run == 0)
+        return 0;
+    char name[kLongestEntityName + 2];
+    std::memcpy(name, text.data(), run);
+    if (run < text.size() && text[run] == ';') {
+        name[run] = ';';
+        if (const Entity* e = FindEntity(std::string_view(name, run + 1))) {
+            out += e->Value;
+            return run + 1;
+        }
+    }
+    // The longest name that begins the text: only the old names without ";"
+    // can be shorter than the run.
+    for (size_t length = run; length >= 2; --length) {
+        const Entity* e = FindEntity(std::string_view(name, length));
+        if (!e)
+            continue;
+        if (inAttribute && length < text.size() && (IsAlnum(text[length]) || text[length] == '='))
+            return 0;
+        out += e->Value;
+        return length;
+    }
+    return 0;
+}
+
+namespace {
+
+// Text with character references resolved and NULs replaced, as the
+// tokenizer gives attribute values and RCDATA.
+void DecodeText(std::string_view raw, bool inAttribute, std::string& out) {
+    out.clear();
+    size_t i = 0;
+    while (i < raw.size()) {
+        size_t special = raw.find_first_of(std::string_view("&\0", 2), i);
+        if (special == std::string_view::npos) {
+            out.append(raw.substr(i));
+            return;
+        }
+        out.append(raw.substr(i, special - i));
+        i = special + 1;
+        if (raw[special] == '\0')
+            out += kReplacement;
+        else if (size_t used = DecodeCharacterReference(raw.substr(i), inAttribute, out))
+            i += used;
+        else
+            out += '&';
+    }
+}
+
+// ASCII whitespace-separated tokens of Value, one of them Token, case ignored.
+bool HasToken(std::string_view value, std::string_view token) {
+    size_t i = 0;
+    while (i < value.size()) {
+        while (i < value.size() && IsSpace(value[i]))
+            ++i;
+        size_t end = i;
+        while (end < value.size() && !IsSpace(value[end]))
+            ++end;
+        if (end > i && EqualsIgnoringCase(value.substr(i, end - i), token))
+            return true;
+        i = end;
+    }
+    return false;
+}
+
+// Start tags that end foreign content when they appear in it.
+bool BreaksOutOfForeignContent(std::string_view tag) {
+    static constexpr std::string_view kTags[] = {
+        "b",      "big",  "blockquote", "body",  "br",   "center", "code",    "dd",   "div",
+        "dl",     "dt",   "em",         "embed", "h1",   "h2",     "h3",      "h4",   "h5",
+        "h6",     "head", "hr",         "i",     "img",  "li",     "listing", "menu", "meta",
+        "nobr",   "ol",   "p",          "pre",   "ruby", "s",      "small",   "span", "strong",
+        "strike", "sub",  "sup",        "table", "tt",   "u",      "ul",      "var",
+    };
+    return std::find(std::begin(kTags), std::end(kTags), tag) != std::end(kTags);
+}
+
+class Tokenizer {
+public:
+    explicit Tokenizer(std::string_view html) : html_(html) {}
+
+    ParsedPage Run() {
+        while (pos_ < html_.size()) {
+            const void* lt = std::memchr(html_.data() + pos_, '<', html_.size() - pos_);
+            if (!lt)
+                break;
+            pos_ = static_cast<size_t>(static_cast<const char*>(lt) - html_.data());
+            if (!Markup())
+                ++pos_; // a "<" that begins nothing is text
+        }
+        return std::move(page_);
+    }
+
+private:
+    struct Attribute {
+        std::string Name;
+        std::string Value;
+        size_t ValueStart = 0;
+    };
+
+    struct ForeignElement {
+        std::string Name;
+        bool Svg = false;
+        // Its contents are HTML again: svg's foreignObject, desc and title,
+        // MathML's text elements.
+        bool IntegrationPoint = false;
+    };
+
+    bool At(size_t i, std::string_view word) const {
+        return html_.compare(i, word.size(), word) == 0;
+    }
+    bool AtIgnoringCase(size_t i, std::string_view lowerWord) const {
+        return i + lowerWord.size() <= html_.size() &&
+               EqualsIgnoringCase(html_.substr(i, lowerWord.size()), lowerWord);
+    }
+    size_t Find(char c, size_t from) const {
+        size_t at = html_.find(c, from);
+        return at == std::string_view::npos ? html_.size() : at;
+    }
+
+    // The line of Offset. Asked mostly in ascending order, so counted on
+    // from the last answer.
+    unsigned LineAt(size_t offset) {
+        if (offset >= lineOffset_)
+            line_ += Newlines(lineOffset_, offset);
+        else
+            line_ -= Newlines(offset, lineOffset_);
+        lineOffset_ = offset;
+        return line_;
+    }
+    // LFs, and CRs that no LF follows, in [From, To).
+    unsigned Newlines(size_t from, size_t to) const {
+        unsigned n = 0;
+        for (size_t i = from; i < to; ++i)
+            n += html_[i] == '\n' ||
+                 (html_[i] == '\r' && (i + 1 == html_.size() || html_[i + 1] != '\n'));
+        return n;
+    }
+
+    bool InForeignContent() const { return !foreign_.empty() && !foreign_.back().IntegrationPoint; }
+
+    // At a "<": reads what it begins. False when it begins nothing.
+    bool Markup() {
+        const size_t i = pos_ + 1;
+        if (i >= html_.size())
+            return false;
+        const char c = html_[i];
+        if (c == '!') {
+            if (At(i, "!--"))
+                SkipComment(i + 3);
+            else if (InForeignContent() && At(i, "![CDATA["))
+                pos_ = SkipPast(i + 8, "]]>");
+            else
+                pos_ = std::min(Find('>', i), html_.size() - 1) + 1; // doctype or bogus comment
+            return true;
+        }
+        if (c == '?') {
+            pos_ = std::min(Find('>', i), html_.size() - 1) + 1;
+            return true;
+        }
+        if (c == '/') {
+            if (i + 1 >= html_.size())
+                return false;
+            if (IsAlpha(html_[i + 1]))
+                ReadTag(i + 1, true);
+            else
+                pos_ = std::min(Find('>', i), html_.size() - 1) + 1; // "</>" or a bogus comment
+            return true;
+        }
+        if (IsAlpha(c)) {
+            ReadTag(i, false);
+            return true;
+        }
+        return false;
+    }
+
+    size_t SkipPast(size_t from, std::string_view end) const {
+        size_t at = html_.find(end, from);
+        return at == std::string_view::npos ? html_.size() : at + end.size();
+    }
+
+    // From just after "<!--"; "<!-->" and "<!--->" are whole comments, and
+    // "--!>" ends one as "-->" does.
+    void SkipComment(size_t start) {
+        if (start < html_.size() && html_[start] == '>') {
+            pos_ = start + 1;
+            return;
+        }
+        if (At(start, "->")) {
+            pos_ = start + 2;
+            return;
+        }
+        for (size_t from = start;;) {
+            size_t dashes = html_.find("--", from);
+            if (dashes == std::string_view::npos) {
+                pos_ = html_.size();
+                return;
+            }
+            if (At(dashes + 2, ">")) {
+                pos_ = dashes + 3;
+                return;
+            }
+            if (At(dashes + 2, "!>")) {
+                pos_ = dashes + 4;
+                return;
+            }
+            from = dashes + 1;
+        }
+    }
+
+    // Reads a tag from its name on. A tag cut off by the end of the text is
+    // no tag.
+    void ReadTag(size_t i, bool isEnd) {
+        const size_t n = html_.size();
+        tag_.clear();
+        while (i < n && !IsSpace(html_[i]) && html_[i] != '/' && html_[i] != '>') {
+            if (html_[i] == '\0')
+                tag_ += kReplacement;
+            else
+                tag_ += Lower(html_[i]);
+            ++i;
+        }
+        attributeCount_ = 0;
+        selfClosing_ = false;
+        for (;;) {
+            while (i < n && IsSpace(html_[i]))
+                ++i;
+            if (i >= n) {
+                pos_ = n;
+                return;
+            }
+            if (html_[i] == '>') {
+                ++i;
+                break;
+            }
+            if (html_[i] == '/') {
+                ++i;
+                if (i < n && html_[i] == '>') {
+                    selfClosing_ = true;
+                    ++i;
+                    break;
+                }
+                continue;
+            }
+            i = ReadAttribute(i);
+            if (i >= n) {
+                pos_ = n;
+                return;
+            }
+        }
+        pos_ = i;
+        if (isEnd)
+            EndTag();
+        else
+            StartTag();
+    }
+
+    // Reads one attribute from its name's first character (which may be an
+    // "=") on; returns where the next one may begin, the length of the text
+    // when the tag is cut off.
+    size_t ReadAttribute(size_t i) {
+        const size_t n = html_.size();
+        if (attributeCount_ == attributes_.size())
+            attributes_.emplace_back();
+        Attribute& a = attributes_[attributeCount_];
+        a.Name.clear();
+        a.Value.clear();
+        a.ValueStart = i;
+        a.Name += Lower(html_[i++]);
+        while (i < n && !IsSpace(html_[i]) && html_[i] != '/' && html_[i] != '>' && html_[i] != '=')
+            a.Name += Lower(html_[i++]);
+        size_t afterName = i;
+        while (afterName < n && IsSpace(html_[afterName]))
+            ++afterName;
+        if (afterName < n && html_[afterName] == '=') {
+            i = afterName + 1;
+            while (i < n && IsSpace(html_[i]))
+                ++i;
+            if (i >= n)
+                return n;
+            const char quote = html_[i];
+            if (quote == '"' || quote == '\'') {
+                size_t end = html_.find(quote, i + 1);
+                if (end == std::string_view::npos)
+                    return n;
+                a.ValueStart = i + 1;
+                DecodeText(html_.substr(i + 1, end - i - 1), true, a.Value);
+                i = end + 1;
+            } else if (quote != '>') {
+                size_t end = i;
+                while (end < n && !IsSpace(html_[end]) && html_[end] != '>')
+                    ++end;
+                if (end >= n)
+                    return n;
+                a.ValueStart = i;
+                DecodeText(html_.substr(i, end - i), true, a.Value);
+                i = end;
+            }
+        }
+        // The first of attributes with the same name counts.
+        for (size_t k = 0; k < attributeCount_; ++k)
+            if (attributes_[k].Name == a.Name)
+                return i;
+        ++attributeCount_;
+        return i;
+    }
+
+    const Attribute* Attr(std::string_view name) const {
+        for (size_t k = 0; k < attributeCount_; ++k)
+            if (attributes_[k].Name == name)
+                return &attributes_[k];
+        return nullptr;
+    }
+    const Attribute* NonEmpty(std::string_view name) const {
+        const Attribute* a = Attr(name);
+        return a && !a->Value.empty() ? a : nullptr;
+    }
+
+    void StartTag() {
+        if (!foreign_.empty()) {
+            const bool breaksOut =
+                BreaksOutOfForeignContent(tag_) ||
+                (tag_ == "font" && (Attr("color") || Attr("face") || Attr("size")));
+            if (breaksOut && InForeignContent()) {
+                foreign_.clear();
+            } else if (InForeignContent() || tag_ == "svg" || tag_ == "math") {
+                ForeignStartTag();
+                return;
+            }
+        } else if (tag_ == "svg" || tag_ == "math") {
+            ForeignStartTag();
+            return;
+        }
+        HtmlStartTag();
+    }
+
+    void ForeignStartTag() {
+        const bool svg =
+            tag_ == "svg" || (tag_ != "math" && !foreign_.empty() && foreign_.back().Svg);
+        if (templateDepth_ == 0)
+            if (const Attribute* id = NonEmpty("id"))
+                page_.Anchors.push_back(id->Value);
+        if (selfClosing_)
+            return;
+        bool integration = false;
+        if (svg) {
+            integration = tag_ == "foreignobject" || tag_ == "desc" || tag_ == "title";
+        } else if (tag_ == "annotation-xml") {
+            const Attribute* encoding = Attr("encoding");
+            integration =
+                encoding && (EqualsIgnoringCase(encoding->Value, "text/html") ||
+                             EqualsIgnoringCase(encoding->Value, "application/xhtml+xml"));
+        } else {
+            integration =
+                tag_ == "mi" || tag_ == "mo" || tag_ == "mn" || tag_ == "ms" || tag_ == "mtext";
+        }
+        foreign_.push_back({tag_, svg, integration});
+    }
+
+    void EndTag() {
+        if (!foreign_.empty()) {
+            for (size_t k = foreign_.size(); k > 0; --k) {
+                if (foreign_[k - 1].Name == tag_) {
+                    foreign_.resize(k - 1);
+                    return;
+                }
+            }
+            // An HTML element inside an integration point ends; any other
+            // end tag closes the HTML element around the foreign content.
+            if (!foreign_.back().IntegrationPoint)
+                foreign_.clear();
+            return;
+        }
+        if (tag_ == "template" && templateDepth_ > 0)
+            --templateDepth_;
+    }
+
+    void HtmlStartTag() {
+        // Template contents are never shown as they stand: not links of the page.
+        if (templateDepth_ == 0)
+            Collect();
+        if (tag_ == "template")
+            ++templateDepth_;
+        else if (tag_ == "script")
+            SkipScript();
+        else if (tag_ == "style")
+            StyleElement();
+        else if (tag_ == "title" || tag_ == "textarea")
+            TextElement();
+        else if (tag_ == "xmp" || tag_ == "iframe" || tag_ == "noembed" || tag_ == "noframes")
+            pos_ = RawTextEnd(pos_);
+        else if (tag_ == "plaintext")
+            pos_ = html_.size();
+    }
+
+    void AddLink(const Attribute* a, const char* attribute) {
+        if (a)
+            page_.Links.push_back({a->Value, tag_, attribute, LineAt(a->ValueStart)});
+    }
+
+    void Collect() {
+        if (const Attribute* id = NonEmpty("id"))
+            page_.Anchors.push_back(id->Value);
+        const std::string& t = tag_;
+        if (t == "a") {
+            AddLink(NonEmpty("href"), "href");
+            if (const Attribute* name = NonEmpty("name"))
+                page_.Anchors.push_back(name->Value);
+        } else if (t == "img" || t == "image") {
+            // The tree builder takes an "image" for an "img".
+            tag_ = "img";
+            AddLink(NonEmpty("src"), "src");
+            SourceSet(NonEmpty("srcset"));
+        } else if (t == "link") {
+            AddLink(NonEmpty("href"), "href");
+            if (const Attribute* rel = Attr("rel"); rel && NonEmpty("href"))
+                page_.Links.back().StyleSheet = HasToken(rel->Value, "stylesheet");
+        } else if (t == "area") {
+            AddLink(NonEmpty("href"), "href");
+        } else if (t == "script" || t == "iframe" || t == "frame" || t == "embed" || t == "track" ||
+                   t == "audio") {
+            AddLink(NonEmpty("src"), "src");
+        } else if (t == "source") {
+            AddLink(NonEmpty("src"), "src");
+            SourceSet(NonEmpty("srcset"));
+        } else if (t == "video") {
+            AddLink(NonEmpty("src"), "src");
+            AddLink(NonEmpty("poster"), "poster");
+        } else if (t == "object") {
+            AddLink(NonEmpty("data"), "data");
+        } else if (t == "input") {
+            if (const Attribute* type = Attr("type");
+                type && EqualsIgnoringCase(type->Value, "image"))
+                AddLink(NonEmpty("src"), "src");
+        } else if (t == "meta") {
+            if (const Attribute* equiv = Attr("http-equiv");
+                equiv && EqualsIgnoringCase(equiv->Value, "refresh"))
+                Refresh(NonEmpty("content"));
+        } else if (t == "base") {
+            if (const Attribute* href = NonEmpty("href"); href && !page_.Base)
+                page_.Base = href->Value;
+        }
+        if (const Attribute* style = NonEmpty("style"))
+            Css(style->Value, LineAt(style->ValueStart), LinkSource::StyleAttribute, "style");
+    }
+
+    // Each URL of a srcset: candidates are split at commas, a URL ends at
+    // whitespace, and commas that end it belong to the list.
+    void SourceSet(const Attribute* a) {
+        if (!a)
+            return;
+        const std::string& v = a->Value;
+        const unsigned line = LineAt(a->ValueStart);
+        size_t i = 0;
+        while (i < v.size()) {
+            while (i < v.size() && (IsSpace(v[i]) || v[i] == ','))
+                ++i;
+            size_t end = i;
+            while (end < v.size() && !IsSpace(v[end]))
+                ++end;
+            if (end == i)
+                break;
+            std::string_view url(v.data() + i, end - i);
+            const bool endsCandidate = url.back() == ',';
+            while (!url.empty() && url.back() == ',')
+                url.remove_suffix(1);
+            if (!url.empty())
+                page_.Links.push_back({std::string(url), tag_, "srcset", line});
+            i = end;
+            if (endsCandidate)
+                continue;
+            // Descriptors run to the next comma outside parentheses.
+            int depth = 0;
+            for (; i < v.size(); ++i) {
+                if (v[i] == '(')
+                    ++depth;
+                else if (v[i] == ')' && depth > 0)
+                    --depth;
+                else if (v[i] == ',' && depth == 0)
+                    break;
+            }
+        }
+    }
+
+    // The URL of a refresh: "5; url='next.html'", "0,next.html", "3".
+    void Refresh(const Attribute* a) {
+        if (!a)
+            return;
+        std::string_view v = a->Value;
+        size_t i = 0;
+        while (i < v.size() && IsSpace(v[i]))
+            ++i;
+        size_t digits = i;
+        while (i < v.size() && (IsDigit(v[i]) || v[i] == '.'))
+            ++i;
+        if (i == digits)
+            return;
+        while (i < v.size() && IsSpace(v[i]))
+            ++i;
+        if (i < v.size() && (v[i] == ';' || v[i] == ','))
+            ++i;
+        while (i < v.size() && IsSpace(v[i]))
+            ++i;
+        if (i >= v.size())
+            return; // the page itself again
+        if (EqualsIgnoringCase(v.substr(i, 3), "url")) {
+            size_t j = i + 3;
+            while (j < v.size() && IsSpace(v[j]))
+                ++j;
+            if (j < v.size() && v[j] == '=') {
+                ++j;
+                while (j < v.size() && IsSpace(v[j]))
+                    ++j;
+                i = j;
+            }
+        }
+        std::string_view url = v.substr(i);
+        if (!url.empty() && (url[0] == '"' || url[0] == '\'')) {
+            size_t end = url.find(url[0], 1);
+            url = url.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1);
+        }
+        if (!url.empty())
+            page_.Links.push_back({std::string(url), tag_, "content", LineAt(a->ValueStart)});
+    }
+
+    void Css(std::string_view css, unsigned line, LinkSource source, const char* attribute) {
+        FindCssReferences(css, line, [&](CssReference&& ref) {
+            page_.Links.push_back(
+                {std::move(ref.Value), tag_, attribute, ref.Line, source, ref.Import, ref.Import});
+        });
+    }
+
+    // Where the raw text from Start ends: at the end tag of the element,
+    // "</" and its name followed by whitespace, "/" or ">".
+    size_t RawTextEnd(size_t start) const {
+        for (size_t i = start;; ++i) {
+            i = html_.find("</", i);
+            if (i == std::string_view::npos)
+                return html_.size();
+            if (IsEndTagOf(i))
+                return i;
+        }
+    }
+    bool IsEndTagOf(size_t lt) const {
+        const size_t after = lt + 2 + tag_.size();
+        return after < html_.size() && AtIgnoringCase(lt + 2, tag_) &&
+               (IsSpace(html_[after]) || html_[after] == '/' || html_[after] == '>');
+    }
+
+    void StyleElement() {
+        const size_t start = pos_;
+        pos_ = RawTextEnd(start);
+        if (templateDepth_ == 0)
+            Css(html_.substr(start, pos_ - start), LineAt(start), LinkSource::StyleElement, "");
+    }
+
+    void TextElement() {
+        const size_t start = pos_;
+        pos_ = RawTextEnd(start);
+        if (tag_ == "title" && templateDepth_ == 0 && !page_.Title) {
+            std::string title;
+            DecodeText(html_.substr(start, pos_ - start), false, title);
+            page_.Title = std::move(title);
+        }
+    }
+
+    // Script data, with its escaped states: in "<!-- ... -->" a
+    // "<script>" opens a nested one whose "</script>" does not end the script.
+    void SkipScript() {
+        enum { Plain, Escaped, DoubleEscaped } state = Plain;
+        size_t i = pos_;
+        const size_t n = html_.size();
+        for (;;) {
+            i = state == Plain ? Find('<', i) : html_.find_first_of("<-", i);
+            if (i >= n) {
+                pos_ = n;
+                return;
+            }
+            if (state != Plain && At(i, "-->")) {
+                state = Plain;
+                i += 3;
+                continue;
+            }
+            if (At(i, "</") && IsEndTagOf(i)) {
+                if (state != DoubleEscaped) {
+                    pos_ = i;
+                    return;
+                }
+                state = Escaped;
+                i += 8;
+                continue;
+            }
+            if (state == Plain && At(i, "<!--")) {
+                state = Escaped;
+                i += 2; // "<!-->" escapes and ends at once
+                continue;
+            }
+            if (state == Escaped && html_[i] == '<' && AtIgnoringCase(i + 1, "script") &&
+                i + 7 < n &&
+                (IsSpace(html_[i + 7]) || html_[i + 7] == '/' || html_[i + 7] == '>')) {
+                state = DoubleEscaped;
+                i += 7;
+                continue;
+            }
+            ++i;
+        }
+    }
+
+    std::string_view html_;
+    size_t pos_ = 0;
+    size_t lineOffset_ = 0;
+    unsigned line_ = 1;
+    std::string tag_;
+    std::vector<Attribute> attributes_;
+    size_t attributeCount_ = 0;
+    bool selfClosing_ = false;
+    std::vector<ForeignElement> foreign_;
+    unsigned templateDepth_ = 0;
+    ParsedPage page_;
+};
+
+} // namespace
+
+ParsedPage ParsePage(std::string_view html) {
+    return Tokenizer(html).Run();
 }
 
 } // namespace tw

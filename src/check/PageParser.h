@@ -1,8 +1,6 @@
 #pragma once
 
-#include <chrono>
-#include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,44 +8,60 @@
 
 namespace tw {
 
-// One link-bearing attribute of a page, its value as the parser decoded it
-// (character references resolved, invalid UTF-8 replaced).
+// Where a link stands in the file that holds it.
+enum class LinkSource : std::uint8_t {
+    Attribute,      // an element's attribute: Tag and Attribute name it
+    StyleElement,   // CSS in a <style> element: Tag is "style"
+    StyleAttribute, // CSS in a style attribute: Tag is its element, Attribute "style"
+    StyleSheet,     // CSS in a style sheet file: Tag and Attribute are empty
+};
+
+// One reference of a page, its value as a browser takes it (character
+// references resolved; CSS escapes resolved). Where an attribute holds
+// several URLs (srcset) or more than one (a refresh's content), each URL is
+// a link of its own.
 struct PageLink {
     std::string Value;
-    const char* Tag = "";       // "a", "img", ...
-    const char* Attribute = ""; // "href" or "src"
-    unsigned Line = 0;          // 1-based; 0 when the parser gave none
+    std::string Tag;       // "a", "img", ...
+    std::string Attribute; // "href", "src", "srcset", ...
+    unsigned Line = 0;     // 1-based
+    LinkSource Source = LinkSource::Attribute;
+    bool CssImport = false;  // CSS: an @import rather than a url()
+    bool StyleSheet = false; // the target is read as CSS: a stylesheet link, an @import
 };
 
 struct ParsedPage {
-    // False when the parser ran out of its memory or time allowance; then
-    // nothing else is filled.
-    bool Parsed = false;
     // In document order.
     std::vector<PageLink> Links;
     // The href of the first base element that has one.
     std::optional<std::string> Base;
-    // The text of the first title element, as written; none without one.
+    // The text of the first title element, character references resolved;
+    // none without one.
     std::optional<std::string> Title;
     // What a fragment may name: every element's id and every a's name.
     std::vector<std::string> Anchors;
 };
 
-// What one page may cost the parser. Its tree takes some fifty times the
-// size of a page of dense markup, and unclosed block elements make it slow
-// down quadratically, so both are bounded.
-struct ParseLimits {
-    size_t MaxMemory = size_t{512} << 20;
-    // Zero or less: no time limit.
-    double MaxSeconds = 30;
-    // The clock the time limit is read from; the steady clock when empty.
-    std::function<std::chrono::steady_clock::time_point()> Clock;
-};
+// Reads HTML as the HTML tokenizer does, in one pass and without building a
+// tree: comments, doctypes and the raw text of script, style, textarea,
+// title and the like hold no elements; the first of duplicate attributes
+// counts; unquoted values, uppercase names and character references are
+// taken as a browser takes them; a tag cut off by the end of the text is
+// no tag. Of tree building it keeps what decides which elements count:
+// foreign content (svg, math) has no links and no title but its ids count,
+// and template contents are inert. Takes the links of a, area, link (href);
+// img, source (src, srcset); script, frame, iframe, embed, track, audio,
+// video (src); video (poster); object (data); input type=image (src); a
+// refresh meta's URL; url() and @import of style elements and style
+// attributes; the base and the title; and the ids and anchor names. Time
+// and memory are linear in the length of the text.
+ParsedPage ParsePage(std::string_view html);
 
-// Parses HTML with the tolerant HTML5 parser and takes out the links of a,
-// area, link (href) and img, script, frame, iframe (src), the base and the
-// title, and the ids and anchor names. Only elements in the HTML namespace
-// count; template contents are inert.
-ParsedPage ParsePage(std::string_view html, const ParseLimits& limits = {});
+// The character reference at the start of Text (just after "&") resolved
+// into Out, as the tokenizer does; returns the bytes it took, 0 when Text
+// begins no reference (the "&" then stands for itself). InAttribute: a
+// named reference without its ";" before "=" or a letter or digit is no
+// reference, as in attribute values.
+size_t DecodeCharacterReference(std::string_view text, bool inAttribute, std::string& out);
 
 } // namespace tw

@@ -13,10 +13,9 @@ namespace {
 
 constexpr size_t kReadStep = size_t{1} << 20;
 
-// Reads the first MaxBytes of a regular file into Buffer; Length is what was
-// read, Truncated whether more followed. False when the file cannot be read
-// as a page.
-bool ReadPageStart(const std::string& path, size_t maxBytes, std::string& buffer, size_t& length,
+} // namespace
+
+bool ReadFileStart(const std::string& path, size_t maxBytes, std::string& buffer, size_t& length,
                    bool& truncated) {
     length = 0;
     truncated = false;
@@ -44,22 +43,17 @@ bool ReadPageStart(const std::string& path, size_t maxBytes, std::string& buffer
     }
 }
 
-} // namespace
-
-PageRead ReadPage(const std::string& path, size_t maxBytes, const ParseLimits& parser,
-                  std::string& buffer) {
+PageRead ReadPage(const std::string& path, size_t maxBytes, std::string& buffer) {
     PageRead read;
     size_t length = 0;
-    read.Readable = ReadPageStart(path, maxBytes, buffer, length, read.Truncated);
+    read.Readable = ReadFileStart(path, maxBytes, buffer, length, read.Truncated);
     if (read.Readable)
-        read.Parsed = ParsePage(std::string_view(buffer.data(), length), parser);
+        read.Parsed = ParsePage(std::string_view(buffer.data(), length));
     return read;
 }
 
-ParallelPageReader::ParallelPageReader(std::vector<std::string> paths, size_t maxPageBytes,
-                                       ParseLimits parser)
-    : paths_(std::move(paths)), maxPageBytes_(maxPageBytes), parser_(std::move(parser)),
-      window_(kWindow) {
+ParallelPageReader::ParallelPageReader(std::vector<std::string> paths, size_t maxPageBytes)
+    : paths_(std::move(paths)), maxPageBytes_(maxPageBytes), window_(kWindow) {
     unsigned count = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
     count = static_cast<unsigned>(std::min<size_t>(count, paths_.size()));
     try {
@@ -82,7 +76,7 @@ ParallelPageReader::~ParallelPageReader() {
 
 PageRead ParallelPageReader::Take(size_t index) {
     if (threads_.empty())
-        return ReadPage(paths_[index], maxPageBytes_, parser_, ownBuffer_);
+        return ReadPage(paths_[index], maxPageBytes_, ownBuffer_);
     std::unique_lock lock(mutex_);
     Slot& slot = window_[index % kWindow];
     changed_.wait(lock, [&slot] { return slot.ready; });
@@ -111,7 +105,7 @@ void ParallelPageReader::Work() {
         }
         Slot done;
         try {
-            done.read = ReadPage(paths_[index], maxPageBytes_, parser_, buffer);
+            done.read = ReadPage(paths_[index], maxPageBytes_, buffer);
         } catch (...) {
             done.error = std::current_exception();
         }

@@ -19,11 +19,16 @@ struct PageRead {
     ParsedPage Parsed;
 };
 
+// Reads the first MaxBytes of the regular file at Path into Buffer, of
+// which Length bytes are then the file's; Truncated says whether more
+// followed. False when the file cannot be read. Buffer is scratch space that
+// only ever grows, so that file after file costs no allocation and no
+// clearing.
+bool ReadFileStart(const std::string& path, size_t maxBytes, std::string& buffer, size_t& length,
+                   bool& truncated);
+
 // Reads the first MaxBytes of the regular file at Path and parses them.
-// Buffer is scratch space that only ever grows, so that page after page
-// costs no allocation and no clearing.
-PageRead ReadPage(const std::string& path, size_t maxBytes, const ParseLimits& parser,
-                  std::string& buffer);
+PageRead ReadPage(const std::string& path, size_t maxBytes, std::string& buffer);
 
 // Parsing is nearly all of a check's time, and pages parse independently:
 // worker threads read and parse them a bounded window ahead of the one
@@ -31,7 +36,7 @@ PageRead ReadPage(const std::string& path, size_t maxBytes, const ParseLimits& p
 // (and its caches) to itself.
 class ParallelPageReader {
 public:
-    ParallelPageReader(std::vector<std::string> paths, size_t maxPageBytes, ParseLimits parser);
+    ParallelPageReader(std::vector<std::string> paths, size_t maxPageBytes);
     ~ParallelPageReader();
     ParallelPageReader(const ParallelPageReader&) = delete;
     ParallelPageReader& operator=(const ParallelPageReader&) = delete;
@@ -54,7 +59,6 @@ private:
 
     const std::vector<std::string> paths_;
     const size_t maxPageBytes_;
-    const ParseLimits parser_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Slot> window_;

@@ -4,8 +4,6 @@
 
 namespace tw {
 
-namespace {
-
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -24,6 +22,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+namespace {
+
 // Bytes 80 to 9F of Windows-1252; the five it leaves undefined map to the
 // control characters of the same value, as Windows itself converts them.
 constexpr std::array<char16_t, 32> kCp1252High{
@@ -33,6 +33,10 @@ constexpr std::array<char16_t, 32> kCp1252High{
 
 } // namespace
 
+char32_t Cp1252Character(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
@@ -40,10 +44,8 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
         auto b = static_cast<unsigned char>(c);
         if (b < 0x80)
             out += c;
-        else if (b < 0xA0)
-            AppendUtf8(out, kCp1252High[b - 0x80]);
         else
-            AppendUtf8(out, b);
+            AppendUtf8(out, Cp1252Character(b));
     }
     return out;
 }

@@ -9,6 +9,13 @@ namespace tw {
 // Text conversions for files written on other platforms. Strings in the
 // program are UTF-8.
 
+// Code point CP appended to Out in UTF-8; CP must be a Unicode scalar value.
+void AppendUtf8(std::string& out, char32_t cp);
+
+// The character a Windows-1252 byte stands for; the five bytes it leaves
+// undefined stand for the control characters of the same value.
+char32_t Cp1252Character(unsigned char byte);
+
 // Windows-1252 bytes as UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
