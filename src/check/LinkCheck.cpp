@@ -420,15 +420,19 @@ private:
     }
 
     // Only a folder of pages, or one a link names, wants a default page:
-    // folders of pictures or sources are not meant to be browsed.
+    // folders of pictures or sources are not meant to be browsed. A folder
+    // a link names counts even where the scan left it out.
     void FindFoldersWithoutDefaultPage() {
         std::unordered_set<std::string> withPages;
         for (const Page& page : pages_)
             if (page.InTree)
                 withPages.insert(ExtractFilePath(page.Path));
+        std::unordered_set<std::string> wanted = std::move(linkedFolders_);
         for (const std::string& folder : folders_)
-            if ((withPages.count(folder) || linkedFolders_.count(folder)) &&
-                Lookup(folder).DefaultPage.empty())
+            if (withPages.count(folder))
+                wanted.insert(folder);
+        for (const std::string& folder : wanted)
+            if (Lookup(folder).DefaultPage.empty())
                 report_.FoldersWithoutDefaultPage.push_back(Relative(folder));
         std::sort(report_.FoldersWithoutDefaultPage.begin(),
                   report_.FoldersWithoutDefaultPage.end());

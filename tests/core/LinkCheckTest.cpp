@@ -1,5 +1,6 @@
 #include "check/LinkCheck.h"
 
+#include "check/CssReferences.h"
 #include "check/LinkPath.h"
 #include "check/PageParser.h"
 #include "core/TestUtil.h"
@@ -339,4 +340,149 @@ TEST(LinkCheckTest, TheFirstHtmlTitleCounts) {
     EXPECT_EQ(page.Title, "A & B");
     EXPECT_FALSE(ParsePage("<p>no title").Title.has_value());
     EXPECT_EQ(ParsePage("<title></title>").Title, "");
+}
+
+// The cases where a reader that only looks for tags goes wrong, and how the
+// tokenizer takes each. Links as "tag attribute value:line", "|" between.
+TEST(PageParserTest, ReadsMarkupAsTheHtmlTokenizerDoes) {
+    struct Case {
+        const char* html;
+        const char* links;
+        const char* anchors = "";
+    };
+    const Case cases[] = {
+        {"<!-- <a href=\"c.html\"> --><a href=x.html>", "a href x.html:1"},
+        {"<!--><a href=x.html><!---><a href=y.html><!-- --!><a href=z.html>",
+         "a href x.html:1|a href y.html:1|a href z.html:1"},
+        {"<script>s='<a href=\"s.html\">';</script ><a href=x.html>", "a href x.html:1"},
+        {"<script><!-- w('<script></script><a href=in.html>') --></script><a href=x.html>",
+         "a href x.html:1"},
+        {"<style>p{background:url(bg.png)}</style><STYLE>/* url(c.png) */</STYLE>",
+         "style  bg.png:1"},
+        {"<A HREF=Up.html><a href='q.html'class=x><a href=\"d.html\" href=\"second.html\">",
+         "a href Up.html:1|a href q.html:1|a href d.html:1"},
+        {"<a href=\"a&amp;b&copy=1&notit;&#x41;&#66;&#128;&#0;\">",
+         "a href a&b&copy=1&notit;AB\xE2\x82\xAC\xEF\xBF\xBD:1"},
+        {"<template><a href=t.html id=tid><template></template><p id=p></template><a href=x.html>",
+         "a href x.html:1"},
+        {"<svg id=s><a href=s.html></a><title>pic</title><p id=out><a href=p.html>",
+         "a href p.html:1", "s out"},
+        {"<svg><foreignObject><a href=f.html></a></foreignObject><a href=no.html/></svg>",
+         "a href f.html:1"},
+        {"<math><mi><a href=m.html></a></mi></math><a href=x.html>",
+         "a href m.html:1|a href x.html:1"},
+        {"<textarea><a href=t.html></textarea><xmp><a href=x.html></xmp><a href=\"cut.html", ""},
+        {"<img srcset=\"a.png 1x, b.png 2x,c.png,, d(1).png 3x\" src=e.png>",
+         "img src e.png:1|img srcset a.png:1|img srcset b.png:1|img srcset c.png:1|"
+         "img srcset d(1).png:1"},
+        {"<meta http-equiv=Refresh content=\"0; URL='next.html'\"><meta http-equiv=refresh "
+         "content=5><input type=IMAGE src=go.png><input src=no.png>",
+         "meta content next.html:1|input src go.png:1"},
+        {"<image src=i.png>\r\n<a\nhref\n=\n\"x.html\">\r<p style=\"x:url(s.png)\">",
+         "img src i.png:1|a href x.html:5|p style s.png:6"},
+        {"<a name=n id=i><b id=\"\"><p id=\"caf&eacute;\">", "", "i n caf\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        ParsedPage page = ParsePage(c.html);
+        std::string links, anchors;
+        for (const PageLink& l : page.Links)
+            links += (links.empty() ? "" : "|") + l.Tag + " " + l.Attribute + " " + l.Value + ":" +
+                     std::to_string(l.Line);
+        for (const std::string& a : page.Anchors)
+            anchors += (anchors.empty() ? "" : " ") + a;
+        EXPECT_EQ(links, c.links) << c.html;
+        EXPECT_EQ(anchors, c.anchors) << c.html;
+    }
+    EXPECT_EQ(ParsePage("<svg><title>pic</title></svg><title>A&amp;B</title>").Title, "A&B");
+    EXPECT_EQ(ParsePage("<template><title>T</title></template>").Title, std::nullopt);
+}
+
+TEST(PageParserTest, CssReferencesAreTokensNotText) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a{background:url(a.png)}", "a.png:1"},
+        {"a{b:url( \"b c.png\" ) URL('q.png')}", "b c.png:1 q.png:1"},
+        {"/* url(c.png)\n */ url(d.png) content: \"url(e.png)\"", "d.png:2"},
+        {"@import \"f.css\";\n@import url(g.css) screen; @import url(\"h.css\")",
+         "@f.css:1 @g.css:2 @h.css:2"},
+        {"@import \"i.css\" supports(url(j.png)); k{x:url(k.png)}", "@i.css:1 j.png:1 k.png:1"},
+        {"@namespace svg url(http://x); myurl(no.png) url(bad\"q.png) url(l.png)", "l.png:1"},
+        {"b{x:image-set(\"m.png\" 1x, url(n.png) 2x); y:format(\"no\")}", "m.png:1 n.png:1"},
+        {"url(o\\2e png) url(\\(p\\).png) \"cut\n url(r.png)", "o.png:1 (p).png:1 r.png:2"},
+        {"x{y:url(s.png", "s.png:1"},
+    };
+    for (const auto& [css, expected] : cases) {
+        std::string found;
+        FindCssReferences(css, 1, [&found](CssReference&& ref) {
+            found += (found.empty() ? "" : " ") + std::string(ref.Import ? "@" : "") + ref.Value +
+                     ":" + std::to_string(ref.Line);
+        });
+        EXPECT_EQ(found, expected) << css;
+    }
+}
+
+// One fault of every kind a page can hold, each reported once; and traps
+// that are no fault, reported never.
+TEST(LinkCheckTest, EveryKindOfReferenceAndFaultIsReportedOnce) {
+    const std::pair<const char*, const char*> references[] = {
+        {"<a href=\"gone-a.html\">a</a>", "a href gone-a.html"},
+        {"<img src=\"logo.gif\" srcset=\"logo.gif 1x, gone-srcset.png 2x\">",
+         "img srcset gone-srcset.png"},
+        {"<picture><source srcset=\"gone.webp\"></picture>", "source srcset gone.webp"},
+        {"<audio><source src=\"gone.ogg\"></audio>", "source src gone.ogg"},
+        {"<video poster=\"gone-poster.jpg\"></video>", "video poster gone-poster.jpg"},
+        {"<object data=\"gone.svg\"></object>", "object data gone.svg"},
+        {"<embed src=\"gone.swf\">", "embed src gone.swf"},
+        {"<video><track src=\"gone.vtt\"></video>", "track src gone.vtt"},
+        {"<input type=image src=\"gone-button.png\">", "input src gone-button.png"},
+        {"<meta http-equiv=refresh content=\"9; url=gone-next.html\">",
+         "meta content gone-next.html"},
+        {"<style>body { background: url(gone-bg.png) }</style>", "<style> url(gone-bg.png)"},
+        {"<style>@import 'gone.css';</style>", "<style> @import \"gone.css\""},
+        {"<div style=\"background: url('gone-div.png')\"></div>", "<div style> url(gone-div.png)"},
+        {"<a href=\"b.html#nowhere\">x</a>", "a href b.html#nowhere (missing anchor)"},
+        {"<a href=\"pics/\">pictures</a>", "a href pics/ (no default page)"},
+    };
+    const char* traps = "<!-- <a href=\"gone-comment.html\"> -->\n"
+                        "<script>document.write('<a href=\"gone-script.html\">')</script>\n"
+                        "<a href=\"#top\">top</a> <a href=\"b.html#caf%C3%A9\">b</a>\n"
+                        "<link rel=stylesheet href=\"css/site.css\">\n"
+                        "<a href=\"docs/guide.html\">g</a> <a href=\"notitle.html\">n</a>\n"
+                        "<a href=\"empty.html\">e</a> <a href=\"dup1.html\">1</a>\n"
+                        "<a href=\"dup2.html\">2</a> <img src=\"img/a.png\">";
+    std::string body;
+    for (const auto& [html, _] : references)
+        body += std::string(html) + "\n";
+    TempDir site;
+    std::string index = site.Write("index.html", Page("Home", body + traps));
+    site.Write("logo.gif", "GIF89a");
+    site.Write("b.html", Page("B", "<p id=\"caf\xC3\xA9\">"));
+    site.Write("css/site.css",
+               "@import \"more.css\";\n@font-face { src: url(../fonts/gone.woff2),\n"
+               "  url(../fonts/ok.woff2) } /* url(gone-comment.png) */");
+    site.Write("css/more.css", "p { background: url(gone-more.png) }");
+    site.Write("fonts/ok.woff2");
+    site.Write("img/a.png");
+    site.Write("pics/b.png");
+    site.Write("_sources/guide.txt", "sources, never linked");
+    site.Write("docs/guide.html", Page("Guide", ""));
+    site.Write("notitle.html", "<p>no title");
+    site.Write("empty.html", Page("", ""));
+    site.Write("dup1.html", Page("Same", ""));
+    site.Write("dup2.html", Page("Same", ""));
+    site.Write("orphan.html", Page("Orphan", ""));
+
+    std::vector<std::string> expected = {"dead css/more.css:1 url(gone-more.png)",
+                                         "dead css/site.css:2 url(../fonts/gone.woff2)"};
+    for (size_t i = 0; i < std::size(references); ++i)
+        expected.push_back("dead index.html:" + std::to_string(i + 2) + " " + references[i].second);
+    for (const char* more :
+         {"orphan orphan.html", "title missing notitle.html", "title empty empty.html",
+          "title duplicate \"Same\" dup1.html dup2.html", "folder docs/", "folder pics/"})
+        expected.push_back(more);
+    LinkReport report = Check(index);
+    EXPECT_EQ(Lines(report), expected);
+    EXPECT_EQ(report.CheckedFiles,
+              (std::vector<std::string>{"b.html", "css/more.css", "css/site.css", "docs/guide.html",
+                                        "dup1.html", "dup2.html", "empty.html", "index.html",
+                                        "notitle.html", "orphan.html"}));
 }
