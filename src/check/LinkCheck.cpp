@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
 #include <unordered_map>
@@ -61,9 +62,86 @@ std::string CollapseWhitespace(std::string_view text) {
 
 enum class EntryKind : std::uint8_t { Missing, File, Folder };
 
+constexpr size_t kNoPage = SIZE_MAX;
+
 struct DiskEntry {
     EntryKind Kind = EntryKind::Missing;
     std::string DefaultPage; // folders: the full path of their default page, or empty
+    size_t Page = kNoPage;   // the checked page it leads to: itself, or its default page
+};
+
+// What the paths that links name are, looked at once each. Pages are
+// checked on several threads, and the lookups with them: the table is split
+// into shards, each with its own lock, so that threads seldom wait.
+class DiskCache {
+public:
+    explicit DiskCache(const std::unordered_map<std::string, size_t>& pageIndex)
+        : pageIndex_(pageIndex) {}
+
+    // What is at Path (absolute, without a trailing "/"). The entry stays
+    // where it is for the cache's lifetime.
+    const DiskEntry& Lookup(const std::string& path) {
+        Shard& shard = shards_[std::hash<std::string>{}(path) % kShards];
+        {
+            std::lock_guard lock(shard.Mutex);
+            if (auto it = shard.Entries.find(path); it != shard.Entries.end())
+                return it->second;
+        }
+        DiskEntry entry = Examine(path);
+        std::lock_guard lock(shard.Mutex);
+        return shard.Entries.try_emplace(path, std::move(entry)).first->second;
+    }
+
+private:
+    static constexpr size_t kShards = 64;
+
+    struct Shard {
+        std::mutex Mutex;
+        std::unordered_map<std::string, DiskEntry> Entries;
+    };
+
+    DiskEntry Examine(const std::string& path) const {
+        DiskEntry entry;
+        struct stat st {};
+        // A decoded "%00" names nothing a file system can hold.
+        if (path.find('\0') != std::string::npos || stat(path.c_str(), &st) != 0)
+            return entry;
+        if (S_ISREG(st.st_mode)) {
+            entry.Kind = EntryKind::File;
+            entry.Page = PageOf(path);
+        } else if (S_ISDIR(st.st_mode)) {
+            entry.Kind = EntryKind::Folder;
+            entry.DefaultPage = FindFolderIndexPage(path);
+            entry.Page = PageOf(entry.DefaultPage);
+        }
+        return entry;
+    }
+
+    size_t PageOf(const std::string& path) const {
+        auto it = pageIndex_.find(path);
+        return it == pageIndex_.end() ? kNoPage : it->second;
+    }
+
+    const std::unordered_map<std::string, size_t>& pageIndex_;
+    Shard shards_[kShards];
+};
+
+// A link as far as it can be taken without the site's shared state.
+struct PreparedLink {
+    LinkKind Kind = LinkKind::SamePage;
+    bool Ignored = false;
+    bool NamesFolder = false;         // Local: written with a trailing "/"
+    const DiskEntry* Entry = nullptr; // Local: what is there
+    // Local: absolute, without a trailing "/"; kept only where the checker
+    // needs it, for a dead link or a style sheet.
+    std::string Path;
+    std::optional<std::string> Fragment;
+};
+
+struct PreparedPage {
+    PageRead Read;
+    std::vector<PreparedLink> Links; // one for each of Read.Parsed.Links
+    std::unordered_set<std::string> Anchors;
 };
 
 class LinkChecker {
@@ -82,9 +160,12 @@ public:
         for (const Page& page : pages_)
             paths.push_back(page.Path);
         {
-            ParallelPageReader reader(std::move(paths), limits_.MaxPageBytes);
+            OrderedWorkers<PreparedPage> workers(paths.size(),
+                                                 [this, &paths](size_t i, std::string& buffer) {
+                                                     return Prepare(paths[i], buffer);
+                                                 });
             for (size_t i = 0; i < pages_.size(); ++i) {
-                CheckPage(i, reader.Take(i));
+                CheckPage(i, workers.Take(i));
                 listener_->PageChecked(i + 1, pages_.size());
             }
         }
@@ -115,25 +196,26 @@ private:
         bool Readable = true;
         bool Parsed = false;
         std::optional<std::string> Title;
-        std::vector<size_t> Targets; // the pages its links lead to
+        std::vector<std::uint32_t> Targets; // the pages its links lead to
         // Parsed whole: only then can a fragment be missing from it.
         bool Whole = false;
         std::unordered_set<std::string> Anchors;
     };
 
-    // Where a link is written: its file, the folder it resolves from, and
-    // how it is described in a finding.
+    // Where a link is written: its file and how it is described in a finding.
     struct LinkPlace {
         const std::string& File; // relative to the root
-        const std::string& Folder;
         const PageLink& Link;
     };
 
-    // A link with a fragment, checked once every page is parsed.
+    // A link with a fragment to a page not yet parsed, kept small: a site
+    // may have millions. Its fragment is taken from the link again.
     struct AnchorLink {
-        size_t Target;
-        std::string Fragment;
-        DeadLink Link;
+        std::uint32_t Target;
+        std::uint32_t Page;
+        std::uint32_t Line;
+        std::uint32_t Kind; // an index into kinds_
+        std::string Link;
     };
 
     std::string Relative(const std::string& path) const {
@@ -163,33 +245,72 @@ private:
         });
     }
 
-    const DiskEntry& Lookup(const std::string& path) {
-        std::string key = path;
-        if (key.size() > 1 && key.back() == '/')
-            key.pop_back();
-        auto [it, added] = disk_.try_emplace(key);
-        if (!added)
-            return it->second;
-        DiskEntry& entry = it->second;
-        struct stat st {};
-        // A decoded "%00" names nothing a file system can hold.
-        if (key.find('\0') != std::string::npos || stat(key.c_str(), &st) != 0)
-            return entry;
-        if (S_ISREG(st.st_mode)) {
-            entry.Kind = EntryKind::File;
-        } else if (S_ISDIR(st.st_mode)) {
-            entry.Kind = EntryKind::Folder;
-            entry.DefaultPage = FindFolderIndexPage(key);
+    // Runs on the worker threads: reads only what no thread changes, and
+    // the disk cache, which has locks of its own.
+    PreparedPage Prepare(const std::string& path, std::string& buffer) {
+        PreparedPage prepared;
+        prepared.Read = ReadPage(path, limits_.MaxPageBytes, buffer);
+        ParsedPage& parsed = prepared.Read.Parsed;
+        for (std::string& anchor : parsed.Anchors)
+            prepared.Anchors.insert(std::move(anchor));
+        parsed.Anchors.clear();
+
+        std::string baseFolder = ExtractFilePath(path);
+        bool externalBase = false;
+        if (parsed.Base) {
+            LinkTarget base = ClassifyLink(*parsed.Base);
+            // Against a base on another host no relative link stays here.
+            externalBase = base.Kind == LinkKind::External;
+            if (base.Kind == LinkKind::Local)
+                baseFolder = ExtractFilePath(Resolve(base.Path, baseFolder));
         }
-        return entry;
+        prepared.Links.resize(parsed.Links.size());
+        for (size_t i = 0; i < parsed.Links.size(); ++i) {
+            const PageLink& link = parsed.Links[i];
+            PreparedLink& out = prepared.Links[i];
+            // A fragment alone in CSS names an element of the page that uses it.
+            out.Ignored = externalBase ||
+                          (link.Source != LinkSource::Attribute && link.Value.starts_with('#')) ||
+                          (limits_.IgnoreLink && limits_.IgnoreLink(link.Value));
+            if (!out.Ignored)
+                PrepareLink(link, baseFolder, out);
+        }
+        return prepared;
+    }
+
+    void PrepareLink(const PageLink& link, const std::string& folder, PreparedLink& out) {
+        LinkTarget target = ClassifyLink(link.Value);
+        out.Kind = target.Kind;
+        out.Fragment = std::move(target.Fragment);
+        if (target.Kind != LinkKind::Local)
+            return;
+        out.Path = Resolve(target.Path, folder);
+        out.NamesFolder = out.Path.size() > 1 && out.Path.back() == '/';
+        if (out.NamesFolder)
+            out.Path.pop_back();
+        out.Entry = &disk_.Lookup(out.Path);
+        if (Reaches(out) && !link.StyleSheet)
+            out.Path = std::string();
+    }
+
+    static bool Reaches(const PreparedLink& link) {
+        return (link.Entry->Kind == EntryKind::File && !link.NamesFolder) ||
+               !link.Entry->DefaultPage.empty();
+    }
+
+    const DiskEntry& LookupFolder(std::string folder) {
+        if (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        return disk_.Lookup(folder);
     }
 
     void Note(const Page& page, PageNoteKind kind) {
         report_.Notes.push_back({page.Relative, kind});
     }
 
-    void CheckPage(size_t index, PageRead read) {
+    void CheckPage(size_t index, PreparedPage prepared) {
         Page& page = pages_[index];
+        PageRead& read = prepared.Read;
         if (!read.Readable) {
             if (index == 0)
                 throw EFOpenError(FormatText(kCannotOpenFile, {page.Path}));
@@ -199,71 +320,45 @@ private:
         }
         if (read.Truncated)
             Note(page, PageNoteKind::Truncated);
-        ParsedPage& parsed = read.Parsed;
         page.Parsed = true;
         page.Whole = !read.Truncated;
-        page.Title = std::move(parsed.Title);
-        for (std::string& anchor : parsed.Anchors)
-            page.Anchors.insert(std::move(anchor));
-
-        std::string baseFolder = ExtractFilePath(page.Path);
-        if (parsed.Base) {
-            LinkTarget base = ClassifyLink(*parsed.Base);
-            // Against a base on another host no relative link stays here.
-            if (base.Kind == LinkKind::External)
-                return;
-            if (base.Kind == LinkKind::Local)
-                baseFolder = ExtractFilePath(Resolve(base.Path, baseFolder));
-        }
-        for (const PageLink& link : parsed.Links) {
-            // A fragment alone in CSS names an element of the page that uses it.
-            if (link.Source != LinkSource::Attribute && link.Value.starts_with('#'))
+        page.Title = std::move(read.Parsed.Title);
+        page.Anchors = std::move(prepared.Anchors);
+        const std::vector<PageLink>& links = read.Parsed.Links;
+        for (size_t i = 0; i < links.size(); ++i) {
+            if (prepared.Links[i].Ignored)
                 continue;
-            if (std::optional<size_t> target = CheckLink({page.Relative, baseFolder, link}, index))
-                page.Targets.push_back(*target);
+            size_t target = CheckLink({page.Relative, links[i]}, prepared.Links[i], index);
+            if (target != kNoPage)
+                page.Targets.push_back(static_cast<std::uint32_t>(target));
         }
     }
 
-    // Checks one link; returns the page it leads to, if any. Notes a style
-    // sheet it names, and its fragment when it has one.
-    std::optional<size_t> CheckLink(const LinkPlace& place, std::optional<size_t> fromPage) {
-        const PageLink& link = place.Link;
-        if (limits_.IgnoreLink && limits_.IgnoreLink(link.Value))
-            return std::nullopt;
-        LinkTarget target = ClassifyLink(link.Value);
-        if (target.Kind == LinkKind::SamePage && target.Fragment && fromPage)
-            NoteAnchor(*fromPage, place, *target.Fragment);
-        if (target.Kind != LinkKind::Local)
-            return std::nullopt;
+    // Checks one link; returns the page it leads to, kNoPage for none.
+    // Notes a style sheet it names, and its fragment when it has one.
+    size_t CheckLink(const LinkPlace& place, const PreparedLink& link, size_t fromPage) {
+        if (link.Kind == LinkKind::SamePage && link.Fragment && fromPage != kNoPage)
+            NoteAnchor(fromPage, place, fromPage, *link.Fragment);
+        if (link.Kind != LinkKind::Local)
+            return kNoPage;
         ++report_.LocalLinkCount;
-        std::string path = Resolve(target.Path, place.Folder);
-        bool namesFolder = path.back() == '/';
-        const DiskEntry& entry = Lookup(path);
-        const std::string* reached = nullptr;
-        std::optional<DeadLinkReason> dead;
-        if (entry.Kind == EntryKind::File && !namesFolder)
-            reached = &path;
-        else if (entry.Kind == EntryKind::Folder && !entry.DefaultPage.empty())
-            reached = &entry.DefaultPage;
-        else if (entry.Kind == EntryKind::Folder)
-            dead = DeadLinkReason::NoDefaultPage;
-        else
-            dead = DeadLinkReason::Missing;
-        if (dead) {
-            if (*dead == DeadLinkReason::NoDefaultPage)
-                linkedFolders_.insert(path.back() == '/' ? path : path + '/');
-            report_.DeadLinks.push_back(Finding(
-                place, *dead, *dead == DeadLinkReason::Missing && ExistsIgnoringCase(path)));
-            return std::nullopt;
+        const DiskEntry& entry = *link.Entry;
+        bool isFile = entry.Kind == EntryKind::File && !link.NamesFolder;
+        if (!Reaches(link)) {
+            DeadLinkReason reason = entry.Kind == EntryKind::Folder ? DeadLinkReason::NoDefaultPage
+                                                                    : DeadLinkReason::Missing;
+            if (reason == DeadLinkReason::NoDefaultPage)
+                linkedFolders_.insert(link.Path + '/');
+            bool caseDiffers = reason == DeadLinkReason::Missing &&
+                               ExistsIgnoringCase(link.NamesFolder ? link.Path + '/' : link.Path);
+            report_.DeadLinks.push_back(Finding(place, reason, caseDiffers));
+            return kNoPage;
         }
-        if (link.StyleSheet && reached == &path && sheetIndex_.insert(path).second)
-            sheets_.push_back(path);
-        auto it = pageIndex_.find(*reached);
-        if (it == pageIndex_.end())
-            return std::nullopt;
-        if (target.Fragment)
-            NoteAnchor(it->second, place, *target.Fragment);
-        return it->second;
+        if (isFile && place.Link.StyleSheet && sheetIndex_.insert(link.Path).second)
+            sheets_.push_back(link.Path);
+        if (entry.Page != kNoPage && link.Fragment)
+            NoteAnchor(entry.Page, place, fromPage, *link.Fragment);
+        return entry.Page;
     }
 
     static DeadLink Finding(const LinkPlace& place, DeadLinkReason reason, bool caseDiffers) {
@@ -295,27 +390,57 @@ private:
                     links.push_back({std::move(ref.Value), "", "", ref.Line, LinkSource::StyleSheet,
                                      ref.Import, ref.Import});
             });
-            for (const PageLink& link : links)
-                CheckLink({relative, folder, link}, std::nullopt);
+            for (const PageLink& link : links) {
+                PreparedLink prepared;
+                prepared.Ignored = limits_.IgnoreLink && limits_.IgnoreLink(link.Value);
+                if (prepared.Ignored)
+                    continue;
+                PrepareLink(link, folder, prepared);
+                CheckLink({relative, link}, prepared, kNoPage);
+            }
         }
     }
 
-    void NoteAnchor(size_t target, const LinkPlace& place, const std::string& fragment) {
+    // A fragment on a page already parsed is looked up at once; one on a
+    // page still to come waits for it.
+    void NoteAnchor(size_t target, const LinkPlace& place, size_t fromPage,
+                    const std::string& fragment) {
         // "#" and "#top" name the top of every page.
         if (fragment.empty() || fragment == "top")
             return;
-        anchorLinks_.push_back(
-            {target, fragment, Finding(place, DeadLinkReason::MissingAnchor, false)});
+        if (fromPage == kNoPage || target <= fromPage) {
+            if (AnchorMissing(target, fragment))
+                report_.DeadLinks.push_back(Finding(place, DeadLinkReason::MissingAnchor, false));
+            return;
+        }
+        const PageLink& link = place.Link;
+        std::string kind = link.Tag + '\0' + link.Attribute + '\0' +
+                           static_cast<char>(link.Source) + static_cast<char>(link.CssImport);
+        auto [it, added] = kindIndex_.try_emplace(kind, static_cast<std::uint32_t>(kinds_.size()));
+        if (added)
+            kinds_.push_back({"", link.Tag, link.Attribute, 0, link.Source, link.CssImport, false});
+        anchorLinks_.push_back({static_cast<std::uint32_t>(target),
+                                static_cast<std::uint32_t>(fromPage), link.Line, it->second,
+                                link.Value});
     }
 
     // A page parsed in part, or not at all, may hold any anchor.
+    bool AnchorMissing(size_t target, const std::string& fragment) const {
+        const Page& page = pages_[target];
+        return page.Parsed && page.Whole && page.Anchors.count(fragment) == 0;
+    }
+
     void FindMissingAnchors() {
-        for (AnchorLink& a : anchorLinks_) {
-            const Page& target = pages_[a.Target];
-            if (target.Parsed && target.Whole && target.Anchors.count(a.Fragment) == 0)
-                report_.DeadLinks.push_back(std::move(a.Link));
+        for (const AnchorLink& a : anchorLinks_) {
+            if (!AnchorMissing(a.Target, *ClassifyLink(a.Link).Fragment))
+                continue;
+            PageLink link = kinds_[a.Kind];
+            link.Value = a.Link;
+            link.Line = a.Line;
+            report_.DeadLinks.push_back(
+                Finding({pages_[a.Page].Relative, link}, DeadLinkReason::MissingAnchor, false));
         }
-        anchorLinks_.clear();
+        anchorLinks_ = {};
     }
 
     // Every path stays inside the root, as a browser resolves links on the
@@ -432,7 +557,7 @@ private:
             if (withPages.count(folder))
                 wanted.insert(folder);
         for (const std::string& folder : wanted)
-            if (Lookup(folder).DefaultPage.empty())
+            if (LookupFolder(folder).DefaultPage.empty())
                 report_.FoldersWithoutDefaultPage.push_back(Relative(folder));
         std::sort(report_.FoldersWithoutDefaultPage.begin(),
                   report_.FoldersWithoutDefaultPage.end());
@@ -446,9 +571,11 @@ private:
     std::string indexPage_;
     std::vector<Page> pages_;
     std::unordered_map<std::string, size_t> pageIndex_;
-    std::unordered_map<std::string, DiskEntry> disk_;
+    DiskCache disk_{pageIndex_};
     std::vector<std::string> folders_;
     std::vector<AnchorLink> anchorLinks_;
+    std::vector<PageLink> kinds_; // tag, attribute and source of deferred anchor links
+    std::unordered_map<std::string, std::uint32_t> kindIndex_;
     std::vector<std::string> sheets_;
     std::unordered_set<std::string> sheetIndex_;
     std::unordered_set<std::string> linkedFolders_;

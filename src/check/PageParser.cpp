@@ -10,6 +10,8 @@
 
 namespace tw {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 struct Entity {
@@ -131,8 +133,10 @@ void DecodeText(std::string_view raw, bool inAttribute, std::string& out) {
     out.clear();
     size_t i = 0;
     while (i < raw.size()) {
-        size_t special = raw.find_first_of(std::string_view("&\0", 2), i);
-        if (special == std::string_view::npos) {
+        size_t special = i;
+        while (special < raw.size() && raw[special] != '&' && raw[special] != '\0')
+            ++special;
+        if (special == raw.size()) {
             out.append(raw.substr(i));
             return;
         }
@@ -177,7 +181,8 @@ bool BreaksOutOfForeignContent(std::string_view tag) {
 
 class Tokenizer {
 public:
-    explicit Tokenizer(std::string_view html) : html_(html) {}
+    explicit Tokenizer(std::string_view html)
+        : html_(html), hasCr_(html.find('\r') != std::string_view::npos) {}
 
     ParsedPage Run() {
         while (pos_ < html_.size()) {
@@ -228,13 +233,17 @@ private:
         lineOffset_ = offset;
         return line_;
     }
-    // LFs, and CRs that no LF follows, in [From, To).
+    // LFs, and CRs that no LF follows, in [From, To). Most pages hold no
+    // CR, and for them a count of LFs, which vectorises, is enough.
     unsigned Newlines(size_t from, size_t to) const {
-        unsigned n = 0;
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(html_.data());
+        size_t n = 0;
         for (size_t i = from; i < to; ++i)
-            n += html_[i] == '\n' ||
-                 (html_[i] == '\r' && (i + 1 == html_.size() || html_[i + 1] != '\n'));
-        return n;
+            n += p[i] == '\n';
+        if (hasCr_)
+            for (size_t i = from; i < to; ++i)
+                n += p[i] == '\r' && (i + 1 == html_.size() || p[i + 1] != '\n');
+        return static_cast<unsigned>(n);
     }
 
     bool InForeignContent() const { return !foreign_.empty() && !foreign_.back().IntegrationPoint; }
@@ -420,14 +429,14 @@ private:
         if (!foreign_.empty()) {
             const bool breaksOut =
                 BreaksOutOfForeignContent(tag_) ||
-                (tag_ == "font" && (Attr("color") || Attr("face") || Attr("size")));
+                (tag_ == "font"sv && (Attr("color") || Attr("face") || Attr("size")));
             if (breaksOut && InForeignContent()) {
                 foreign_.clear();
-            } else if (InForeignContent() || tag_ == "svg" || tag_ == "math") {
+            } else if (InForeignContent() || tag_ == "svg"sv || tag_ == "math"sv) {
                 ForeignStartTag();
                 return;
             }
-        } else if (tag_ == "svg" || tag_ == "math") {
+        } else if (tag_ == "svg"sv || tag_ == "math"sv) {
             ForeignStartTag();
             return;
         }
@@ -436,7 +445,7 @@ private:
 
     void ForeignStartTag() {
         const bool svg =
-            tag_ == "svg" || (tag_ != "math" && !foreign_.empty() && foreign_.back().Svg);
+            tag_ == "svg"sv || (tag_ != "math"sv && !foreign_.empty() && foreign_.back().Svg);
         if (templateDepth_ == 0)
             if (const Attribute* id = NonEmpty("id"))
                 page_.Anchors.push_back(id->Value);
@@ -444,15 +453,15 @@ private:
             return;
         bool integration = false;
         if (svg) {
-            integration = tag_ == "foreignobject" || tag_ == "desc" || tag_ == "title";
-        } else if (tag_ == "annotation-xml") {
+            integration = tag_ == "foreignobject"sv || tag_ == "desc"sv || tag_ == "title"sv;
+        } else if (tag_ == "annotation-xml"sv) {
             const Attribute* encoding = Attr("encoding");
             integration =
                 encoding && (EqualsIgnoringCase(encoding->Value, "text/html") ||
                              EqualsIgnoringCase(encoding->Value, "application/xhtml+xml"));
         } else {
-            integration =
-                tag_ == "mi" || tag_ == "mo" || tag_ == "mn" || tag_ == "ms" || tag_ == "mtext";
+            integration = tag_ == "mi"sv || tag_ == "mo"sv || tag_ == "mn"sv || tag_ == "ms"sv ||
+                          tag_ == "mtext"sv;
         }
         foreign_.push_back({tag_, svg, integration});
     }
@@ -471,7 +480,7 @@ private:
                 foreign_.clear();
             return;
         }
-        if (tag_ == "template" && templateDepth_ > 0)
+        if (tag_ == "template"sv && templateDepth_ > 0)
             --templateDepth_;
     }
 
@@ -479,17 +488,18 @@ private:
         // Template contents are never shown as they stand: not links of the page.
         if (templateDepth_ == 0)
             Collect();
-        if (tag_ == "template")
+        if (tag_ == "template"sv)
             ++templateDepth_;
-        else if (tag_ == "script")
+        else if (tag_ == "script"sv)
             SkipScript();
-        else if (tag_ == "style")
+        else if (tag_ == "style"sv)
             StyleElement();
-        else if (tag_ == "title" || tag_ == "textarea")
+        else if (tag_ == "title"sv || tag_ == "textarea"sv)
             TextElement();
-        else if (tag_ == "xmp" || tag_ == "iframe" || tag_ == "noembed" || tag_ == "noframes")
+        else if (tag_ == "xmp"sv || tag_ == "iframe"sv || tag_ == "noembed"sv ||
+                 tag_ == "noframes"sv)
             pos_ = RawTextEnd(pos_);
-        else if (tag_ == "plaintext")
+        else if (tag_ == "plaintext"sv)
             pos_ = html_.size();
     }
 
@@ -502,41 +512,41 @@ private:
         if (const Attribute* id = NonEmpty("id"))
             page_.Anchors.push_back(id->Value);
         const std::string& t = tag_;
-        if (t == "a") {
+        if (t == "a"sv) {
             AddLink(NonEmpty("href"), "href");
             if (const Attribute* name = NonEmpty("name"))
                 page_.Anchors.push_back(name->Value);
-        } else if (t == "img" || t == "image") {
+        } else if (t == "img"sv || t == "image"sv) {
             // The tree builder takes an "image" for an "img".
             tag_ = "img";
             AddLink(NonEmpty("src"), "src");
             SourceSet(NonEmpty("srcset"));
-        } else if (t == "link") {
+        } else if (t == "link"sv) {
             AddLink(NonEmpty("href"), "href");
             if (const Attribute* rel = Attr("rel"); rel && NonEmpty("href"))
                 page_.Links.back().StyleSheet = HasToken(rel->Value, "stylesheet");
-        } else if (t == "area") {
+        } else if (t == "area"sv) {
             AddLink(NonEmpty("href"), "href");
-        } else if (t == "script" || t == "iframe" || t == "frame" || t == "embed" || t == "track" ||
-                   t == "audio") {
+        } else if (t == "script"sv || t == "iframe"sv || t == "frame"sv || t == "embed"sv ||
+                   t == "track"sv || t == "audio"sv) {
             AddLink(NonEmpty("src"), "src");
-        } else if (t == "source") {
+        } else if (t == "source"sv) {
             AddLink(NonEmpty("src"), "src");
             SourceSet(NonEmpty("srcset"));
-        } else if (t == "video") {
+        } else if (t == "video"sv) {
             AddLink(NonEmpty("src"), "src");
             AddLink(NonEmpty("poster"), "poster");
-        } else if (t == "object") {
+        } else if (t == "object"sv) {
             AddLink(NonEmpty("data"), "data");
-        } else if (t == "input") {
+        } else if (t == "input"sv) {
             if (const Attribute* type = Attr("type");
                 type && EqualsIgnoringCase(type->Value, "image"))
                 AddLink(NonEmpty("src"), "src");
-        } else if (t == "meta") {
+        } else if (t == "meta"sv) {
             if (const Attribute* equiv = Attr("http-equiv");
                 equiv && EqualsIgnoringCase(equiv->Value, "refresh"))
                 Refresh(NonEmpty("content"));
-        } else if (t == "base") {
+        } else if (t == "base"sv) {
             if (const Attribute* href = NonEmpty("href"); href && !page_.Base)
                 page_.Base = href->Value;
         }
@@ -657,7 +667,7 @@ private:
     void TextElement() {
         const size_t start = pos_;
         pos_ = RawTextEnd(start);
-        if (tag_ == "title" && templateDepth_ == 0 && !page_.Title) {
+        if (tag_ == "title"sv && templateDepth_ == 0 && !page_.Title) {
             std::string title;
             DecodeText(html_.substr(start, pos_ - start), false, title);
             page_.Title = std::move(title);
@@ -707,6 +717,7 @@ private:
     }
 
     std::string_view html_;
+    const bool hasCr_;
     size_t pos_ = 0;
     size_t lineOffset_ = 0;
     unsigned line_ = 1;

@@ -2,11 +2,15 @@
 
 #include "check/PageParser.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -30,20 +34,54 @@ bool ReadFileStart(const std::string& path, size_t maxBytes, std::string& buffer
 // Reads the first MaxBytes of the regular file at Path and parses them.
 PageRead ReadPage(const std::string& path, size_t maxBytes, std::string& buffer);
 
-// Parsing is nearly all of a check's time, and pages parse independently:
-// worker threads read and parse them a bounded window ahead of the one
-// consumer, which takes them in page order and keeps the link resolution
-// (and its caches) to itself.
-class ParallelPageReader {
+// Runs Work(0), Work(1), ... on worker threads, a bounded window ahead of
+// the one consumer, which takes the results in order. Parsing is nearly all
+// of a check's time, and pages parse independently; the consumer keeps what
+// the pages share (and its caches) to itself. Work must be safe to run on
+// several threads at once; it is given scratch space of its thread.
+template <class Result> class OrderedWorkers {
 public:
-    ParallelPageReader(std::vector<std::string> paths, size_t maxPageBytes);
-    ~ParallelPageReader();
-    ParallelPageReader(const ParallelPageReader&) = delete;
-    ParallelPageReader& operator=(const ParallelPageReader&) = delete;
+    using Work = std::function<Result(size_t index, std::string& scratch)>;
 
-    // Pages are taken in order: 0, 1, 2, ... A page whose reading raised
-    // raises here.
-    PageRead Take(size_t index);
+    OrderedWorkers(size_t count, Work work)
+        : count_(count), work_(std::move(work)), window_(kWindow) {
+        unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+        threads = static_cast<unsigned>(std::min<size_t>(threads, count_));
+        try {
+            for (unsigned i = 0; i < threads; ++i)
+                threads_.emplace_back([this] { Run(); });
+        } catch (const std::system_error&) {
+            // Fewer threads, or none: Take then does the work itself.
+        }
+    }
+    ~OrderedWorkers() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+    }
+    OrderedWorkers(const OrderedWorkers&) = delete;
+    OrderedWorkers& operator=(const OrderedWorkers&) = delete;
+
+    // Results are taken in order: 0, 1, 2, ... Work that raised raises here.
+    Result Take(size_t index) {
+        if (threads_.empty())
+            return work_(index, ownScratch_);
+        std::unique_lock lock(mutex_);
+        Slot& slot = window_[index % kWindow];
+        changed_.wait(lock, [&slot] { return slot.ready; });
+        Slot taken = std::move(slot);
+        slot = Slot{};
+        taken_ = index + 1;
+        lock.unlock();
+        changed_.notify_all();
+        if (taken.error)
+            std::rethrow_exception(taken.error);
+        return std::move(*taken.result);
+    }
 
 private:
     static constexpr size_t kWindow = 64;
@@ -51,22 +89,48 @@ private:
 
     struct Slot {
         bool ready = false;
-        PageRead read;
+        std::optional<Result> result;
         std::exception_ptr error;
     };
 
-    void Work();
+    void Run() {
+        std::string scratch;
+        for (;;) {
+            size_t index;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] {
+                    return stopping_ || next_ >= count_ || next_ < taken_ + kWindow;
+                });
+                if (stopping_ || next_ >= count_)
+                    return;
+                index = next_++;
+            }
+            Slot done;
+            try {
+                done.result.emplace(work_(index, scratch));
+            } catch (...) {
+                done.error = std::current_exception();
+            }
+            done.ready = true;
+            {
+                std::lock_guard lock(mutex_);
+                window_[index % kWindow] = std::move(done);
+            }
+            changed_.notify_all();
+        }
+    }
 
-    const std::vector<std::string> paths_;
-    const size_t maxPageBytes_;
+    const size_t count_;
+    const Work work_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Slot> window_;
-    size_t next_ = 0;  // the next page a worker takes up
-    size_t taken_ = 0; // pages the consumer has taken
+    size_t next_ = 0;  // the next index a worker takes up
+    size_t taken_ = 0; // results the consumer has taken
     bool stopping_ = false;
     std::vector<std::thread> threads_;
-    std::string ownBuffer_;
+    std::string ownScratch_;
 };
 
 } // namespace tw
