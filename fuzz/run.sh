@@ -3,13 +3,13 @@
 # given), starting from the seed corpus kept in fuzz/corpus. Inputs the
 # fuzzer finds go to build-fuzz/corpus, crashes to build-fuzz/findings; the
 # repository's corpus is never written. Prints the executions of each run.
-# Usage: fuzz/run.sh [SECONDS] [stream|title|writer ...]
+# Usage: fuzz/run.sh [SECONDS] [stream|title|writer|page ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(stream title writer)
+[ ${#targets[@]} -gt 0 ] || targets=(stream title writer page)
 
 bash scripts/setup.sh clang
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTW_FUZZ=ON -DTW_BUILD_GUI=OFF >/dev/null

@@ -1,5 +1,6 @@
 #include "check/CssReferences.h"
 
+#include "support/NXStrings.h"
 #include "support/TextEncoding.h"
 
 #include <optional>
@@ -28,12 +29,6 @@ bool IsNameStart(char c) {
 bool IsNameChar(char c) {
     return IsNameStart(c) || IsDigit(c) || c == '-';
 }
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return text;
-}
 
 // The tokens of CSS Syntax that can hold a URL, read in one pass; the
 // others are stepped over just far enough not to be mistaken for one.
@@ -56,7 +51,7 @@ public:
                     StringToken(std::move(*value), line);
             } else if (c == '@' && StartsName(i_ + 1)) {
                 ++i_;
-                std::string keyword = Lower(Name());
+                std::string keyword = AsciiLowerCase(Name());
                 atRule_ = keyword == "import"      ? AtRule::Import
                           : keyword == "namespace" ? AtRule::Namespace
                                                    : AtRule::Other;
@@ -74,7 +69,7 @@ public:
                 std::string name = Name();
                 if (At(i_) == '(') {
                     ++i_;
-                    Function(Lower(std::move(name)), line);
+                    Function(AsciiLowerCase(name), line);
                 }
             } else {
                 if (c == '(') {

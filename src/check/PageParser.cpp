@@ -1,6 +1,7 @@
 #include "check/PageParser.h"
 
 #include "check/CssReferences.h"
+#include "support/NXStrings.h"
 #include "support/TextEncoding.h"
 
 #include <algorithm>
@@ -50,17 +51,6 @@ bool IsHex(char c) {
 // The tokenizer's whitespace; a CR counts as the LF it becomes.
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
 }
 
 size_t DecodeNumericReference(std::string_view text, std::string& out) {
@@ -160,7 +150,7 @@ bool HasToken(std::string_view value, std::string_view token) {
         size_t end = i;
         while (end < value.size() && !IsSpace(value[end]))
             ++end;
-        if (end > i && EqualsIgnoringCase(value.substr(i, end - i), token))
+        if (end > i && SameTextIgnoringCase(value.substr(i, end - i), token))
             return true;
         i = end;
     }
@@ -216,7 +206,7 @@ private:
     }
     bool AtIgnoringCase(size_t i, std::string_view lowerWord) const {
         return i + lowerWord.size() <= html_.size() &&
-               EqualsIgnoringCase(html_.substr(i, lowerWord.size()), lowerWord);
+               SameTextIgnoringCase(html_.substr(i, lowerWord.size()), lowerWord);
     }
     size_t Find(char c, size_t from) const {
         size_t at = html_.find(c, from);
@@ -326,7 +316,7 @@ private:
             if (html_[i] == '\0')
                 tag_ += kReplacement;
             else
-                tag_ += Lower(html_[i]);
+                tag_ += AsciiLower(html_[i]);
             ++i;
         }
         attributeCount_ = 0;
@@ -375,9 +365,9 @@ private:
         a.Name.clear();
         a.Value.clear();
         a.ValueStart = i;
-        a.Name += Lower(html_[i++]);
+        a.Name += AsciiLower(html_[i++]);
         while (i < n && !IsSpace(html_[i]) && html_[i] != '/' && html_[i] != '>' && html_[i] != '=')
-            a.Name += Lower(html_[i++]);
+            a.Name += AsciiLower(html_[i++]);
         size_t afterName = i;
         while (afterName < n && IsSpace(html_[afterName]))
             ++afterName;
@@ -457,8 +447,8 @@ private:
         } else if (tag_ == "annotation-xml"sv) {
             const Attribute* encoding = Attr("encoding");
             integration =
-                encoding && (EqualsIgnoringCase(encoding->Value, "text/html") ||
-                             EqualsIgnoringCase(encoding->Value, "application/xhtml+xml"));
+                encoding && (SameTextIgnoringCase(encoding->Value, "text/html") ||
+                             SameTextIgnoringCase(encoding->Value, "application/xhtml+xml"));
         } else {
             integration = tag_ == "mi"sv || tag_ == "mo"sv || tag_ == "mn"sv || tag_ == "ms"sv ||
                           tag_ == "mtext"sv;
@@ -540,11 +530,11 @@ private:
             AddLink(NonEmpty("data"), "data");
         } else if (t == "input"sv) {
             if (const Attribute* type = Attr("type");
-                type && EqualsIgnoringCase(type->Value, "image"))
+                type && SameTextIgnoringCase(type->Value, "image"))
                 AddLink(NonEmpty("src"), "src");
         } else if (t == "meta"sv) {
             if (const Attribute* equiv = Attr("http-equiv");
-                equiv && EqualsIgnoringCase(equiv->Value, "refresh"))
+                equiv && SameTextIgnoringCase(equiv->Value, "refresh"))
                 Refresh(NonEmpty("content"));
         } else if (t == "base"sv) {
             if (const Attribute* href = NonEmpty("href"); href && !page_.Base)
@@ -613,7 +603,7 @@ private:
             ++i;
         if (i >= v.size())
             return; // the page itself again
-        if (EqualsIgnoringCase(v.substr(i, 3), "url")) {
+        if (SameTextIgnoringCase(v.substr(i, 3), "url")) {
             size_t j = i + 3;
             while (j < v.size() && IsSpace(v[j]))
                 ++j;
