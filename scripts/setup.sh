@@ -12,6 +12,7 @@ packages=(
   xvfb xauth imagemagick fonts-dejavu-core
   clang-format
   libxml2-utils
+  python3-jsonschema python3-rfc3987
   dpkg-dev fakeroot file
   appstream desktop-file-utils groff-base xdotool lintian
 )

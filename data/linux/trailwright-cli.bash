@@ -17,7 +17,10 @@ _trailwright_cli_options() {
         echo "$_trailwright_cli_profile --xml-sitemap --xml-output --xml-include-pictures"
         echo "--text-sitemap --quiet --help"
         ;;
-    check) echo "$_trailwright_cli_selection --json --quiet --help" ;;
+    check)
+        echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline"
+        echo "--quiet --help"
+        ;;
     write) echo "$_trailwright_cli_profile --help" ;;
     show | profile) echo "--help" ;;
     *) echo "--help --version" ;;
@@ -42,15 +45,22 @@ _trailwright_cli_paths() {
     compopt -o filenames 2>/dev/null || true
 }
 
-# Completes the value of Option; returns 1 when Option takes no value.
+# Completes the value of Option of Command; returns 1 when Option takes no
+# value.
 _trailwright_cli_value() {
-    local option=$1 cur=$2
+    local option=$1 cur=$2 command=$3
     case $option in
-    --profile | --index | --output | --ignore-file | --xml-output | --text-sitemap)
+    --profile | --index | --output | --ignore-file | --xml-output | --text-sitemap | --baseline)
         _trailwright_cli_paths -f "$cur"
         ;;
-    --ignore-folder) _trailwright_cli_paths -d "$cur" ;;
-    --format) _trailwright_cli_words "list paragraph" "$cur" ;;
+    --ignore-folder | --path-base) _trailwright_cli_paths -d "$cur" ;;
+    --format)
+        if [[ $command == check ]]; then
+            _trailwright_cli_words "text json junit sarif github" "$cur"
+        else
+            _trailwright_cli_words "list paragraph" "$cur"
+        fi
+        ;;
     --color)
         if [[ $cur == *=* ]]; then
             # The key is typed: only "none" can be completed, #RRGGBB cannot.
@@ -60,7 +70,7 @@ _trailwright_cli_value() {
             compopt -o nospace 2>/dev/null || true
         fi
         ;;
-    --file-types | --xml-sitemap) COMPREPLY=() ;;
+    --file-types | --xml-sitemap | --ignore-url) COMPREPLY=() ;;
     *) return 1 ;;
     esac
     return 0
@@ -106,7 +116,7 @@ _trailwright_cli() {
         esac
     done
 
-    if [[ $prev == -* ]] && _trailwright_cli_value "$prev" "$cur"; then
+    if [[ $prev == -* ]] && _trailwright_cli_value "$prev" "$cur" "$command"; then
         # Bash replaces only the text after the last "=" it split at: give
         # back what follows it in each completed word.
         local replaced=${COMP_WORDS[COMP_CWORD]}

@@ -63,7 +63,6 @@ struct TitleProblem {
 enum class PageNoteKind {
     Unreadable, // gone, not a regular file, or no permission
     Truncated,  // longer than the read limit: only its beginning was checked
-    NotParsed,  // beyond the parser's memory or time allowance
 };
 
 struct PageNote {

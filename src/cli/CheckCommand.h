@@ -3,6 +3,9 @@
 #include "cli/Cli.h"
 #include "model/SiteMapProfile.h"
 
+#include <string>
+#include <vector>
+
 namespace CLI {
 class App;
 }
@@ -10,16 +13,21 @@ class App;
 namespace tw {
 
 struct CheckFlags {
+    std::string format = "text";
     bool json = false;
     bool quiet = false;
+    std::string pathBase;
+    std::vector<std::string> ignoreUrls;
+    std::string baseline;
 };
 
-// Adds the options of check beside the profile options: --json and --quiet.
+// Adds the options of check beside the profile options: --format, --json,
+// --path-base, --ignore-url, --baseline and --quiet.
 void AddCheckFlags(CLI::App& command, CheckFlags& flags);
 
 // Scans the site as generate does, writes no site map and prints the link
-// report. Returns 0 when nothing was found, kCheckProblemsFound otherwise;
-// errors of the run are raised.
+// report. Returns 0 when nothing was found but what the baseline knows,
+// kCheckProblemsFound otherwise; errors of the run are raised.
 int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& streams);
 
 inline constexpr int kCheckProblemsFound = 3;

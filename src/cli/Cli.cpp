@@ -43,7 +43,9 @@ struct ProfileOptions {
     // Flag pairs: the option that turns the setting on and the one that turns it off.
     std::map<CLI::Option*, std::pair<void (*)(TMapProfile&, bool), bool>> flags;
 
-    void Add(CLI::App& app) {
+    // LayoutOptions: --format and --color, which only a site map page needs;
+    // check has a --format of its own.
+    void Add(CLI::App& app, bool layoutOptions = true) {
         auto value = [&app](const char* name, const char* help) {
             return app.add_option(name)->description(help)->expected(1)->multi_option_policy(
                 CLI::MultiOptionPolicy::TakeAll);
@@ -56,17 +58,19 @@ struct ProfileOptions {
         index =
             value("--index", "Full or relative path of the site's index page")->type_name("PATH");
         output = value("--output", "The site map file to write")->type_name("PATH");
-        format = value("--format", "Layout of the site map")
-                     ->type_name("list|paragraph")
-                     ->check(CLI::IsMember({"list", "paragraph"}));
+        if (layoutOptions)
+            format = value("--format", "Layout of the site map")
+                         ->type_name("list|paragraph")
+                         ->check(CLI::IsMember({"list", "paragraph"}));
         fileTypes = value("--file-types", "File types to include, e.g. \"*.htm;*.html;\"")
                         ->type_name("MASKS");
         ignoreFolder =
             value("--ignore-folder", "A folder to leave out (repeatable)")->type_name("DIR");
         ignoreFile = value("--ignore-file", "A file to leave out (repeatable)")->type_name("FILE");
-        color = value("--color", "A page colour: KEY=#RRGGBB or KEY=none, KEY one of "
-                                 "background, text, link, visited, active (repeatable)")
-                    ->type_name("KEY=VALUE");
+        if (layoutOptions)
+            color = value("--color", "A page colour: KEY=#RRGGBB or KEY=none, KEY one of "
+                                     "background, text, link, visited, active (repeatable)")
+                        ->type_name("KEY=VALUE");
         Pair(app, "titles", "link texts from the pages' titles",
              [](TMapProfile& p, bool v) { p.SetUsePageTitles(v); });
         Pair(app, "styles", "style sheet classes for the items",
@@ -458,7 +462,7 @@ CommandLine::CommandLine() {
 
     check = app.add_subcommand(
         "check", "Scan a site folder and report dead links, orphan pages and title problems");
-    checkOptions.Add(*check);
+    checkOptions.Add(*check, false);
     AddCheckFlags(*check, checkFlags);
 
     profile = app.add_subcommand("profile", "Show or write a profile file");

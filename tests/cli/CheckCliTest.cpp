@@ -3,6 +3,7 @@
 #include "core/TestUtil.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -76,21 +77,25 @@ TEST_F(CheckCliTest, ProblemsPrintOneLinePerFindingAndExitThree) {
     nlohmann::json json = nlohmann::json::parse(r.out);
     EXPECT_EQ(json["deadLinks"], nlohmann::json::parse(R"([
                   {"page": "index.html", "link": "gone.html", "tag": "a", "attribute": "href",
-                   "line": 3, "reason": "missing"},
+                   "source": "attribute", "line": 3, "reason": "missing", "known": false},
                   {"page": "index.html", "link": "pics/", "tag": "a", "attribute": "href",
-                   "line": 3, "reason": "noDefaultPage"}])"));
-    EXPECT_EQ(json["orphanPages"], nlohmann::json::parse(R"(["bad\u001b[2J.html",
-                                                             "caf\ufffd.html",
-                                                             "docs/index.html"])"));
+                   "source": "attribute", "line": 3, "reason": "noDefaultPage", "known": false}])"));
+    EXPECT_EQ(json["orphanPages"], nlohmann::json::parse(R"([
+                  {"page": "bad\u001b[2J.html", "known": false},
+                  {"page": "caf\ufffd.html", "known": false},
+                  {"page": "docs/index.html", "known": false}])"));
     EXPECT_EQ(json["titleProblems"], nlohmann::json::parse(R"([
-                  {"kind": "duplicate", "pages": ["about.html", "docs/index.html"], "title": "Docs"},
+                  {"kind": "duplicate", "pages": ["about.html", "docs/index.html"], "title": "Docs",
+                   "known": false},
                   {"kind": "duplicate", "pages": ["bad\u001b[2J.html", "index.html"],
-                   "title": "Home"}])"));
-    EXPECT_EQ(json["foldersWithoutDefaultPage"], nlohmann::json::array());
+                   "title": "Home", "known": false}])"));
+    // A folder that a link names wants a default page, ignored or not.
+    EXPECT_EQ(json["foldersWithoutDefaultPage"],
+              nlohmann::json::parse(R"([{"folder": "pics/", "known": false}])"));
     EXPECT_EQ(json["notes"], nlohmann::json::array());
     EXPECT_EQ(json["summary"], nlohmann::json::parse(R"({"pages": 5, "localLinks": 3,
-        "deadLinks": 2, "orphanPages": 3, "titleProblems": 2, "foldersWithoutDefaultPage": 0,
-        "notes": 0, "problems": 7})"));
+        "deadLinks": 2, "orphanPages": 3, "titleProblems": 2, "foldersWithoutDefaultPage": 1,
+        "notes": 0, "problems": 8, "known": 0})"));
 }
 
 TEST_F(CheckCliTest, ErrorsOfTheRunExitOneAndUsageErrorsTwo) {
@@ -114,4 +119,95 @@ TEST_F(CheckCliTest, ErrorsOfTheRunExitOneAndUsageErrorsTwo) {
     r = RunTool({"check", "--help"});
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("--ignore-folder"), std::string::npos) << r.out;
+}
+
+TEST_F(CheckCliTest, EveryFormatReportsTheFindings) {
+    site.Write("index.html",
+               "<title>Home</title>\n<a href=\"about.html\">A</a> <a href=\"docs/\">D</a>"
+               "\n<a href=\"gone.html\">G</a>");
+    const std::vector<std::pair<std::string, std::string>> formats = {
+        {"text", "Dead links: 1\n  index.html:3: <a href=\"gone.html\">\n3 pages, 3 local links "
+                 "checked. 1 problem: 1 dead link.\n"},
+        {"json", "\"link\": \"gone.html\""},
+        {"junit",
+         "<testcase name=\"index.html\" classname=\"page\">\n      <failure message=\"Dead "
+         "link: &lt;a href=&quot;gone.html&quot;&gt;\" type=\"deadLink\">"},
+        {"sarif", "\"uri\": \"index.html\""},
+        {"sarif", "\"startLine\": 3"},
+        {"github", "::error file=index.html,line=3,title=Dead link::Dead link: <a "
+                   "href=\"gone.html\">\n"},
+    };
+    for (const auto& [format, expected] : formats) {
+        Result r = RunTool({"check", "--index", site / "index.html", "--format", format,
+                            "--path-base", site.Path()});
+        EXPECT_EQ(r.code, 3) << format;
+        EXPECT_NE(r.out.find(expected), std::string::npos) << r.out;
+    }
+    // Paths for CI services are relative to --path-base, else to the current folder.
+    Result r = RunTool({"check", "--index", site / "index.html", "--format", "github",
+                        "--path-base", site / "docs/deep"});
+    EXPECT_EQ(r.out.rfind("::error file=../../index.html,line=3,", 0), 0u) << r.out;
+}
+
+TEST_F(CheckCliTest, ABaselineKnowsTheFindingsOfAnEarlierRun) {
+    site.Write("index.html",
+               "<title>Home</title>\n<a href=\"about.html\">A</a> <a href=\"docs/\">D</a>"
+               "\n<a href=\"gone.html\">G</a>");
+    TempDir reports;
+    const std::string baseline = reports.Write(
+        "base.json", RunTool({"check", "--index", site / "index.html", "--json"}).out);
+    Result r = RunTool({"check", "--index", site / "index.html", "--baseline", baseline});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("  index.html:3: <a href=\"gone.html\"> (known)\n"), std::string::npos);
+    EXPECT_NE(r.out.find("1 problem: 1 dead link; 1 known.\n"), std::string::npos) << r.out;
+    r = RunTool({"check", "--index", site / "index.html", "--baseline", baseline, "--quiet"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+
+    // A new fault fails the check again, and only it is new.
+    site.Write("about.html", "<title>About</title>\n\n<img src=\"lost.png\">");
+    r = RunTool({"check", "--index", site / "index.html", "--baseline", baseline, "--format",
+                 "sarif", "--path-base", site.Path()});
+    EXPECT_EQ(r.code, 3);
+    std::map<std::string, std::string> states;
+    const auto sarif = nlohmann::json::parse(r.out);
+    for (const auto& result : sarif["runs"][0]["results"])
+        states[result["locations"][0]["physicalLocation"]["artifactLocation"]["uri"]] =
+            result["baselineState"];
+    EXPECT_EQ(states, (std::map<std::string, std::string>{{"about.html", "new"},
+                                                          {"index.html", "unchanged"}}));
+
+    for (const auto& [file, message] : std::vector<std::pair<std::string, std::string>>{
+             {reports / "none.json", "Cannot read the baseline " + reports / "none.json"},
+             {site / "about.html", "The baseline " + site / "about.html" + " is not JSON"}}) {
+        r = RunTool({"check", "--index", site / "index.html", "--baseline", file});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err.rfind("trailwright-cli: " + message, 0), 0u) << r.err;
+    }
+}
+
+TEST_F(CheckCliTest, LinksThatAPatternFindsAreLeftUnchecked) {
+    site.Write("index.html",
+               "<title>Home</title><a href=\"about.html\">A</a> <a href=\"docs/\">D</a>"
+               "<a href=\"gone.html\">G</a><img src=\"x/scan.PDF\">");
+    Result r = RunTool({"check", "--index", site / "index.html", "--ignore-url", "^gone\\.",
+                        "--ignore-url", "\\.pdf$|\\.PDF$"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, "3 pages, 2 local links checked. No problems found.\n");
+}
+
+TEST_F(CheckCliTest, CheckTakesItsOwnFormatsOnly) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--format", "list"},
+                                                 {"--format", "paragraph"},
+                                                 {"--format", "xml"},
+                                                 {"--color", "text=none"},
+                                                 {"--json", "--format", "sarif"},
+                                                 {"--ignore-url", "a("}}) {
+        std::vector<std::string> line = {"check", "--index", site / "index.html"};
+        line.insert(line.end(), args.begin(), args.end());
+        Result r = RunTool(line);
+        EXPECT_EQ(r.code, 2) << args[1];
+        EXPECT_NE(r.err.find(args[0]), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(RunTool({"generate", "--index", site / "index.html", "--format", "list"}).code, 0);
 }

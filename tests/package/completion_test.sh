@@ -75,8 +75,8 @@ expect "--text-sitemap --titles" trailwright-cli generate --t
 has --index --output --format --color --quiet --no-folder-links --text-sitemap '!--json' \
     -- trailwright-cli generate --
 has --profile --index --file-types --ignore-folder --ignore-file --titles --no-styles \
-    --folder-images --json --quiet '!--output' '!--xml-sitemap' '!--color' '!--format' \
-    -- trailwright-cli check --
+    --folder-images --format --json --path-base --ignore-url --baseline --quiet '!--output' \
+    '!--xml-sitemap' '!--color' -- trailwright-cli check --
 expect "--json" trailwright-cli check --j
 has --output --color --no-images '!--quiet' '!--xml-sitemap' '!--json' \
     -- trailwright-cli profile write out.zpf --
@@ -90,6 +90,10 @@ expect "--output" trailwright-cli generate --index x.html --quiet --o
 # Values: layouts, colour keys, nothing for free text.
 expect "list paragraph" trailwright-cli generate --format ""
 expect "paragraph" trailwright-cli generate --format p
+# Check's formats are reports, not layouts.
+expect "github json junit sarif text" trailwright-cli check --index x.html --format ""
+expect "json junit" trailwright-cli check --format = j
+expect "" trailwright-cli check --ignore-url ""
 expect "list paragraph" trailwright-cli profile write f.zpf --format ""
 # "--format=p" reaches the function as three words: bash splits at "=".
 expect "paragraph" trailwright-cli generate --format = p
@@ -123,6 +127,8 @@ expect "with space/page.html" trailwright-cli generate --profile "with space/"
 # Only folders for the folder list.
 expect "site with space" trailwright-cli generate --ignore-folder ""
 expect "site/docs" trailwright-cli check --ignore-folder site/
+expect "site/docs" trailwright-cli check --path-base site/
+expect "site/about.html" trailwright-cli check --baseline site/a
 expect "" trailwright-cli generate --ignore-folder site/docs/x
 
 echo "$checks checks, $failures failed"

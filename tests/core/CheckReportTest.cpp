@@ -1,0 +1,162 @@
+#include "check/CheckReport.h"
+
+#include "support/Errors.h"
+
+#include <array>
+#include <functional>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+using namespace tw;
+
+namespace {
+
+// A finding of each kind, with names that every format has to escape.
+LinkReport Seeded() {
+    LinkReport r;
+    r.DeadLinks = {
+        {"a,b:c%.html", "x\r\ny.html", "a", "href", 7, DeadLinkReason::Missing},
+        {"s.css", "i.png", "", "", 0, DeadLinkReason::Missing, false, LinkSource::StyleSheet}};
+    r.OrphanPages = {"caf\xE9.html"};
+    r.TitleProblems = {{TitleProblemKind::Duplicate, {"a,b:c%.html", "t\x01.html"}, "T&\x02"}};
+    r.FoldersWithoutDefaultPage = {"pics/"};
+    r.Notes = {{"big.html", PageNoteKind::Truncated}};
+    r.CheckedFiles = {"a,b:c%.html", "s.css", "t\x01.html"};
+    return r;
+}
+
+std::string Written(const LinkReport& report, ReportFormat format, const Baseline* known) {
+    std::ostringstream out;
+    WriteReport(report, {format, known, "../site/", "1.0", size_t{16} << 20}, out);
+    return out.str();
+}
+
+Baseline Known(const LinkReport& report) {
+    return ParseBaseline(Written(report, ReportFormat::Json, nullptr));
+}
+
+// A baseline that knows the folder of Seeded().
+Baseline KnowsFolder() {
+    LinkReport report;
+    report.FoldersWithoutDefaultPage = {"pics/"};
+    return Known(report);
+}
+
+} // namespace
+
+TEST(CheckReport, GithubCommandsAreEscapedAsTheToolkitEscapesThem) {
+    const Baseline baseline = KnowsFolder();
+    EXPECT_EQ(Written(Seeded(), ReportFormat::Github, &baseline),
+              "::error file=../site/a%2Cb%3Ac%25.html,line=7,title=Dead link::Dead link: "
+              "<a href=\"x%0D%0Ay.html\">\n"
+              "::error file=../site/s.css,title=Dead link::Dead link: url(i.png)\n"
+              "::warning file=../site/caf\xEF\xBF\xBD.html,title=Orphan page::Orphan page: no "
+              "chain of links from the index page reaches it\n"
+              "::warning file=../site/a%2Cb%3Ac%25.html,title=Duplicate title::Duplicate title "
+              "\"T&?\", also on t?.html\n"
+              "::warning file=../site/t?.html,title=Duplicate title::Duplicate title \"T&?\", "
+              "also on a,b:c%25.html\n"
+              "::notice file=../site/pics/,title=Folder without a default page (known)::Folder "
+              "without a default page\n"
+              "::warning file=../site/big.html,title=Page not fully checked::Page not fully "
+              "checked: only the first 16 MB were checked\n");
+}
+
+TEST(CheckReport, XmlAndSarifHoldOnlyWhatTheyMayHold) {
+    const Baseline baseline = KnowsFolder();
+    std::string xml = Written(Seeded(), ReportFormat::Junit, &baseline);
+    EXPECT_NE(xml.find("tests=\"6\" failures=\"5\" errors=\"0\" skipped=\"1\""), std::string::npos);
+    EXPECT_NE(xml.find("<testcase name=\"t\xEF\xBF\xBD.html\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("message=\"Dead link: &lt;a href=&quot;x&#13;&#10;y.html&quot;&gt;\""),
+              std::string::npos);
+    EXPECT_EQ(xml.find('\x01'), std::string::npos);
+
+    auto sarif = nlohmann::json::parse(Written(Seeded(), ReportFormat::Sarif, &baseline));
+    const auto& results = sarif["runs"][0]["results"];
+    ASSERT_EQ(results.size(), 7u);
+    EXPECT_EQ(results[0]["locations"][0]["physicalLocation"], nlohmann::json::parse(R"({
+        "artifactLocation": {"uri": "../site/a%2Cb%3Ac%25.html"}, "region": {"startLine": 7}})"));
+    EXPECT_EQ(results[2]["locations"][0]["physicalLocation"]["artifactLocation"]["uri"],
+              "../site/caf%E9.html");
+    for (const auto& result : results)
+        EXPECT_EQ(result["baselineState"],
+                  result["ruleId"] == "folderWithoutDefaultPage" ? "unchanged" : "new");
+}
+
+TEST(CheckReport, AFindingIsKnownByWhatItIsNotByItsLine) {
+    const Baseline baseline = Known(Seeded());
+    EXPECT_EQ(baseline.Size(), 7u);
+    const std::vector<std::pair<std::function<void(LinkReport&)>, size_t>> changes = {
+        {[](LinkReport&) {}, 0},
+        {[](LinkReport& r) { r.DeadLinks[0].Line = 70; }, 0},
+        {[](LinkReport& r) { r.DeadLinks[0].Link = "z.html"; }, 1},
+        {[](LinkReport& r) { r.DeadLinks[1].Reason = DeadLinkReason::NoDefaultPage; }, 1},
+        {[](LinkReport& r) { r.OrphanPages[0] = "cafe.html"; }, 1},
+        {[](LinkReport& r) { r.TitleProblems[0].Pages.push_back("u.html"); }, 1},
+        {[](LinkReport& r) { r.TitleProblems[0].Title = "Other"; }, 1},
+        {[](LinkReport& r) { r.Notes[0].Kind = PageNoteKind::Unreadable; }, 1},
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        LinkReport report = Seeded();
+        changes[i].first(report);
+        EXPECT_EQ(NewProblemCount(report, &baseline), changes[i].second) << "change " << i;
+    }
+    // Reports written before findings could be known list paths alone.
+    EXPECT_TRUE(ParseBaseline(R"({"deadLinks": [], "orphanPages": ["a.html"], "titleProblems": [],
+        "foldersWithoutDefaultPage": ["b/"], "notes": []})")
+                    .Contains({FindingKind::FolderWithoutDefaultPage, "b/", "", "", "", ""}));
+}
+
+TEST(CheckReport, WhatIsNoReportIsNoBaseline) {
+    const std::string lists = R"("orphanPages": [], "titleProblems": [],
+        "foldersWithoutDefaultPage": [], "notes": []})";
+    const std::string link = R"({"deadLinks": [{"page": "a", "link": "b", "tag": "a",
+        "attribute": "href", "reason": )";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "not JSON"},
+        {"{\"deadLinks\": ", "not JSON"},
+        {"[]", "not a report"},
+        {"{}", "not a report"},
+        {R"({"deadLinks": {}, )" + lists, "not a report"},
+        {link + R"("gone"}], )" + lists, "not a report"},
+        {link + "1}], " + lists, "not a report"},
+        {link + R"("missing"}], )" + lists, "accepted"},
+        {R"({"deadLinks": [], "orphanPages": [], "titleProblems": [{"kind": "duplicate",
+            "pages": ["a"]}], "foldersWithoutDefaultPage": [], "notes": []})",
+         "not a report"}};
+    for (const auto& [text, error] : cases) {
+        std::string said = "accepted";
+        try {
+            ParseBaseline(text);
+        } catch (const TError& e) {
+            said = e.what();
+        }
+        EXPECT_EQ(said.rfind(error, 0), 0u) << text << ": " << said;
+    }
+}
+
+TEST(CheckReport, PathsFromBaseToSite) {
+    const std::vector<std::array<const char*, 3>> cases = {
+        {"/w/site/", "/w/site", ""},         {"/w/site/", "/w", "site/"},
+        {"/w/site/", "/", "w/site/"},        {"/w/site/", "/w/docs/x", "../../site/"},
+        {"/w/site/", "/w/site/pics", "../"}, {"/", "/w", "../"},
+    };
+    for (const auto& [site, base, expected] : cases)
+        EXPECT_EQ(RelativeFolder(site, base), expected) << site << " from " << base;
+}
+
+TEST(CheckReport, IgnoredLinksAreThoseAPatternFinds) {
+    auto ignored = IgnoreLinksMatching({"^https?://", "\\.pdf$"});
+    const std::vector<std::pair<std::string, bool>> links = {
+        {"http://a/x.html", true},
+        {"docs/HTTP://", false},
+        {"a.pdf", true},
+        {"a.pdf#p2", false},
+        {std::string(kMaxIgnoredLinkBytes, 'x') + ".pdf", false}};
+    for (const auto& [link, expected] : links)
+        EXPECT_EQ(ignored(link), expected) << link;
+    EXPECT_FALSE(IgnoreLinksMatching({}));
+    EXPECT_NE(IgnorePatternError("a("), "");
+    EXPECT_THROW(IgnoreLinksMatching({"a("}), TError);
+}
