@@ -2,7 +2,6 @@
 
 #include "check/LinkCheck.h"
 
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace tw {
@@ -47,7 +47,11 @@ struct FindingId {
     std::string Tag;       // a dead link's element
     std::string Attribute; // a dead link's attribute
     std::string Reason;    // a dead link's reason; the kind of a page note
-    auto operator<=>(const FindingId&) const = default;
+    bool operator<(const FindingId& other) const {
+        return std::tie(Kind, Page, Link, Tag, Attribute, Reason) <
+               std::tie(other.Kind, other.Page, other.Link, other.Tag, other.Attribute,
+                        other.Reason);
+    }
 };
 
 // One finding on its own: one dead link, one orphan page, one of the pages

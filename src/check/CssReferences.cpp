@@ -258,8 +258,9 @@ private:
         return true;
     }
 
+    // An empty URL names nothing to fetch.
     void Url(std::string value, unsigned line) {
-        if (atRule_ == AtRule::Namespace)
+        if (atRule_ == AtRule::Namespace || value.empty())
             return;
         const bool import = TakesImport();
         found_({std::move(value), line, import});
@@ -267,6 +268,8 @@ private:
 
     // A string is a URL as what an @import names and inside image-set().
     void StringToken(std::string value, unsigned line) {
+        if (value.empty())
+            return;
         if (TakesImport())
             found_({std::move(value), line, true});
         else if (!functions_.empty() && functions_.back())

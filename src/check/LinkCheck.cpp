@@ -371,8 +371,10 @@ private:
     // other once the pages are done, each once, those they import too.
     void CheckStyleSheets() {
         std::string buffer;
-        for (size_t i = 0; i < sheets_.size(); ++i) {
-            const std::string path = sheets_[i];
+        // Imports join the queue as it is worked through.
+        size_t next = 0;
+        while (next < sheets_.size()) {
+            const std::string path = sheets_[next++];
             const std::string relative = Relative(path);
             size_t length = 0;
             bool truncated = false;

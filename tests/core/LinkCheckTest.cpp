@@ -409,6 +409,7 @@ TEST(PageParserTest, CssReferencesAreTokensNotText) {
         {"b{x:image-set(\"m.png\" 1x, url(n.png) 2x); y:format(\"no\")}", "m.png:1 n.png:1"},
         {"url(o\\2e png) url(\\(p\\).png) \"cut\n url(r.png)", "o.png:1 (p).png:1 r.png:2"},
         {"x{y:url(s.png", "s.png:1"},
+        {"@import \"\"; a{b:url() url(\"\")} c{d:image-set(\"\" 1x)}", ""},
     };
     for (const auto& [css, expected] : cases) {
         std::string found;
