@@ -240,6 +240,7 @@ private:
 
     // At a "<": reads what it begins. False when it begins nothing.
     bool Markup() {
+        tagStart_ = pos_;
         const size_t i = pos_ + 1;
         if (i >= html_.size())
             return false;
@@ -472,9 +473,13 @@ private:
         }
         if (tag_ == "template"sv && templateDepth_ > 0)
             --templateDepth_;
+        else if (tag_ == "head"sv)
+            headEnded_ = true;
     }
 
     void HtmlStartTag() {
+        if (tag_ == "body"sv)
+            headEnded_ = true;
         // Template contents are never shown as they stand: not links of the page.
         if (templateDepth_ == 0)
             Collect();
@@ -513,8 +518,11 @@ private:
             SourceSet(NonEmpty("srcset"));
         } else if (t == "link"sv) {
             AddLink(NonEmpty("href"), "href");
-            if (const Attribute* rel = Attr("rel"); rel && NonEmpty("href"))
+            if (const Attribute* rel = Attr("rel"); rel && NonEmpty("href")) {
                 page_.Links.back().StyleSheet = HasToken(rel->Value, "stylesheet");
+                if (InHead())
+                    HeadLink(rel->Value, page_.Links.back().Value);
+            }
         } else if (t == "area"sv) {
             AddLink(NonEmpty("href"), "href");
         } else if (t == "script"sv || t == "iframe"sv || t == "frame"sv || t == "embed"sv ||
@@ -536,12 +544,43 @@ private:
             if (const Attribute* equiv = Attr("http-equiv");
                 equiv && SameTextIgnoringCase(equiv->Value, "refresh"))
                 Refresh(NonEmpty("content"));
+            if (const Attribute* name = Attr("name"); name && InHead())
+                RobotsMeta(name->Value, Attr("content"));
         } else if (t == "base"sv) {
             if (const Attribute* href = NonEmpty("href"); href && !page_.Base)
                 page_.Base = href->Value;
         }
         if (const Attribute* style = NonEmpty("style"))
             Css(style->Value, LineAt(style->ValueStart), LinkSource::StyleAttribute, "style");
+    }
+
+    bool InHead() const { return !headEnded_ && tagStart_ < kHeadBytes; }
+
+    void HeadLink(std::string_view rel, const std::string& href) {
+        if (HasToken(rel, "canonical") && !page_.Canonical)
+            page_.Canonical = href;
+        if (const Attribute* lang = NonEmpty("hreflang"); lang && HasToken(rel, "alternate"))
+            page_.Alternates.emplace_back(lang->Value, href);
+    }
+
+    // Robots rules for every crawler, or for Google's, which most sites
+    // that name one name: comma-separated, any letter case.
+    void RobotsMeta(std::string_view name, const Attribute* content) {
+        if (!content ||
+            !(SameTextIgnoringCase(name, "robots") || SameTextIgnoringCase(name, "googlebot")))
+            return;
+        std::string_view rules = content->Value;
+        while (!rules.empty()) {
+            size_t comma = rules.find(',');
+            std::string_view rule = rules.substr(0, comma);
+            while (!rule.empty() && IsSpace(rule.front()))
+                rule.remove_prefix(1);
+            while (!rule.empty() && IsSpace(rule.back()))
+                rule.remove_suffix(1);
+            if (SameTextIgnoringCase(rule, "noindex") || SameTextIgnoringCase(rule, "none"))
+                page_.NoIndex = true;
+            rules = comma == std::string_view::npos ? std::string_view() : rules.substr(comma + 1);
+        }
     }
 
     // Each URL of a srcset: candidates are split at commas, a URL ends at
@@ -715,6 +754,8 @@ private:
     std::vector<Attribute> attributes_;
     size_t attributeCount_ = 0;
     bool selfClosing_ = false;
+    size_t tagStart_ = 0;
+    bool headEnded_ = false;
     std::vector<ForeignElement> foreign_;
     unsigned templateDepth_ = 0;
     ParsedPage page_;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tw {
@@ -40,7 +41,18 @@ struct ParsedPage {
     std::optional<std::string> Title;
     // What a fragment may name: every element's id and every a's name.
     std::vector<std::string> Anchors;
+
+    // What the head says to search engines. The head is the page up to
+    // "</head>" or the first "<body>", and at most its first 64 KB.
+    // A robots or googlebot meta with "noindex" or "none" in its content.
+    bool NoIndex = false;
+    // The href of the first link rel=canonical.
+    std::optional<std::string> Canonical;
+    // Each link rel=alternate with an hreflang: the language and the href.
+    std::vector<std::pair<std::string, std::string>> Alternates;
 };
+
+inline constexpr size_t kHeadBytes = size_t{64} << 10;
 
 // Reads HTML as the HTML tokenizer does, in one pass and without building a
 // tree: comments, doctypes and the raw text of script, style, textarea,

@@ -487,3 +487,43 @@ TEST(LinkCheckTest, EveryKindOfReferenceAndFaultIsReportedOnce) {
                                         "dup1.html", "dup2.html", "empty.html", "index.html",
                                         "notitle.html", "orphan.html"}));
 }
+
+// What a head tells search engines: only the head counts, and only its
+// first 64 KB.
+TEST(PageParserTest, HeadTellsSearchEnginesWhatToIndex) {
+    struct Case {
+        std::string html;
+        bool noIndex;
+        const char* canonical; // nullptr: none
+        const char* alternates;
+    };
+    const std::string farBody =
+        "<head>" + std::string(kHeadBytes, ' ') + "<meta name=robots content=noindex>";
+    const Case cases[] = {
+        {"<meta name=ROBOTS content=\"index, NoIndex\">", true, nullptr, ""},
+        {"<meta name=googlebot content=none><meta name=robots content=noarchive>", true, nullptr,
+         ""},
+        {"<meta name=otherbot content=noindex><meta name=robots content=nofollow>", false, nullptr,
+         ""},
+        {"<head></head><meta name=robots content=noindex>", false, nullptr, ""},
+        {"<body><meta name=robots content=noindex><link rel=canonical href=b.html>", false, nullptr,
+         ""},
+        {farBody, false, nullptr, ""},
+        {"<link rel=\"Canonical\" href=\"/a.html\"><link rel=canonical href=b.html>", false,
+         "/a.html", ""},
+        {"<link rel=alternate hreflang=de href=de.html><link rel=alternate hreflang=x-default "
+         "href=/><link rel=alternate href=feed.xml><link rel=stylesheet hreflang=fr href=s.css>",
+         false, nullptr, "de de.html|x-default /"},
+    };
+    for (const Case& c : cases) {
+        ParsedPage page = ParsePage(c.html);
+        std::string alternates;
+        for (const auto& [lang, href] : page.Alternates)
+            alternates += (alternates.empty() ? "" : "|") + lang + " " + href;
+        EXPECT_EQ(page.NoIndex, c.noIndex) << c.html.substr(0, 80);
+        EXPECT_EQ(page.Canonical,
+                  c.canonical ? std::optional<std::string>(c.canonical) : std::nullopt)
+            << c.html.substr(0, 80);
+        EXPECT_EQ(alternates, c.alternates) << c.html.substr(0, 80);
+    }
+}
