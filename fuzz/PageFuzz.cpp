@@ -2,8 +2,8 @@
 // and as a style sheet, and checks what they give against the input: every
 // link is non-empty and on a line the input has.
 
-#include "check/CssReferences.h"
-#include "check/PageParser.h"
+#include "model/CssReferences.h"
+#include "model/PageParser.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "check/LinkCheck.h"
 
-#include "check/CssReferences.h"
+#include "model/CssReferences.h"
 #include "check/LinkPath.h"
 #include "check/PageReader.h"
 #include "model/SiteLinks.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/PageParser.h"
+#include "model/PageParser.h"
 #include "model/SiteMapTree.h"
 
 #include <cstddef>

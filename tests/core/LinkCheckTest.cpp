@@ -1,8 +1,8 @@
 #include "check/LinkCheck.h"
 
-#include "check/CssReferences.h"
+#include "model/CssReferences.h"
 #include "check/LinkPath.h"
-#include "check/PageParser.h"
+#include "model/PageParser.h"
 #include "core/TestUtil.h"
 #include "model/SiteMapProfile.h"
 #include "scan/ScanRun.h"

@@ -1,4 +1,4 @@
-#include "check/CssReferences.h"
+#include "model/CssReferences.h"
 
 #include "support/NXStrings.h"
 #include "support/TextEncoding.h"

@@ -1,6 +1,6 @@
-#include "check/PageParser.h"
+#include "model/PageParser.h"
 
-#include "check/CssReferences.h"
+#include "model/CssReferences.h"
 #include "support/NXStrings.h"
 #include "support/TextEncoding.h"
 
@@ -22,7 +22,7 @@ struct Entity {
 
 // Sorted by name, byte by byte.
 constexpr Entity kEntities[] = {
-#include "check/HtmlEntities.inc"
+#include "model/HtmlEntities.inc"
 };
 
 constexpr size_t kLongestEntityName = 32;
