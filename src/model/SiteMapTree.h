@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/PageFacts.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +31,9 @@ struct TDataRec {
     // Last write of the file the link names (a folder's: its default page),
     // in seconds since the epoch, as the scan saw it; kUnknownTime otherwise.
     std::int64_t Modified = kUnknownTime;
+    // What the page says of itself for search engines, when the scan was
+    // asked to read it; shared, as copies of a record are.
+    std::shared_ptr<const PageFacts> Facts;
 
     // The user's edit: a changed text is theirs from now on, an unchanged
     // one keeps its origin.

@@ -1,11 +1,13 @@
 #include "scan/PageReading.h"
 
+#include "model/PageFacts.h"
 #include "model/PageTitle.h"
 #include "support/Errors.h"
 #include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <sys/types.h>
@@ -72,6 +74,40 @@ std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
     }
 }
 
+// Reads a page whole (up to kMaxFactsBytes) for its facts, into Result, and
+// returns its title when Titles, as ReadTitleFrom finds it.
+std::string ReadWholePage(int fd, off_t size, const std::string& path, bool titles,
+                          PageLinkText& result) {
+    thread_local std::string page;
+    page.resize(static_cast<size_t>(std::clamp<off_t>(size, 0, kMaxFactsBytes)));
+    size_t have = 0;
+    while (have < page.size()) {
+        ssize_t n = ReadAt(fd, page.data() + have, page.size() - have, static_cast<off_t>(have));
+        if (n < 0)
+            throw EFOpenError(FormatText(kCannotOpenFile, {path}));
+        if (n == 0)
+            break;
+        have += static_cast<size_t>(n);
+    }
+    std::string_view text(page.data(), have);
+    result.Facts = std::make_shared<const PageFacts>(ReadPageFacts(text));
+    if (!titles)
+        return {};
+    TitleSearch search;
+    switch (search.Feed(text, 0)) {
+    case TitleSearch::Result::Found:
+        return std::string(
+            text.substr(search.TitleBegin(), search.TitleEnd() - search.TitleBegin()));
+    case TitleSearch::Result::NoTitle:
+        return {};
+    case TitleSearch::Result::NeedMore:
+        break;
+    }
+    // Undecided at the end of what was read: a page longer than that may
+    // still hold its title further on.
+    return have == static_cast<size_t>(size) ? std::string() : ReadTitleFrom(fd, size, path);
+}
+
 } // namespace
 
 std::string ReadTitleElement(const std::string& path) {
@@ -83,7 +119,7 @@ std::string ReadTitleElement(const std::string& path) {
     return ReadTitleFrom(fd.Get(), st.st_size, path);
 }
 
-PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name) {
+PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name, PageReadWanted wanted) {
     PageLinkText result{name};
     struct stat st {};
     UniqueFd fd = OpenRegularFileAt(dirFd, name.c_str(), &st);
@@ -91,7 +127,11 @@ PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name) {
         return result;
     result.Modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
     try {
-        std::string title = ReadTitleFrom(fd.Get(), st.st_size, name);
+        std::string title;
+        if (wanted.Facts)
+            title = ReadWholePage(fd.Get(), st.st_size, name, wanted.Titles, result);
+        else if (wanted.Titles)
+            title = ReadTitleFrom(fd.Get(), st.st_size, name);
         if (!title.empty()) {
             result.Text = std::move(title);
             result.FromTitle = true;

@@ -3,6 +3,7 @@
 #include "model/SiteMapTree.h"
 #include "scan/DirectoryListing.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct PageLinkText {
     bool FromTitle = false; // else the file's name
     // The page's last write, when reading it took its status.
     std::int64_t Modified = kUnknownTime;
+    std::shared_ptr<const PageFacts> Facts = nullptr; // when they were wanted and the page read
 };
 
 // Link text of a file: its title when UsePageTitles is on, the file is of a
@@ -30,9 +32,21 @@ inline std::string GetPageTitle(const std::string& path, bool usePageTitles) {
     return GetPageLinkText(path, usePageTitles).Text;
 }
 
-// GetPageLinkText with titles on, for a page of a titled type named Name in
-// the folder open as DirFd. Never fails.
-PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name);
+// What reading a page is for: its title as its link text, what it says of
+// itself for search engines (PageFacts), or both, from one read.
+struct PageReadWanted {
+    bool Titles = true;
+    bool Facts = false;
+};
+
+// Pages longer than this are read for facts no further: their head is long
+// past, and a picture beyond it goes unlisted.
+inline constexpr size_t kMaxFactsBytes = size_t{16} << 20;
+
+// GetPageLinkText with titles on (or, without Titles, the file's name), for
+// a page of a titled type named Name in the folder open as DirFd; with
+// Facts, the page's facts too, from the same read. Never fails.
+PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name, PageReadWanted wanted = {});
 // Whether a file's titles are read: its type is one of kTitledFileTypes.
 bool HasTitledType(const std::string& path);
 

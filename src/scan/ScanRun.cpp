@@ -49,7 +49,9 @@ void ScanRun::Execute() {
     // Links are based on the folder the finder really walks.
     SiteMapBuilder builder(tree_, finder_.StartFolder(), profile_.UsePageTitles());
     builder_ = &builder;
-    titles_ = std::make_unique<TitlePrefetch>(profile_.UsePageTitles() ? TitleWorkerCount() : 0);
+    const PageReadWanted wanted{profile_.UsePageTitles(), facts_};
+    titles_ = std::make_unique<TitlePrefetch>(
+        wanted.Titles || wanted.Facts ? TitleWorkerCount() : 0, wanted);
     searching_ = true;
     try {
         finder_.Execute();
@@ -110,7 +112,7 @@ void ScanRun::Listed(const std::string& folder, const std::vector<TSearchRec>& e
     }
     // The pages whose titles Found will ask for, in its order.
     std::vector<std::string> pages;
-    if (builder_->UsePageTitles())
+    if (builder_->UsePageTitles() || facts_)
         for (const TSearchRec& rec : entries)
             if (finder_.Reports(rec) && HasTitledType(rec.Name) && Takes(folder + rec.Name))
                 pages.push_back(rec.Name);
@@ -124,7 +126,7 @@ void ScanRun::Found(const std::string& folder, const TSearchRec& info) {
         listener_->FileListed(path);
         if (Takes(path)) {
             PageLinkText text{info.Name};
-            if (builder_->UsePageTitles() && HasTitledType(info.Name))
+            if ((builder_->UsePageTitles() || facts_) && HasTitledType(info.Name))
                 text = titles_->Take(info.Name);
             SiteMapNode* node = builder_->AddFileNode(path, std::move(text));
             if (fileTimes_)

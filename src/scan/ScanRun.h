@@ -60,6 +60,10 @@ public:
     // page's), from the status the scan takes anyway where it reads a page,
     // with one status call for each other file; off, only read pages have it.
     void SetFileTimesWanted(bool on) { fileTimes_ = on; }
+    // Pages (of the titled types) are read for what they say of themselves
+    // to search engines, into their records' Facts, in the read that takes
+    // their titles.
+    void SetPageFactsWanted(bool on) { facts_ = on; }
     bool Searching() const { return searching_; }
     int FoundCount() const { return foundCount_; }
     const TNXFileFinder& Finder() const { return finder_; }
@@ -85,6 +89,7 @@ private:
     SiteMapNode* folderNode_ = nullptr; // of the folder being listed
     std::string defaultPage_;           // its default page's name, or empty
     bool fileTimes_ = false;
+    bool facts_ = false;
     std::unique_ptr<TitlePrefetch> titles_; // while a walk runs
     int foundCount_ = 0;
     bool searching_ = false;

@@ -22,6 +22,7 @@ SiteMapNode* SiteMapBuilder::AddFileNode(const std::string& path, PageLinkText t
     rec.LinkText = std::move(text.Text);
     rec.LinkTextOrigin = text.FromTitle ? TextOrigin::PageTitle : TextOrigin::FileName;
     rec.Modified = text.Modified;
+    rec.Facts = std::move(text.Facts);
     rec.FolderPath = ExtractFilePath(path);
     rec.LinkURL = MakeRelativeURL(path, scannedFolder_);
     SiteMapNode* parent = tree_.FindFolderNode(rec.FolderPath);

@@ -44,7 +44,8 @@ unsigned TitleWorkerCount() {
     return static_cast<unsigned>(std::clamp(AllowedCpus() - 1, 0, 3));
 }
 
-TitlePrefetch::TitlePrefetch(unsigned workers) : spin_(AllowedCpus() > 1) {
+TitlePrefetch::TitlePrefetch(unsigned workers, PageReadWanted wanted)
+    : wanted_(wanted), spin_(AllowedCpus() > 1) {
     workers_.reserve(workers);
     for (unsigned i = 0; i < workers; ++i)
         workers_.emplace_back([this] { Work(); });
@@ -84,7 +85,7 @@ void TitlePrefetch::Begin(int dirFd, std::vector<std::string> names) {
 
 PageLinkText TitlePrefetch::Take(const std::string& name) {
     if (taken_ >= count_ || names_[taken_] != name)
-        return ReadPageLinkTextAt(dirFd_, name);
+        return ReadPageLinkTextAt(dirFd_, name, wanted_);
     const std::uint32_t index = taken_++;
     if (ClaimFront(index))
         Read(dirFd_, index);
@@ -137,7 +138,7 @@ bool TitlePrefetch::ClaimBack(std::uint32_t& index) {
 }
 
 void TitlePrefetch::Read(int dirFd, std::uint32_t index) {
-    slots_[index].text = ReadPageLinkTextAt(dirFd, names_[index]);
+    slots_[index].text = ReadPageLinkTextAt(dirFd, names_[index], wanted_);
     slots_[index].done.store(true);
     if (waitingFor_.load() == index) {
         std::lock_guard lock(mutex_);

@@ -25,7 +25,7 @@ unsigned TitleWorkerCount();
 // on the workers: without any, the scan reads every page itself.
 class TitlePrefetch {
 public:
-    explicit TitlePrefetch(unsigned workers);
+    explicit TitlePrefetch(unsigned workers, PageReadWanted wanted = {});
     ~TitlePrefetch();
     TitlePrefetch(const TitlePrefetch&) = delete;
     TitlePrefetch& operator=(const TitlePrefetch&) = delete;
@@ -56,6 +56,7 @@ private:
     void WaitFor(std::uint32_t index);
     void Work();
 
+    const PageReadWanted wanted_;
     int dirFd_ = -1;
     std::vector<std::string> names_;
     std::unique_ptr<Slot[]> slots_;

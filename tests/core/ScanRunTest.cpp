@@ -201,3 +201,37 @@ TEST_F(ScanRunTest, MissingIndexFolderIsReportedBeforeTheWalk) {
     }
     EXPECT_FALSE(scan.Searching());
 }
+
+// Facts come from the read that takes the titles, titles on or off, and
+// never change a link text.
+TEST_F(ScanRunTest, PagesAreReadForTheirFactsWithoutChangingTheirTexts) {
+    site.Write("facts.html", "<head><meta name=robots content=noindex><title>Facts</title>"
+                             "<link rel=canonical href=\"/about.htm\"></head>"
+                             "<body><img src=a.png srcset=\"b.png 2x\">" +
+                                 std::string(70000, ' ') + "<img src=late.png>");
+    for (bool titles : {true, false}) {
+        profile.SetUsePageTitles(titles);
+        TSiteMapTree plain, withFacts;
+        ScanRun(plain, profile).Run();
+        ScanRun scan(withFacts, profile);
+        scan.SetPageFactsWanted(true);
+        scan.Run();
+        EXPECT_EQ(Shape(withFacts), Shape(plain)) << titles;
+        std::vector<std::string> facts;
+        withFacts.ForEach([&facts](SiteMapNode& n, int) {
+            if (!n.Data.Facts)
+                return;
+            std::string line = n.Data.LinkURL + (n.Data.Facts->NoIndex ? " noindex" : "");
+            if (n.Data.Facts->Canonical)
+                line += " canonical " + *n.Data.Facts->Canonical;
+            for (const std::string& image : n.Data.Facts->Images)
+                line += " " + image;
+            facts.push_back(line);
+        });
+        EXPECT_EQ(facts,
+                  (std::vector<std::string>{
+                      "about.htm", "facts.html noindex canonical /about.htm a.png b.png late.png",
+                      "index.html", "docs/manual.html", "docs/skip.html"}))
+            << titles;
+    }
+}
