@@ -14,6 +14,7 @@ packages=(
   libxml2-utils
   python3-jsonschema python3-rfc3987
   dpkg-dev fakeroot file
+  zlib1g-dev git
   appstream desktop-file-utils groff-base xdotool lintian
 )
 # Callers may ask for more, e.g. the benchmark's tree and time.

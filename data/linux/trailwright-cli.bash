@@ -15,7 +15,8 @@ _trailwright_cli_options() {
     case $1 in
     generate)
         echo "$_trailwright_cli_profile --xml-sitemap --xml-output --xml-include-pictures"
-        echo "--text-sitemap --quiet --help"
+        echo "--text-sitemap --clean-urls --xml-all-pages --xml-images --lastmod --xml-gzip"
+        echo "--robots-txt --quiet --help"
         ;;
     check)
         echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline"
@@ -70,6 +71,7 @@ _trailwright_cli_value() {
             compopt -o nospace 2>/dev/null || true
         fi
         ;;
+    --lastmod) _trailwright_cli_words "mtime git none" "$cur" ;;
     --file-types | --xml-sitemap | --ignore-url) COMPREPLY=() ;;
     *) return 1 ;;
     esac

@@ -4,7 +4,9 @@
 #include "model/ProfileRules.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "output/GitDates.h"
 #include "output/OutputTargets.h"
+#include "output/RobotsTxt.h"
 #include "output/SearchSitemaps.h"
 #include "output/SiteMapWriter.h"
 #include "persist/ProfileFiles.h"
@@ -16,6 +18,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -252,10 +255,18 @@ TMapProfile BuildProfile(const CLI::App& app, const ProfileOptions& options) {
 // The search-engine sitemaps that generate can write beside the page.
 struct SitemapOptions {
     CLI::Option* xml = nullptr;
+    CLI::Option* xmlOutputOption = nullptr;
     std::string baseURL;
     std::string xmlOutput;
     std::string textOutput;
     bool includePictures = false;
+    bool cleanURLs = false;
+    bool allPages = false;
+    bool images = false;
+    bool gzip = false;
+    bool robotsTxt = false;
+    std::string lastmod = "mtime";
+    std::future<GitFileTimes> gitTimes;
 
     void Add(CLI::App& app) {
         xml = app.add_option("--xml-sitemap", baseURL,
@@ -263,11 +274,13 @@ struct SitemapOptions {
                   ->type_name("BASEURL")
                   ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
                   ->check([](const std::string& url) { return SitemapBaseURLError(url); });
-        app.add_option("--xml-output", xmlOutput,
-                       "The XML sitemap file (default: sitemap.xml beside the index page)")
-            ->type_name("PATH")
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
-            ->needs(xml);
+        xmlOutputOption =
+            app.add_option("--xml-output", xmlOutput,
+                           "The XML sitemap file (default: sitemap.xml, or sitemap.xml.gz with "
+                           "--xml-gzip, beside the index page)")
+                ->type_name("PATH")
+                ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+                ->needs(xml);
         app.add_flag("--xml-include-pictures", includePictures,
                      "List pictures in the XML and text sitemaps too")
             ->needs(xml);
@@ -276,15 +289,43 @@ struct SitemapOptions {
             ->type_name("PATH")
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
             ->needs(xml);
+        app.add_flag("--clean-urls", cleanURLs,
+                     "List pages without their .html or .htm ending (folders always end in /)")
+            ->needs(xml);
+        app.add_flag("--xml-all-pages", allPages,
+                     "List every page, whatever robots.txt, 404.html and the pages' noindex "
+                     "and canonical links say")
+            ->needs(xml);
+        app.add_flag("--xml-images", images,
+                     "List with each page the pictures it shows that the site map holds (their "
+                     "types among --file-types)")
+            ->needs(xml);
+        app.add_option("--lastmod", lastmod,
+                       "Where lastmod comes from: the file's time, its last git commit, or "
+                       "none (default: mtime)")
+            ->type_name("mtime|git|none")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+            ->check(CLI::IsMember({"mtime", "git", "none"}))
+            ->needs(xml);
+        app.add_flag("--xml-gzip", gzip, "Write the XML sitemaps gzip-compressed")->needs(xml);
+        app.add_flag("--robots-txt", robotsTxt,
+                     "Add a Sitemap line to the robots.txt beside the index page (BASEURL must "
+                     "be a host root)")
+            ->needs(xml);
     }
 
-    // Resolves the paths against the profile; before the scan, so that a
-    // mistake costs no scanning time.
+    // Resolves the paths against the profile and reads the git times; before
+    // the scan, so that a mistake costs no scanning time.
     bool Prepare(const TMapProfile& profile) {
         if (xml->count() == 0)
             return false;
-        xmlOutput = xmlOutput.empty() ? SiteFolderOf(profile.IndexPage()) + "sitemap.xml"
-                                      : ExpandFileName(xmlOutput);
+        if (robotsTxt && !SitemapBaseIsHostRoot(baseURL))
+            throw UsageError("--robots-txt: crawlers read robots.txt only at the root of a "
+                             "host, and " +
+                             baseURL + " is not one");
+        std::string defaultName = gzip ? "sitemap.xml.gz" : "sitemap.xml";
+        xmlOutput = xmlOutputOption->count() == 0 ? SiteFolderOf(profile.IndexPage()) + defaultName
+                                                  : ExpandFileName(xmlOutput);
         if (!textOutput.empty())
             textOutput = ExpandFileName(textOutput);
         const std::string page = ExpandFileName(profile.OutputFileName());
@@ -292,17 +333,34 @@ struct SitemapOptions {
             throw UsageError("the sitemaps may not replace the site map page " + page);
         if (xmlOutput == textOutput)
             throw UsageError("--xml-output and --text-sitemap name the same file " + xmlOutput);
+        if (lastmod == "git") {
+            // Refused at once outside a work tree; the history is read while
+            // the site is scanned.
+            std::string folder = SiteFolderOf(profile.IndexPage());
+            CheckGitWorkTree(folder);
+            gitTimes = std::async(std::launch::async, ReadGitFileTimes, folder);
+        }
         return true;
     }
 
     void Write(const TSiteMapTree& tree, const TMapProfile& profile, bool quiet,
-               const CliStreams& streams) const {
+               const CliStreams& streams) {
         SearchSitemapOptions options;
         options.BaseURL = baseURL;
         options.SiteFolder = SiteFolderOf(profile.IndexPage());
         options.XmlOutput = xmlOutput;
         options.TextOutput = textOutput;
+        options.SiteMapPage = ExpandFileName(profile.OutputFileName());
         options.IncludePictures = includePictures;
+        options.CleanURLs = cleanURLs;
+        options.AllPages = allPages;
+        options.Images = images;
+        options.Gzip = gzip;
+        options.Lastmod = lastmod == "git"    ? SitemapLastmod::Git
+                          : lastmod == "none" ? SitemapLastmod::None
+                                              : SitemapLastmod::Mtime;
+        if (gitTimes.valid())
+            options.GitTimes = std::make_shared<GitFileTimes>(gitTimes.get());
         auto report = [&](const SitemapFileWritten& file) {
             if (quiet)
                 return;
@@ -320,6 +378,11 @@ struct SitemapOptions {
             streams.err << file.Path << "\n";
         };
         SearchSitemapResult result = WriteSearchSitemaps(tree, options, report);
+        if (robotsTxt) {
+            std::string robots = options.SiteFolder + "robots.txt";
+            if (AddSitemapToRobotsTxt(robots, result.XmlURL) && !quiet)
+                streams.err << "robots.txt: Sitemap " << result.XmlURL << " -> " << robots << "\n";
+        }
         // Warnings, not errors: the files are valid, but not complete or not
         // readable by every search engine.
         if (result.BadLength > 0)
@@ -330,6 +393,15 @@ struct SitemapOptions {
             streams.err << "trailwright-cli: warning: " << textOutput << " lists " << result.Urls
                         << " URLs; search engines read at most " << kSitemapMaxUrls
                         << " from one text sitemap\n";
+        if (result.RobotsNotApplied && !quiet)
+            streams.err << "trailwright-cli: warning: the rules of " << options.SiteFolder
+                        << "robots.txt were not applied: crawlers read robots.txt only at the "
+                           "root of a host, and "
+                        << baseURL << " is not one\n";
+        if (result.ShallowGitClone)
+            streams.err << "trailwright-cli: warning: the git work tree is a shallow clone: "
+                           "files last changed before its oldest commit take that commit's "
+                           "time\n";
     }
 };
 
@@ -347,8 +419,10 @@ int Generate(const CLI::App& app, const ProfileOptions& options, SitemapOptions&
     ProgressLine progress(streams.err, streams.errIsTerminal && !quiet);
     TSiteMapTree tree;
     ScanRun scan(tree, profile, &progress);
-    // The sitemaps' lastmod comes from the scan's own status calls.
+    // The sitemaps' lastmod comes from the scan's own status calls, and what
+    // pages say of themselves from its reads.
     scan.SetFileTimesWanted(writeSitemaps);
+    scan.SetPageFactsWanted(writeSitemaps);
     scan.Run();
     // Streamed to the file: the page of a very large site is never held whole.
     WriteSiteMapFile(tree, profile, &progress, ProgramFolder());

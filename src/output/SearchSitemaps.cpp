@@ -1,5 +1,7 @@
 #include "output/SearchSitemaps.h"
 
+#include "output/OutputTargets.h"
+#include "output/RobotsTxt.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
@@ -7,8 +9,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <map>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <vector>
+#include <zlib.h>
 
 namespace tw {
 
@@ -17,18 +22,16 @@ namespace {
 constexpr size_t kMinUrlLength = 12;
 constexpr size_t kMaxUrlLength = 2048;
 constexpr size_t kFlushSize = 1 << 20;
+constexpr size_t kMaxImagesPerUrl = 1000;
 
 constexpr std::string_view kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-constexpr std::string_view kUrlsetOpen =
-    "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n";
+constexpr std::string_view kSitemapNamespace = "http://www.sitemaps.org/schemas/sitemap/0.9";
+constexpr std::string_view kImageNamespace = "http://www.google.com/schemas/sitemap-image/1.1";
+constexpr std::string_view kXhtmlNamespace = "http://www.w3.org/1999/xhtml";
 constexpr std::string_view kUrlsetClose = "</urlset>\n";
-constexpr std::string_view kIndexOpen =
-    "<sitemapindex xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n";
 constexpr std::string_view kIndexClose = "</sitemapindex>\n";
-constexpr std::string_view kUrlOpen = "<url><loc>";
-constexpr std::string_view kLastmodOpen = "</loc><lastmod>";
-constexpr std::string_view kUrlClose = "</lastmod></url>\n";
-constexpr size_t kDateTimeLength = 20; // 2024-05-01T12:00:00Z
+// Stands for any lastmod while the chunks are measured.
+constexpr std::string_view kLongestDateTime = "0000-00-00T00:00:00Z";
 
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -47,6 +50,11 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
            SameTextIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           SameTextIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 std::string_view WithoutTrailingSlashes(std::string_view url) {
     while (!url.empty() && url.back() == '/')
         url.remove_suffix(1);
@@ -59,12 +67,15 @@ std::string_view WithoutLeadingSlashes(std::string_view path) {
     return path;
 }
 
+std::string_view NameOf(std::string_view relativePath) {
+    size_t slash = relativePath.rfind('/');
+    return slash == std::string_view::npos ? relativePath : relativePath.substr(slash + 1);
+}
+
 bool IsPictureName(std::string_view relativePath) {
     static constexpr std::string_view kPictures[] = {
         ".gif", ".jpg", ".jpeg", ".png", ".svg", ".webp", ".bmp", ".ico", ".avif", ".tif", ".tiff"};
-    size_t slash = relativePath.rfind('/');
-    std::string_view name =
-        slash == std::string_view::npos ? relativePath : relativePath.substr(slash + 1);
+    std::string_view name = NameOf(relativePath);
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos)
         return false;
@@ -73,59 +84,186 @@ bool IsPictureName(std::string_view relativePath) {
                        [ext](std::string_view p) { return SameTextIgnoringCase(ext, p); });
 }
 
-// Set of URLs already listed, keyed by the tree's own strings so that a
-// million-page site costs two pointers a page rather than a copy of each URL.
+// The usual name of the page a server shows for a missing one.
+bool IsErrorPage(std::string_view relativePath) {
+    std::string_view name = NameOf(relativePath);
+    return SameTextIgnoringCase(name, "404.html") || SameTextIgnoringCase(name, "404.htm");
+}
+
+// The parts of a URL reference (RFC 3986, appendix B); the fragment is dropped.
+struct URLParts {
+    std::string_view Scheme, Authority, Path, Query;
+    bool HasScheme = false, HasAuthority = false, HasQuery = false;
+};
+
+URLParts SplitURL(std::string_view url) {
+    URLParts parts;
+    url = url.substr(0, url.find('#'));
+    size_t colon = url.find(':');
+    if (colon != std::string_view::npos && colon > 0 && colon < url.find_first_of("/?") &&
+        isalpha(static_cast<unsigned char>(url[0]))) {
+        parts.HasScheme = true;
+        parts.Scheme = url.substr(0, colon);
+        url.remove_prefix(colon + 1);
+    }
+    if (url.starts_with("//")) {
+        parts.HasAuthority = true;
+        size_t end = std::min(url.find_first_of("/?", 2), url.size());
+        parts.Authority = url.substr(2, end - 2);
+        url.remove_prefix(end);
+    }
+    size_t question = url.find('?');
+    parts.Path = url.substr(0, question);
+    if (question != std::string_view::npos) {
+        parts.HasQuery = true;
+        parts.Query = url.substr(question + 1);
+    }
+    return parts;
+}
+
+// RFC 3986, 5.2.4.
+std::string RemoveDotSegments(std::string_view in) {
+    std::string out;
+    while (!in.empty()) {
+        if (in.starts_with("../")) {
+            in.remove_prefix(3);
+        } else if (in.starts_with("./")) {
+            in.remove_prefix(2);
+        } else if (in.starts_with("/./")) {
+            in.remove_prefix(2);
+        } else if (in == "/.") {
+            in = "/";
+        } else if (in.starts_with("/../") || in == "/..") {
+            in = in.size() == 3 ? std::string_view("/") : in.substr(3);
+            size_t slash = out.rfind('/');
+            out.erase(slash == std::string::npos ? 0 : slash);
+        } else if (in == "." || in == "..") {
+            in = {};
+        } else {
+            size_t next = in.find('/', 1);
+            next = std::min(next, in.size());
+            out += in.substr(0, next);
+            in.remove_prefix(next);
+        }
+    }
+    return out;
+}
+
+// Scheme and authority as compared: lower case, without the scheme's
+// default port.
+std::string OriginOf(const URLParts& parts) {
+    std::string scheme = AsciiLowerCase(parts.Scheme);
+    std::string authority = AsciiLowerCase(parts.Authority);
+    if ((scheme == "https" && authority.ends_with(":443")) ||
+        (scheme == "http" && authority.ends_with(":80")))
+        authority.erase(authority.rfind(':'));
+    return scheme + "://" + authority;
+}
+
+std::string PercentDecoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() &&
+            isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Set of URLs already listed, keyed by views into the tree's own strings (a
+// listed path is always a prefix of a node's link) so that a million-page
+// site costs two words a page rather than a copy of each URL.
 class SeenSet {
 public:
     explicit SeenSet(size_t expected) {
         size_t capacity = 16;
         while (capacity < 2 * expected)
             capacity *= 2;
-        slots_.assign(capacity, nullptr);
+        slots_.assign(capacity, {});
+        used_.assign(capacity, false);
     }
 
-    // True when the URL was not in the set yet.
-    bool Insert(const std::string* url) {
+    // True when the path was not in the set yet.
+    bool Insert(std::string_view path) {
         size_t mask = slots_.size() - 1;
-        size_t i = std::hash<std::string_view>{}(*url) & mask;
-        while (slots_[i]) {
-            if (*slots_[i] == *url)
+        size_t i = std::hash<std::string_view>{}(path)&mask;
+        while (used_[i]) {
+            if (slots_[i] == path)
                 return false;
             i = (i + 1) & mask;
         }
-        slots_[i] = url;
+        slots_[i] = path;
+        used_[i] = true;
         return true;
     }
 
 private:
-    std::vector<const std::string*> slots_;
+    std::vector<std::string_view> slots_;
+    std::vector<bool> used_;
 };
 
-// One output file: a buffer in front of an atomic file, every failure
-// reported as the file that could not be created.
+// One output file: a buffer in front of an atomic file, gzip-compressed when
+// asked, every failure reported as the file that could not be created.
 class SitemapFile {
 public:
-    SitemapFile(std::string path, const SitemapFileFactory& createFile) : path_(std::move(path)) {
+    SitemapFile(std::string path, const SitemapFileFactory& createFile, bool gzip)
+        : path_(std::move(path)), gzip_(gzip) {
         Guard(
             [&] { file_ = createFile ? createFile(path_) : std::make_unique<AtomicFile>(path_); });
+        if (!gzip_)
+            return;
+        // A header without a time or a name: the same sitemap gives the same bytes.
+        header_.os = 255;
+        if (deflateInit2(&zip_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8,
+                         Z_DEFAULT_STRATEGY) != Z_OK)
+            throw EFCreateError(FormatText(kCannotCreateFile, {path_}));
+        zipOpen_ = true;
+        deflateSetHeader(&zip_, &header_);
+        zipped_.resize(1 << 16);
     }
+    ~SitemapFile() {
+        if (zipOpen_)
+            deflateEnd(&zip_);
+    }
+    SitemapFile(const SitemapFile&) = delete;
+    SitemapFile& operator=(const SitemapFile&) = delete;
 
     void Put(std::string_view text) {
         buffer_ += text;
         if (buffer_.size() >= kFlushSize)
-            Flush();
+            Flush(false);
     }
 
     void Commit() {
-        Flush();
+        Flush(true);
         Guard([&] { file_->Commit(); });
     }
 
     const std::string& Path() const { return path_; }
 
 private:
-    void Flush() {
-        Guard([&] { file_->Write(buffer_.data(), buffer_.size()); });
+    void Flush(bool last) {
+        Guard([&] {
+            if (!gzip_) {
+                file_->Write(buffer_.data(), buffer_.size());
+                return;
+            }
+            zip_.next_in = reinterpret_cast<Bytef*>(buffer_.data());
+            zip_.avail_in = static_cast<uInt>(buffer_.size());
+            do {
+                zip_.next_out = zipped_.data();
+                zip_.avail_out = static_cast<uInt>(zipped_.size());
+                if (deflate(&zip_, last ? Z_FINISH : Z_NO_FLUSH) == Z_STREAM_ERROR)
+                    throw TError("deflate");
+                file_->Write(zipped_.data(), zipped_.size() - zip_.avail_out);
+            } while (zip_.avail_out == 0);
+        });
         buffer_.clear();
     }
 
@@ -140,49 +278,65 @@ private:
     std::string path_;
     std::unique_ptr<AtomicFile> file_;
     std::string buffer_;
+    bool gzip_;
+    bool zipOpen_ = false;
+    z_stream zip_{};
+    gz_header header_{};
+    std::vector<Bytef> zipped_;
 };
 
 class SitemapRun {
 public:
     SitemapRun(const TSiteMapTree& tree, const SearchSitemapOptions& options)
-        : tree_(tree), options_(options), base_(WithoutTrailingSlashes(options.BaseURL)),
-          baseXmlLength_(EscapeXmlText(base_).size()),
+        : tree_(tree), options_(options), style_(tree, options),
+          base_(WithoutTrailingSlashes(options.BaseURL)),
           maxUrls_(std::max<size_t>(options.MaxUrlsPerFile, 1)) {
         std::string output = options.XmlOutput;
         folder_ = ExtractFilePath(output);
         std::string name = ExtractFileName(output);
-        if (name.size() > 4 && SameTextIgnoringCase(name.substr(name.size() - 4), ".xml"))
+        if (EndsWithIgnoringCase(name, ".gz"))
+            name.resize(name.size() - 3);
+        if (EndsWithIgnoringCase(name, ".xml"))
             name.resize(name.size() - 4);
         stem_ = name;
         ownXml_ = RelativeToSite(output);
         ownText_ = RelativeToSite(options.TextOutput);
         ownChunkPrefix_ = RelativeToSite(folder_ + stem_ + "-");
+        if (!options.SiteMapPage.empty())
+            for (const char* image : kItemImages)
+                itemImages_.push_back(RelativeToSite(ExtractFilePath(options.SiteMapPage) + image));
     }
 
     SearchSitemapResult Run(const SitemapFileListener& listener,
                             const SitemapFileFactory& createFile) {
         SearchSitemapResult result;
+        ReadSiteRules(result);
+        Survey();
         Select(result);
+        GroupLanguages();
+        Measure();
         result.XmlFiles = chunkSizes_.size();
+        result.XmlURL = URLOfFile(options_.XmlOutput);
 
         // The files named by the caller are opened first, so that one that
         // cannot be made stops the run before any other file is replaced.
         bool split = chunkSizes_.size() > 1;
         std::unique_ptr<SitemapFile> index;
         if (split)
-            index = std::make_unique<SitemapFile>(options_.XmlOutput, createFile);
+            index = std::make_unique<SitemapFile>(options_.XmlOutput, createFile, options_.Gzip);
         std::unique_ptr<SitemapFile> text;
         if (!options_.TextOutput.empty())
-            text = std::make_unique<SitemapFile>(options_.TextOutput, createFile);
+            text = std::make_unique<SitemapFile>(options_.TextOutput, createFile, false);
 
         size_t chunk = 0;
         size_t inChunk = 0;
         std::unique_ptr<SitemapFile> xml;
         auto openChunk = [&] {
             std::string path = split ? ChunkPath(chunk + 1) : options_.XmlOutput;
-            xml = std::make_unique<SitemapFile>(path, createFile);
+            xml = std::make_unique<SitemapFile>(path, createFile, options_.Gzip);
             xml->Put(kXmlDeclaration);
-            xml->Put(kUrlsetOpen);
+            xml->Put(urlsetOpen_);
+            chunkLastmods_.emplace_back();
         };
         auto closeChunk = [&] {
             xml->Put(kUrlsetClose);
@@ -204,18 +358,11 @@ public:
                 closeChunk();
                 openChunk();
             }
-            const std::string& relative = node.Data.LinkURL;
-            url = JoinSitemapURL(base_, relative);
-            entry.assign(kUrlOpen);
-            entry += EscapeXmlText(url);
+            url = style_.URLOf(node.Data.LinkURL);
             std::string modified = ModifiedTime(node.Data);
-            if (modified.empty()) {
-                entry += "</loc></url>\n";
-            } else {
-                entry += kLastmodOpen;
-                entry += modified;
-                entry += kUrlClose;
-            }
+            chunkLastmods_.back() = std::max(chunkLastmods_.back(), modified);
+            entry.clear();
+            AppendEntry(entry, url, modified, nodeIndex);
             xml->Put(entry);
             ++inChunk;
             if (text) {
@@ -252,75 +399,276 @@ private:
         return relative;
     }
 
+    // A file below the site has its URL; one elsewhere is taken to be
+    // served from the base by its name.
+    std::string URLOfFile(const std::string& path) const {
+        std::string relative = RelativeToSite(path);
+        return JoinSitemapURL(base_, relative.empty() ? ExtractFileName(path) : relative);
+    }
+
     std::string ChunkPath(size_t number) const {
-        return folder_ + stem_ + "-" + std::to_string(number) + ".xml";
+        return folder_ + stem_ + "-" + std::to_string(number) +
+               (options_.Gzip ? ".xml.gz" : ".xml");
     }
 
     // A sitemap must not list itself, its chunks or the text sitemap: they
     // turn up in the tree when their type is scanned.
-    bool IsOwnFile(const std::string& relative) const {
+    bool IsOwnFile(std::string_view relative) const {
         if (relative == ownXml_ || relative == ownText_)
             return true;
-        if (ownChunkPrefix_.empty() || relative.size() <= ownChunkPrefix_.size() + 4 ||
-            relative.compare(0, ownChunkPrefix_.size(), ownChunkPrefix_) != 0 ||
-            !relative.ends_with(".xml"))
+        std::string_view ext = relative.ends_with(".xml.gz") ? ".xml.gz" : ".xml";
+        if (ownChunkPrefix_.empty() || relative.size() <= ownChunkPrefix_.size() + ext.size() ||
+            !relative.starts_with(ownChunkPrefix_) || !relative.ends_with(ext))
             return false;
-        std::string_view digits(relative);
-        digits = digits.substr(ownChunkPrefix_.size(), digits.size() - ownChunkPrefix_.size() - 4);
+        std::string_view digits = relative.substr(
+            ownChunkPrefix_.size(), relative.size() - ownChunkPrefix_.size() - ext.size());
         return std::all_of(digits.begin(), digits.end(),
                            [](char c) { return c >= '0' && c <= '9'; });
     }
 
-    // Decides which nodes give a URL and how the URLs fall into chunks, so
-    // that the files can then be streamed without holding the URLs.
+    // Files that are never pages of the site, whatever the file types.
+    bool IsNeverListed(std::string_view relative) const {
+        return IsOwnFile(relative) || SameTextIgnoringCase(NameOf(relative), "robots.txt") ||
+               std::find(itemImages_.begin(), itemImages_.end(), relative) != itemImages_.end();
+    }
+
+    // The host's robots.txt and the git times.
+    void ReadSiteRules(SearchSitemapResult& result) {
+        if (!options_.AllPages) {
+            std::string robots = options_.SiteFolder + "robots.txt";
+            if (SitemapBaseIsHostRoot(options_.BaseURL)) {
+                robots_ = ReadRobotsRules(robots);
+            } else {
+                result.RobotsNotApplied = FileExists(robots);
+            }
+        }
+        if (options_.Lastmod == SitemapLastmod::Git) {
+            git_ = options_.GitTimes;
+            if (!git_)
+                git_ = std::make_shared<GitFileTimes>(ReadGitFileTimes(options_.SiteFolder));
+            result.ShallowGitClone = git_->Shallow;
+        }
+    }
+
+    // What the rules need of the whole tree: each folder's default page node,
+    // whose facts the folder's URL goes by, and the files pictures may name.
+    void Survey() {
+        std::unordered_map<const SiteMapNode*, int> folders;
+        tree_.ForEach([&](SiteMapNode& node, int index) {
+            if (!options_.FactsOf)
+                nodes_.push_back(&node);
+            if (node.IsFolderNode()) {
+                folders.emplace(&node, index);
+                return;
+            }
+            if (options_.Images)
+                files_.emplace(WithoutLeadingSlashes(node.Data.LinkURL), index);
+            SiteMapNode* parent = node.Parent();
+            if (parent && parent->IsFolderNode() && parent->Data.LinkURL == node.Data.LinkURL)
+                if (auto it = folders.find(parent); it != folders.end())
+                    defaultPageNode_.emplace(it->second, index);
+        });
+    }
+
+    // The facts the caller hands in, else those the scan kept in the records.
+    const PageFacts* FactsOf(int index) const {
+        auto it = defaultPageNode_.find(index);
+        int page = it == defaultPageNode_.end() ? index : it->second;
+        if (options_.FactsOf)
+            return options_.FactsOf(page);
+        return nodes_[static_cast<size_t>(page)]->Data.Facts.get();
+    }
+
+    // Decides which nodes give a URL, each URL once.
     void Select(SearchSitemapResult& result) {
         selected_.assign(static_cast<size_t>(tree_.Count()), false);
         SeenSet seen(static_cast<size_t>(tree_.Count()));
-        const size_t frame = kXmlDeclaration.size() + kUrlsetOpen.size() + kUrlsetClose.size();
-        // Reckoned with a lastmod for every URL, so a chunk never outgrows the
-        // limit whatever the files' times turn out to be.
-        const size_t entryFrame =
-            kUrlOpen.size() + kLastmodOpen.size() + kDateTimeLength + kUrlClose.size();
-        size_t inChunk = 0;
-        size_t bytes = frame;
         tree_.ForEach([&](SiteMapNode& node, int index) {
-            const std::string& relative = node.Data.LinkURL;
+            std::string_view relative = WithoutLeadingSlashes(node.Data.LinkURL);
             // A folder's link is its default page; without one it lists nothing.
-            if (WithoutLeadingSlashes(relative).empty())
+            if (relative.empty())
                 return;
             if (!options_.IncludePictures && IsPictureName(relative))
                 return;
-            if (IsOwnFile(relative))
+            if (IsNeverListed(relative) || (!options_.AllPages && IsErrorPage(relative)))
                 return;
-            size_t encoded = EncodedLength(WithoutLeadingSlashes(relative));
-            size_t length = base_.size() + 1 + encoded;
+            std::string_view path = style_.PathOf(relative);
+            size_t length = base_.size() + 1 + EncodedLength(path);
             if (length < kMinUrlLength || length > kMaxUrlLength) {
-                if (seen.Insert(&relative))
+                if (seen.Insert(path))
                     ++result.BadLength;
                 return;
             }
-            if (!seen.Insert(&relative))
+            if (!seen.Insert(path))
                 return;
-            size_t size = entryFrame + baseXmlLength_ + 1 + encoded;
-            if (inChunk > 0 && (inChunk == maxUrls_ || bytes + size > options_.MaxBytesPerFile)) {
+            if (!options_.AllPages && !robots_.Allows("/" + EncodeSitemapPath(path))) {
+                ++result.Disallowed;
+                return;
+            }
+            const PageFacts* facts = FactsOf(index);
+            if (facts && !Wanted(*facts, relative))
+                return;
+            if (facts && !facts->Alternates.empty()) {
+                LanguageLinks& page = alternates_[index];
+                page.Url = style_.URLOf(relative);
+                for (const auto& [language, href] : facts->Alternates)
+                    page.Links.emplace_back(language, style_.Styled(ResolveURL(page.Url, href)));
+            }
+            selected_[static_cast<size_t>(index)] = true;
+            ++result.Urls;
+        });
+    }
+
+    // Whether a page that may be listed asks to be: it is not marked noindex
+    // and names no other URL as its canonical one.
+    bool Wanted(const PageFacts& facts, std::string_view relative) const {
+        if (options_.AllPages)
+            return true;
+        if (facts.NoIndex)
+            return false;
+        if (!facts.Canonical)
+            return true;
+        std::string url = style_.URLOf(relative);
+        return style_.Styled(ResolveURL(url, *facts.Canonical)) == url;
+    }
+
+    // Pages that name each other are variants of one page: each lists all
+    // the variants that any of them names, itself included.
+    void GroupLanguages() {
+        std::unordered_map<std::string_view, int> pageOf;
+        std::map<int, int> leader;
+        for (const auto& [index, page] : alternates_) {
+            pageOf.emplace(page.Url, index);
+            leader[index] = index;
+        }
+        auto find = [&](int index) {
+            while (leader[index] != index)
+                index = leader[index] = leader[leader[index]];
+            return index;
+        };
+        auto names = [](const LanguageLinks& page, std::string_view url) {
+            return std::any_of(page.Links.begin(), page.Links.end(),
+                               [url](const auto& link) { return link.second == url; });
+        };
+        for (const auto& [index, page] : alternates_)
+            for (const auto& link : page.Links) {
+                auto other = pageOf.find(link.second);
+                if (other != pageOf.end() && other->second != index &&
+                    names(alternates_.at(other->second), page.Url))
+                    leader[find(other->second)] = find(index);
+            }
+        std::map<int, std::vector<int>> groups;
+        for (const auto& entry : alternates_)
+            groups[find(entry.first)].push_back(entry.first);
+        for (const auto& [first, members] : groups) {
+            if (members.size() < 2)
+                continue;
+            std::vector<std::pair<std::string, std::string>> all;
+            for (int member : members)
+                for (const auto& link : alternates_.at(member).Links)
+                    if (std::none_of(all.begin(), all.end(), [&](const auto& known) {
+                            return known.second == link.second &&
+                                   SameTextIgnoringCase(known.first, link.first);
+                        }))
+                        all.push_back(link);
+            for (int member : members)
+                alternates_.at(member).Links = all;
+        }
+    }
+
+    // How the URLs fall into chunks, measured with the longest lastmod so that
+    // a chunk never outgrows the limit whatever the files' times turn out to
+    // be; the files can then be streamed without holding the URLs.
+    void Measure() {
+        urlsetOpen_ = "<urlset xmlns=\"" + std::string(kSitemapNamespace) + "\"";
+        if (options_.Images)
+            urlsetOpen_ += " xmlns:image=\"" + std::string(kImageNamespace) + "\"";
+        if (!alternates_.empty())
+            urlsetOpen_ += " xmlns:xhtml=\"" + std::string(kXhtmlNamespace) + "\"";
+        urlsetOpen_ += ">\n";
+        const size_t frame = kXmlDeclaration.size() + urlsetOpen_.size() + kUrlsetClose.size();
+        std::string_view lastmod =
+            options_.Lastmod == SitemapLastmod::None ? std::string_view() : kLongestDateTime;
+        size_t inChunk = 0;
+        size_t bytes = frame;
+        std::string entry;
+        tree_.ForEach([&](SiteMapNode& node, int index) {
+            if (!selected_[static_cast<size_t>(index)])
+                return;
+            entry.clear();
+            AppendEntry(entry, style_.URLOf(node.Data.LinkURL), lastmod, index);
+            if (inChunk > 0 &&
+                (inChunk == maxUrls_ || bytes + entry.size() > options_.MaxBytesPerFile)) {
                 chunkSizes_.push_back(inChunk);
                 inChunk = 0;
                 bytes = frame;
             }
-            selected_[static_cast<size_t>(index)] = true;
             ++inChunk;
-            bytes += size;
-            ++result.Urls;
+            bytes += entry.size();
         });
         chunkSizes_.push_back(inChunk);
     }
 
-    // The time the scan saw, or the file's time now when it took none.
+    // One <url> element of the node listed as Url.
+    void AppendEntry(std::string& entry, const std::string& url, std::string_view lastmod,
+                     int index) const {
+        entry += "<url><loc>";
+        entry += EscapeXmlText(url);
+        entry += "</loc>";
+        if (!lastmod.empty()) {
+            entry += "<lastmod>";
+            entry += lastmod;
+            entry += "</lastmod>";
+        }
+        if (options_.Images)
+            AppendImages(entry, url, index);
+        if (auto it = alternates_.find(index); it != alternates_.end()) {
+            for (const auto& [language, href] : it->second.Links) {
+                entry += "<xhtml:link rel=\"alternate\" hreflang=\"";
+                entry += EscapeXmlText(language);
+                entry += "\" href=\"";
+                entry += EscapeXmlText(href);
+                entry += "\"/>";
+            }
+        }
+        entry += "</url>\n";
+    }
+
+    // The pictures of the tree that the page shows, each once, in its order.
+    void AppendImages(std::string& entry, const std::string& url, int index) const {
+        const PageFacts* facts = FactsOf(index);
+        if (!facts)
+            return;
+        std::unordered_set<int> listed;
+        for (const std::string& src : facts->Images) {
+            if (listed.size() == kMaxImagesPerUrl)
+                break;
+            std::optional<std::string> relative = style_.RelativeOf(ResolveURL(url, src), true);
+            if (!relative)
+                continue;
+            auto file = files_.find(*relative);
+            if (file == files_.end() || !listed.insert(file->second).second)
+                continue;
+            entry += "<image:image><image:loc>";
+            entry += EscapeXmlText(JoinSitemapURL(base_, *relative));
+            entry += "</image:loc></image:image>";
+        }
+    }
+
+    // The time the lastmod option asks for: the last commit of a committed
+    // file, else the time the scan saw, else the file's time now.
     std::string ModifiedTime(const TDataRec& rec) const {
+        if (options_.Lastmod == SitemapLastmod::None)
+            return {};
+        std::string relative(WithoutLeadingSlashes(rec.LinkURL));
+        if (git_) {
+            auto it = git_->Committed.find(relative);
+            if (it != git_->Committed.end())
+                return W3CDateTime(static_cast<std::time_t>(it->second));
+        }
         if (rec.Modified != kUnknownTime)
             return W3CDateTime(static_cast<std::time_t>(rec.Modified));
-        const std::string& relative = rec.LinkURL;
-        std::string path = options_.SiteFolder + std::string(WithoutLeadingSlashes(relative));
+        std::string path = options_.SiteFolder + relative;
         if constexpr (kPathDelim != '/')
             std::replace(path.begin(), path.end(), '/', kPathDelim);
         struct stat st {};
@@ -330,18 +678,16 @@ private:
         return W3CDateTime(st.st_mtime);
     }
 
+    // Each chunk's lastmod is its newest URL's, so that the same site gives
+    // the same index.
     void WriteIndex(SitemapFile& index) const {
-        std::string now = W3CDateTime(std::time(nullptr));
         index.Put(kXmlDeclaration);
-        index.Put(kIndexOpen);
+        index.Put("<sitemapindex xmlns=\"" + std::string(kSitemapNamespace) + "\">\n");
         for (size_t number = 1; number <= chunkSizes_.size(); ++number) {
-            std::string path = ChunkPath(number);
-            std::string relative = RelativeToSite(path);
-            if (relative.empty())
-                relative = ExtractFileName(path);
-            std::string entry = "<sitemap><loc>" + EscapeXmlText(JoinSitemapURL(base_, relative));
-            entry += now.empty() ? "</loc></sitemap>\n"
-                                 : "</loc><lastmod>" + now + "</lastmod></sitemap>\n";
+            std::string entry = "<sitemap><loc>" + EscapeXmlText(URLOfFile(ChunkPath(number)));
+            const std::string& lastmod = chunkLastmods_[number - 1];
+            entry += lastmod.empty() ? "</loc></sitemap>\n"
+                                     : "</loc><lastmod>" + lastmod + "</lastmod></sitemap>\n";
             index.Put(entry);
         }
         index.Put(kIndexClose);
@@ -350,16 +696,29 @@ private:
 
     const TSiteMapTree& tree_;
     const SearchSitemapOptions& options_;
+    SitemapURLStyle style_;
     std::string_view base_;
-    size_t baseXmlLength_;
     size_t maxUrls_;
     std::string folder_;
     std::string stem_;
     std::string ownXml_;
     std::string ownText_;
     std::string ownChunkPrefix_;
-    std::vector<bool> selected_;     // by absolute index
-    std::vector<size_t> chunkSizes_; // URLs of each chunk, in order
+    std::vector<std::string> itemImages_;
+    RobotsRules robots_;
+    std::shared_ptr<const GitFileTimes> git_;
+    std::vector<const SiteMapNode*> nodes_;           // by absolute index, without FactsOf
+    std::unordered_map<int, int> defaultPageNode_;    // folder -> its default page's node
+    std::unordered_map<std::string_view, int> files_; // file link -> node
+    struct LanguageLinks {
+        std::string Url;                                        // the page's own
+        std::vector<std::pair<std::string, std::string>> Links; // hreflang, absolute URL
+    };
+    std::map<int, LanguageLinks> alternates_; // by node
+    std::string urlsetOpen_;
+    std::vector<bool> selected_;             // by absolute index
+    std::vector<size_t> chunkSizes_;         // URLs of each chunk, in order
+    std::vector<std::string> chunkLastmods_; // the newest lastmod of each chunk
 };
 
 } // namespace
@@ -444,6 +803,110 @@ std::string JoinSitemapURL(std::string_view baseURL, std::string_view relativePa
     url += '/';
     url += EncodeSitemapPath(relative);
     return url;
+}
+
+bool SitemapBaseIsHostRoot(std::string_view baseURL) {
+    return WithoutTrailingSlashes(SplitURL(baseURL).Path).empty();
+}
+
+std::string ResolveURL(std::string_view base, std::string_view ref) {
+    auto space = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!ref.empty() && space(ref.front()))
+        ref.remove_prefix(1);
+    while (!ref.empty() && space(ref.back()))
+        ref.remove_suffix(1);
+    URLParts b = SplitURL(base);
+    URLParts r = SplitURL(ref);
+    URLParts t = r;
+    std::string path;
+    if (r.HasScheme) {
+        path = RemoveDotSegments(r.Path);
+    } else {
+        t.HasScheme = b.HasScheme;
+        t.Scheme = b.Scheme;
+        if (r.HasAuthority) {
+            path = RemoveDotSegments(r.Path);
+        } else {
+            t.HasAuthority = b.HasAuthority;
+            t.Authority = b.Authority;
+            if (r.Path.empty()) {
+                path = b.Path;
+                if (!r.HasQuery) {
+                    t.HasQuery = b.HasQuery;
+                    t.Query = b.Query;
+                }
+            } else if (r.Path.front() == '/') {
+                path = RemoveDotSegments(r.Path);
+            } else {
+                std::string merged = b.HasAuthority && b.Path.empty()
+                                         ? "/"
+                                         : std::string(b.Path.substr(0, b.Path.rfind('/') + 1));
+                path = RemoveDotSegments(merged + std::string(r.Path));
+            }
+        }
+    }
+    std::string url;
+    if (t.HasScheme)
+        url += std::string(t.Scheme) + ":";
+    if (t.HasAuthority)
+        url += "//" + std::string(t.Authority);
+    url += path;
+    if (t.HasQuery)
+        url += "?" + std::string(t.Query);
+    return url;
+}
+
+SitemapURLStyle::SitemapURLStyle(const TSiteMapTree& tree, const SearchSitemapOptions& options)
+    : base_(WithoutTrailingSlashes(options.BaseURL)), clean_(options.CleanURLs) {
+    tree.ForEach([this](SiteMapNode& node, int) {
+        std::string_view page = WithoutLeadingSlashes(node.Data.LinkURL);
+        if (node.IsFolderNode() && !page.empty())
+            defaultPages_.insert(page);
+    });
+}
+
+std::string_view SitemapURLStyle::PathOf(std::string_view relativePath) const {
+    std::string_view path = WithoutLeadingSlashes(relativePath);
+    if (defaultPages_.count(path) != 0)
+        return path.substr(0, path.rfind('/') + 1);
+    if (clean_) {
+        std::string_view name = NameOf(path);
+        for (std::string_view ext : {".html", ".htm"})
+            if (name.size() > ext.size() && EndsWithIgnoringCase(name, ext))
+                return path.substr(0, path.size() - ext.size());
+    }
+    return path;
+}
+
+std::string SitemapURLStyle::URLOf(std::string_view relativePath) const {
+    return JoinSitemapURL(base_, PathOf(relativePath));
+}
+
+std::optional<std::string> SitemapURLStyle::RelativeOf(std::string_view absoluteURL,
+                                                       bool anyQuery) const {
+    URLParts url = SplitURL(absoluteURL);
+    URLParts base = SplitURL(base_);
+    if (!url.HasScheme || !url.HasAuthority || (url.HasQuery && !anyQuery) ||
+        OriginOf(url) != OriginOf(base))
+        return std::nullopt;
+    std::string_view basePath = WithoutTrailingSlashes(base.Path);
+    std::string_view path = url.Path.empty() ? std::string_view("/") : url.Path;
+    if (path.size() <= basePath.size() || !path.starts_with(basePath) ||
+        path[basePath.size()] != '/')
+        return std::nullopt;
+    return PercentDecoded(path.substr(basePath.size() + 1));
+}
+
+std::string SitemapURLStyle::Styled(std::string_view absoluteURL) const {
+    if (std::optional<std::string> relative = RelativeOf(absoluteURL))
+        return URLOf(*relative);
+    URLParts url = SplitURL(absoluteURL);
+    if (!url.HasScheme || !url.HasAuthority)
+        return std::string(absoluteURL);
+    std::string styled = OriginOf(url) + std::string(url.Path.empty() ? "/" : url.Path);
+    if (url.HasQuery)
+        styled += "?" + std::string(url.Query);
+    return styled;
 }
 
 std::string EscapeXmlText(std::string_view text) {

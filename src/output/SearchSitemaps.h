@@ -1,13 +1,19 @@
 #pragma once
 
+#include "model/PageFacts.h"
 #include "model/SiteMapTree.h"
+#include "output/GitDates.h"
 #include "support/AtomicFile.h"
 
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace tw {
 
@@ -33,6 +39,19 @@ std::string EscapeXmlText(std::string_view text);
 // time has no four-digit year.
 std::string W3CDateTime(std::time_t time);
 
+// Whether BaseURL names a host's root (its path is "/" or empty), the only
+// place crawlers read a robots.txt from.
+bool SitemapBaseIsHostRoot(std::string_view baseURL);
+
+// The reference Ref resolved against the absolute URL Base (RFC 3986), its
+// fragment dropped.
+std::string ResolveURL(std::string_view base, std::string_view ref);
+
+// PageFacts (model/PageFacts.h): what a page says of itself, which the scan
+// reads into each page node's record.
+
+enum class SitemapLastmod { Mtime, Git, None };
+
 struct SearchSitemapOptions {
     std::string BaseURL;
     // The index page's folder, ending in the separator: the URLs of the tree
@@ -43,9 +62,54 @@ struct SearchSitemapOptions {
     std::string XmlOutput;
     // The text sitemap; empty for none.
     std::string TextOutput;
+    // The site map page, whose item images are never listed.
+    std::string SiteMapPage;
     bool IncludePictures = false;
+    // Page URLs without their .html or .htm ending.
+    bool CleanURLs = false;
+    SitemapLastmod Lastmod = SitemapLastmod::Mtime;
+    // The git times of the site when already read; with Lastmod Git and none
+    // given, the writer reads them.
+    std::shared_ptr<const GitFileTimes> GitTimes;
+    // The XML files gzip-compressed (XmlOutput names the compressed file).
+    bool Gzip = false;
+    // The facts of a page node (by its index in the tree), nullptr when none were read.
+    // Unset, the facts the scan kept in the nodes' records.
+    std::function<const PageFacts*(int nodeIndex)> FactsOf;
+    // Every page, whatever robots.txt, error pages and the pages' own facts say.
+    bool AllPages = false;
+    // Each URL lists the pictures of the tree its page shows.
+    bool Images = false;
     size_t MaxUrlsPerFile = kSitemapMaxUrls;
     size_t MaxBytesPerFile = kSitemapMaxBytes;
+};
+
+// How the sitemaps spell the URL of a file below the site folder: a folder's
+// default page as the folder ("docs/"), and with CleanURLs other pages
+// without .html or .htm. One style serves every URL the sitemaps write or
+// compare.
+class SitemapURLStyle {
+public:
+    // Default pages are the tree's folder links.
+    SitemapURLStyle(const TSiteMapTree& tree, const SearchSitemapOptions& options);
+
+    // The path a relative path is listed under: always a prefix of it
+    // (leading slashes dropped), not yet percent-encoded.
+    std::string_view PathOf(std::string_view relativePath) const;
+    // The absolute URL a relative path is listed under.
+    std::string URLOf(std::string_view relativePath) const;
+    // The path below the base of an absolute URL, percent-decoded, or nothing
+    // when the URL lies elsewhere or (unless AnyQuery) has a query.
+    std::optional<std::string> RelativeOf(std::string_view absoluteURL,
+                                          bool anyQuery = false) const;
+    // An absolute URL in the style: URLOf its path when it lies below the
+    // base, else as it stands.
+    std::string Styled(std::string_view absoluteURL) const;
+
+private:
+    std::string base_; // without trailing slashes
+    bool clean_;
+    std::unordered_set<std::string_view> defaultPages_;
 };
 
 enum class SitemapFileKind { XmlSitemap, XmlIndex, Text };
@@ -63,6 +127,14 @@ struct SearchSitemapResult {
     // URLs left out because the protocol does not allow their length
     // (fewer than 12 or more than 2048 characters).
     size_t BadLength = 0;
+    // URLs that robots.txt keeps crawlers from.
+    size_t Disallowed = 0;
+    // The site folder has a robots.txt, but below a base that is not a host
+    // root crawlers never read it: its rules were not applied.
+    bool RobotsNotApplied = false;
+    bool ShallowGitClone = false;
+    // The absolute URL of the XML sitemap (or of the sitemap index).
+    std::string XmlURL;
 };
 
 using SitemapFileListener = std::function<void(const SitemapFileWritten&)>;
@@ -71,10 +143,14 @@ using SitemapFileFactory = std::function<std::unique_ptr<AtomicFile>(const std::
 
 // Writes the XML sitemap (split into numbered sitemaps with an index when
 // needed) and the text sitemap of the tree: file nodes give their URLs,
-// folder nodes the URL of their default page; each URL once, pictures only
-// when asked for, and never the sitemap files themselves. Every file is replaced atomically.
-// Raises TError for a bad base URL and EFCreateError "Cannot create file %s"
-// naming the file that could not be written.
+// folder nodes the URL of the folder when they have a default page; each URL
+// once, pictures only when asked for, and never the sitemap files, robots.txt
+// or the site map page's item images. Unless AllPages, error pages (404.html),
+// what the host's robots.txt disallows and pages that ask not to be indexed
+// or name another canonical URL are left out. Every file is replaced
+// atomically. Raises TError for a bad base URL or unreadable git times and
+// EFCreateError "Cannot create file %s" naming the file that could not be
+// written.
 SearchSitemapResult WriteSearchSitemaps(const TSiteMapTree& tree,
                                         const SearchSitemapOptions& options,
                                         const SitemapFileListener& listener = {},

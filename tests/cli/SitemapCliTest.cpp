@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,12 +57,12 @@ TEST_F(SitemapCliTest, WritesValidSitemapsBesideThePage) {
     EXPECT_TRUE(Exists(site / "sitemap.html"));
     EXPECT_EQ(SchemaErrors("sitemap.xsd", site / "sitemap.xml"), "");
     const std::vector<std::string> expected = {
-        "https://example.org/index.html",
+        "https://example.org/",
         "https://example.org/bad%FF.htm",
         "https://example.org/caf%C3%A9.html",
         "https://example.org/it%27s%26more.html",
         "https://example.org/a%20b/100%25%20%231%3F.html",
-        "https://example.org/docs/index.htm",
+        "https://example.org/docs/",
         "https://example.org/docs/guide.html",
     };
     EXPECT_EQ(Locs(ReadAll(site / "sitemap.xml")), expected);
@@ -96,6 +97,16 @@ TEST_F(SitemapCliTest, UsageErrors) {
          "name the same file"},
         {{"--xml-sitemap", "https://example.org/", "--xml-output", site / "sitemap.html"},
          "may not replace the site map page"},
+        {{"--clean-urls"}, "--clean-urls requires --xml-sitemap"},
+        {{"--xml-all-pages"}, "--xml-all-pages requires --xml-sitemap"},
+        {{"--xml-images"}, "--xml-images requires --xml-sitemap"},
+        {{"--xml-gzip"}, "--xml-gzip requires --xml-sitemap"},
+        {{"--robots-txt"}, "--robots-txt requires --xml-sitemap"},
+        {{"--lastmod", "git"}, "--lastmod requires --xml-sitemap"},
+        {{"--xml-sitemap", "https://example.org/", "--lastmod", "ctime"},
+         "--lastmod: ctime not in"},
+        {{"--xml-sitemap", "https://example.org/en/", "--robots-txt"},
+         "--robots-txt: crawlers read robots.txt only at the root of a host"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = Generate({});
@@ -154,5 +165,73 @@ TEST_F(SitemapCliTest, EverySpellingOfTheSiteFolderGivesTheSameFiles) {
             EXPECT_EQ(ReadAll(site / "sitemap.html"), page);
             EXPECT_EQ(ReadAll(site / "sitemap.xml"), xml);
         }
+    }
+}
+
+TEST_F(SitemapCliTest, RobotsTxtGetsTheSitemapOnceAndItsRulesApply) {
+    site.Write("robots.txt", "User-agent: *\nDisallow: /docs/guide"); // no final line break
+    ASSERT_EQ(chmod((site / "robots.txt").c_str(), 0640), 0);
+    const std::vector<std::string> args =
+        Generate({"--xml-sitemap", "https://example.org/", "--robots-txt", "--xml-gzip",
+                  "--lastmod", "none", "--clean-urls", "--xml-images"});
+    Result r = RunTool(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("robots.txt: Sitemap https://example.org/sitemap.xml.gz -> " +
+                         site / "robots.txt\n"),
+              std::string::npos)
+        << r.err;
+    const std::string robots = ReadAll(site / "robots.txt");
+    EXPECT_EQ(robots, "User-agent: *\nDisallow: /docs/guide\nSitemap: "
+                      "https://example.org/sitemap.xml.gz\n");
+    struct stat st {};
+    ASSERT_EQ(stat((site / "robots.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_FALSE(Exists(site / "sitemap.xml"));
+    EXPECT_EQ(SchemaErrors("sitemap-with-images.xsd", site / "sitemap.xml.gz"), "");
+    const std::string xml = twtest::Gunzipped(site / "sitemap.xml.gz");
+    EXPECT_EQ(xml.find("lastmod"), std::string::npos) << xml;
+    EXPECT_EQ(Locs(xml),
+              (std::vector<std::string>{
+                  "https://example.org/", "https://example.org/bad%FF",
+                  "https://example.org/caf%C3%A9", "https://example.org/it%27s%26more",
+                  "https://example.org/a%20b/100%25%20%231%3F", "https://example.org/docs/"}));
+
+    // A second run finds the line there and writes the same sitemap.
+    const std::string gz = ReadAll(site / "sitemap.xml.gz");
+    r = RunTool(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err.find("robots.txt:"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadAll(site / "robots.txt"), robots);
+    EXPECT_EQ(ReadAll(site / "sitemap.xml.gz"), gz);
+}
+
+TEST_F(SitemapCliTest, RulesThatCannotApplyAreNamed) {
+    Result r = RunTool(Generate({"--xml-sitemap", "https://example.org/", "--lastmod", "git"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(site.Path() + " is not in a git work tree"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists(site / "sitemap.html")); // refused before the scan
+
+    site.Write("robots.txt", "User-agent: *\nDisallow: /docs/");
+    r = RunTool(Generate({"--xml-sitemap", "https://example.org/en/"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: the rules of " + site / "robots.txt were not applied"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Locs(ReadAll(site / "sitemap.xml")).size(), 7u);
+    r = RunTool(Generate({"--xml-sitemap", "https://example.org/en/", "--quiet"}));
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(SitemapCliTest, WhatThePagesSayOfThemselvesIsHeeded) {
+    site.Write("index.html", "<title>Home</title><img src=\"img/logo.png\"><img src=\"gone.png\">");
+    site.Write("docs/guide.html", "<meta name=\"robots\" content=\"noindex\">");
+    for (bool all : {false, true}) {
+        Result r = RunTool(Generate({"--xml-sitemap", "https://example.org/", "--xml-images",
+                                     all ? "--xml-all-pages" : "--quiet"}));
+        ASSERT_EQ(r.code, 0) << r.err;
+        const std::string xml = ReadAll(site / "sitemap.xml");
+        EXPECT_EQ(twtest::Texts(xml, "image:loc"),
+                  std::vector<std::string>{"https://example.org/img/logo.png"});
+        EXPECT_EQ(xml.find("docs/guide.html") != std::string::npos, all) << xml;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "core/SitemapCheck.h"
 #include "core/TestUtil.h"
+#include "output/RobotsTxt.h"
 #include "persist/FailingFile.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <regex>
 #include <sys/time.h>
 #include <unistd.h>
@@ -152,7 +154,7 @@ TEST_F(SearchSitemapsTest, AwkwardNamesAreEncodedAndEscapedInBothFiles) {
               std::string::npos)
         << xml;
     const std::vector<std::string> expected = {
-        "https://example.org/a&b'/index.html",
+        "https://example.org/a&b'/",
         "https://example.org/a&b'/bad%FF.htm",
         "https://example.org/a&b'/caf%C3%A9.html",
         "https://example.org/a&b'/it%27s%26more.html",
@@ -181,17 +183,27 @@ TEST_F(SearchSitemapsTest, FoldersGiveTheirDefaultPageOnceAndNothingWithoutOne) 
     site.Write("shop/welcome.html"); // the third name a default page may have
     site.Write("blog/index.asp");    // a default page of a type not scanned
     site.Write("blog/post.html");
+    site.Write("news/index.htm"); // news's default page is index.html
     Write();
-    EXPECT_EQ(XmlUrls(), (std::vector<std::string>{
-                             "https://example.org/index.html",
-                             "https://example.org/about.html",
-                             "https://example.org/blog/index.asp",
-                             "https://example.org/blog/post.html",
-                             "https://example.org/docs/manual.html",
-                             "https://example.org/news/index.html",
-                             "https://example.org/news/story.html",
-                             "https://example.org/shop/welcome.html",
-                         }));
+    const std::vector<std::string> urls = {
+        "https://example.org/",
+        "https://example.org/about.html",
+        "https://example.org/blog/",
+        "https://example.org/blog/post.html",
+        "https://example.org/docs/manual.html",
+        "https://example.org/news/",
+        "https://example.org/news/index.htm",
+        "https://example.org/news/story.html",
+        "https://example.org/shop/",
+    };
+    EXPECT_EQ(XmlUrls(), urls);
+    // Clean URLs lose the page ending, never a folder's slash.
+    options.CleanURLs = true;
+    WriteSearchSitemaps(tree, options);
+    std::vector<std::string> clean;
+    for (const std::string& url : urls)
+        clean.push_back(std::regex_replace(url, std::regex("\\.html?$"), ""));
+    EXPECT_EQ(XmlUrls(), clean);
 }
 
 TEST_F(SearchSitemapsTest, TimesTakenByTheScanAreTheLastmods) {
@@ -208,13 +220,13 @@ TEST_F(SearchSitemapsTest, TimesTakenByTheScanAreTheLastmods) {
         SetModified(site / name, 1600000000);
     WriteSearchSitemaps(tree, options);
     const std::string xml = ReadAll(options.XmlOutput);
-    for (const char* url : {"index.html", "news/index.html", "notes.txt"})
+    for (const char* url : {"", "news/", "notes.txt"})
         EXPECT_NE(xml.find(std::string("example.org/") + url + "</loc><lastmod>2023-11-14T"),
                   std::string::npos)
             << url << "\n"
             << xml;
     // No node took that page's time: it is read when the sitemap is written.
-    EXPECT_NE(xml.find("blog/index.asp</loc><lastmod>2020-09-13T"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("blog/</loc><lastmod>2020-09-13T"), std::string::npos) << xml;
 }
 
 TEST_F(SearchSitemapsTest, PicturesOnlyWhenAskedFor) {
@@ -223,7 +235,7 @@ TEST_F(SearchSitemapsTest, PicturesOnlyWhenAskedFor) {
         site.Write(std::string("img/") + name);
     site.Write("img/anim.swf"); // a picture to the tree, not one to search engines
     Write();
-    EXPECT_EQ(XmlUrls(), (std::vector<std::string>{"https://example.org/index.html",
+    EXPECT_EQ(XmlUrls(), (std::vector<std::string>{"https://example.org/",
                                                    "https://example.org/img/anim.swf"}));
 
     options.IncludePictures = true;
@@ -244,9 +256,9 @@ TEST_F(SearchSitemapsTest, TheSitemapsNeverListThemselves) {
     site.Write("notes.txt");
     options.TextOutput = site / "sitemap.txt";
     Write();
-    EXPECT_EQ(XmlUrls(), (std::vector<std::string>{"https://example.org/index.html",
-                                                   "https://example.org/notes.txt",
-                                                   "https://example.org/sitemap-two.xml"}));
+    EXPECT_EQ(XmlUrls(),
+              (std::vector<std::string>{"https://example.org/", "https://example.org/notes.txt",
+                                        "https://example.org/sitemap-two.xml"}));
 }
 
 TEST_F(SearchSitemapsTest, ManyUrlsAreSplitIntoNumberedSitemapsWithAnIndex) {
@@ -324,7 +336,7 @@ TEST_F(SearchSitemapsTest, BadLengthAndTooShortUrlsAreLeftOut) {
     SearchSitemapResult result = Write();
     EXPECT_EQ(result.Urls, 1u);
     EXPECT_EQ(result.BadLength, 1u);
-    EXPECT_EQ(XmlUrls(), (std::vector<std::string>{"https://example.org/index.html"}));
+    EXPECT_EQ(XmlUrls(), (std::vector<std::string>{"https://example.org/"}));
 
     // "http://ab/x" is shorter than the twelve characters a location needs.
     TSiteMapTree small;
@@ -376,4 +388,248 @@ TEST_F(SearchSitemapsTest, AFailedWriteKeepsTheOldFiles) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"index.html", "sitemap.txt", "sitemap.xml"}));
+}
+
+TEST(SearchSitemapUrls, ReferencesResolveAsRfc3986Says) {
+    const char* base = "http://a/b/c/d;p?q";
+    const std::pair<const char*, const char*> cases[] = {
+        {"g", "http://a/b/c/g"},      {"./g/", "http://a/b/c/g/"},     {"/g", "http://a/g"},
+        {"//g", "http://g"},          {"?y", "http://a/b/c/d;p?y"},    {"#s", "http://a/b/c/d;p?q"},
+        {"../../../g", "http://a/g"}, {" g?y#s ", "http://a/b/c/g?y"}, {"https:x/../y", "https:/y"},
+    };
+    for (const auto& [ref, resolved] : cases)
+        EXPECT_EQ(ResolveURL(base, ref), resolved) << ref;
+}
+
+TEST(RobotsTxt, TheStarGroupsRulesDecide) {
+    // The first rows are RFC 9309's own examples.
+    const std::string rfc = "User-Agent: *\nDisallow: *.gif$\nDisallow: /example/\n"
+                            "Allow: /publications/\n\nUser-Agent: foobot\nDisallow:/\n";
+    struct Case {
+        std::string robots;
+        const char* path;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {rfc, "/example/page.html", false},
+        {rfc, "/x/a.gif", false},
+        {rfc, "/x/a.gif?v=1", true},
+        {rfc, "/publications/", true},
+        {rfc, "/other", true},
+        {"User-agent: *\nAllow: /example/page/\nDisallow: /example/page/disallowed.gif",
+         "/example/page/disallowed.gif", false},
+        {"User-agent: *\nAllow: /example/page/\nDisallow: /example/page/disallowed.gif",
+         "/example/page/a.gif", true},
+        {"User-agent: *\nDisallow: /this/path/exactly$", "/this/path/exactly", false},
+        {"User-agent: *\nDisallow: /this/path/exactly$", "/this/path/exactly/x", true},
+        {"User-agent: *\nDisallow: /this/*/exactly", "/this/a/b/exactly/c", false},
+        {"User-agent: *\nDisallow: /p\nAllow: /p", "/p", true}, // equal length: Allow
+        {"USER-AGENT: * # all\r\nDISALLOW: /private # secret\r\n", "/private/x", false},
+        {"\xEF\xBB\xBFUser-agent: *\rDisallow: /a", "/a", false},
+        {"User-agent: *\nDisallow:", "/", true},
+        {"User-agent: foobot\nDisallow: /", "/x", true},
+        {"Disallow: /\nUser-agent: *\nDisallow: /y", "/x", true}, // no group yet
+        {"User-agent: a\nUser-agent: *\nDisallow: /x", "/x", false},
+        {"User-agent: *\nDisallow: /x\nUser-agent: b\nDisallow: /y", "/y", true},
+        {"User-agent: *\nDisallow: /x\nSitemap: /s\nDisallow: /y", "/y", false},
+        {"User-agent: *\nDisallow: /x\n\nUser-agent: *\nDisallow: /y", "/y", false},
+        {"User-agent: *\nDisallow: /foo/bar/%62%61%7A", "/foo/bar/baz", false},
+        {"User-agent: *\nDisallow: /foo/bar/\xE3\x83\x84", "/foo/bar/%E3%83%84", false},
+        {"User-agent: *\nDisallow: /caf%c3%a9", "/caf%C3%A9.html", false},
+        {"User-agent: *\nDisallow: /a%2Fb", "/a/b", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RobotsRules(c.robots).Allows(c.path), c.allowed) << c.robots << "\n" << c.path;
+}
+
+TEST(RobotsTxt, ASitemapLineIsAddedOnce) {
+    const std::string url = "https://example.org/sitemap.xml";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Sitemap: " + url + "\n"},
+        {"User-agent: *\nDisallow: /x", "User-agent: *\nDisallow: /x\nSitemap: " + url + "\n"},
+        {"Sitemap: https://example.org/news.xml\n",
+         "Sitemap: https://example.org/news.xml\nSitemap: " + url + "\n"},
+        {"User-agent: *\r\n", "User-agent: *\r\nSitemap: " + url + "\r\n"},
+        {"sitemap:  " + url + "  # ours\nUser-agent: *",
+         "sitemap:  " + url + "  # ours\nUser-agent: *"},
+    };
+    for (const auto& [before, after] : cases) {
+        EXPECT_EQ(WithSitemapLine(before, url), after) << before;
+        EXPECT_EQ(WithSitemapLine(after, url), after) << after;
+    }
+}
+
+// One site with every rule at work; the pages' facts are made up here as
+// the scan will read them.
+TEST_F(SearchSitemapsTest, TheSiteAndItsPagesDecideWhatIsListed) {
+    site.Write("robots.txt", "User-agent: *\nDisallow: /private/\nAllow: /private/open");
+    for (const char* name :
+         {"index.html", "404.html", "about.html", "copy.html", "hidden/index.html", "en.html",
+          "fr.html", "docs/index.html", "private/secret.html", "private/open.html", "img/a.png",
+          "img/small.png", "img/large.png", "smfile.gif"})
+        site.Write(name);
+    std::map<std::string, PageFacts> facts;
+    facts["index.html"].Images = {
+        "img/a.png", "/img/small.png",  "https://example.org/img/large.png?v=2",
+        "img/a.png", "img/missing.png", "https://cdn.example.net/img/a.png"};
+    facts["hidden/index.html"].NoIndex = true; // a folder goes by its default page
+    facts["copy.html"].Canonical = "about.html";
+    facts["about.html"].Canonical = "HTTPS://Example.org:443/about.html";
+    facts["docs/index.html"].Canonical = "index.html";
+    facts["en.html"].Alternates = {{"en", "en.html"}, {"fr", "/fr.html"}, {"x-default", "en.html"}};
+    facts["fr.html"].Alternates = {{"en", "https://example.org/en.html"}};
+    Scan();
+    std::map<int, const PageFacts*> byNode;
+    tree.ForEach([&](SiteMapNode& node, int index) {
+        if (auto it = facts.find(node.Data.LinkURL); it != facts.end() && !node.IsFolderNode())
+            byNode[index] = &it->second;
+    });
+    options.FactsOf = [&](int index) { return byNode.count(index) ? byNode[index] : nullptr; };
+    options.Images = options.IncludePictures = true;
+    options.SiteMapPage = site / "sitemap.html";
+    SearchSitemapResult result = WriteSearchSitemaps(tree, options);
+
+    const std::string xml = ReadAll(options.XmlOutput);
+    std::vector<std::string> urls = Locs(xml);
+    std::sort(urls.begin(), urls.end());
+    EXPECT_EQ(urls, (std::vector<std::string>{
+                        "https://example.org/", "https://example.org/about.html",
+                        "https://example.org/docs/", "https://example.org/en.html",
+                        "https://example.org/fr.html", "https://example.org/img/a.png",
+                        "https://example.org/img/large.png", "https://example.org/img/small.png",
+                        "https://example.org/private/open.html"}));
+    EXPECT_EQ(result.Disallowed, 1u);
+    EXPECT_EQ(twtest::Texts(xml, "image:loc"),
+              (std::vector<std::string>{"https://example.org/img/a.png",
+                                        "https://example.org/img/small.png",
+                                        "https://example.org/img/large.png"}));
+    // The pair names each other: both list both, and the x-default one gave.
+    const std::string variants =
+        "<xhtml:link rel=\"alternate\" hreflang=\"en\" href=\"https://example.org/en.html\"/>"
+        "<xhtml:link rel=\"alternate\" hreflang=\"fr\" href=\"https://example.org/fr.html\"/>"
+        "<xhtml:link rel=\"alternate\" hreflang=\"x-default\" "
+        "href=\"https://example.org/en.html\"/></url>";
+    auto count = [&xml](const std::string& text) {
+        size_t n = 0;
+        for (size_t at = xml.find(text); at != std::string::npos; at = xml.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count(variants), 2u) << xml;
+    EXPECT_EQ(count("<xhtml:link "), 6u) << xml;
+    EXPECT_EQ(SchemaErrors("sitemap-with-images.xsd", options.XmlOutput), "");
+
+    // The extra elements count toward a sitemap's size.
+    options.MaxBytesPerFile = 700;
+    result = WriteSearchSitemaps(tree, options);
+    size_t listed = 0;
+    for (size_t chunk = 1; chunk <= result.XmlFiles; ++chunk) {
+        std::string name = site / ("sitemap-" + std::to_string(chunk) + ".xml");
+        EXPECT_LE(ReadAll(name).size(), 700u) << name;
+        listed += Locs(ReadAll(name)).size();
+    }
+    EXPECT_EQ(listed, urls.size());
+
+    // Every page, but never robots.txt or the item images.
+    options.AllPages = true;
+    options.MaxBytesPerFile = kSitemapMaxBytes;
+    result = WriteSearchSitemaps(tree, options);
+    EXPECT_EQ(result.Urls, urls.size() + 4);
+    for (const char* page : {"404.html", "copy.html", "hidden/", "private/secret.html"})
+        EXPECT_NE(ReadAll(options.XmlOutput).find(std::string("example.org/") + page + "<"),
+                  std::string::npos)
+            << page;
+
+    // Below the host's root the site's robots.txt is not the crawlers'.
+    options.AllPages = false;
+    options.BaseURL = "https://example.org/site/";
+    result = WriteSearchSitemaps(tree, options);
+    EXPECT_TRUE(result.RobotsNotApplied);
+    EXPECT_EQ(result.Disallowed, 0u);
+}
+
+TEST_F(SearchSitemapsTest, GzipSitemapsAreTheSameBytesForTheSameSite) {
+    site.Write("index.html");
+    for (int i = 1; i <= 4; ++i)
+        site.Write("p" + std::to_string(i) + ".html");
+    options.Gzip = true;
+    options.XmlOutput = site / "sitemap.xml.gz";
+    options.MaxUrlsPerFile = 2;
+    Write();
+    std::vector<std::string> files = {"sitemap.xml.gz", "sitemap-1.xml.gz", "sitemap-2.xml.gz",
+                                      "sitemap-3.xml.gz"};
+    std::vector<std::string> bytes;
+    for (const std::string& name : files) {
+        bytes.push_back(ReadAll(site / name));
+        // The magic, deflate, no flags and no time.
+        EXPECT_EQ(bytes.back().substr(0, 8), std::string("\x1F\x8B\x08\0\0\0\0\0", 8)) << name;
+        EXPECT_EQ(SchemaErrors(name == files[0] ? "siteindex.xsd" : "sitemap.xsd", site / name),
+                  "");
+    }
+    EXPECT_EQ(Locs(twtest::Gunzipped(options.XmlOutput)),
+              (std::vector<std::string>{"https://example.org/sitemap-1.xml.gz",
+                                        "https://example.org/sitemap-2.xml.gz",
+                                        "https://example.org/sitemap-3.xml.gz"}));
+    EXPECT_FALSE(Exists(site / "sitemap.xml"));
+    WriteSearchSitemaps(tree, options);
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(ReadAll(site / files[i]), bytes[i]) << files[i];
+}
+
+TEST_F(SearchSitemapsTest, GitGivesCommittedFilesTheirLastCommitTime) {
+    // The site is a folder of the work tree; a name may hold any byte.
+    auto git = [&](const std::string& args, const char* when = "") {
+        std::string cmd = std::string(*when ? "GIT_COMMITTER_DATE=" : "") + when + " git -C " +
+                          twtest::ShellQuoted(site.Path()) +
+                          " -c user.name=t -c user.email=t@t -c commit.gpgsign=false " + args +
+                          " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    };
+    const std::string odd = "www/odd\nname \xC3\xA9.html";
+    git("init -q");
+    for (const std::string& name :
+         std::vector<std::string>{"www/index.html", "www/a.html", "www/changed.html",
+                                  "www/gone.html", odd, "other.html"})
+        site.Write(name);
+    git("add -A");
+    git("commit -qm one", "@1500000000");
+    site.Write("www/a.html", "new");
+    git("rm -q www/gone.html");
+    git("commit -qam two", "@1600000000");
+    site.Write("www/gone.html", "back, not committed");
+    site.Write("www/changed.html", "changed");
+    site.Write("www/new.html");
+    for (const char* name : {"www/gone.html", "www/changed.html", "www/new.html"})
+        SetModified(site / name, 1700000000);
+    profile.SetIndexPage(site / "www/index.html");
+    profile.SetOutputFileName(site / "www/sitemap.html");
+    options.SiteFolder = site / "www/";
+    options.XmlOutput = site / "www/sitemap.xml";
+    options.Lastmod = SitemapLastmod::Git;
+    SearchSitemapResult result = Write();
+
+    std::map<std::string, std::string> lastmods;
+    const std::string xml = ReadAll(options.XmlOutput);
+    std::regex entry("<loc>https://example.org/([^<]*)</loc><lastmod>([^<]*)</lastmod>");
+    for (std::sregex_iterator it(xml.begin(), xml.end(), entry), end; it != end; ++it)
+        lastmods[(*it)[1]] = (*it)[2];
+    EXPECT_EQ(lastmods, (std::map<std::string, std::string>{
+                            {"", "2017-07-14T02:40:00Z"},
+                            {"a.html", "2020-09-13T12:26:40Z"},
+                            {"changed.html", "2023-11-14T22:13:20Z"},
+                            {"gone.html", "2023-11-14T22:13:20Z"},
+                            {"new.html", "2023-11-14T22:13:20Z"},
+                            {"odd%0Aname%20%C3%A9.html", "2017-07-14T02:40:00Z"},
+                        }));
+    EXPECT_FALSE(result.ShallowGitClone);
+
+    options.Lastmod = SitemapLastmod::None;
+    WriteSearchSitemaps(tree, options);
+    EXPECT_EQ(ReadAll(options.XmlOutput).find("lastmod"), std::string::npos);
+
+    TempDir clone;
+    git("clone -q --depth 1 file://" + twtest::ShellQuoted(site.Path()) + " " +
+        twtest::ShellQuoted(clone.Path() + "c"));
+    EXPECT_TRUE(ReadGitFileTimes(clone / "c/www/").Shallow);
+    EXPECT_THROW(ReadGitFileTimes(clone.Path()), TError);
 }

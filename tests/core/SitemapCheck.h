@@ -17,8 +17,8 @@ inline std::string ShellQuoted(const std::string& s) {
     return out + "'";
 }
 
-// Empty when File is valid against the named schema of the sitemaps
-// protocol, else what went wrong. A missing xmllint fails the test, since
+// Empty when File (gzip-compressed or not) is valid against the named
+// schema of the sitemaps protocol, else what went wrong. A missing xmllint fails the test, since
 // setup installs it.
 inline std::string SchemaErrors(const std::string& schema, const std::string& file) {
     std::string xmllint;
@@ -44,16 +44,32 @@ inline std::string SchemaErrors(const std::string& schema, const std::string& fi
     return pclose(pipe) == 0 ? std::string() : output;
 }
 
-// The text of every <loc> element, in file order.
-inline std::vector<std::string> Locs(const std::string& xml) {
+// The text of every Tag element, in file order.
+inline std::vector<std::string> Texts(const std::string& xml, const std::string& tag) {
     std::vector<std::string> out;
+    const std::string open = "<" + tag + ">", close = "</" + tag + ">";
     size_t pos = 0;
-    while ((pos = xml.find("<loc>", pos)) != std::string::npos) {
-        size_t end = xml.find("</loc>", pos);
-        out.push_back(xml.substr(pos + 5, end - pos - 5));
+    while ((pos = xml.find(open, pos)) != std::string::npos) {
+        size_t end = xml.find(close, pos);
+        out.push_back(xml.substr(pos + open.size(), end - pos - open.size()));
         pos = end;
     }
     return out;
+}
+
+inline std::vector<std::string> Locs(const std::string& xml) {
+    return Texts(xml, "loc");
+}
+
+// A gzip file's content, through gzip itself.
+inline std::string Gunzipped(const std::string& file) {
+    FILE* pipe = popen(("gzip -dc " + ShellQuoted(file)).c_str(), "r");
+    std::string output;
+    char buf[4096];
+    for (size_t n; pipe && (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
+        output.append(buf, n);
+    EXPECT_TRUE(pipe && pclose(pipe) == 0) << file;
+    return output;
 }
 
 inline std::vector<std::string> Lines(const std::string& text) {

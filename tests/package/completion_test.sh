@@ -70,7 +70,12 @@ expect "show write" trailwright-cli profile ""
 expect "write" trailwright-cli profile w
 
 # Options by command.
-expect "--xml-include-pictures --xml-output --xml-sitemap" trailwright-cli generate --xml
+expect "--xml-all-pages --xml-gzip --xml-images --xml-include-pictures --xml-output --xml-sitemap" \
+    trailwright-cli generate --xml
+expect "--lastmod" trailwright-cli generate --la
+expect "git mtime none" trailwright-cli generate --lastmod ""
+has --clean-urls --robots-txt -- trailwright-cli generate --
+has '!--lastmod' '!--robots-txt' -- trailwright-cli check --
 expect "--text-sitemap --titles" trailwright-cli generate --t
 has --index --output --format --color --quiet --no-folder-links --text-sitemap '!--json' \
     -- trailwright-cli generate --

@@ -1,0 +1,199 @@
+#include "output/RobotsTxt.h"
+
+#include "support/AtomicFile.h"
+#include "support/Errors.h"
+#include "support/NXFiles.h"
+#include "support/NXStrings.h"
+
+namespace tw {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = AsciiLower(c);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+bool IsUnreservedByte(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Calls Fn(key, value) for each line that has a field, the comment gone and
+// both parts trimmed. Lines end in LF, CR LF or CR.
+template <typename Fn> void ForEachField(std::string_view text, Fn&& fn) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    while (!text.empty()) {
+        size_t end = text.find_first_of("\r\n");
+        std::string_view line = text.substr(0, end);
+        if (end == std::string_view::npos)
+            text = {};
+        else
+            text.remove_prefix(end + (text.substr(end, 2) == "\r\n" ? 2 : 1));
+        line = line.substr(0, line.find('#'));
+        size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        fn(Trimmed(line.substr(0, colon)), Trimmed(line.substr(colon + 1)));
+    }
+}
+
+// Pattern matches Path from its start; "*" stands for any run of bytes and a
+// final "$" for the end of the path.
+bool PatternMatches(std::string_view pattern, std::string_view path) {
+    bool anchored = pattern.ends_with('$');
+    if (anchored)
+        pattern.remove_suffix(1);
+    size_t p = 0, s = 0;
+    size_t star = std::string_view::npos, starAt = 0;
+    while (s < path.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            starAt = s;
+        } else if (p < pattern.size() && pattern[p] == path[s]) {
+            ++p;
+            ++s;
+        } else if (p == pattern.size() && !anchored) {
+            return true;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            s = ++starAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+std::string NormalizeRobotsPath(std::string_view path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        auto c = static_cast<unsigned char>(path[i]);
+        int high = c == '%' && i + 2 < path.size() ? HexValue(path[i + 1]) : -1;
+        int low = high >= 0 ? HexValue(path[i + 2]) : -1;
+        if (low >= 0) {
+            auto decoded = static_cast<unsigned char>(high * 16 + low);
+            if (IsUnreservedByte(decoded)) {
+                out += static_cast<char>(decoded);
+            } else {
+                out += '%';
+                out += kHex[high];
+                out += kHex[low];
+            }
+            i += 2;
+        } else if (c <= 0x20 || c >= 0x7F) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+RobotsRules::RobotsRules(std::string_view robotsTxt) {
+    // A group is its user-agent lines and the rules after them; a user-agent
+    // line after a rule starts the next group. Rules before any group bind
+    // no one.
+    bool inAgents = false;
+    bool forAll = false;
+    bool anyGroup = false;
+    ForEachField(robotsTxt, [&](std::string_view key, std::string_view value) {
+        if (SameTextIgnoringCase(key, "user-agent")) {
+            if (!inAgents)
+                forAll = false;
+            inAgents = true;
+            anyGroup = true;
+            forAll = forAll || value == "*";
+            return;
+        }
+        bool allow = SameTextIgnoringCase(key, "allow");
+        if (!allow && !SameTextIgnoringCase(key, "disallow"))
+            return; // sitemap, crawl-delay and the like end no group
+        inAgents = false;
+        // An empty pattern matches nothing: "Disallow:" allows all.
+        if (anyGroup && forAll && !value.empty())
+            rules_.push_back({NormalizeRobotsPath(value), allow});
+    });
+}
+
+bool RobotsRules::Allows(std::string_view path) const {
+    if (rules_.empty())
+        return true;
+    std::string normalized = NormalizeRobotsPath(path);
+    const Rule* best = nullptr;
+    for (const Rule& rule : rules_) {
+        if (!PatternMatches(rule.Pattern, normalized))
+            continue;
+        if (!best || rule.Pattern.size() > best->Pattern.size() ||
+            (rule.Pattern.size() == best->Pattern.size() && rule.Allow))
+            best = &rule;
+    }
+    return !best || best->Allow;
+}
+
+RobotsRules ReadRobotsRules(const std::string& path) {
+    if (!FileExists(path))
+        return {};
+    try {
+        return RobotsRules(LoadFileText(path));
+    } catch (const TError&) {
+        return {};
+    }
+}
+
+std::string WithSitemapLine(std::string_view robotsTxt, std::string_view sitemapURL) {
+    bool present = false;
+    ForEachField(robotsTxt, [&](std::string_view key, std::string_view value) {
+        present = present || (SameTextIgnoringCase(key, "sitemap") && value == sitemapURL);
+    });
+    std::string text(robotsTxt);
+    if (present)
+        return text;
+    // The file's own line break, so that a CR LF file stays one.
+    size_t lf = text.rfind('\n');
+    std::string_view br = lf != std::string::npos && lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r')
+        text += br;
+    text += "Sitemap: ";
+    text += sitemapURL;
+    text += br;
+    return text;
+}
+
+bool AddSitemapToRobotsTxt(const std::string& path, std::string_view sitemapURL) {
+    std::string old;
+    if (FileExists(path))
+        old = LoadFileText(path);
+    std::string text = WithSitemapLine(old, sitemapURL);
+    if (FileExists(path) && text == old)
+        return false;
+    try {
+        AtomicFile file(path);
+        file.Write(text.data(), text.size());
+        file.Commit();
+    } catch (const TError&) {
+        throw EFCreateError(FormatText(kCannotCreateFile, {path}));
+    }
+    return true;
+}
+
+} // namespace tw
