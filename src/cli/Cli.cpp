@@ -10,6 +10,7 @@
 #include "output/SearchSitemaps.h"
 #include "output/SiteMapWriter.h"
 #include "persist/ProfileFiles.h"
+#include "scan/IgnoreRules.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
@@ -297,8 +298,7 @@ struct SitemapOptions {
                      "and canonical links say")
             ->needs(xml);
         app.add_flag("--xml-images", images,
-                     "List with each page the pictures it shows that the site map holds (their "
-                     "types among --file-types)")
+                     "List with each page the local pictures it shows, whatever the file types")
             ->needs(xml);
         app.add_option("--lastmod", lastmod,
                        "Where lastmod comes from: the file's time, its last git commit, or "
@@ -355,6 +355,11 @@ struct SitemapOptions {
         options.CleanURLs = cleanURLs;
         options.AllPages = allPages;
         options.Images = images;
+        if (images)
+            options.IsSiteFile = [rules = IgnoreRules(profile),
+                                  folder = options.SiteFolder](const std::string& relative) {
+                return rules.IsSiteFile(folder, folder + relative);
+            };
         options.Gzip = gzip;
         options.Lastmod = lastmod == "git"    ? SitemapLastmod::Git
                           : lastmod == "none" ? SitemapLastmod::None

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <map>
 #include <sys/stat.h>
@@ -634,7 +635,20 @@ private:
         entry += "</url>\n";
     }
 
-    // The pictures of the tree that the page shows, each once, in its order.
+    static constexpr int kNotAFile = INT_MIN;
+
+    // A number for each file a page may show: a node's index for the tree's
+    // files, a negative one for other files of the site, asked for once.
+    int PictureId(const std::string& relative) const {
+        if (auto node = files_.find(relative); node != files_.end())
+            return node->second;
+        auto [it, added] = otherFiles_.try_emplace(relative, kNotAFile);
+        if (added && options_.IsSiteFile && options_.IsSiteFile(relative))
+            it->second = -static_cast<int>(otherFiles_.size());
+        return it->second;
+    }
+
+    // The pictures that the page shows, each once, in its order.
     void AppendImages(std::string& entry, const std::string& url, int index) const {
         const PageFacts* facts = FactsOf(index);
         if (!facts)
@@ -646,8 +660,8 @@ private:
             std::optional<std::string> relative = style_.RelativeOf(ResolveURL(url, src), true);
             if (!relative)
                 continue;
-            auto file = files_.find(*relative);
-            if (file == files_.end() || !listed.insert(file->second).second)
+            int file = PictureId(*relative);
+            if (file == kNotAFile || !listed.insert(file).second)
                 continue;
             entry += "<image:image><image:loc>";
             entry += EscapeXmlText(JoinSitemapURL(base_, *relative));
@@ -705,6 +719,7 @@ private:
     std::string ownText_;
     std::string ownChunkPrefix_;
     std::vector<std::string> itemImages_;
+    mutable std::unordered_map<std::string, int> otherFiles_;
     RobotsRules robots_;
     std::shared_ptr<const GitFileTimes> git_;
     std::vector<const SiteMapNode*> nodes_;           // by absolute index, without FactsOf

@@ -78,8 +78,12 @@ struct SearchSitemapOptions {
     std::function<const PageFacts*(int nodeIndex)> FactsOf;
     // Every page, whatever robots.txt, error pages and the pages' own facts say.
     bool AllPages = false;
-    // Each URL lists the pictures of the tree its page shows.
+    // Each URL lists the pictures its page shows: files below the site
+    // folder, whatever the file types.
     bool Images = false;
+    // Whether a path below the site folder ("/" separated) is a file of the
+    // site that the ignore lists leave in. Unset, only the tree's files are.
+    std::function<bool(const std::string& relativePath)> IsSiteFile;
     size_t MaxUrlsPerFile = kSitemapMaxUrls;
     size_t MaxBytesPerFile = kSitemapMaxBytes;
 };

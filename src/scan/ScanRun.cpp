@@ -9,16 +9,8 @@
 namespace tw {
 
 ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* listener)
-    : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_),
+    : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_), ignore_(profile),
       fileTypes_(profile.FileTypes()) {
-    // The finder reports expanded paths, so entries are expanded alike: two
-    // spellings of one folder are one folder.
-    for (const auto& f : SplitLineList(profile.IgnoreFolders()))
-        if (!f.empty())
-            ignoreFolders_.insert(AsciiLowerCase(ExpandFileName(f)));
-    for (const auto& f : SplitLineList(profile.IgnoreFiles()))
-        if (!f.empty())
-            ignoreFiles_.insert(AsciiLowerCase(ExpandFileName(f)));
     if (profile.OutputType() == TMapOutputType::moutFile && !profile.OutputFileName().empty())
         outputFile_ = AsciiLowerCase(ExpandFileName(profile.OutputFileName()));
     finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder, bool& ignore) {
@@ -80,7 +72,7 @@ void ScanRun::Run() {
 
 void ScanRun::NewFolder(const std::string& folder, bool& ignoreFolder) {
     // Only entries ending in the separator can equal a folder path.
-    ignoreFolder = ignoreFolders_.count(AsciiLowerCase(folder)) != 0;
+    ignoreFolder = ignore_.FolderIgnored(folder);
     // The default page is known once the folder is listed.
     folderNode_ = ignoreFolder ? nullptr : builder_->AddFolderNode(folder, std::string());
     listener_->FolderEntered(folder, ignoreFolder);
@@ -100,7 +92,7 @@ bool ScanRun::Takes(const std::string& path) const {
         return false;
     std::string folded = AsciiLowerCase(path);
     // The site map's own output file never becomes part of the site map.
-    return (outputFile_.empty() || folded != outputFile_) && ignoreFiles_.count(folded) == 0;
+    return (outputFile_.empty() || folded != outputFile_) && !ignore_.FoldedFileIgnored(folded);
 }
 
 void ScanRun::Listed(const std::string& folder, const std::vector<TSearchRec>& entries) {

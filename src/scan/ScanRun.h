@@ -3,6 +3,7 @@
 #include "model/SiteLinks.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "scan/IgnoreRules.h"
 #include "scan/NXFileFinder.h"
 #include "scan/SiteMapBuilder.h"
 #include "scan/TitlePrefetch.h"
@@ -81,8 +82,7 @@ private:
     ScanListener* listener_;
     ScanListener silent_;
     TNXFileFinder finder_;
-    std::unordered_set<std::string> ignoreFolders_; // folded to lower case
-    std::unordered_set<std::string> ignoreFiles_;   // folded to lower case
+    IgnoreRules ignore_;
     FileTypeMatcher fileTypes_;
     std::string outputFile_; // folded; empty when no file is to be skipped
     SiteMapBuilder* builder_ = nullptr;

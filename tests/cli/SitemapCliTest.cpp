@@ -222,16 +222,23 @@ TEST_F(SitemapCliTest, RulesThatCannotApplyAreNamed) {
     EXPECT_EQ(r.err, "");
 }
 
+// Pictures are the site's files whatever the file types, but not those the
+// ignore lists leave out.
 TEST_F(SitemapCliTest, WhatThePagesSayOfThemselvesIsHeeded) {
-    site.Write("index.html", "<title>Home</title><img src=\"img/logo.png\"><img src=\"gone.png\">");
+    site.Write("index.html", "<title>Home</title><img src=\"img/logo.png\"><img src=\"gone.png\">"
+                             "<img srcset=\"raw/photo.webp 2x, private/p.png, img/logo.png\">");
+    site.Write("raw/photo.webp");
+    site.Write("private/p.png");
     site.Write("docs/guide.html", "<meta name=\"robots\" content=\"noindex\">");
     for (bool all : {false, true}) {
-        Result r = RunTool(Generate({"--xml-sitemap", "https://example.org/", "--xml-images",
-                                     all ? "--xml-all-pages" : "--quiet"}));
+        Result r = RunTool(
+            Generate({"--xml-sitemap", "https://example.org/", "--xml-images", "--ignore-folder",
+                      site / "private", all ? "--xml-all-pages" : "--quiet"}));
         ASSERT_EQ(r.code, 0) << r.err;
         const std::string xml = ReadAll(site / "sitemap.xml");
         EXPECT_EQ(twtest::Texts(xml, "image:loc"),
-                  std::vector<std::string>{"https://example.org/img/logo.png"});
+                  (std::vector<std::string>{"https://example.org/img/logo.png",
+                                            "https://example.org/raw/photo.webp"}));
         EXPECT_EQ(xml.find("docs/guide.html") != std::string::npos, all) << xml;
     }
 }
