@@ -8,21 +8,25 @@ _trailwright_cli_flags="--titles --no-titles --styles --no-styles --images --no-
 _trailwright_cli_selection="--profile --index --file-types --ignore-folder --ignore-file
     $_trailwright_cli_flags"
 _trailwright_cli_profile="$_trailwright_cli_selection --output --format --color"
+# The search-engine sitemaps, profile settings of generate and profile write;
+# each on/off one has a negation that turns a profile's setting off.
+_trailwright_cli_sitemaps="--xml-sitemap --no-xml-sitemap --xml-output --text-sitemap
+    --xml-include-pictures --no-xml-include-pictures --clean-urls --no-clean-urls
+    --xml-all-pages --no-xml-all-pages --xml-images --no-xml-images --lastmod
+    --xml-gzip --no-xml-gzip --robots-txt --no-robots-txt"
 
 # Options of Command (generate, check, profile, show, write, or empty for the
 # program itself).
 _trailwright_cli_options() {
     case $1 in
     generate)
-        echo "$_trailwright_cli_profile --xml-sitemap --xml-output --xml-include-pictures"
-        echo "--text-sitemap --clean-urls --xml-all-pages --xml-images --lastmod --xml-gzip"
-        echo "--robots-txt --quiet --help"
+        echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --quiet --help"
         ;;
     check)
         echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline"
         echo "--quiet --help"
         ;;
-    write) echo "$_trailwright_cli_profile --help" ;;
+    write) echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --help" ;;
     show | profile) echo "--help" ;;
     *) echo "--help --version" ;;
     esac

@@ -44,6 +44,12 @@ struct ProfileOptions {
     CLI::Option* ignoreFolder = nullptr;
     CLI::Option* ignoreFile = nullptr;
     CLI::Option* color = nullptr;
+    CLI::Option* xmlSitemap = nullptr;
+    CLI::Option* xmlOutput = nullptr;
+    CLI::Option* textSitemap = nullptr;
+    CLI::Option* lastmod = nullptr;
+    // The sitemap options that mean nothing without a base URL.
+    std::vector<const CLI::Option*> needBaseURL;
     // Flag pairs: the option that turns the setting on and the one that turns it off.
     std::map<CLI::Option*, std::pair<void (*)(TMapProfile&, bool), bool>> flags;
 
@@ -87,10 +93,76 @@ struct ProfileOptions {
              [](TMapProfile& p, bool v) { p.SetNoFolderLinks(!v); });
     }
 
+    // The search-engine sitemaps, which generate writes beside the page.
+    void AddSitemaps(CLI::App& app) {
+        auto value = [&app](const char* name, const char* help) {
+            return app.add_option(name)->description(help)->expected(1)->multi_option_policy(
+                CLI::MultiOptionPolicy::TakeAll);
+        };
+        xmlSitemap = value("--xml-sitemap",
+                           "Also write an XML sitemap (sitemaps.org) with URLs below BASEURL")
+                         ->type_name("BASEURL")
+                         ->check([](const std::string& url) { return SitemapBaseURLError(url); });
+        auto* noXml = app.add_flag("--no-xml-sitemap")
+                          ->description("Write no XML sitemap, whatever the profile says")
+                          ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        flags[noXml] = {[](TMapProfile& p, bool v) { p.SetXmlSitemap(v); }, false};
+        xmlOutput = value("--xml-output",
+                          "The XML sitemap file (default: sitemap.xml, or sitemap.xml.gz with "
+                          "--xml-gzip, beside the index page)")
+                        ->type_name("PATH");
+        Pair(app, "xml-include-pictures", "List pictures in the XML and text sitemaps too",
+             "List no pictures in the sitemaps",
+             [](TMapProfile& p, bool v) { p.SetXmlIncludePictures(v); });
+        // A text sitemap holds absolute URLs, so it takes the XML sitemap's base.
+        textSitemap =
+            value("--text-sitemap", "Also write a text sitemap, one URL a line")->type_name("PATH");
+        Pair(app, "clean-urls",
+             "List pages without their .html or .htm ending (folders always end in /)",
+             "List pages with their file names",
+             [](TMapProfile& p, bool v) { p.SetXmlCleanURLs(v); });
+        Pair(app, "xml-all-pages",
+             "List every page, whatever robots.txt, 404.html and the pages' noindex and "
+             "canonical links say",
+             "Leave out the pages that ask search engines to leave them out",
+             [](TMapProfile& p, bool v) { p.SetXmlAllPages(v); });
+        Pair(app, "xml-images",
+             "List with each page the local pictures it shows, whatever the file types",
+             "List no image entries with the pages",
+             [](TMapProfile& p, bool v) { p.SetXmlImages(v); });
+        lastmod = value("--lastmod", "Where lastmod comes from: the file's time, its last git "
+                                     "commit, or none (default: mtime)")
+                      ->type_name("mtime|git|none")
+                      ->check(CLI::IsMember({"mtime", "git", "none"}));
+        Pair(app, "xml-gzip", "Write the XML sitemaps gzip-compressed",
+             "Write the XML sitemaps uncompressed",
+             [](TMapProfile& p, bool v) { p.SetXmlGzip(v); });
+        Pair(app, "robots-txt",
+             "Add a Sitemap line to the robots.txt beside the index page (BASEURL must be a "
+             "host root)",
+             "Leave robots.txt alone", [](TMapProfile& p, bool v) { p.SetRobotsTxt(v); });
+        needBaseURL.insert(needBaseURL.end(), {xmlOutput, textSitemap, lastmod});
+    }
+
+    // An option given on the command line that needs a base URL the built
+    // profile lacks is the usage error it was when the options were separate.
+    void CheckSitemapNeeds(const CLI::App& app, const TMapProfile& profile) const {
+        if (!profile.XmlBaseURL().empty())
+            return;
+        for (const CLI::Option* opt : app.parse_order())
+            if (std::find(needBaseURL.begin(), needBaseURL.end(), opt) != needBaseURL.end())
+                throw UsageError(opt->get_name() + " requires --xml-sitemap");
+    }
+
     void Pair(CLI::App& app, const std::string& name, const std::string& what,
               void (*set)(TMapProfile&, bool)) {
+        Pair(app, name, "Use " + what, "Do not use " + what, set);
+    }
+
+    // The on option keeps its name, the off option is it with "no-" in front.
+    void Pair(CLI::App& app, const std::string& name, const std::string& onHelp,
+              const std::string& offHelp, void (*set)(TMapProfile&, bool)) {
         std::string onName = "--" + name, offName = "--no-" + name;
-        std::string onHelp = "Use " + what, offHelp = "Do not use " + what;
         // The description goes through description(): add_flag(name, std::string&)
         // would bind the flag's result to that local string.
         auto* on = app.add_flag(onName)->description(onHelp)->multi_option_policy(
@@ -99,6 +171,9 @@ struct ProfileOptions {
             CLI::MultiOptionPolicy::TakeAll);
         flags[on] = {set, true};
         flags[off] = {set, false};
+        // Pairs added after --xml-sitemap are the sitemap ones.
+        if (xmlSitemap != nullptr)
+            needBaseURL.push_back(on);
     }
 
     static TColor ParseColor(const std::string& value) {
@@ -171,6 +246,17 @@ struct ProfileOptions {
                 AppendIgnoreFile(profile, AsciiLowerCase(ExpandFileName(v)));
             } else if (opt == color) {
                 SetColor(profile, v);
+            } else if (opt == xmlSitemap) {
+                profile.SetXmlSitemap(true);
+                profile.SetXmlBaseURL(v);
+            } else if (opt == xmlOutput) {
+                profile.SetXmlOutputFileName(v.empty() ? v : ExpandFileName(v));
+            } else if (opt == textSitemap) {
+                profile.SetTextSitemapFileName(v.empty() ? v : ExpandFileName(v));
+            } else if (opt == lastmod) {
+                profile.SetXmlLastMod(v == "git"    ? TMapLastMod::mlmGit
+                                      : v == "none" ? TMapLastMod::mlmNone
+                                                    : TMapLastMod::mlmFileTime);
             }
         }
     }
@@ -253,87 +339,41 @@ TMapProfile BuildProfile(const CLI::App& app, const ProfileOptions& options) {
     return profile;
 }
 
-// The search-engine sitemaps that generate can write beside the page.
-struct SitemapOptions {
-    CLI::Option* xml = nullptr;
-    CLI::Option* xmlOutputOption = nullptr;
+// The search-engine sitemaps of a generate run, as the built profile asks.
+struct SitemapRun {
     std::string baseURL;
     std::string xmlOutput;
     std::string textOutput;
-    bool includePictures = false;
-    bool cleanURLs = false;
-    bool allPages = false;
-    bool images = false;
-    bool gzip = false;
-    bool robotsTxt = false;
-    std::string lastmod = "mtime";
     std::future<GitFileTimes> gitTimes;
-
-    void Add(CLI::App& app) {
-        xml = app.add_option("--xml-sitemap", baseURL,
-                             "Also write an XML sitemap (sitemaps.org) with URLs below BASEURL")
-                  ->type_name("BASEURL")
-                  ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
-                  ->check([](const std::string& url) { return SitemapBaseURLError(url); });
-        xmlOutputOption =
-            app.add_option("--xml-output", xmlOutput,
-                           "The XML sitemap file (default: sitemap.xml, or sitemap.xml.gz with "
-                           "--xml-gzip, beside the index page)")
-                ->type_name("PATH")
-                ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
-                ->needs(xml);
-        app.add_flag("--xml-include-pictures", includePictures,
-                     "List pictures in the XML and text sitemaps too")
-            ->needs(xml);
-        // A text sitemap holds absolute URLs, so it takes the XML sitemap's base.
-        app.add_option("--text-sitemap", textOutput, "Also write a text sitemap, one URL a line")
-            ->type_name("PATH")
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
-            ->needs(xml);
-        app.add_flag("--clean-urls", cleanURLs,
-                     "List pages without their .html or .htm ending (folders always end in /)")
-            ->needs(xml);
-        app.add_flag("--xml-all-pages", allPages,
-                     "List every page, whatever robots.txt, 404.html and the pages' noindex "
-                     "and canonical links say")
-            ->needs(xml);
-        app.add_flag("--xml-images", images,
-                     "List with each page the local pictures it shows, whatever the file types")
-            ->needs(xml);
-        app.add_option("--lastmod", lastmod,
-                       "Where lastmod comes from: the file's time, its last git commit, or "
-                       "none (default: mtime)")
-            ->type_name("mtime|git|none")
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
-            ->check(CLI::IsMember({"mtime", "git", "none"}))
-            ->needs(xml);
-        app.add_flag("--xml-gzip", gzip, "Write the XML sitemaps gzip-compressed")->needs(xml);
-        app.add_flag("--robots-txt", robotsTxt,
-                     "Add a Sitemap line to the robots.txt beside the index page (BASEURL must "
-                     "be a host root)")
-            ->needs(xml);
-    }
 
     // Resolves the paths against the profile and reads the git times; before
     // the scan, so that a mistake costs no scanning time.
     bool Prepare(const TMapProfile& profile) {
-        if (xml->count() == 0)
+        if (!profile.XmlSitemap())
             return false;
-        if (robotsTxt && !SitemapBaseIsHostRoot(baseURL))
+        baseURL = profile.XmlBaseURL();
+        // Only a profile file can bring these: the option is checked as parsed.
+        if (baseURL.empty())
+            throw TError("the profile asks for an XML sitemap but names no base URL "
+                         "(--xml-sitemap BASEURL)");
+        if (std::string error = SitemapBaseURLError(baseURL); !error.empty())
+            throw TError("XmlBaseURL: " + error);
+        if (profile.RobotsTxt() && !SitemapBaseIsHostRoot(baseURL))
             throw UsageError("--robots-txt: crawlers read robots.txt only at the root of a "
                              "host, and " +
                              baseURL + " is not one");
-        std::string defaultName = gzip ? "sitemap.xml.gz" : "sitemap.xml";
-        xmlOutput = xmlOutputOption->count() == 0 ? SiteFolderOf(profile.IndexPage()) + defaultName
-                                                  : ExpandFileName(xmlOutput);
-        if (!textOutput.empty())
-            textOutput = ExpandFileName(textOutput);
+        std::string defaultName = profile.XmlGzip() ? "sitemap.xml.gz" : "sitemap.xml";
+        xmlOutput = profile.XmlOutputFileName().empty()
+                        ? SiteFolderOf(profile.IndexPage()) + defaultName
+                        : ExpandFileName(profile.XmlOutputFileName());
+        if (!profile.TextSitemapFileName().empty())
+            textOutput = ExpandFileName(profile.TextSitemapFileName());
         const std::string page = ExpandFileName(profile.OutputFileName());
         if (xmlOutput == page || textOutput == page)
             throw UsageError("the sitemaps may not replace the site map page " + page);
         if (xmlOutput == textOutput)
             throw UsageError("--xml-output and --text-sitemap name the same file " + xmlOutput);
-        if (lastmod == "git") {
+        if (profile.XmlLastMod() == TMapLastMod::mlmGit) {
             // Refused at once outside a work tree; the history is read while
             // the site is scanned.
             std::string folder = SiteFolderOf(profile.IndexPage());
@@ -351,19 +391,19 @@ struct SitemapOptions {
         options.XmlOutput = xmlOutput;
         options.TextOutput = textOutput;
         options.SiteMapPage = ExpandFileName(profile.OutputFileName());
-        options.IncludePictures = includePictures;
-        options.CleanURLs = cleanURLs;
-        options.AllPages = allPages;
-        options.Images = images;
-        if (images)
+        options.IncludePictures = profile.XmlIncludePictures();
+        options.CleanURLs = profile.XmlCleanURLs();
+        options.AllPages = profile.XmlAllPages();
+        options.Images = profile.XmlImages();
+        if (options.Images)
             options.IsSiteFile = [rules = IgnoreRules(profile),
                                   folder = options.SiteFolder](const std::string& relative) {
                 return rules.IsSiteFile(folder, folder + relative);
             };
-        options.Gzip = gzip;
-        options.Lastmod = lastmod == "git"    ? SitemapLastmod::Git
-                          : lastmod == "none" ? SitemapLastmod::None
-                                              : SitemapLastmod::Mtime;
+        options.Gzip = profile.XmlGzip();
+        options.Lastmod = profile.XmlLastMod() == TMapLastMod::mlmGit    ? SitemapLastmod::Git
+                          : profile.XmlLastMod() == TMapLastMod::mlmNone ? SitemapLastmod::None
+                                                                         : SitemapLastmod::Mtime;
         if (gitTimes.valid())
             options.GitTimes = std::make_shared<GitFileTimes>(gitTimes.get());
         auto report = [&](const SitemapFileWritten& file) {
@@ -383,7 +423,7 @@ struct SitemapOptions {
             streams.err << file.Path << "\n";
         };
         SearchSitemapResult result = WriteSearchSitemaps(tree, options, report);
-        if (robotsTxt) {
+        if (profile.RobotsTxt()) {
             std::string robots = options.SiteFolder + "robots.txt";
             if (AddSitemapToRobotsTxt(robots, result.XmlURL) && !quiet)
                 streams.err << "robots.txt: Sitemap " << result.XmlURL << " -> " << robots << "\n";
@@ -410,15 +450,17 @@ struct SitemapOptions {
     }
 };
 
-int Generate(const CLI::App& app, const ProfileOptions& options, SitemapOptions& sitemaps,
-             bool quiet, const CliStreams& streams) {
+int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
+             const CliStreams& streams) {
     TMapProfile profile = BuildProfile(app, options);
+    options.CheckSitemapNeeds(app, profile);
     // The command line has no editor to hand a page to: the file is the target.
     if (profile.OutputType() != TMapOutputType::moutFile)
         profile.SetOutputType(TMapOutputType::moutFile);
 
     if (!FolderExists(ExtractFilePath(profile.IndexPage())))
         throw TError(kIndexFolderMissing);
+    SitemapRun sitemaps;
     bool writeSitemaps = sitemaps.Prepare(profile);
 
     ProgressLine progress(streams.err, streams.errIsTerminal && !quiet);
@@ -445,12 +487,32 @@ int Generate(const CLI::App& app, const ProfileOptions& options, SitemapOptions&
 }
 
 // Prints the profile a file gives a newly made profile, as one JSON object
-// with the properties in stream order.
+// with the published properties in stream order, then those of the program's
+// own that the file holds.
 int ShowProfile(const std::string& fileName, const CliStreams& streams) {
     TMapProfile profile;
-    LoadProfile(profile, fileName);
+    TStreamObject object = ProfileStreamObject(profile);
+    std::vector<bool> present(object.Properties.size(), false);
+    for (size_t k = kPublishedProfileProperties; k < object.Properties.size(); ++k) {
+        TPropInfo& info = object.Properties[k];
+        auto seen = [&present, k] { present[k] = true; };
+        if (info.SetOrdinal)
+            info.SetOrdinal = [set = info.SetOrdinal, seen](std::int32_t v) {
+                seen();
+                set(v);
+            };
+        if (info.SetString)
+            info.SetString = [set = info.SetString, seen](const std::string& v) {
+                seen();
+                set(v);
+            };
+    }
+    LoadObjectFile(fileName, object);
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    for (const TPropInfo& info : ProfileStreamObject(profile).Properties) {
+    for (size_t k = 0; k < object.Properties.size(); ++k) {
+        const TPropInfo& info = object.Properties[k];
+        if (k >= kPublishedProfileProperties && !present[k])
+            continue;
         switch (info.Kind) {
         case TPropKind::Boolean:
             json[info.Name] = info.GetOrdinal() != 0;
@@ -514,7 +576,6 @@ struct CommandLine {
     CLI::App* generate = nullptr;
     ProfileOptions generateOptions;
     bool quiet = false;
-    SitemapOptions sitemaps;
     CLI::App* check = nullptr;
     ProfileOptions checkOptions;
     CheckFlags checkFlags;
@@ -537,7 +598,7 @@ CommandLine::CommandLine() {
     generate = app.add_subcommand("generate", "Scan a site folder and write its site map page");
     generateOptions.Add(*generate);
     generate->add_flag("--quiet", quiet, "No progress and no summary on standard error");
-    sitemaps.Add(*generate);
+    generateOptions.AddSitemaps(*generate);
 
     check = app.add_subcommand(
         "check", "Scan a site folder and report dead links, orphan pages and title problems");
@@ -552,6 +613,7 @@ CommandLine::CommandLine() {
         "write", "Write a profile file built from a profile file and the options of generate");
     write->add_option("FILE", writeFile, "The profile file to write")->required();
     writeOptions.Add(*write);
+    writeOptions.AddSitemaps(*write);
 }
 
 CLI::App* CommandLine::Command() {
@@ -588,7 +650,7 @@ std::optional<int> CommandLine::Parse(const std::vector<std::string>& args,
 int CommandLine::Run(const CliStreams& streams) {
     try {
         if (generate->parsed())
-            return Generate(*generate, generateOptions, sitemaps, quiet, streams);
+            return Generate(*generate, generateOptions, quiet, streams);
         if (show->parsed())
             return ShowProfile(showFile, streams);
         if (write->parsed())

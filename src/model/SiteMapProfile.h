@@ -12,6 +12,8 @@ inline constexpr TColor kColorNone = -1;
 
 enum class TMapOutputType : std::uint8_t { moutClipboard, moutFile, moutInsert, moutEditor };
 enum class TMapOutputFormat : std::uint8_t { mfmtList, mfmtParagraph };
+// Where a search-engine sitemap's lastmod comes from.
+enum class TMapLastMod : std::uint8_t { mlmFileTime, mlmGit, mlmNone };
 
 inline constexpr const char* kDefaultFileTypes = "*.htm;*.html;*.txt;*.php;*.php4;*.php5;";
 inline constexpr const char* kUntitledProfileName = "Untitled.zpf";
@@ -78,6 +80,33 @@ public:
     bool NoFolderLinks() const { return noFolderLinks_; }
     void SetNoFolderLinks(bool value) { Store(noFolderLinks_, value); }
 
+    // The search-engine sitemaps. Streamed after the published properties and
+    // only when they differ from their defaults, so older files stay as they are.
+    bool XmlSitemap() const { return xmlSitemap_; }
+    void SetXmlSitemap(bool value) { Store(xmlSitemap_, value); }
+    const std::string& XmlBaseURL() const { return xmlBaseURL_; }
+    void SetXmlBaseURL(const std::string& value) { Store(xmlBaseURL_, value); }
+    // Empty: sitemap.xml (or .xml.gz) beside the index page.
+    const std::string& XmlOutputFileName() const { return xmlOutputFileName_; }
+    void SetXmlOutputFileName(const std::string& value) { Store(xmlOutputFileName_, value); }
+    // Empty: no text sitemap.
+    const std::string& TextSitemapFileName() const { return textSitemapFileName_; }
+    void SetTextSitemapFileName(const std::string& value) { Store(textSitemapFileName_, value); }
+    bool XmlIncludePictures() const { return xmlIncludePictures_; }
+    void SetXmlIncludePictures(bool value) { Store(xmlIncludePictures_, value); }
+    bool XmlImages() const { return xmlImages_; }
+    void SetXmlImages(bool value) { Store(xmlImages_, value); }
+    bool XmlAllPages() const { return xmlAllPages_; }
+    void SetXmlAllPages(bool value) { Store(xmlAllPages_, value); }
+    bool XmlCleanURLs() const { return xmlCleanURLs_; }
+    void SetXmlCleanURLs(bool value) { Store(xmlCleanURLs_, value); }
+    bool XmlGzip() const { return xmlGzip_; }
+    void SetXmlGzip(bool value) { Store(xmlGzip_, value); }
+    bool RobotsTxt() const { return robotsTxt_; }
+    void SetRobotsTxt(bool value) { Store(robotsTxt_, value); }
+    TMapLastMod XmlLastMod() const { return xmlLastMod_; }
+    void SetXmlLastMod(TMapLastMod value) { Store(xmlLastMod_, value); }
+
 private:
     template <typename T> void Store(T& field, const T& value) {
         field = value;
@@ -106,6 +135,17 @@ private:
     bool addImages_ = false;
     bool noFolderImages_ = false;
     bool noFolderLinks_ = false;
+    bool xmlSitemap_ = false;
+    std::string xmlBaseURL_;
+    std::string xmlOutputFileName_;
+    std::string textSitemapFileName_;
+    bool xmlIncludePictures_ = false;
+    bool xmlImages_ = false;
+    bool xmlAllPages_ = false;
+    bool xmlCleanURLs_ = false;
+    bool xmlGzip_ = false;
+    bool robotsTxt_ = false;
+    TMapLastMod xmlLastMod_ = TMapLastMod::mlmFileTime;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:

@@ -396,6 +396,9 @@ void WriteObject(std::string& stream, const TStreamObject& object) {
     out.ShortString(object.ClassName);
     out.ShortString("");
     for (const TPropInfo& info : object.Properties) {
+        if (info.DefaultOrdinal && info.Kind != TPropKind::String &&
+            info.GetOrdinal() == *info.DefaultOrdinal)
+            continue;
         switch (info.Kind) {
         case TPropKind::Boolean:
             out.ShortString(info.Name);

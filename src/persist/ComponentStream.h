@@ -65,6 +65,10 @@ struct TPropInfo {
     std::function<void(std::int32_t)> SetOrdinal;
     std::function<std::string()> GetString;
     std::function<void(const std::string&)> SetString;
+    // Set for properties added after a format was fixed: such a property is
+    // written only when its ordinal differs from this default, so files that
+    // do not use it keep their bytes. Strings already go only when not empty.
+    std::optional<std::int32_t> DefaultOrdinal;
 };
 
 // What the reader and the writer see of a persisted object: its class name,
@@ -90,6 +94,12 @@ public:
         info.GetOrdinal = [get] { return static_cast<std::int32_t>(get()); };
         info.SetOrdinal = [set](std::int32_t v) { set(static_cast<E>(v)); };
         Properties.push_back(std::move(info));
+        return *this;
+    }
+
+    // The last property added is written only when its ordinal is not Ordinal.
+    TStreamObject& OmittedAt(std::int32_t ordinal) {
+        Properties.back().DefaultOrdinal = ordinal;
         return *this;
     }
 

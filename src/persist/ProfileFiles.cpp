@@ -53,6 +53,30 @@ TStreamObject ProfileStreamObject(TMapProfile& profile) {
     // A plain field as well.
     boolean(o, "Untitled", &TMapProfile::Untitled, &TMapProfile::SetUntitled);
     boolean(o, "UsePageTitles", &TMapProfile::UsePageTitles, &TMapProfile::SetUsePageTitles);
+
+    // Beyond the published properties: each only when it is not its default.
+    auto extraBoolean = [&](const char* name, bool (TMapProfile::*get)() const,
+                            void (TMapProfile::*set)(bool)) {
+        boolean(o, name, get, set);
+        o.OmittedAt(0);
+    };
+    extraBoolean("XmlSitemap", &TMapProfile::XmlSitemap, &TMapProfile::SetXmlSitemap);
+    string(o, "XmlBaseURL", &TMapProfile::XmlBaseURL, &TMapProfile::SetXmlBaseURL);
+    string(o, "XmlOutputFileName", &TMapProfile::XmlOutputFileName,
+           &TMapProfile::SetXmlOutputFileName);
+    string(o, "TextSitemapFileName", &TMapProfile::TextSitemapFileName,
+           &TMapProfile::SetTextSitemapFileName);
+    extraBoolean("XmlIncludePictures", &TMapProfile::XmlIncludePictures,
+                 &TMapProfile::SetXmlIncludePictures);
+    extraBoolean("XmlImages", &TMapProfile::XmlImages, &TMapProfile::SetXmlImages);
+    extraBoolean("XmlAllPages", &TMapProfile::XmlAllPages, &TMapProfile::SetXmlAllPages);
+    extraBoolean("XmlCleanURLs", &TMapProfile::XmlCleanURLs, &TMapProfile::SetXmlCleanURLs);
+    extraBoolean("XmlGzip", &TMapProfile::XmlGzip, &TMapProfile::SetXmlGzip);
+    extraBoolean("RobotsTxt", &TMapProfile::RobotsTxt, &TMapProfile::SetRobotsTxt);
+    o.Enumeration<TMapLastMod>(
+         "XmlLastMod", {"mlmFileTime", "mlmGit", "mlmNone"}, [p] { return p->XmlLastMod(); },
+         [p](TMapLastMod v) { p->SetXmlLastMod(v); })
+        .OmittedAt(static_cast<std::int32_t>(TMapLastMod::mlmFileTime));
     return o;
 }
 

@@ -12,10 +12,12 @@ class TSiteMapSettings;
 inline constexpr const char* kProfileClassName = "TMapProfile";
 inline constexpr const char* kProfileExtension = ".zpf";
 
-// The profile's 22 published properties in stream order. Modified and
+// The profile's 22 published properties in stream order, then the program's
+// own, each written only when it differs from its default. Modified and
 // Untitled are assigned as plain fields; every other property goes through
 // its setter, so reading marks the profile modified.
 TStreamObject ProfileStreamObject(TMapProfile& profile);
+inline constexpr size_t kPublishedProfileProperties = 22;
 
 // Writes the profile to its FileName and clears Modified; the Modified value
 // written is the one it had before. Settings, when given, record the file as

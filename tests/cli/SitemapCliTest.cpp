@@ -137,6 +137,25 @@ TEST_F(SitemapCliTest, AFileThatCannotBeWrittenIsNamed) {
     EXPECT_EQ(ReadAll(site / "sitemap.xml"), "old");
 }
 
+// The sitemap options are profile settings: saved, honoured, and turned off.
+TEST_F(SitemapCliTest, AProfileCarriesTheSitemapSettings) {
+    Result r = RunTool({"profile", "write", site / "p.zpf", "--index", site / "index.html",
+                        "--xml-sitemap", "https://example.org/", "--clean-urls", "--xml-gzip",
+                        "--text-sitemap", site / "urls.txt"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    r = RunTool({"generate", "--profile", site / "p.zpf", "--no-xml-gzip", "--quiet"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_FALSE(Exists(site / "sitemap.xml.gz"));
+    EXPECT_EQ(Locs(ReadAll(site / "sitemap.xml")).size(), 7u);
+    EXPECT_EQ(Locs(ReadAll(site / "sitemap.xml")), Lines(ReadAll(site / "urls.txt")));
+    EXPECT_EQ(ReadAll(site / "sitemap.xml").find(".html<"), std::string::npos) << "clean URLs";
+    std::remove((site / "sitemap.xml").c_str());
+    r = RunTool(
+        {"generate", "--profile", site / "p.zpf", "--no-xml-sitemap", "--clean-urls", "--quiet"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_FALSE(Exists(site / "sitemap.xml"));
+}
+
 // A profile may spell the site's folder in any way that names it; the links,
 // the skips and the sitemaps are the same for every spelling.
 TEST_F(SitemapCliTest, EverySpellingOfTheSiteFolderGivesTheSameFiles) {

@@ -83,8 +83,9 @@ has --profile --index --file-types --ignore-folder --ignore-file --titles --no-s
     --folder-images --format --json --path-base --ignore-url --baseline --quiet '!--output' \
     '!--xml-sitemap' '!--color' -- trailwright-cli check --
 expect "--json" trailwright-cli check --j
-has --output --color --no-images '!--quiet' '!--xml-sitemap' '!--json' \
+has --output --color --no-images --xml-sitemap --lastmod --no-robots-txt '!--quiet' '!--json' \
     -- trailwright-cli profile write out.zpf --
+has --no-xml-sitemap --no-clean-urls --no-xml-gzip --no-xml-images -- trailwright-cli generate --no
 expect "--help" trailwright-cli profile show --
 # An empty word after generate lists its options; values already given do
 # not count as commands.

@@ -169,6 +169,20 @@ TEST(ProfileCli, ShowPrintsTheProfileAsJson) {
     EXPECT_EQ(json["Modified"], true);
 }
 
+TEST(ProfileCli, ShowPrintsTheSitemapSettingsTheFileHoldsAfterThe22) {
+    TempDir dir;
+    std::string file = dir.Write("a.zpf", Header()
+                                              .Ident("XmlLastMod", "mlmgit")
+                                              .Bool("XmlSitemap", false)
+                                              .Str("XmlBaseURL", "https://e.org/")
+                                              .End());
+    CliRun r = Cli({"profile", "show", file});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.substr(r.out.find("  \"UsePageTitles")),
+              "  \"UsePageTitles\": true,\n  \"XmlSitemap\": false,\n  \"XmlBaseURL\": "
+              "\"https://e.org/\",\n  \"XmlLastMod\": \"mlmGit\"\n}\n");
+}
+
 TEST(ProfileCli, ShowPrintsTextThatIsNotUtf8) {
     TempDir dir;
     std::string file =

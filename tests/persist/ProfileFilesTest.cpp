@@ -125,6 +125,44 @@ TEST(ProfileFiles, EveryPropertyReadsBackAsWritten) {
     EXPECT_EQ(StreamOf(read), ReadAll(dir / "unusual.zpf"));
 }
 
+// The sitemap settings go after the published properties, only away from
+// their defaults, so a profile that leaves them alone keeps its bytes.
+TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
+    using Set = void (*)(TMapProfile&, bool);
+    const std::vector<std::pair<std::string, Set>> settings = {
+        {"XmlSitemap", [](TMapProfile& p, bool on) { p.SetXmlSitemap(on); }},
+        {"XmlBaseURL",
+         [](TMapProfile& p, bool on) { p.SetXmlBaseURL(on ? "https://e.org/" : ""); }},
+        {"XmlOutputFileName",
+         [](TMapProfile& p, bool on) { p.SetXmlOutputFileName(on ? "/srv/s\xC3\xA9.xml" : ""); }},
+        {"TextSitemapFileName",
+         [](TMapProfile& p, bool on) { p.SetTextSitemapFileName(on ? "/srv/urls.txt" : ""); }},
+        {"XmlIncludePictures", [](TMapProfile& p, bool on) { p.SetXmlIncludePictures(on); }},
+        {"XmlImages", [](TMapProfile& p, bool on) { p.SetXmlImages(on); }},
+        {"XmlAllPages", [](TMapProfile& p, bool on) { p.SetXmlAllPages(on); }},
+        {"XmlCleanURLs", [](TMapProfile& p, bool on) { p.SetXmlCleanURLs(on); }},
+        {"XmlGzip", [](TMapProfile& p, bool on) { p.SetXmlGzip(on); }},
+        {"RobotsTxt", [](TMapProfile& p, bool on) { p.SetRobotsTxt(on); }},
+        {"XmlLastMod", [](TMapProfile& p, bool on) {
+             p.SetXmlLastMod(on ? TMapLastMod::mlmGit : TMapLastMod::mlmFileTime);
+         }}};
+    TMapProfile plain = MakeStartupProfile();
+    for (const auto& [name, set] : settings)
+        set(plain, false);
+    const std::string head = StreamOf(plain).substr(0, StreamOf(plain).size() - 2);
+    EXPECT_TRUE(head.ends_with(Bytes().Bool("UsePageTitles", true).Data()));
+    for (const auto& [name, set] : settings) {
+        TMapProfile one = MakeStartupProfile();
+        set(one, true);
+        const std::string stream = StreamOf(one);
+        EXPECT_EQ(stream.substr(0, head.size() + 1 + name.size()),
+                  head + static_cast<char>(name.size()) + name);
+        TMapProfile read = MakeStartupProfile();
+        Read(read, stream);
+        EXPECT_EQ(StreamOf(read), stream) << name;
+    }
+}
+
 TEST(ProfileFiles, PlainFieldsAreReadWithoutSetters) {
     TMapProfile p;
     Read(p, Header().Str("FileName", "/p/a.zpf").End());
