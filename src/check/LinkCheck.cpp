@@ -1,8 +1,8 @@
 #include "check/LinkCheck.h"
 
-#include "model/CssReferences.h"
 #include "check/LinkPath.h"
 #include "check/PageReader.h"
+#include "model/CssReferences.h"
 #include "model/SiteLinks.h"
 #include "scan/DirectoryListing.h"
 #include "scan/PageReading.h"
@@ -70,6 +70,26 @@ struct DiskEntry {
     size_t Page = kNoPage;   // the checked page it leads to: itself, or its default page
 };
 
+// A path with its hash, so that the shard and the table's bucket come from
+// one hashing.
+struct HashedPath {
+    std::string_view Path;
+    size_t Hash;
+};
+
+struct PathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
+    size_t operator()(const HashedPath& path) const { return path.Hash; }
+};
+
+struct PathEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+    bool operator()(const HashedPath& a, std::string_view b) const { return a.Path == b; }
+    bool operator()(std::string_view a, const HashedPath& b) const { return a == b.Path; }
+};
+
 // What the paths that links name are, looked at once each. Pages are
 // checked on several threads, and the lookups with them: the table is split
 // into shards, each with its own lock, so that threads seldom wait.
@@ -81,10 +101,11 @@ public:
     // What is at Path (absolute, without a trailing "/"). The entry stays
     // where it is for the cache's lifetime.
     const DiskEntry& Lookup(const std::string& path) {
-        Shard& shard = shards_[std::hash<std::string>{}(path) % kShards];
+        const HashedPath key{path, PathHash{}(path)};
+        Shard& shard = shards_[key.Hash % kShards];
         {
             std::lock_guard lock(shard.Mutex);
-            if (auto it = shard.Entries.find(path); it != shard.Entries.end())
+            if (auto it = shard.Entries.find(key); it != shard.Entries.end())
                 return it->second;
         }
         DiskEntry entry = Examine(path);
@@ -97,7 +118,7 @@ private:
 
     struct Shard {
         std::mutex Mutex;
-        std::unordered_map<std::string, DiskEntry> Entries;
+        std::unordered_map<std::string, DiskEntry, PathHash, PathEqual> Entries;
     };
 
     DiskEntry Examine(const std::string& path) const {
@@ -194,10 +215,9 @@ private:
         std::string Relative;
         bool InTree = true;
         bool Readable = true;
-        bool Parsed = false;
         std::optional<std::string> Title;
         std::vector<std::uint32_t> Targets; // the pages its links lead to
-        // Parsed whole: only then can a fragment be missing from it.
+        // Read and parsed whole: only then can a fragment be missing from it.
         bool Whole = false;
         std::unordered_set<std::string> Anchors;
     };
@@ -226,7 +246,7 @@ private:
     void AddPage(const std::string& path, bool inTree) {
         if (!pageIndex_.try_emplace(path, pages_.size()).second)
             return;
-        pages_.push_back({path, Relative(path), inTree, true, false, std::nullopt, {}, false, {}});
+        pages_.push_back({path, Relative(path), inTree, true, std::nullopt, {}, false, {}});
     }
 
     // The index page first: it is where reachability starts.
@@ -268,14 +288,18 @@ private:
         for (size_t i = 0; i < parsed.Links.size(); ++i) {
             const PageLink& link = parsed.Links[i];
             PreparedLink& out = prepared.Links[i];
-            // A fragment alone in CSS names an element of the page that uses it.
-            out.Ignored = externalBase ||
-                          (link.Source != LinkSource::Attribute && link.Value.starts_with('#')) ||
-                          (limits_.IgnoreLink && limits_.IgnoreLink(link.Value));
+            out.Ignored = externalBase || Unchecked(link);
             if (!out.Ignored)
                 PrepareLink(link, baseFolder, out);
         }
         return prepared;
+    }
+
+    // Links the user asked to leave alone, and fragments alone in CSS, which
+    // name an element of the page that uses the style.
+    bool Unchecked(const PageLink& link) const {
+        return (link.Source != LinkSource::Attribute && link.Value.starts_with('#')) ||
+               (limits_.IgnoreLink && limits_.IgnoreLink(link.Value));
     }
 
     void PrepareLink(const PageLink& link, const std::string& folder, PreparedLink& out) {
@@ -320,7 +344,6 @@ private:
         }
         if (read.Truncated)
             Note(page, PageNoteKind::Truncated);
-        page.Parsed = true;
         page.Whole = !read.Truncated;
         page.Title = std::move(read.Parsed.Title);
         page.Anchors = std::move(prepared.Anchors);
@@ -388,15 +411,13 @@ private:
             const std::string folder = ExtractFilePath(path);
             std::vector<PageLink> links;
             FindCssReferences(std::string_view(buffer.data(), length), 1, [&](CssReference&& ref) {
-                if (!ref.Value.starts_with('#'))
-                    links.push_back({std::move(ref.Value), "", "", ref.Line, LinkSource::StyleSheet,
-                                     ref.Import, ref.Import});
+                links.push_back({std::move(ref.Value), "", "", ref.Line, LinkSource::StyleSheet,
+                                 ref.Import, ref.Import});
             });
             for (const PageLink& link : links) {
-                PreparedLink prepared;
-                prepared.Ignored = limits_.IgnoreLink && limits_.IgnoreLink(link.Value);
-                if (prepared.Ignored)
+                if (Unchecked(link))
                     continue;
+                PreparedLink prepared;
                 PrepareLink(link, folder, prepared);
                 CheckLink({relative, link}, prepared, kNoPage);
             }
@@ -429,7 +450,7 @@ private:
     // A page parsed in part, or not at all, may hold any anchor.
     bool AnchorMissing(size_t target, const std::string& fragment) const {
         const Page& page = pages_[target];
-        return page.Parsed && page.Whole && page.Anchors.count(fragment) == 0;
+        return page.Whole && page.Anchors.count(fragment) == 0;
     }
 
     void FindMissingAnchors() {
@@ -515,7 +536,7 @@ private:
         std::vector<std::string> missing, empty;
         std::unordered_map<std::string, std::vector<std::string>> byTitle;
         for (const Page& page : pages_) {
-            if (!page.Parsed)
+            if (!page.Readable)
                 continue;
             if (!page.Title) {
                 missing.push_back(page.Relative);

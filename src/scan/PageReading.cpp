@@ -7,7 +7,6 @@
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <sys/types.h>
@@ -79,16 +78,10 @@ std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
 std::string ReadWholePage(int fd, off_t size, const std::string& path, bool titles,
                           PageLinkText& result) {
     thread_local std::string page;
-    page.resize(static_cast<size_t>(std::clamp<off_t>(size, 0, kMaxFactsBytes)));
     size_t have = 0;
-    while (have < page.size()) {
-        ssize_t n = ReadAt(fd, page.data() + have, page.size() - have, static_cast<off_t>(have));
-        if (n < 0)
-            throw EFOpenError(FormatText(kCannotOpenFile, {path}));
-        if (n == 0)
-            break;
-        have += static_cast<size_t>(n);
-    }
+    bool truncated = false;
+    if (!ReadFileStart(fd, kMaxFactsBytes, page, have, truncated))
+        throw EFOpenError(FormatText(kCannotOpenFile, {path}));
     std::string_view text(page.data(), have);
     result.Facts = std::make_shared<const PageFacts>(ReadPageFacts(text));
     if (!titles)
@@ -105,7 +98,7 @@ std::string ReadWholePage(int fd, off_t size, const std::string& path, bool titl
     }
     // Undecided at the end of what was read: a page longer than that may
     // still hold its title further on.
-    return have == static_cast<size_t>(size) ? std::string() : ReadTitleFrom(fd, size, path);
+    return truncated ? ReadTitleFrom(fd, size, path) : std::string();
 }
 
 } // namespace

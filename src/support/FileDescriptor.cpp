@@ -1,5 +1,6 @@
 #include "support/FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -39,6 +40,29 @@ ssize_t ReadSome(int fd, void* buf, size_t size) {
         if (n < 0 && errno == EINTR)
             continue;
         return n;
+    }
+}
+
+bool ReadFileStart(int fd, size_t maxBytes, std::string& buffer, size_t& length, bool& truncated) {
+    // Read in steps rather than by the file's size, which may change.
+    constexpr size_t kReadStep = size_t{1} << 20;
+    length = 0;
+    truncated = false;
+    for (;;) {
+        if (length == maxBytes) {
+            char probe;
+            truncated = ReadSome(fd, &probe, 1) > 0;
+            return true;
+        }
+        size_t want = std::min(maxBytes - length, kReadStep);
+        if (buffer.size() < length + want)
+            buffer.resize(std::max(length + want, std::min(maxBytes, buffer.size() * 2)));
+        ssize_t n = ReadSome(fd, buffer.data() + length, want);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        length += static_cast<size_t>(n);
     }
 }
 

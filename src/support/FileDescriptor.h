@@ -51,6 +51,12 @@ UniqueFd OpenRegularFileAt(int dirFd, const char* name, struct stat* st = nullpt
 ssize_t ReadSome(int fd, void* buf, size_t size);
 ssize_t ReadAt(int fd, void* buf, size_t size, off_t offset);
 
+// Reads the open file from its current offset into Buffer, at most MaxBytes:
+// Length bytes of Buffer are then the file's, and Truncated says whether
+// more followed. False on a read error. Buffer only ever grows, so that file
+// after file costs no allocation and no clearing.
+bool ReadFileStart(int fd, size_t maxBytes, std::string& buffer, size_t& length, bool& truncated);
+
 // Writes all of Data, through short writes and interruptions.
 bool WriteAll(int fd, const void* data, size_t size);
 
