@@ -4,13 +4,11 @@
 #include "model/ProfileRules.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
-#include "output/GitDates.h"
 #include "output/OutputTargets.h"
-#include "output/RobotsTxt.h"
 #include "output/SearchSitemaps.h"
 #include "output/SiteMapWriter.h"
+#include "output/SitemapJob.h"
 #include "persist/ProfileFiles.h"
-#include "scan/IgnoreRules.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
@@ -19,7 +17,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
-#include <future>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -339,110 +336,78 @@ TMapProfile BuildProfile(const CLI::App& app, const ProfileOptions& options) {
     return profile;
 }
 
-// The search-engine sitemaps of a generate run, as the built profile asks.
+// The search-engine sitemaps of a generate run, as the built profile asks,
+// with what goes wrong worded for the command line.
 struct SitemapRun {
-    std::string baseURL;
-    std::string xmlOutput;
-    std::string textOutput;
-    std::future<GitFileTimes> gitTimes;
+    std::unique_ptr<SitemapJob> job;
 
-    // Resolves the paths against the profile and reads the git times; before
-    // the scan, so that a mistake costs no scanning time.
+    // Before the scan, so that a mistake costs no scanning time.
     bool Prepare(const TMapProfile& profile) {
-        if (!profile.XmlSitemap())
-            return false;
-        baseURL = profile.XmlBaseURL();
-        // Only a profile file can bring these: the option is checked as parsed.
-        if (baseURL.empty())
-            throw TError("the profile asks for an XML sitemap but names no base URL "
-                         "(--xml-sitemap BASEURL)");
-        if (std::string error = SitemapBaseURLError(baseURL); !error.empty())
-            throw TError("XmlBaseURL: " + error);
-        if (profile.RobotsTxt() && !SitemapBaseIsHostRoot(baseURL))
-            throw UsageError("--robots-txt: crawlers read robots.txt only at the root of a "
-                             "host, and " +
-                             baseURL + " is not one");
-        std::string defaultName = profile.XmlGzip() ? "sitemap.xml.gz" : "sitemap.xml";
-        xmlOutput = profile.XmlOutputFileName().empty()
-                        ? SiteFolderOf(profile.IndexPage()) + defaultName
-                        : ExpandFileName(profile.XmlOutputFileName());
-        if (!profile.TextSitemapFileName().empty())
-            textOutput = ExpandFileName(profile.TextSitemapFileName());
-        const std::string page = ExpandFileName(profile.OutputFileName());
-        if (xmlOutput == page || textOutput == page)
-            throw UsageError("the sitemaps may not replace the site map page " + page);
-        if (xmlOutput == textOutput)
-            throw UsageError("--xml-output and --text-sitemap name the same file " + xmlOutput);
-        if (profile.XmlLastMod() == TMapLastMod::mlmGit) {
-            // Refused at once outside a work tree; the history is read while
-            // the site is scanned.
-            std::string folder = SiteFolderOf(profile.IndexPage());
-            CheckGitWorkTree(folder);
-            gitTimes = std::async(std::launch::async, ReadGitFileTimes, folder);
+        using Setting = SitemapSettingError::Setting;
+        try {
+            job = SitemapJob::Plan(profile);
+        } catch (const SitemapSettingError& e) {
+            switch (e.Which()) {
+            case Setting::BaseURL:
+                // Only a profile file can bring these: the option is checked as parsed.
+                if (profile.XmlBaseURL().empty())
+                    throw TError("the profile asks for an XML sitemap but names no base URL "
+                                 "(--xml-sitemap BASEURL)");
+                throw TError(std::string("XmlBaseURL: ") + e.what());
+            case Setting::RobotsTxt:
+                throw UsageError(std::string("--robots-txt: ") + e.what());
+            case Setting::PageFile:
+                throw UsageError(e.what());
+            case Setting::SameFile:
+                throw UsageError("--xml-output and --text-sitemap name the same file " +
+                                 ExpandFileName(profile.TextSitemapFileName()));
+            case Setting::LastMod:
+                throw;
+            }
+            throw;
         }
-        return true;
+        return job != nullptr;
     }
 
-    void Write(const TSiteMapTree& tree, const TMapProfile& profile, bool quiet,
-               const CliStreams& streams) {
-        SearchSitemapOptions options;
-        options.BaseURL = baseURL;
-        options.SiteFolder = SiteFolderOf(profile.IndexPage());
-        options.XmlOutput = xmlOutput;
-        options.TextOutput = textOutput;
-        options.SiteMapPage = ExpandFileName(profile.OutputFileName());
-        options.IncludePictures = profile.XmlIncludePictures();
-        options.CleanURLs = profile.XmlCleanURLs();
-        options.AllPages = profile.XmlAllPages();
-        options.Images = profile.XmlImages();
-        if (options.Images)
-            options.IsSiteFile = [rules = IgnoreRules(profile),
-                                  folder = options.SiteFolder](const std::string& relative) {
-                return rules.IsSiteFile(folder, folder + relative);
-            };
-        options.Gzip = profile.XmlGzip();
-        options.Lastmod = profile.XmlLastMod() == TMapLastMod::mlmGit    ? SitemapLastmod::Git
-                          : profile.XmlLastMod() == TMapLastMod::mlmNone ? SitemapLastmod::None
-                                                                         : SitemapLastmod::Mtime;
-        if (gitTimes.valid())
-            options.GitTimes = std::make_shared<GitFileTimes>(gitTimes.get());
-        auto report = [&](const SitemapFileWritten& file) {
+    void Write(const TSiteMapTree& tree, bool quiet, const CliStreams& streams) {
+        auto report = [&](const SitemapJobFile& file) {
             if (quiet)
                 return;
-            switch (file.Kind) {
-            case SitemapFileKind::XmlSitemap:
+            switch (file.FileKind) {
+            case SitemapJobFile::Kind::XmlSitemap:
                 streams.err << "XML sitemap: " << file.Entries << " URLs -> ";
                 break;
-            case SitemapFileKind::XmlIndex:
+            case SitemapJobFile::Kind::XmlIndex:
                 streams.err << "XML sitemap index: " << file.Entries << " sitemaps -> ";
                 break;
-            case SitemapFileKind::Text:
+            case SitemapJobFile::Kind::Text:
                 streams.err << "Text sitemap: " << file.Entries << " URLs -> ";
                 break;
+            case SitemapJobFile::Kind::RobotsTxt:
+                return; // told below, with the URL it names
             }
             streams.err << file.Path << "\n";
         };
-        SearchSitemapResult result = WriteSearchSitemaps(tree, options, report);
-        if (profile.RobotsTxt()) {
-            std::string robots = options.SiteFolder + "robots.txt";
-            if (AddSitemapToRobotsTxt(robots, result.XmlURL) && !quiet)
-                streams.err << "robots.txt: Sitemap " << result.XmlURL << " -> " << robots << "\n";
-        }
+        SitemapJob::Outcome outcome = job->Write(tree, report);
+        const SearchSitemapResult& result = outcome.Result;
+        if (outcome.RobotsTxtChanged && !quiet)
+            streams.err << "robots.txt: Sitemap " << result.XmlURL << " -> " << job->RobotsTxtPath()
+                        << "\n";
         // Warnings, not errors: the files are valid, but not complete or not
         // readable by every search engine.
         if (result.BadLength > 0)
             streams.err << "trailwright-cli: warning: " << result.BadLength
                         << " URLs left out of the sitemaps: a sitemap URL has 12 to 2048 "
                            "characters\n";
-        if (!textOutput.empty() && result.Urls > kSitemapMaxUrls)
-            streams.err << "trailwright-cli: warning: " << textOutput << " lists " << result.Urls
-                        << " URLs; search engines read at most " << kSitemapMaxUrls
+        if (!job->TextOutput().empty() && result.Urls > kSitemapMaxUrls)
+            streams.err << "trailwright-cli: warning: " << job->TextOutput() << " lists "
+                        << result.Urls << " URLs; search engines read at most " << kSitemapMaxUrls
                         << " from one text sitemap\n";
         if (result.RobotsNotApplied && !quiet)
-            streams.err << "trailwright-cli: warning: the rules of " << options.SiteFolder
+            streams.err << "trailwright-cli: warning: the rules of " << job->Options().SiteFolder
                         << "robots.txt were not applied: crawlers read robots.txt only at the "
                            "root of a host, and "
-                        << baseURL << " is not one\n";
+                        << job->BaseURL() << " is not one\n";
         if (result.ShallowGitClone)
             streams.err << "trailwright-cli: warning: the git work tree is a shallow clone: "
                            "files last changed before its oldest commit take that commit's "
@@ -482,7 +447,7 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
                     << profile.OutputFileName() << "\n";
     }
     if (writeSitemaps)
-        sitemaps.Write(tree, profile, quiet, streams);
+        sitemaps.Write(tree, quiet, streams);
     return 0;
 }
 

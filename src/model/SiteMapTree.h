@@ -34,6 +34,9 @@ struct TDataRec {
     // What the page says of itself for search engines, when the scan was
     // asked to read it; shared, as copies of a record are.
     std::shared_ptr<const PageFacts> Facts;
+    // The user gave the link a URL of their own: a reference to resolve, no
+    // longer the scanned file's path.
+    bool LinkURLEdited = false;
 
     // The user's edit: a changed text is theirs from now on, an unchanged
     // one keeps its origin.
@@ -42,6 +45,12 @@ struct TDataRec {
             return;
         LinkText = std::move(text);
         LinkTextOrigin = TextOrigin::AsTyped;
+    }
+    void EditLinkURL(std::string url) {
+        if (url == LinkURL)
+            return;
+        LinkURL = std::move(url);
+        LinkURLEdited = true;
     }
 };
 

@@ -311,6 +311,7 @@ public:
                             const SitemapFileFactory& createFile) {
         SearchSitemapResult result;
         ReadSiteRules(result);
+        ResolveEditedLinks(result);
         Survey();
         Select(result);
         GroupLanguages();
@@ -358,8 +359,9 @@ public:
                 closeChunk();
                 openChunk();
             }
-            url = style_.URLOf(node.Data.LinkURL);
-            std::string modified = ModifiedTime(node.Data);
+            std::string_view relative = LinkOf(node, nodeIndex);
+            url = style_.URLOf(relative);
+            std::string modified = ModifiedTime(node.Data, relative);
             chunkLastmods_.back() = std::max(chunkLastmods_.back(), modified);
             entry.clear();
             AppendEntry(entry, url, modified, nodeIndex);
@@ -450,6 +452,30 @@ private:
         }
     }
 
+    // A link URL the user changed is a reference from the site folder's URL:
+    // listed where it resolves to below the base, left out anywhere else.
+    void ResolveEditedLinks(SearchSitemapResult& result) {
+        const std::string folderURL = base_.empty() ? std::string() : std::string(base_) + "/";
+        tree_.ForEach([&](SiteMapNode& node, int index) {
+            if (!node.Data.LinkURLEdited)
+                return;
+            std::optional<std::string> relative;
+            if (!node.Data.LinkURL.empty() && !folderURL.empty())
+                relative = style_.RelativeOf(ResolveURL(folderURL, node.Data.LinkURL));
+            if (!relative)
+                ++result.OutsideBase;
+            edited_.emplace(index, relative.value_or(std::string()));
+        });
+    }
+
+    // The path below the site folder a node's link names; empty for none.
+    std::string_view LinkOf(const SiteMapNode& node, int index) const {
+        if (!edited_.empty() && node.Data.LinkURLEdited)
+            if (auto it = edited_.find(index); it != edited_.end())
+                return it->second;
+        return WithoutLeadingSlashes(node.Data.LinkURL);
+    }
+
     // What the rules need of the whole tree: each folder's default page node,
     // whose facts the folder's URL goes by, and the files pictures may name.
     void Survey() {
@@ -461,11 +487,13 @@ private:
                 folders.emplace(&node, index);
                 return;
             }
+            std::string_view link = LinkOf(node, index);
             if (options_.Images)
-                files_.emplace(WithoutLeadingSlashes(node.Data.LinkURL), index);
+                files_.emplace(link, index);
             SiteMapNode* parent = node.Parent();
-            if (parent && parent->IsFolderNode() && parent->Data.LinkURL == node.Data.LinkURL)
-                if (auto it = folders.find(parent); it != folders.end())
+            if (parent && parent->IsFolderNode() && !link.empty())
+                if (auto it = folders.find(parent);
+                    it != folders.end() && LinkOf(*parent, it->second) == link)
                     defaultPageNode_.emplace(it->second, index);
         });
     }
@@ -484,7 +512,7 @@ private:
         selected_.assign(static_cast<size_t>(tree_.Count()), false);
         SeenSet seen(static_cast<size_t>(tree_.Count()));
         tree_.ForEach([&](SiteMapNode& node, int index) {
-            std::string_view relative = WithoutLeadingSlashes(node.Data.LinkURL);
+            std::string_view relative = LinkOf(node, index);
             // A folder's link is its default page; without one it lists nothing.
             if (relative.empty())
                 return;
@@ -596,7 +624,7 @@ private:
             if (!selected_[static_cast<size_t>(index)])
                 return;
             entry.clear();
-            AppendEntry(entry, style_.URLOf(node.Data.LinkURL), lastmod, index);
+            AppendEntry(entry, style_.URLOf(LinkOf(node, index)), lastmod, index);
             if (inChunk > 0 &&
                 (inChunk == maxUrls_ || bytes + entry.size() > options_.MaxBytesPerFile)) {
                 chunkSizes_.push_back(inChunk);
@@ -670,16 +698,18 @@ private:
 
     // The time the lastmod option asks for: the last commit of a committed
     // file, else the time the scan saw, else the file's time now.
-    std::string ModifiedTime(const TDataRec& rec) const {
+    std::string ModifiedTime(const TDataRec& rec, std::string_view link) const {
         if (options_.Lastmod == SitemapLastmod::None)
             return {};
-        std::string relative(WithoutLeadingSlashes(rec.LinkURL));
+        std::string relative(link);
         if (git_) {
             auto it = git_->Committed.find(relative);
             if (it != git_->Committed.end())
                 return W3CDateTime(static_cast<std::time_t>(it->second));
         }
-        if (rec.Modified != kUnknownTime)
+        // The scan's time is the scanned file's, not that of a page the user
+        // pointed the link to.
+        if (rec.Modified != kUnknownTime && !rec.LinkURLEdited)
             return W3CDateTime(static_cast<std::time_t>(rec.Modified));
         std::string path = options_.SiteFolder + relative;
         if constexpr (kPathDelim != '/')
@@ -723,6 +753,7 @@ private:
     std::shared_ptr<const GitFileTimes> git_;
     std::vector<const SiteMapNode*> nodes_;           // by absolute index, without FactsOf
     std::unordered_map<int, int> defaultPageNode_;    // folder -> its default page's node
+    std::unordered_map<int, std::string> edited_;     // node -> its edited link's path
     std::unordered_map<std::string_view, int> files_; // file link -> node
     struct LanguageLinks {
         std::string Url;                                        // the page's own
@@ -874,7 +905,7 @@ SitemapURLStyle::SitemapURLStyle(const TSiteMapTree& tree, const SearchSitemapOp
     : base_(WithoutTrailingSlashes(options.BaseURL)), clean_(options.CleanURLs) {
     tree.ForEach([this](SiteMapNode& node, int) {
         std::string_view page = WithoutLeadingSlashes(node.Data.LinkURL);
-        if (node.IsFolderNode() && !page.empty())
+        if (node.IsFolderNode() && !page.empty() && !node.Data.LinkURLEdited)
             defaultPages_.insert(page);
     });
 }

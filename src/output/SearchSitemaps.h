@@ -133,6 +133,8 @@ struct SearchSitemapResult {
     size_t BadLength = 0;
     // URLs that robots.txt keeps crawlers from.
     size_t Disallowed = 0;
+    // Link URLs the user changed that lead away from the base URL.
+    size_t OutsideBase = 0;
     // The site folder has a robots.txt, but below a base that is not a host
     // root crawlers never read it: its rules were not applied.
     bool RobotsNotApplied = false;

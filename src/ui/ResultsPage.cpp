@@ -246,7 +246,7 @@ void ResultsPage::EditNodeProperties(SiteMapNode* node) {
     if (!dialogs_.editItem(window(), ToQ(node->Data.FilePath), linkText, linkURL))
         return;
     node->Data.EditLinkText(ToStd(linkText));
-    node->Data.LinkURL = ToStd(linkURL);
+    node->Data.EditLinkURL(ToStd(linkURL));
     model_->NodeChanged(node);
 }
 

@@ -633,3 +633,35 @@ TEST_F(SearchSitemapsTest, GitGivesCommittedFilesTheirLastCommitTime) {
     EXPECT_TRUE(ReadGitFileTimes(clone / "c/www/").Shallow);
     EXPECT_THROW(ReadGitFileTimes(clone.Path()), TError);
 }
+
+TEST_F(SearchSitemapsTest, EditedLinksResolveAgainstTheBaseAndLeaveItOut) {
+    for (const char* page : {"index.html", "a.html", "b.html", "c.html", "d.html", "e.html",
+                             "f.html", "g.html", "h.html"})
+        site.Write(page);
+    options.BaseURL = "https://example.org/site";
+    Scan();
+    const std::vector<std::pair<std::string, std::string>> edits = {
+        {"a.html", "renamed.html"},                      // relative: below the base
+        {"b.html", "https://example.org/site/x/b.html"}, // absolute, below the base
+        {"c.html", "https://other.example/c.html"},      // another host
+        {"d.html", "../d.html"},                         // above the base
+        {"e.html", "/elsewhere/e.html"},                 // the host's root
+        {"f.html", "f%20two.html#part"},                 // fragment dropped, escape kept
+        {"g.html", ""},                                  // no link at all
+        {"h.html", "h.html"},                            // unchanged: no edit
+    };
+    tree.ForEach([&](SiteMapNode& node, int) {
+        for (const auto& [from, to] : edits)
+            if (node.Data.LinkURL == from)
+                node.Data.EditLinkURL(to);
+    });
+    SearchSitemapResult result = WriteSearchSitemaps(tree, options);
+    EXPECT_EQ(XmlUrls(), (std::vector<std::string>{
+                             "https://example.org/site/",
+                             "https://example.org/site/renamed.html",
+                             "https://example.org/site/x/b.html",
+                             "https://example.org/site/f%20two.html",
+                             "https://example.org/site/h.html",
+                         }));
+    EXPECT_EQ(result.OutsideBase, 4u);
+}
