@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,6 +176,17 @@ int main(int argc, char* argv[]) {
         dialog.hide();
     }
 
+    // Check Site, run to its end; the first finding's item selected from the
+    // list below the tree.
+    Get<QPushButton>(&window, "btnCheckSite")->click();
+    ProcessEventsUntil([&window] { return !window.Results()->Checking(); });
+    QTreeView* findings = window.Results()->FindingsList();
+    findings->setCurrentIndex(findings->model()->index(0, 0));
+    findings->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(findings, Qt::Key_Return);
+    findings->setFocus(Qt::TabFocusReason);
+    Save(&window, QStringLiteral("2d-site-check"));
+
     Get<QPushButton>(&window, "btnNext")->click();
     // Colours of a user's own, one of them None, and the options ticked.
     using tw::ui::OutputSettingsPage;
@@ -200,6 +212,21 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "the palette did not open\n");
         ++failures;
     }
+    // The search engine sitemaps: an XML and a text sitemap and the
+    // robots.txt line, written with the page.
+    dialogs.AnswerModal([&siteFolder](QDialog& dialog) {
+        Get<QCheckBox>(&dialog, "chkXmlSitemap")->setChecked(true);
+        Get<QLineEdit>(&dialog, "editXmlBaseURL")
+            ->setText(QStringLiteral("https://harbour-walks.example/"));
+        Get<QLineEdit>(&dialog, "editTextSitemap")
+            ->setText(siteFolder + QStringLiteral("urls.txt"));
+        Get<QCheckBox>(&dialog, "chkRobotsTxt")->setChecked(true);
+        Get<QLineEdit>(&dialog, "editXmlBaseURL")->setFocus(Qt::TabFocusReason);
+        QTest::qWait(150);
+        Save(&dialog, QStringLiteral("3c-sitemaps"));
+        return int(QDialog::Accepted);
+    });
+    Get<QPushButton>(&window, "btnSearchSitemaps")->click();
     Get<QPushButton>(&window, "btnNext")->click();
     Save(&window, QStringLiteral("4-output-status"));
 

@@ -28,6 +28,9 @@ page "routes/coastal/cliff-path.html" "The Cliff Path (12 km)"
 page "routes/coastal/lighthouse.html" "Lighthouse Loop"
 page "routes/inland/river-meadows.html" "River Meadows"
 page "drafts/unfinished.html" "Draft"
+# What Check Site finds: a dead link, a page without a title, an orphan.
+printf '<html><head><title>About the Walking Club</title></head><body><a href="history.html">Our history</a></body></html>\n' >"$site/about.html"
+printf '<html><body><a href="index.html">Home</a></body></html>\n' >"$site/news/winter-walks.html"
 mkdir -p "$site/images"
 printf 'GIF89a' >"$site/images/map.gif"
 # Enough pages that the status page can be seen while the walk runs.

@@ -773,6 +773,10 @@ std::string RelativeFolder(std::string_view site, std::string_view base) {
     return path;
 }
 
+const char* FindingKindTitle(FindingKind kind) {
+    return Info(kind).Title;
+}
+
 std::vector<Finding> ListFindings(const LinkReport& report, const ReportOptions& options) {
     std::vector<Finding> list;
     auto add = [&](FindingId id, unsigned line, std::string message) {

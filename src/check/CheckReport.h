@@ -37,6 +37,9 @@ enum class FindingKind : std::uint8_t {
     NotFullyChecked,
 };
 
+// A few words naming the kind: "Dead link", "Orphan page", ...
+const char* FindingKindTitle(FindingKind kind);
+
 // What makes a finding the same finding in a later run: not its line,
 // which moves whenever the page is edited above it. The strings are as the
 // JSON report writes them: bytes that are not UTF-8 are U+FFFD.

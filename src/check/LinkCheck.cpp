@@ -20,6 +20,11 @@
 
 namespace tw {
 
+std::string SiteRelativePath(std::string_view siteRoot, std::string_view path) {
+    std::string_view rel = path.starts_with(siteRoot) ? path.substr(siteRoot.size()) : path;
+    return rel.empty() ? std::string("./") : std::string(rel);
+}
+
 bool IsCheckedPage(std::string_view path) {
     static const FileTypeMatcher matcher(kCheckedPageTypes);
     return matcher.Matches(path);
@@ -185,9 +190,13 @@ public:
                                                  [this, &paths](size_t i, std::string& buffer) {
                                                      return Prepare(paths[i], buffer);
                                                  });
+            // A stop unwinds from here: the workers' destructor lets each
+            // finish its page and joins them.
             for (size_t i = 0; i < pages_.size(); ++i) {
                 CheckPage(i, workers.Take(i));
                 listener_->PageChecked(i + 1, pages_.size());
+                if (listener_->StopRequested())
+                    throw ECheckStopped();
             }
         }
         CheckStyleSheets();
@@ -238,10 +247,7 @@ private:
         std::string Link;
     };
 
-    std::string Relative(const std::string& path) const {
-        std::string rel = path.starts_with(root_) ? path.substr(root_.size()) : path;
-        return rel.empty() ? std::string("./") : rel;
-    }
+    std::string Relative(const std::string& path) const { return SiteRelativePath(root_, path); }
 
     void AddPage(const std::string& path, bool inTree) {
         if (!pageIndex_.try_emplace(path, pages_.size()).second)
@@ -397,6 +403,8 @@ private:
         // Imports join the queue as it is worked through.
         size_t next = 0;
         while (next < sheets_.size()) {
+            if (listener_->StopRequested())
+                throw ECheckStopped();
             const std::string path = sheets_[next++];
             const std::string relative = Relative(path);
             size_t length = 0;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -106,7 +107,21 @@ public:
         (void)done;
         (void)total;
     }
+    // Asked after each page and each style sheet, on the checking thread:
+    // true ends the check there. Another thread may be the one that decides.
+    virtual bool StopRequested() { return false; }
 };
+
+// Raised by a check that its listener stopped: no error of the site, and
+// no report either.
+class ECheckStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "The check was stopped"; }
+};
+
+// Path relative to the site root SiteRoot (absolute, ending in "/"), as a
+// report names it: "docs/", "docs/a.html", "./" for the root itself.
+std::string SiteRelativePath(std::string_view siteRoot, std::string_view path);
 
 // Checks the site a scan has put into Tree. Every local style sheet that a
 // page or another style sheet refers to is read once too, whatever its
@@ -114,7 +129,8 @@ public:
 // of the site's index page; its folder is the site root. The pages are the
 // file nodes of checked types and the index page itself, whatever its type
 // and whether or not the scan kept it. Raises EFOpenError when the index
-// page cannot be read: without it nothing is reachable.
+// page cannot be read: without it nothing is reachable, and ECheckStopped
+// when the listener asked to stop.
 LinkReport CheckLinks(const TSiteMapTree& tree, const std::string& indexPage,
                       const LinkCheckLimits& limits = {}, LinkCheckListener* listener = nullptr);
 

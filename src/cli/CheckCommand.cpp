@@ -2,9 +2,8 @@
 
 #include "check/CheckReport.h"
 #include "check/LinkCheck.h"
+#include "check/SiteCheck.h"
 #include "model/SiteLinks.h"
-#include "model/SiteMapTree.h"
-#include "scan/ScanRun.h"
 #include "support/NXFiles.h"
 
 #include <CLI/CLI.hpp>
@@ -17,7 +16,7 @@ namespace tw {
 namespace {
 
 // A progress line on a terminal while the scan and the check run.
-class CheckProgress : public ScanListener, public LinkCheckListener {
+class CheckProgress : public SiteCheckListener {
 public:
     CheckProgress(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
     // An error must not leave the line standing before its message.
@@ -25,7 +24,7 @@ public:
     CheckProgress(const CheckProgress&) = delete;
     CheckProgress& operator=(const CheckProgress&) = delete;
 
-    void FileAdded(int foundCount) override {
+    void FilesFound(int foundCount) override {
         if (Due())
             err_ << "\r\033[KScanning: " << foundCount << " files" << std::flush;
     }
@@ -114,18 +113,9 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
     limits.IgnoreLink = IgnoreLinksMatching(flags.ignoreUrls);
     options.MaxPageBytes = limits.MaxPageBytes;
 
-    // As generate: the site map file named by the profile is no page of the site.
-    if (profile.OutputType() != TMapOutputType::moutFile)
-        profile.SetOutputType(TMapOutputType::moutFile);
-    // Link texts mean nothing here, and the check reads every page anyway:
-    // the scan need not read their titles first.
-    profile.SetUsePageTitles(false);
-
     CheckProgress progress(streams.err, streams.errIsTerminal && !flags.quiet);
-    TSiteMapTree tree;
-    ScanRun scan(tree, profile, &progress);
-    scan.Run();
-    LinkReport report = CheckLinks(tree, profile.IndexPage(), limits, &progress);
+    // Nothing here asks for a stop, so there is always a report.
+    LinkReport report = CheckSite(std::move(profile), limits, &progress).value();
     progress.Done();
 
     size_t fresh = NewProblemCount(report, options.Known);

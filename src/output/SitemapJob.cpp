@@ -3,7 +3,10 @@
 #include "model/SiteLinks.h"
 #include "output/RobotsTxt.h"
 #include "scan/IgnoreRules.h"
+#include "scan/PageReading.h"
 #include "support/NXFiles.h"
+
+#include <fcntl.h>
 
 namespace tw {
 
@@ -70,9 +73,28 @@ std::unique_ptr<SitemapJob> SitemapJob::Plan(const TMapProfile& profile) {
 }
 
 SitemapJob::Outcome SitemapJob::Write(const TSiteMapTree& tree,
-                                      const std::function<void(const SitemapJobFile&)>& written) {
+                                      const std::function<void(const SitemapJobFile&)>& written,
+                                      bool factsInTree) {
     if (gitTimes_.valid())
         options_.GitTimes = std::make_shared<GitFileTimes>(gitTimes_.get());
+    std::vector<SiteMapNode*> nodes;
+    std::vector<std::shared_ptr<const PageFacts>> facts;
+    if (!factsInTree) {
+        nodes = tree.NodesInIndexOrder();
+        facts.resize(nodes.size());
+        const PageReadWanted wanted{false, true};
+        options_.FactsOf = [&nodes, &facts, wanted](int index) -> const PageFacts* {
+            auto& known = facts[static_cast<size_t>(index)];
+            const std::string& path = nodes[static_cast<size_t>(index)]->Data.FilePath;
+            if (!known && HasTitledType(path))
+                known = ReadPageLinkTextAt(AT_FDCWD, path, wanted).Facts;
+            return known.get();
+        };
+    }
+    struct Reset {
+        SearchSitemapOptions& options;
+        ~Reset() { options.FactsOf = nullptr; }
+    } reset{options_};
     auto tell = [&written](const SitemapFileWritten& file) {
         if (!written)
             return;

@@ -63,9 +63,11 @@ public:
     };
     // Writes the sitemaps of Tree, then the robots.txt line; each file is
     // told to Written once complete. Raises as WriteSearchSitemaps and
-    // AddSitemapToRobotsTxt do.
+    // AddSitemapToRobotsTxt do. Without FactsInTree (a scan that was not
+    // asked for them) each page's facts are read as the rules need them.
     Outcome Write(const TSiteMapTree& tree,
-                  const std::function<void(const SitemapJobFile&)>& written = {});
+                  const std::function<void(const SitemapJobFile&)>& written = {},
+                  bool factsInTree = true);
 
 private:
     SitemapJob() = default;

@@ -198,9 +198,9 @@ void QtDialogs::setClipboardText(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
 }
 
-bool QtDialogs::editItem(QWidget* parent, const QString& filePath, QString& linkText,
-                         QString& linkURL) {
-    return EditSiteMapItem(parent, filePath, linkText, linkURL);
+bool QtDialogs::editItem(QWidget* parent, const QString& filePath, const QString& findings,
+                         QString& linkText, QString& linkURL) {
+    return EditSiteMapItem(parent, filePath, linkText, linkURL, findings);
 }
 
 int QtDialogs::showModal(QDialog& dialog) {

@@ -60,8 +60,10 @@ public:
     virtual bool openDocument(const QString& target) = 0;
     virtual void setClipboardText(const QString& text) = 0;
     // The item properties dialog: true when confirmed, with the edited texts.
-    virtual bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
-                          QString& linkURL) = 0;
+    // Findings, one a line, are what the last site check found on the item,
+    // shown read-only; empty when there are none.
+    virtual bool editItem(QWidget* parent, const QString& filePath, const QString& findings,
+                          QString& linkText, QString& linkURL) = 0;
     // Shows a dialog of the program's own modally; its result code.
     virtual int showModal(QDialog& dialog) = 0;
 };
@@ -80,8 +82,8 @@ public:
     std::optional<QColor> colour(QWidget* parent, const QColor& initial) override;
     bool openDocument(const QString& target) override;
     void setClipboardText(const QString& text) override;
-    bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
-                  QString& linkURL) override;
+    bool editItem(QWidget* parent, const QString& filePath, const QString& findings,
+                  QString& linkText, QString& linkURL) override;
     int showModal(QDialog& dialog) override;
 
 private:

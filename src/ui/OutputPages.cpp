@@ -14,12 +14,15 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -27,6 +30,7 @@
 #include <QTextCursor>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace tw::ui {
@@ -87,6 +91,7 @@ OutputSettingsPage::OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, 
     grid->addWidget(BuildOutputType(), 0, 0, 1, 2);
     grid->addWidget(BuildPageColors(), 1, 0);
     grid->addWidget(BuildFormatAndOptions(), 1, 1);
+    grid->addWidget(BuildSearchEngines(), 2, 0, 1, 2, Qt::AlignBottom);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     grid->setRowStretch(2, 1);
@@ -250,8 +255,41 @@ QWidget* OutputSettingsPage::BuildFormatAndOptions() {
     return column;
 }
 
+// The search engine sitemaps live in a dialog: the row below the groups
+// says what they will be and opens it, leaving every other control in place.
+QWidget* OutputSettingsPage::BuildSearchEngines() {
+    auto* row = new QWidget;
+    row->setObjectName(u"pnlSearchEngines"_s);
+    lblSitemapSummary_ = new QLabel;
+    lblSitemapSummary_->setObjectName(u"lblSitemapSummary"_s);
+    // Outside the window's numbered commands: the page handles it itself.
+    btnSearchSitemaps_ = MakeButton(u"Search &Engine Sitemaps..."_s, u"btnSearchSitemaps"_s, -1);
+    btnSearchSitemaps_->setAccessibleDescription(u"XML and text sitemaps, robots.txt"_s);
+    connect(btnSearchSitemaps_, &QPushButton::clicked, this,
+            [this] { Guarded(this, dialogs_, [this] { EditSitemaps(); }); });
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(4, 0, 0, 0);
+    layout->addWidget(lblSitemapSummary_, 1);
+    layout->addWidget(btnSearchSitemaps_);
+    return row;
+}
+
 QList<QAbstractButton*> OutputSettingsPage::Buttons() const {
     return {btnOutputFileBrowse_, btnResetColors_};
+}
+
+bool OutputSettingsPage::EditSitemaps(TfrmSearchSitemaps::Field focus) {
+    TfrmSearchSitemaps dialog(profile_, dialogs_, window());
+    dialog.FocusField(focus);
+    if (dialogs_.showModal(dialog) != QDialog::Accepted)
+        return false;
+    dialog.ApplyTo(profile_);
+    ShowSitemapSummary();
+    return true;
+}
+
+void OutputSettingsPage::ShowSitemapSummary() {
+    lblSitemapSummary_->setText(SitemapSummary(profile_));
 }
 
 void OutputSettingsPage::SetEditorOptionCaption(const QString& caption) {
@@ -408,6 +446,7 @@ void OutputSettingsPage::ApplyProfile() {
     gbPageColors_->setEnabled(type == TMapOutputType::moutFile ||
                               type == TMapOutputType::moutEditor);
 
+    ShowSitemapSummary();
     rbOutputUnnumberedList_->setChecked(profile_.OutputFormat() == TMapOutputFormat::mfmtList);
     rbOutputParagraph_->setChecked(profile_.OutputFormat() == TMapOutputFormat::mfmtParagraph);
     chkClassAttribs_->setChecked(profile_.ClassAttribs());
@@ -444,6 +483,20 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     btnViewOutputFile_ =
         MakeButton(u"View Output File in Default Browser..."_s, u"btnViewOutputFile"_s, 14);
     btnViewOutputFile_->setEnabled(false);
+    btnOpenOutputFolder_ = MakeButton(u"Open Fol&der"_s, u"btnOpenOutputFolder"_s, -1);
+    connect(btnOpenOutputFolder_, &QPushButton::clicked, this,
+            &OutputStatusPage::openFolderClicked);
+    btnOpenOutputFolder_->setEnabled(false);
+    twOutputFiles_ = new QTreeWidget;
+    twOutputFiles_->setObjectName(u"twOutputFiles"_s);
+    twOutputFiles_->setHeaderLabels({u"File"_s, u"Written"_s, u"Path"_s});
+    twOutputFiles_->setRootIsDecorated(false);
+    twOutputFiles_->setUniformRowHeights(true);
+    twOutputFiles_->setSelectionMode(QAbstractItemView::SingleSelection);
+    FitFileList();
+    auto* filesCaption = new QLabel(u"Files &Written:"_s);
+    filesCaption->setObjectName(u"lblOutputFiles"_s);
+    SetBuddy(filesCaption, twOutputFiles_);
     memoGenerated_ = new QPlainTextEdit;
     memoGenerated_->setObjectName(u"memoGenerated"_s);
     memoGenerated_->setReadOnly(true);
@@ -475,9 +528,13 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(lblGenerationFile_);
     auto* viewRow = new QHBoxLayout;
     viewRow->addWidget(btnViewOutputFile_);
+    viewRow->addWidget(btnOpenOutputFolder_);
     viewRow->addStretch(1);
     layout->addLayout(viewRow);
-    layout->addSpacing(6);
+    layout->addSpacing(4);
+    layout->addWidget(filesCaption);
+    layout->addWidget(twOutputFiles_);
+    layout->addSpacing(4);
     layout->addWidget(memoCaption);
     layout->addWidget(memoGenerated_, 1);
     auto* copyRow = new QHBoxLayout;
@@ -488,6 +545,75 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
 
 QList<QAbstractButton*> OutputStatusPage::Buttons() const {
     return {btnViewOutputFile_, btnCopyToClipboard_};
+}
+
+void OutputStatusPage::ClearFiles() {
+    twOutputFiles_->clear();
+    FitFileList();
+    btnOpenOutputFolder_->setEnabled(false);
+}
+
+int OutputStatusPage::AddFile(const QString& what, const QString& path) {
+    auto* item = new QTreeWidgetItem(twOutputFiles_, {what, u"waiting"_s, path});
+    item->setToolTip(2, path);
+    twOutputFiles_->resizeColumnToContents(0);
+    FitFileList();
+    return twOutputFiles_->indexOfTopLevelItem(item);
+}
+
+// As tall as its lines, up to four, so that the page's text keeps its room;
+// a run with more files scrolls.
+void OutputStatusPage::FitFileList() {
+    const int lines = std::clamp(twOutputFiles_->topLevelItemCount(), 1, 4);
+    const int row = twOutputFiles_->fontMetrics().height() + 2;
+    twOutputFiles_->setFixedHeight(twOutputFiles_->header()->sizeHint().height() + lines * row +
+                                   2 * twOutputFiles_->frameWidth() + 2);
+}
+
+void OutputStatusPage::FileWritten(int line, const QString& note) {
+    QTreeWidgetItem* item = twOutputFiles_->topLevelItem(line);
+    if (!item)
+        return;
+    QString state = note;
+    if (state.isEmpty()) {
+        QFileInfo info(item->text(2));
+        state = info.exists() ? QLocale().formattedDataSize(info.size()) : u"written"_s;
+    }
+    item->setText(1, state);
+    twOutputFiles_->resizeColumnToContents(1);
+    btnOpenOutputFolder_->setEnabled(true);
+}
+
+void OutputStatusPage::FileFailed(int line, const QString& error) {
+    QTreeWidgetItem* item = twOutputFiles_->topLevelItem(line);
+    if (!item)
+        return;
+    item->setText(1, u"FAILED"_s);
+    item->setForeground(1, QColor(0xb0, 0, 0));
+    item->setToolTip(1, error);
+    item->setToolTip(2, error);
+    twOutputFiles_->setCurrentItem(item);
+}
+
+void OutputStatusPage::FilesNotWritten() {
+    for (int i = 0; i < twOutputFiles_->topLevelItemCount(); ++i)
+        if (QTreeWidgetItem* item = twOutputFiles_->topLevelItem(i); item->text(1) == u"waiting"_s)
+            item->setText(1, u"not written"_s);
+}
+
+QStringList OutputStatusPage::FileLines() const {
+    QStringList lines;
+    for (int i = 0; i < twOutputFiles_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = twOutputFiles_->topLevelItem(i);
+        lines << item->text(0) + u'|' + item->text(2) + u'|' + item->text(1);
+    }
+    return lines;
+}
+
+QString OutputStatusPage::OutputFolder() const {
+    if (twOutputFiles_->topLevelItemCount() == 0)
+        return {};
+    return QFileInfo(twOutputFiles_->topLevelItem(0)->text(2)).absolutePath();
 }
 
 void OutputStatusPage::BeginRun(int nodeCount, const QString& generatingType) {

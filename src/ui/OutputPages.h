@@ -2,6 +2,7 @@
 
 #include "model/SiteMapProfile.h"
 #include "output/SiteMapWriter.h"
+#include "ui/SitemapsDialog.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -22,6 +23,7 @@ class QPushButton;
 class QTimer;
 class QRadioButton;
 class QTextBrowser;
+class QTreeWidget;
 
 namespace tw::ui {
 
@@ -63,6 +65,10 @@ public:
     // Commands (the window dispatches them by the buttons' tags).
     void BrowseOutputFile();
     void ResetColors();
+    // The sitemaps dialog, opened with the focus on Focus; true when its
+    // settings went into the profile.
+    bool EditSitemaps(TfrmSearchSitemaps::Field focus = TfrmSearchSitemaps::Field::XmlSitemap);
+    void ShowSitemapSummary();
 
     // True while the program itself puts pickers into the None state.
     bool SettingColors() const { return settingColors_; }
@@ -78,6 +84,7 @@ private:
     QGroupBox* BuildOutputType();
     QGroupBox* BuildPageColors();
     QWidget* BuildFormatAndOptions();
+    QWidget* BuildSearchEngines();
 
     TMapProfile& profile_;
     IDialogs& dialogs_;
@@ -109,6 +116,8 @@ private:
     QCheckBox* chkAddImages_;
     QCheckBox* chkNoFolderImages_;
     QCheckBox* chkDontLinkFolders_;
+    QLabel* lblSitemapSummary_;
+    QPushButton* btnSearchSitemaps_;
 };
 
 // Wizard page 4, where the generation run shows its progress and result.
@@ -131,6 +140,19 @@ public:
     // The finally step of every run, also after an error.
     void Complete();
 
+    // The list of files the run writes: each line is added before its file
+    // is written, then marked written (with the size it has) or failed.
+    void ClearFiles();
+    int AddFile(const QString& what, const QString& path);
+    void FileWritten(int line, const QString& note = {});
+    void FileFailed(int line, const QString& error);
+    // Lines still waiting when a write failed: they were not written.
+    void FilesNotWritten();
+    // "what|path|size or state" for each line, for tests and the folder command.
+    QStringList FileLines() const;
+    // The folder of the page (the first line), or empty before a run.
+    QString OutputFolder() const;
+
     // The memo's whole text, exactly as it was given (line ends included).
     QString GeneratedContents() const;
     // Whether the memo still lacks part of a large page.
@@ -138,12 +160,17 @@ public:
     // The progress range as the run set it: the node count minus one.
     int ProgressMaximum() const { return progressMaximum_; }
 
+signals:
+    void openFolderClicked();
+
 private:
     QLabel* lblGeneratingType_;
     QProgressBar* pbOutput_;
     QLabel* lblGenerationStatus_;
     WrappingLabel* lblGenerationFile_;
     QPushButton* btnViewOutputFile_;
+    QPushButton* btnOpenOutputFolder_;
+    QTreeWidget* twOutputFiles_;
     QPlainTextEdit* memoGenerated_;
     QPushButton* btnCopyToClipboard_;
     std::string memoPage_;
@@ -152,6 +179,7 @@ private:
     int progressMaximum_ = 0;
 
     void FillMemo();
+    void FitFileList();
 };
 
 // Shows the writer's progress on the status page and paces the walk. A

@@ -1,23 +1,39 @@
 #include "ui/ResultsPage.h"
 
+#include "check/CheckReport.h"
 #include "model/ProfileRules.h"
+#include "model/SiteLinks.h"
+#include "support/AtomicFile.h"
+#include "support/NXFiles.h"
 #include "support/NXStrings.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Guard.h"
 #include "ui/PathLabel.h"
+#include "ui/SiteCheckRun.h"
 #include "ui/SiteMapTreeModel.h"
 #include "ui/Text.h"
 
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
 #include <QStyle>
+#include <QVBoxLayout>
+#include <array>
+#include <climits>
+#include <sstream>
+#include <unordered_set>
 #include <vector>
 
 namespace tw::ui {
@@ -69,6 +85,16 @@ void SiteMapTreeView::ExpandSubtree(const QModelIndex& top) {
     executeDelayedItemsLayout();
 }
 
+void SiteMapTreeView::CommitEdit() {
+    if (state() != EditingState)
+        return;
+    // The delegate's editor of a text is a line edit on the viewport.
+    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 void SiteMapTreeView::contextMenuEvent(QContextMenuEvent* event) {
     bool fromMouse = event->reason() == QContextMenuEvent::Mouse;
     QModelIndex index;
@@ -107,14 +133,30 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dia
     SetBuddy(caption, tvMap_);
     QLabel* fileCaption = nullptr;
     lblLinkFileName_ = MakeFileRow(fileCaption);
+    checkRun_ = new SiteCheckRun(this);
+    btnCheckSite_ = new QPushButton(u"Chec&k Site"_s);
+    btnCheckSite_->setObjectName(u"btnCheckSite"_s);
+    btnCheckSite_->setToolTip(u"Check the site's links and titles"_s);
+    btnCheckSite_->setAutoDefault(false);
+
+    // The findings panel shares the height with the tree, which keeps the
+    // larger part.
+    splitter_ = new QSplitter(Qt::Vertical);
+    splitter_->setObjectName(u"splResults"_s);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(tvMap_);
+    splitter_->addWidget(BuildCheckPanel());
+    splitter_->setStretchFactor(0, 3);
+    splitter_->setStretchFactor(1, 2);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(12, 10, 12, 8);
     grid->setVerticalSpacing(4);
-    grid->addWidget(caption, 0, 0, 1, 2);
-    grid->addWidget(tvMap_, 1, 0, 1, 2);
+    grid->addWidget(caption, 0, 0, 1, 3);
+    grid->addWidget(splitter_, 1, 0, 1, 3);
     grid->addWidget(fileCaption, 2, 0);
     grid->addWidget(lblLinkFileName_, 2, 1);
+    grid->addWidget(btnCheckSite_, 2, 2);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
 
@@ -182,8 +224,85 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dia
     connect(model_, &SiteMapTreeModel::linkTextEdited, this, [this] { tvMapClick(); });
     connect(model_, &SiteMapTreeModel::nodeAboutToBeRemoved, this,
             &ResultsPage::ForgetContextNodeWithin);
-    connect(model_, &SiteMapTreeModel::treeAboutToBeReset, this,
-            [this] { contextNode_ = nullptr; });
+    connect(model_, &SiteMapTreeModel::treeAboutToBeReset, this, [this] {
+        contextNode_ = nullptr;
+        hiddenRows_.clear();
+    });
+
+    connect(btnCheckSite_, &QPushButton::clicked, this, [this] {
+        Guarded(this, dialogs_, [this] {
+            if (Checking())
+                StopCheck();
+            else
+                StartCheck();
+        });
+    });
+    connect(checkRun_, &SiteCheckRun::progress, this,
+            [this](SiteCheckRun::Phase phase, qint64 done, qint64 total) {
+                ShowCheckProgress(static_cast<int>(phase), done, total);
+            });
+    connect(checkRun_, &SiteCheckRun::finished, this,
+            [this] { Guarded(this, dialogs_, [this] { CheckFinished(); }); });
+    connect(model_, &SiteMapTreeModel::findingsReset, this, &ResultsPage::FillFindings);
+    connect(model_, &SiteMapTreeModel::findingsUntied, this, &ResultsPage::RefreshFindings);
+    connect(model_, &SiteMapTreeModel::linkTextEdited, this,
+            [this](SiteMapNode* node) { RefreshNodeFindings(node); });
+}
+
+QWidget* ResultsPage::BuildCheckPanel() {
+    pnlCheck_ = new QWidget;
+    pnlCheck_->setObjectName(u"pnlCheck"_s);
+    findingsModel_ = new FindingsListModel(model_->Findings(), this);
+    lvFindings_ = new QTreeView;
+    lvFindings_->setObjectName(u"lvFindings"_s);
+    lvFindings_->setModel(findingsModel_);
+    lvFindings_->setRootIsDecorated(false);
+    lvFindings_->setUniformRowHeights(true);
+    lvFindings_->setAllColumnsShowFocus(true);
+    lvFindings_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvFindings_->header()->setStretchLastSection(true);
+    lvFindings_->setColumnWidth(0, 130);
+    lvFindings_->setColumnWidth(1, 160);
+    lvFindings_->setColumnWidth(2, 40);
+    lblCheckFindings_ = new QLabel(u"&Findings:"_s);
+    lblCheckFindings_->setObjectName(u"lblCheckFindings"_s);
+    SetBuddy(lblCheckFindings_, lvFindings_);
+    lblCheckProgress_ = new QLabel;
+    lblCheckProgress_->setObjectName(u"lblCheckProgress"_s);
+    lblCheckProgress_->setTextFormat(Qt::PlainText);
+    pbCheck_ = new QProgressBar;
+    pbCheck_->setObjectName(u"pbCheck"_s);
+    pbCheck_->setTextVisible(false);
+    pbCheck_->setFixedWidth(140);
+    cbProblemsOnly_ = new QCheckBox(u"&Problems only"_s);
+    cbProblemsOnly_->setObjectName(u"cbProblemsOnly"_s);
+    cbProblemsOnly_->setToolTip(u"Show only the branches of the tree that hold findings"_s);
+    btnSaveReport_ = new QPushButton(u"Save Repor&t..."_s);
+    btnSaveReport_->setObjectName(u"btnSaveReport"_s);
+    btnSaveReport_->setToolTip(u"Save the findings as a report file"_s);
+    btnSaveReport_->setAutoDefault(false);
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->addWidget(lblCheckFindings_);
+    bar->addWidget(lblCheckProgress_, 1);
+    bar->addWidget(pbCheck_);
+    bar->addWidget(cbProblemsOnly_);
+    bar->addWidget(btnSaveReport_);
+    auto* layout = new QVBoxLayout(pnlCheck_);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(4);
+    layout->addLayout(bar);
+    layout->addWidget(lvFindings_, 1);
+    // Nothing to show before the first check.
+    pnlCheck_->hide();
+
+    connect(lvFindings_, &QTreeView::activated, this,
+            [this](const QModelIndex& index) { ActivateFinding(index.row()); });
+    connect(cbProblemsOnly_, &QCheckBox::toggled, this, [this](bool on) { SetProblemsOnly(on); });
+    connect(btnSaveReport_, &QPushButton::clicked, this,
+            [this] { Guarded(this, dialogs_, [this] { SaveReport(); }); });
+    return pnlCheck_;
 }
 
 SiteMapNode* ResultsPage::SelectedNode() const {
@@ -230,7 +349,7 @@ bool ResultsPage::ConfirmRemoval() {
 }
 
 void ResultsPage::DeleteSelectedNodes() {
-    if (!ConfirmRemoval())
+    if (Checking() || !ConfirmRemoval())
         return;
     // One node at most is selected; a deeper one would go before its parent.
     if (SiteMapNode* node = SelectedNode())
@@ -239,20 +358,22 @@ void ResultsPage::DeleteSelectedNodes() {
 }
 
 void ResultsPage::EditNodeProperties(SiteMapNode* node) {
-    if (!node)
+    if (!node || Checking())
         return;
     QString linkText = ToQ(node->Data.LinkText);
     QString linkURL = ToQ(node->Data.LinkURL);
-    if (!dialogs_.editItem(window(), ToQ(node->Data.FilePath), linkText, linkURL))
+    if (!dialogs_.editItem(window(), ToQ(node->Data.FilePath), model_->Findings().NodeText(node),
+                           linkText, linkURL))
         return;
     node->Data.EditLinkText(ToStd(linkText));
     node->Data.EditLinkURL(ToStd(linkURL));
     model_->NodeChanged(node);
+    RefreshNodeFindings(node);
 }
 
 void ResultsPage::StartEdit(SiteMapNode* node) {
     QModelIndex index = model_->IndexOf(node);
-    if (!index.isValid())
+    if (!index.isValid() || Checking())
         return;
     tvMap_->setCurrentIndex(index);
     tvMap_->edit(index);
@@ -260,7 +381,7 @@ void ResultsPage::StartEdit(SiteMapNode* node) {
 
 void ResultsPage::tvMapNodeContextMenu(SiteMapNode* node, const QPoint& globalPos) {
     contextNode_ = nullptr;
-    if (!node)
+    if (!node || Checking())
         return;
     contextNode_ = node;
     const bool first = node == tree_.First();
@@ -274,7 +395,7 @@ void ResultsPage::tvMapNodeContextMenu(SiteMapNode* node, const QPoint& globalPo
 }
 
 void ResultsPage::miAddIgnoreFolderClick() {
-    if (!contextNode_)
+    if (!contextNode_ || Checking())
         return;
     AppendIgnoreFolder(profile_, contextNode_->Data.FolderPath);
     emit ignoreListsChanged();
@@ -282,7 +403,7 @@ void ResultsPage::miAddIgnoreFolderClick() {
 }
 
 void ResultsPage::miIgnoreFileClick() {
-    if (!contextNode_)
+    if (!contextNode_ || Checking())
         return;
     AppendIgnoreFile(profile_, AsciiLowerCase(contextNode_->Data.FilePath));
     emit ignoreListsChanged();
@@ -291,7 +412,7 @@ void ResultsPage::miIgnoreFileClick() {
 }
 
 void ResultsPage::miDeleteClick() {
-    if (!contextNode_ || !ConfirmRemoval())
+    if (!contextNode_ || Checking() || !ConfirmRemoval())
         return;
     // The question let events run: the node may have gone meanwhile.
     if (!contextNode_)
@@ -314,6 +435,229 @@ void ResultsPage::ForgetContextNodeWithin(SiteMapNode* removed) {
             contextNode_ = nullptr;
             return;
         }
+}
+
+// ---------------------------------------------------------------------------
+// Check Site
+
+namespace {
+
+// The report files Save Report writes, in the order of ReportFormatNames:
+// the name's ending picks the format.
+struct ReportFileType {
+    const char* Description;
+    const char* Ending;
+};
+constexpr std::array<ReportFileType, 5> kReportFiles = {{
+    {"Text report", ".txt"},
+    {"JSON report", ".json"},
+    {"JUnit XML report", ".xml"},
+    {"SARIF report", ".sarif"},
+    {"GitHub Actions commands", ".github.txt"},
+}};
+
+QString ReportFilter() {
+    QStringList parts;
+    for (const ReportFileType& type : kReportFiles) {
+        const QString pattern = u'*' + QString::fromLatin1(type.Ending);
+        parts << QString::fromLatin1(type.Description) + u" ("_s + pattern + u')' << pattern;
+    }
+    return parts.join(u'|');
+}
+
+ReportFormat ReportFormatOf(const QString& fileName) {
+    const QString lower = fileName.toLower();
+    // The longest ending that fits: ".github.txt" before ".txt".
+    size_t best = 0;
+    int bestLength = 0;
+    for (size_t i = 0; i < kReportFiles.size(); ++i) {
+        const QString ending = QString::fromLatin1(kReportFiles[i].Ending);
+        if (lower.endsWith(ending) && ending.size() > bestLength) {
+            best = i;
+            bestLength = static_cast<int>(ending.size());
+        }
+    }
+    return ParseReportFormat(ReportFormatNames()[best]).value_or(ReportFormat::Text);
+}
+
+} // namespace
+
+void ResultsPage::SetScannedProfile(const TMapProfile& profile) {
+    StopCheck();
+    ClearFindings();
+    scannedProfile_ = profile;
+    scanned_ = true;
+}
+
+bool ResultsPage::Checking() const {
+    return checkRun_->Running();
+}
+
+void ResultsPage::StartCheck() {
+    if (!scanned_ || Checking())
+        return;
+    ClearFindings();
+    SetChecking(true);
+    checkRun_->Start(scannedProfile_);
+}
+
+bool ResultsPage::StopCheck() {
+    if (!checkRun_->Stop())
+        return false;
+    SetChecking(false);
+    lblCheckProgress_->setText(u"Check stopped."_s);
+    return true;
+}
+
+void ResultsPage::ClearFindings() {
+    model_->ClearFindings();
+    pnlCheck_->hide();
+}
+
+void ResultsPage::SetChecking(bool on) {
+    if (on)
+        tvMap_->CommitEdit();
+    model_->SetReadOnly(on);
+    btnCheckSite_->setText(on ? u"Stop Chec&k"_s : u"Chec&k Site"_s);
+    btnCheckSite_->setToolTip(on ? u"Stop the check"_s : u"Check the site's links and titles"_s);
+    pbCheck_->setVisible(on);
+    if (on) {
+        pnlCheck_->show();
+        pbCheck_->setRange(0, 0);
+        lblCheckProgress_->setText(u"Scanning..."_s);
+    }
+    const bool findings = !on && model_->Findings().Checked();
+    cbProblemsOnly_->setEnabled(findings);
+    btnSaveReport_->setEnabled(findings);
+    lvFindings_->setEnabled(findings);
+    emit checkRunningChanged(on);
+}
+
+void ResultsPage::ShowCheckProgress(int phase, qint64 done, qint64 total) {
+    if (!Checking())
+        return;
+    if (phase == static_cast<int>(SiteCheckRun::Phase::Scanning)) {
+        lblCheckProgress_->setText(u"Scanning: "_s + QString::number(done) + u" files"_s);
+        return;
+    }
+    // The bar counts in ints; a page count of the size_t range is scaled.
+    const int scale = total > INT_MAX ? static_cast<int>(total / INT_MAX + 1) : 1;
+    pbCheck_->setRange(0, static_cast<int>(total / scale));
+    pbCheck_->setValue(static_cast<int>(done / scale));
+    lblCheckProgress_->setText(u"Checking: "_s + QString::number(done) + u" of "_s +
+                               QString::number(total) + u" pages"_s);
+}
+
+void ResultsPage::CheckFinished() {
+    std::optional<LinkReport> report = checkRun_->TakeReport();
+    const QString error = checkRun_->Error();
+    if (report)
+        model_->SetFindings(std::move(*report), SiteFolderOf(scannedProfile_.IndexPage()));
+    SetChecking(false);
+    if (!report) {
+        pnlCheck_->hide();
+        dialogs_.messageBox(window(), AppTitle(), ErrorBoxText(error), MsgIcon::Error,
+                            MsgButtons::Ok);
+    }
+}
+
+void ResultsPage::FillFindings() {
+    ShowHiddenRows();
+    findingsModel_->Reset();
+    const SiteCheckFindings& findings = model_->Findings();
+    if (!findings.Checked())
+        return;
+    const LinkReport& report = findings.Report();
+    lblCheckProgress_->setText(
+        findings.Count() == 0
+            ? u"No problems in %1 pages."_s.arg(report.PageCount)
+            : u"%1 problems in %2 pages."_s.arg(findings.Count()).arg(report.PageCount));
+    if (cbProblemsOnly_->isChecked())
+        SetProblemsOnly(true);
+}
+
+void ResultsPage::RefreshFindings(const std::vector<size_t>& findings) {
+    findingsModel_->FindingsChanged(findings);
+}
+
+void ResultsPage::RefreshNodeFindings(const SiteMapNode* node) {
+    RefreshFindings(model_->Findings().Of(node));
+}
+
+void ResultsPage::ActivateFinding(int row) {
+    const SiteCheckFindings& findings = model_->Findings();
+    if (row < 0 || static_cast<size_t>(row) >= findings.Count())
+        return;
+    SiteMapNode* node = findings.NodeOf(static_cast<size_t>(row));
+    if (!node)
+        return;
+    for (SiteMapNode* up = node->Parent(); up; up = up->Parent())
+        tvMap_->expand(model_->IndexOf(up));
+    SelectNode(node);
+    tvMap_->setFocus();
+}
+
+void ResultsPage::ShowHiddenRows() {
+    for (const QPersistentModelIndex& row : hiddenRows_)
+        if (row.isValid())
+            tvMap_->setRowHidden(row.row(), row.parent(), false);
+    hiddenRows_.clear();
+}
+
+void ResultsPage::SetProblemsOnly(bool on) {
+    ShowHiddenRows();
+    const SiteCheckFindings& findings = model_->Findings();
+    if (!on || !findings.Checked() || model_->Suspended())
+        return;
+    // Nodes in index order put each parent before its children: backwards,
+    // every node is settled before its parent, which holds findings when
+    // one of its children does.
+    const std::vector<SiteMapNode*> nodes = tree_.NodesInIndexOrder();
+    std::unordered_set<const SiteMapNode*> kept;
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+        const SiteMapNode* node = *it;
+        if ((findings.Marked(node) || kept.count(node)) && node->Parent())
+            kept.insert(node->Parent());
+        if (findings.Marked(node))
+            kept.insert(node);
+    }
+    // A clean branch is hidden at its top; what lies below goes with it.
+    for (SiteMapNode* node : nodes) {
+        SiteMapNode* parent = node->Parent();
+        if (kept.count(node) || (parent && !kept.count(parent)))
+            continue;
+        const QModelIndex parentIndex = model_->IndexOf(parent);
+        tvMap_->setRowHidden(node->Row(), parentIndex, true);
+        hiddenRows_.emplace_back(model_->index(node->Row(), 0, parentIndex));
+    }
+}
+
+void ResultsPage::SaveReport() {
+    const SiteCheckFindings& findings = model_->Findings();
+    if (!findings.Checked() || Checking())
+        return;
+    const std::string siteRoot = SiteFolderOf(scannedProfile_.IndexPage());
+    SaveFileRequest request;
+    request.title = u"Save Check Report"_s;
+    request.filter = ReportFilter();
+    request.defaultSuffix = u"txt"_s;
+    request.startFolder = ToQ(siteRoot);
+    request.fileName = u"check-report.txt"_s;
+    const QString chosen = dialogs_.saveFile(window(), request);
+    if (chosen.isEmpty())
+        return;
+    const std::string path = ExpandFileName(ToStd(chosen));
+    ReportOptions options;
+    options.Format = ReportFormatOf(chosen);
+    options.ToolVersion = TW_VERSION;
+    // SARIF and GitHub name the files from where the report lies.
+    options.PathPrefix = RelativeFolder(siteRoot, ExtractFilePath(path));
+    std::ostringstream text;
+    WriteReport(findings.Report(), options, text);
+    const std::string bytes = std::move(text).str();
+    AtomicFile file(path);
+    file.Write(bytes.data(), bytes.size());
+    file.Commit();
 }
 
 } // namespace tw::ui

@@ -3,16 +3,25 @@
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 
+#include <QPersistentModelIndex>
 #include <QTreeView>
 #include <QWidget>
+#include <vector>
 
 class QAction;
+class QCheckBox;
+class QLabel;
 class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
 
 namespace tw::ui {
 
+class FindingsListModel;
 class IDialogs;
 class PathLabel;
+class SiteCheckRun;
 class SiteMapTreeModel;
 
 // The tree view of the results page: hands its keys and context-menu
@@ -26,6 +35,8 @@ public:
     // at the end. Qt's own recursive expansion also records every leaf as
     // expanded, which makes each later row removal walk them all.
     void ExpandSubtree(const QModelIndex& top);
+    // Stores and closes an open in-place editor.
+    void CommitEdit();
 
 signals:
     void renameKeyPressed();
@@ -44,7 +55,8 @@ protected:
 };
 
 // Wizard page 2: the site map tree with in-place editing, deletion, the
-// ignore-list commands and the item properties dialog.
+// ignore-list commands and the item properties dialog, and Check Site with
+// its findings on the tree's nodes and in a list below it.
 class ResultsPage : public QWidget {
     Q_OBJECT
 public:
@@ -75,13 +87,41 @@ public:
     void miRenameClick();
     void miPropertiesClick();
 
+    // The profile as the last scan started: the site that Check Site checks.
+    // Forgets the findings of the site before.
+    void SetScannedProfile(const TMapProfile& profile);
+    // Check Site: runs on a thread of its own while the page shows its
+    // progress; the tree cannot be edited meanwhile.
+    void StartCheck();
+    // Stops a running check and waits for its thread; true when one ran.
+    bool StopCheck();
+    bool Checking() const;
+    void ClearFindings();
+    SiteCheckRun* CheckRun() const { return checkRun_; }
+    QTreeView* FindingsList() const { return lvFindings_; }
+    // Selects the node of the finding in Row of the list, when it has one.
+    void ActivateFinding(int row);
+    // Shows only the branches of the tree that hold findings, or all again.
+    void SetProblemsOnly(bool on);
+    void SaveReport();
+
 signals:
     // An ignore command added an entry to one of the profile's lists.
     void ignoreListsChanged();
+    // A check started (true) or ended, however it ended.
+    void checkRunningChanged(bool running);
 
 private:
     void ForgetContextNodeWithin(SiteMapNode* removed);
     bool ConfirmRemoval();
+    QWidget* BuildCheckPanel();
+    void SetChecking(bool on);
+    void ShowCheckProgress(int phase, qint64 done, qint64 total);
+    void CheckFinished();
+    void FillFindings();
+    void RefreshFindings(const std::vector<size_t>& findings);
+    void RefreshNodeFindings(const SiteMapNode* node);
+    void ShowHiddenRows();
 
     TSiteMapTree& tree_;
     TMapProfile& profile_;
@@ -96,6 +136,22 @@ private:
     QAction* miRename_;
     QAction* miProperties_;
     SiteMapNode* contextNode_ = nullptr;
+
+    TMapProfile scannedProfile_;
+    bool scanned_ = false;
+    SiteCheckRun* checkRun_;
+    QSplitter* splitter_;
+    QPushButton* btnCheckSite_;
+    QWidget* pnlCheck_;
+    QLabel* lblCheckFindings_;
+    QLabel* lblCheckProgress_;
+    QProgressBar* pbCheck_;
+    QCheckBox* cbProblemsOnly_;
+    QPushButton* btnSaveReport_;
+    QTreeView* lvFindings_;
+    FindingsListModel* findingsModel_;
+    // The rows Problems only hid: the clean branches below marked ones.
+    std::vector<QPersistentModelIndex> hiddenRows_;
 };
 
 } // namespace tw::ui

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -44,6 +45,19 @@ TfrmSiteMapItemProp::TfrmSiteMapItemProp(QWidget* parent) : QDialog(parent) {
     grid->addWidget(editLinkText_, 1, 1);
     grid->addWidget(urlCaption, 2, 0);
     grid->addWidget(editLinkURL_, 2, 1);
+    // What the last site check found on the item: to read, not to edit.
+    memoFindings_ = new QPlainTextEdit;
+    memoFindings_->setObjectName(u"memoFindings"_s);
+    memoFindings_->setReadOnly(true);
+    memoFindings_->setFixedHeight(memoFindings_->fontMetrics().lineSpacing() * 4 + 10);
+    findingsCaption_ = new QLabel(u"Check &Findings:"_s);
+    findingsCaption_->setObjectName(u"lblItemFindings"_s);
+    findingsCaption_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetBuddy(findingsCaption_, memoFindings_);
+    grid->addWidget(findingsCaption_, 3, 0);
+    grid->addWidget(memoFindings_, 3, 1);
+    memoFindings_->hide();
+    findingsCaption_->hide();
     grid->setColumnStretch(1, 1);
 
     auto* ok = new QPushButton(u"OK"_s);
@@ -67,21 +81,39 @@ TfrmSiteMapItemProp::TfrmSiteMapItemProp(QWidget* parent) : QDialog(parent) {
     setTabOrder(editLinkText_, editLinkURL_);
     setTabOrder(editLinkURL_, ok);
     setTabOrder(ok, cancel);
+    setTabOrder(cancel, memoFindings_);
     editLinkText_->installEventFilter(this);
     editLinkURL_->installEventFilter(this);
     editLinkText_->setFocus();
 
     resize(538, 159);
+    FitHeight();
+}
+
+void TfrmSiteMapItemProp::FitHeight() {
+    setMaximumHeight(QWIDGETSIZE_MAX);
     setMinimumSize(420, sizeHint().height());
     // Only the width may change, for long paths and URLs.
     setMaximumHeight(sizeHint().height());
+    resize(width(), sizeHint().height());
 }
 
 void TfrmSiteMapItemProp::SetItem(const QString& filePath, const QString& linkText,
-                                  const QString& linkURL) {
+                                  const QString& linkURL, const QString& findings) {
     lblLinkFileName_->setPath(filePath);
     editLinkText_->setText(linkText);
     editLinkURL_->setText(linkURL);
+    memoFindings_->setPlainText(findings);
+    const bool shown = !findings.isEmpty();
+    if (shown == memoFindings_->isVisibleTo(this))
+        return;
+    memoFindings_->setVisible(shown);
+    findingsCaption_->setVisible(shown);
+    FitHeight();
+}
+
+QString TfrmSiteMapItemProp::Findings() const {
+    return memoFindings_->isVisibleTo(this) ? memoFindings_->toPlainText() : QString();
 }
 
 QString TfrmSiteMapItemProp::LinkText() const {
@@ -110,10 +142,11 @@ bool TfrmSiteMapItemProp::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool EditSiteMapItem(QWidget* owner, const QString& filePath, QString& linkText, QString& linkURL) {
+bool EditSiteMapItem(QWidget* owner, const QString& filePath, QString& linkText, QString& linkURL,
+                     const QString& findings) {
     try {
         TfrmSiteMapItemProp dialog(owner);
-        dialog.SetItem(filePath, linkText, linkURL);
+        dialog.SetItem(filePath, linkText, linkURL, findings);
         if (dialog.exec() != QDialog::Accepted)
             return false;
         linkText = dialog.LinkText();

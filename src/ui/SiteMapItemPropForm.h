@@ -2,7 +2,9 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 
 namespace tw::ui {
 
@@ -14,22 +16,31 @@ class TfrmSiteMapItemProp : public QDialog {
 public:
     explicit TfrmSiteMapItemProp(QWidget* parent = nullptr);
 
-    void SetItem(const QString& filePath, const QString& linkText, const QString& linkURL);
+    // Findings, one a line, show read-only below the fields; none, no box.
+    void SetItem(const QString& filePath, const QString& linkText, const QString& linkURL,
+                 const QString& findings = {});
     QString LinkText() const;
     QString LinkURL() const;
+    // The findings shown; empty when the box is hidden.
+    QString Findings() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void FitHeight();
+
     PathLabel* lblLinkFileName_;
     QLineEdit* editLinkText_;
     QLineEdit* editLinkURL_;
+    QLabel* findingsCaption_;
+    QPlainTextEdit* memoFindings_;
 };
 
 // Shows the dialog for one node; true when confirmed with OK, and then
 // LinkText and LinkURL hold the edited texts. Anything else, an error
 // included, returns false and leaves them alone.
-bool EditSiteMapItem(QWidget* owner, const QString& filePath, QString& linkText, QString& linkURL);
+bool EditSiteMapItem(QWidget* owner, const QString& filePath, QString& linkText, QString& linkURL,
+                     const QString& findings = {});
 
 } // namespace tw::ui

@@ -3,6 +3,7 @@
 #include "model/ProfileRules.h"
 #include "output/OutputTargets.h"
 #include "output/PageWrapper.h"
+#include "output/SitemapJob.h"
 #include "persist/ProfileFiles.h"
 #include "scan/ScanRun.h"
 #include "support/NXFiles.h"
@@ -82,6 +83,7 @@ TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, const QStringList& arguments
     if (!arguments.isEmpty())
         startupProfile_ = arguments.constFirst();
     BuildWindow();
+    ConnectSiteCheck();
     FormCreate();
     // F1 works from every control of the window, whatever has the focus.
     qApp->installEventFilter(this);
@@ -231,6 +233,10 @@ void TfrmSiteMapMain::ConnectPages() {
             &InformationPage::ShowIgnoreLists);
     connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
             &OutputSettingsPage::SetOutputFileText);
+    connect(outputStatus_, &OutputStatusPage::openFolderClicked, this, [this] {
+        Guarded(this, dialogs_,
+                [this] { OpenDocument(dialogs_, outputStatus_->OutputFolder(), this); });
+    });
 }
 
 QWidget* TfrmSiteMapMain::BuildHelpArea() {
@@ -377,6 +383,7 @@ void TfrmSiteMapMain::closeEvent(QCloseEvent* event) {
     // A walk must not go on behind a closed window, whichever way it closed.
     if (searching_ && scan_)
         scan_->Stop();
+    results_->StopCheck();
     closed_ = true;
     event->accept();
 }
@@ -455,7 +462,7 @@ void TfrmSiteMapMain::UpdatePageState() {
     btnCancel_->setText(u"Cancel"_s);
     const int page = wizardPage_;
     btnBack_->setEnabled(page >= kResults);
-    btnNext_->setEnabled(page != kStatus && page != kOutputStatus);
+    btnNext_->setEnabled(page != kStatus && page != kOutputStatus && !results_->Checking());
     btnNext_->setText(page >= kOutputSettings ? u"&Finish"_s : u"&Next"_s);
     lblHeader_->setText(AppTitle() + u" - "_s + kHeaderTitles[static_cast<size_t>(page)]);
     // The page is shown before its preview is rebuilt: a preview that cannot
@@ -470,7 +477,7 @@ void TfrmSiteMapMain::Next() {
         return;
     if (wizardPage_ == kInformation && CheckIndexFolder())
         return;
-    if (wizardPage_ == kOutputSettings && CheckOutputPaths())
+    if (wizardPage_ == kOutputSettings && (CheckOutputPaths() || CheckSitemapSettings()))
         return;
     ++wizardPage_;
     UpdatePageState();
@@ -483,6 +490,7 @@ void TfrmSiteMapMain::Next() {
 void TfrmSiteMapMain::Back() {
     if (wizardPage_ <= kInformation)
         return;
+    results_->StopCheck();
     // The status page is skipped: going back means scanning again.
     wizardPage_ -= wizardPage_ == kResults ? 2 : 1;
     UpdatePageState();
@@ -491,7 +499,17 @@ void TfrmSiteMapMain::Back() {
 void TfrmSiteMapMain::Cancel() {
     if (searching_ && scan_)
         scan_->Stop();
+    // Also when the close is refused: Cancel ends what runs.
+    results_->StopCheck();
     close();
+}
+
+void TfrmSiteMapMain::ConnectSiteCheck() {
+    // Next waits for a check's end; Back, Cancel, the profile commands and
+    // the close box stop it.
+    connect(results_, &ResultsPage::checkRunningChanged, this, [this](bool running) {
+        btnNext_->setEnabled(!running && wizardPage_ != kStatus && wizardPage_ != kOutputStatus);
+    });
 }
 
 bool TfrmSiteMapMain::CheckIndexFolder() {
@@ -531,6 +549,38 @@ bool TfrmSiteMapMain::CheckOutputPaths() {
     return true;
 }
 
+bool TfrmSiteMapMain::CheckSitemapSettings() {
+    using Setting = SitemapSettingError::Setting;
+    using Field = TfrmSearchSitemaps::Field;
+    sitemapJob_.reset();
+    // An editor has no folder to put sitemaps in.
+    if (profile_.OutputType() != TMapOutputType::moutFile)
+        return false;
+    try {
+        sitemapJob_ = SitemapJob::Plan(profile_);
+        return false;
+    } catch (const SitemapSettingError& e) {
+        static const std::map<Setting, std::pair<Field, const char*>> kWhere{
+            {Setting::BaseURL, {Field::BaseURL, "Base URL"}},
+            {Setting::RobotsTxt, {Field::RobotsTxt, "robots.txt"}},
+            {Setting::PageFile, {Field::XmlOutput, "XML file"}},
+            {Setting::SameFile, {Field::TextSitemap, "Text sitemap"}},
+            {Setting::LastMod, {Field::LastMod, "Last modified"}},
+        };
+        const auto& [field, caption] = kWhere.at(e.Which());
+        QString text = QString::fromUtf8(e.what());
+        if (!text.isEmpty())
+            text[0] = text[0].toUpper();
+        dialogs_.messageBox(this, AppTitle(),
+                            u"Search Engine Sitemaps, "_s + QString::fromLatin1(caption) +
+                                u":\n\n"_s + text + u"."_s,
+                            MsgIcon::None, MsgButtons::Ok);
+        // The field is on the sitemaps dialog: it opens with the focus there.
+        outputSettings_->EditSitemaps(field);
+        return true;
+    }
+}
+
 void TfrmSiteMapMain::SetRunCommandsEnabled(bool enabled) {
     // While a walk runs nothing may start a second one inside it.
     btnOpenProfile_->setEnabled(enabled);
@@ -549,6 +599,11 @@ void TfrmSiteMapMain::ClearMap() {
 void TfrmSiteMapMain::SearchFiles() {
     BeginSearch();
     ScanRun run(tree_, profile_, status_);
+    // What the sitemaps need comes from the scan's own reads; turned on
+    // after the scan, they read it when written.
+    scanReadFacts_ = profile_.XmlSitemap();
+    run.SetFileTimesWanted(scanReadFacts_);
+    run.SetPageFactsWanted(scanReadFacts_);
     if (!PrepareScan(run))
         return;
     SiteMapTreeModel* model = results_->Model();
@@ -569,6 +624,8 @@ void TfrmSiteMapMain::BeginSearch() {
     QCoreApplication::processEvents();
     status_->ClearLog();
     status_->ClearLocation();
+    // Check Site checks the site as this scan sees it.
+    results_->SetScannedProfile(profile_);
     ClearMap();
     status_->Animation()->Start();
 }
@@ -657,6 +714,7 @@ bool TfrmSiteMapMain::FormCloseQuery() {
 }
 
 void TfrmSiteMapMain::OpenProfileCommand() {
+    results_->StopCheck();
     if (profile_.Modified()) {
         MsgResult answer = ConfirmSaveProfile();
         if (answer == MsgResult::Cancel)
@@ -703,10 +761,12 @@ void TfrmSiteMapMain::ApplyProfile() {
 }
 
 void TfrmSiteMapMain::SaveProfileCommand() {
+    results_->StopCheck();
     (void)SaveProfile();
 }
 
 void TfrmSiteMapMain::SaveProfileAsCommand() {
+    results_->StopCheck();
     (void)SaveProfileAs();
 }
 
@@ -852,10 +912,103 @@ void TfrmSiteMapMain::GenerateSiteMap() {
         outputStatus_->ShowResult(
             u"Your generated Site Map is ready to be opened in the Editor."_s);
     } else {
-        SaveSiteMapPage(generatedText_, profile_, programFolder_);
-        outputStatus_->ShowWritten(ToQ(profile_.OutputFileName()), generatedText_);
+        WriteOutputFiles();
     }
     outputStatus_->SetLabelsBold(true);
+}
+
+void TfrmSiteMapMain::WriteOutputFiles() {
+    // Planned at Finish; a run started otherwise plans here, before the page
+    // is replaced, so that a setting that cannot work changes nothing.
+    std::unique_ptr<SitemapJob> job = std::move(sitemapJob_);
+    if (!job)
+        job = SitemapJob::Plan(profile_);
+    outputStatus_->ClearFiles();
+    const std::string page = profile_.OutputFileName();
+    const int pageLine = outputStatus_->AddFile(u"Site map page"_s, ToQ(page));
+    try {
+        SaveSiteMapPage(generatedText_, profile_, programFolder_);
+    } catch (...) {
+        outputStatus_->FileFailed(pageLine, u"Not written"_s);
+        throw;
+    }
+    outputStatus_->FileWritten(pageLine);
+    if (profile_.AddImages())
+        for (const char* image : kItemImages) {
+            const std::string path = ExtractFilePath(page) + image;
+            if (FileExists(path))
+                outputStatus_->FileWritten(outputStatus_->AddFile(u"Item image"_s, ToQ(path)));
+        }
+    outputStatus_->ShowWritten(ToQ(page), generatedText_);
+    if (job)
+        WriteSitemaps(*job);
+}
+
+void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
+    // Each line is there before its file is written, so that a failure
+    // marks the file it was at.
+    std::map<std::string, int> lines;
+    auto line = [this, &lines](const QString& what, const std::string& path) {
+        auto [it, added] = lines.emplace(path, 0);
+        if (added)
+            it->second = outputStatus_->AddFile(what, ToQ(path));
+        return it->second;
+    };
+    line(job.Options().Gzip ? u"XML sitemap (gzip)"_s : u"XML sitemap"_s, job.XmlOutput());
+    if (!job.TextOutput().empty())
+        line(u"Text sitemap"_s, job.TextOutput());
+    if (!job.RobotsTxtPath().empty())
+        line(u"robots.txt"_s, job.RobotsTxtPath());
+    QCoreApplication::processEvents();
+    try {
+        SitemapJob::Outcome outcome = job.Write(
+            tree_,
+            [&](const SitemapJobFile& file) {
+                switch (file.FileKind) {
+                case SitemapJobFile::Kind::XmlSitemap:
+                    outputStatus_->FileWritten(line(u"XML sitemap"_s, file.Path),
+                                               QString::number(file.Entries) + u" URLs"_s);
+                    break;
+                case SitemapJobFile::Kind::XmlIndex:
+                    outputStatus_->FileWritten(line(u"Sitemap index"_s, file.Path),
+                                               QString::number(file.Entries) + u" sitemaps"_s);
+                    break;
+                case SitemapJobFile::Kind::Text:
+                    outputStatus_->FileWritten(line(u"Text sitemap"_s, file.Path),
+                                               QString::number(file.Entries) + u" URLs"_s);
+                    break;
+                case SitemapJobFile::Kind::RobotsTxt:
+                    outputStatus_->FileWritten(line(u"robots.txt"_s, file.Path),
+                                               file.Entries > 0 ? QString()
+                                                                : u"already names it"_s);
+                    break;
+                }
+            },
+            scanReadFacts_);
+        // Not a file, but what the user changed and the sitemaps do not show.
+        if (const size_t outside = outcome.Result.OutsideBase; outside > 0)
+            outputStatus_->FileWritten(
+                outputStatus_->AddFile(u"Left out"_s,
+                                       outside == 1
+                                           ? u"A link you changed leads away from the base URL"_s
+                                           : u"Links you changed lead away from the base URL"_s),
+                QString::number(outside) + (outside == 1 ? u" link"_s : u" links"_s));
+    } catch (const std::exception& e) {
+        // The page stays written; the line the run was at shows the failure.
+        const QString error = QString::fromUtf8(e.what());
+        // The file the error names, else the first one still waiting.
+        int failed = -1;
+        for (const auto& [path, at] : lines)
+            if (error.contains(ToQ(path)))
+                failed = at;
+        const QStringList shown = outputStatus_->FileLines();
+        for (int at = 0; failed < 0 && at < shown.size(); ++at)
+            if (shown[at].endsWith(u"|waiting"_s))
+                failed = at;
+        outputStatus_->FileFailed(failed, error);
+        outputStatus_->FilesNotWritten();
+        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(error), MsgIcon::Error, MsgButtons::Ok);
+    }
 }
 
 // ---------------------------------------------------------------------------

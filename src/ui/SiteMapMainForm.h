@@ -21,7 +21,8 @@ class QStackedWidget;
 
 namespace tw {
 class ScanRun;
-}
+class SitemapJob;
+} // namespace tw
 
 namespace tw::ui {
 
@@ -103,6 +104,9 @@ private:
     // True: the wizard stays on the page.
     bool CheckIndexFolder();
     bool CheckOutputPaths();
+    // Plans the sitemaps the profile asks for; a setting that cannot work is
+    // told, and its field is shown in the sitemaps dialog.
+    bool CheckSitemapSettings();
     void ClearMap();
     void UpdateCaption();
     // The one-time start-up at the first activation.
@@ -131,6 +135,9 @@ private:
     void ViewOutputFile();
     void CopyOutputToClipboard();
     void GenerateSiteMap();
+    // The page, its item images and the sitemaps, each listed on the status page.
+    void WriteOutputFiles();
+    void WriteSitemaps(SitemapJob& job);
     // Help, support and About.
     void ShowHelpFile();
     void ShowHelpMenu(const QPoint& globalPos);
@@ -162,6 +169,8 @@ private:
     void ConnectButton(QAbstractButton* button);
     void SetRunCommandsEnabled(bool enabled);
     QWidget* BuildHelpArea();
+    // Check Site on the results page: Next waits for it.
+    void ConnectSiteCheck();
 
     IDialogs& dialogs_;
     QString startupProfile_;
@@ -179,6 +188,10 @@ private:
     bool searching_ = false;
     bool closed_ = false;
     ScanRun* scan_ = nullptr;
+    // Whether the last scan read what pages say of themselves, which the
+    // sitemaps' rules need.
+    bool scanReadFacts_ = false;
+    std::unique_ptr<SitemapJob> sitemapJob_;
     QVector<QPixmap> ilAnimate_;
 
     QWidget* pnlHeader_ = nullptr;

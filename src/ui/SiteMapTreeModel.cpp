@@ -3,11 +3,49 @@
 #include "ui/Artwork.h"
 #include "ui/Text.h"
 
+#include <QPainter>
+#include <QSet>
+
 namespace tw::ui {
+
+namespace {
+
+// The icon with a badge in its lower right corner: a red disc with a white
+// bar, which reads as "look here" at twelve pixels.
+QIcon WithBadge(const QIcon& icon) {
+    QIcon marked;
+    QSet<qint64> done;
+    for (int asked : {kNodeImageSize, 16, 24, 32}) {
+        QPixmap pm = icon.pixmap(asked, asked);
+        // An icon gives its largest image for any larger size: each image
+        // is marked once, at the size it has.
+        const int size = qRound(pm.deviceIndependentSize().width());
+        if (pm.isNull() || done.contains(pm.cacheKey()))
+            continue;
+        done.insert(pm.cacheKey());
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        const qreal d = size * 0.6;
+        const QRectF disc(size - d, size - d, d, d);
+        p.setPen(QPen(Qt::white, qMax(1.0, size / 12.0)));
+        p.setBrush(QColor(0xD9, 0x30, 0x25));
+        p.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
+        p.setPen(QPen(Qt::white, qMax(1.0, d / 5.0), Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(disc.center().x(), disc.top() + d * 0.22),
+                   QPointF(disc.center().x(), disc.bottom() - d * 0.22));
+        p.end();
+        marked.addPixmap(pm);
+    }
+    return marked;
+}
+
+} // namespace
 
 SiteMapTreeModel::SiteMapTreeModel(TSiteMapTree& tree, QObject* parent)
     : QAbstractItemModel(parent),
       tree_(tree), icons_{NodeIcon(kImageFolder), NodeIcon(kImagePage), NodeIcon(kImagePicture)} {
+    for (size_t i = 0; i < icons_.size(); ++i)
+        markedIcons_[i] = WithBadge(icons_[i]);
     tree_.SetObserver(this);
 }
 
@@ -84,10 +122,14 @@ QVariant SiteMapTreeModel::data(const QModelIndex& index, int role) const {
         return ToQ(node->Data.LinkText);
     case Qt::DecorationRole: {
         int image = node->ImageIndex();
-        return icons_[static_cast<size_t>(image >= 0 && image <= 2 ? image : kImagePage)];
+        const auto& icons = findings_.Marked(node) ? markedIcons_ : icons_;
+        return icons[static_cast<size_t>(image >= 0 && image <= 2 ? image : kImagePage)];
     }
-    case Qt::ToolTipRole:
-        return ToQ(node->Data.FilePath);
+    case Qt::ToolTipRole: {
+        const QString findings = findings_.NodeText(node);
+        return findings.isEmpty() ? ToQ(node->Data.FilePath)
+                                  : ToQ(node->Data.FilePath) + u'\n' + findings;
+    }
     default:
         return {};
     }
@@ -95,10 +137,10 @@ QVariant SiteMapTreeModel::data(const QModelIndex& index, int role) const {
 
 bool SiteMapTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     SiteMapNode* node = NodeAt(index);
-    if (!node || role != Qt::EditRole)
+    if (!node || role != Qt::EditRole || readOnly_)
         return false;
     node->Data.EditLinkText(ToStd(value.toString()));
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole});
     emit linkTextEdited(node);
     return true;
 }
@@ -106,13 +148,50 @@ bool SiteMapTreeModel::setData(const QModelIndex& index, const QVariant& value, 
 Qt::ItemFlags SiteMapTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    if (readOnly_)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
 void SiteMapTreeModel::NodeChanged(SiteMapNode* node) {
     QModelIndex i = IndexOf(node);
     if (i.isValid())
-        emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
+        emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole});
+}
+
+void SiteMapTreeModel::SetFindings(LinkReport report, const std::string& siteRoot) {
+    std::vector<SiteMapNode*> changed = findings_.MarkedNodes();
+    findings_.Assign(std::move(report), tree_, siteRoot);
+    std::vector<SiteMapNode*> marked = findings_.MarkedNodes();
+    changed.insert(changed.end(), marked.begin(), marked.end());
+    MarksChanged(changed);
+    emit findingsReset();
+}
+
+void SiteMapTreeModel::ClearFindings() {
+    if (!findings_.Checked())
+        return;
+    std::vector<SiteMapNode*> changed = findings_.MarkedNodes();
+    findings_.Clear();
+    MarksChanged(changed);
+    emit findingsReset();
+}
+
+void SiteMapTreeModel::MarksChanged(const std::vector<SiteMapNode*>& nodes) {
+    // A view finds a row of a large tree by a search of its rows: beyond a
+    // few nodes one change over all top-level rows, which repaints the view
+    // once, is the cheaper news.
+    constexpr size_t kOneByOne = 256;
+    if (nodes.size() > kOneByOne && !suspended_ && tree_.TopLevelCount() > 0) {
+        emit dataChanged(index(0, 0), index(tree_.TopLevelCount() - 1, 0),
+                         {Qt::DecorationRole, Qt::ToolTipRole});
+        return;
+    }
+    for (SiteMapNode* node : nodes) {
+        QModelIndex i = IndexOf(node);
+        if (i.isValid())
+            emit dataChanged(i, i, {Qt::DecorationRole, Qt::ToolTipRole});
+    }
 }
 
 void SiteMapTreeModel::NodeAboutToBeAdded(SiteMapNode* parent, int row) {
@@ -127,7 +206,10 @@ void SiteMapTreeModel::NodeAdded() {
 
 void SiteMapTreeModel::NodeAboutToBeRemoved(SiteMapNode* parent, int row) {
     SiteMapNode* node = parent ? parent->Child(row) : tree_.TopLevel(row);
+    std::vector<size_t> untied = findings_.Forget(node);
     emit nodeAboutToBeRemoved(node);
+    if (!untied.empty())
+        emit findingsUntied(untied);
     if (!suspended_)
         beginRemoveRows(IndexOf(parent), row, row);
 }
@@ -138,6 +220,11 @@ void SiteMapTreeModel::NodeRemoved() {
 }
 
 void SiteMapTreeModel::TreeAboutToBeReset() {
+    // The nodes go; the findings would point nowhere.
+    if (findings_.Checked()) {
+        findings_.Clear();
+        emit findingsReset();
+    }
     emit treeAboutToBeReset();
     if (!suspended_)
         beginResetModel();

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "model/SiteMapTree.h"
+#include "ui/SiteCheckFindings.h"
 
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <array>
+#include <vector>
 
 namespace tw::ui {
 
@@ -38,12 +40,25 @@ public:
     // Tells a view that the node's caption changed (after a dialog edit).
     void NodeChanged(SiteMapNode* node);
 
+    // The findings of the last site check: nodes with findings show a badge
+    // on their icon and the findings in their tooltip.
+    const SiteCheckFindings& Findings() const { return findings_; }
+    void SetFindings(LinkReport report, const std::string& siteRoot);
+    void ClearFindings();
+    // Read-only, no item can be edited in place (while a check runs).
+    void SetReadOnly(bool on) { readOnly_ = on; }
+    bool ReadOnly() const { return readOnly_; }
+
 signals:
     // An in-place edit stored a new link text.
     void linkTextEdited(tw::SiteMapNode* node);
     // The node and everything below it are about to go.
     void nodeAboutToBeRemoved(tw::SiteMapNode* node);
     void treeAboutToBeReset();
+    // Findings lost their node, which is going: they are listed without one.
+    void findingsUntied(const std::vector<size_t>& findings);
+    // The findings were replaced or cleared.
+    void findingsReset();
 
 private:
     void NodeAboutToBeAdded(SiteMapNode* parent, int row) override;
@@ -52,10 +67,15 @@ private:
     void NodeRemoved() override;
     void TreeAboutToBeReset() override;
     void TreeReset() override;
+    // Tells the views that these nodes' marks changed.
+    void MarksChanged(const std::vector<SiteMapNode*>& nodes);
 
     TSiteMapTree& tree_;
     bool suspended_ = false;
+    bool readOnly_ = false;
     std::array<QIcon, 3> icons_;
+    std::array<QIcon, 3> markedIcons_; // the same with the findings badge
+    SiteCheckFindings findings_;
 };
 
 } // namespace tw::ui

@@ -2,6 +2,7 @@
 
 #include "model/CssReferences.h"
 #include "check/LinkPath.h"
+#include "check/SiteCheck.h"
 #include "model/PageParser.h"
 #include "core/TestUtil.h"
 #include "model/SiteMapProfile.h"
@@ -525,5 +526,67 @@ TEST(PageParserTest, HeadTellsSearchEnginesWhatToIndex) {
                   c.canonical ? std::optional<std::string>(c.canonical) : std::nullopt)
             << c.html.substr(0, 80);
         EXPECT_EQ(alternates, c.alternates) << c.html.substr(0, 80);
+    }
+}
+
+// A listener that asks to stop once the scan has found StopFiles files, or
+// the check has read StopPages pages (0: never), and records what it saw.
+class StopAt : public SiteCheckListener {
+public:
+    StopAt(int stopFiles, size_t stopPages) : stopFiles_(stopFiles), stopPages_(stopPages) {}
+    void FilesFound(int count) override { files = count; }
+    void PageChecked(size_t done, size_t) override { pages = done; }
+    bool StopRequested() override {
+        return (stopFiles_ > 0 && files >= stopFiles_) || (stopPages_ > 0 && pages >= stopPages_);
+    }
+    int files = 0;
+    size_t pages = 0;
+
+private:
+    int stopFiles_;
+    size_t stopPages_;
+};
+
+TEST(SiteCheckTest, AStopEndsTheScanOrTheCheckWithoutAReport) {
+    // More pages than the workers read ahead, so that a stop leaves them busy.
+    TempDir site;
+    std::string links;
+    for (int i = 0; i < 150; ++i) {
+        site.Write("p" + std::to_string(i) + ".html", Page("P" + std::to_string(i), ""));
+        links += "<a href=\"p" + std::to_string(i) + ".html\">x</a>\n";
+    }
+    site.Write("index.html", Page("Home", links + "<a href=\"gone.html\">x</a>"));
+    TMapProfile profile = MakeStartupProfile();
+    profile.SetIndexPage(site / "index.html");
+    profile.SetOutputFileName(site / "sitemap.html");
+
+    struct Case {
+        int stopFiles;
+        size_t stopPages;
+        bool reported;
+        int filesSeen; // -1: fewer than the site's files
+        size_t pagesSeen;
+    };
+    const Case cases[] = {
+        {0, 0, true, 151, 151},
+        {3, 0, false, -1, 0},
+        {0, 2, false, 151, 2},
+        {0, 151, false, 151, 151}, // asked after the last page still counts
+    };
+    for (const Case& c : cases) {
+        StopAt listener(c.stopFiles, c.stopPages);
+        std::optional<LinkReport> report = CheckSite(profile, {}, &listener);
+        SCOPED_TRACE(std::to_string(c.stopFiles) + "/" + std::to_string(c.stopPages));
+        EXPECT_EQ(report.has_value(), c.reported);
+        if (c.filesSeen < 0) {
+            EXPECT_LT(listener.files, 151);
+        } else {
+            EXPECT_EQ(listener.files, c.filesSeen);
+        }
+        EXPECT_EQ(listener.pages, c.pagesSeen);
+        if (report) {
+            EXPECT_EQ(Lines(*report),
+                      std::vector<std::string>{"dead index.html:152 a href gone.html"});
+        }
     }
 }

@@ -89,7 +89,8 @@ public:
         return Chance(2);
     }
     void setClipboardText(const QString& text) override { clipboard = text; }
-    bool editItem(QWidget*, const QString&, QString& linkText, QString& linkURL) override {
+    bool editItem(QWidget*, const QString&, const QString&, QString& linkText,
+                  QString& linkURL) override {
         ++asked;
         if (Chance(3))
             return false;
@@ -477,6 +478,9 @@ void MonkeyTest::randomUserKeepsTheWizardConsistent() {
     int pagesSeen[5] = {};
     for (int step = 0; step < steps; ++step) {
         Step();
+        // Check Site runs on a thread: each step waits for its end, so that
+        // the walk does not depend on the machine's speed.
+        ProcessEventsUntil([this] { return !window_->Results()->Checking(); });
         // A closed window is a finished session: the next one starts as a
         // user would start the program again, with the saved settings.
         if (!window_->isVisible()) {

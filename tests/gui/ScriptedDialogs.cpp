@@ -78,7 +78,7 @@ bool ScriptedDialogs::Take(Kind kind, const QString& what, Answer& answer) {
 
 MsgResult ScriptedDialogs::messageBox(QWidget*, const QString& caption, const QString& text,
                                       tw::ui::MsgIcon icon, tw::ui::MsgButtons buttons) {
-    Asked a{Kind::Message, caption, text, icon, buttons, {}, {}, {}, {}, {}};
+    Asked a{Kind::Message, caption, text, icon, buttons, {}, {}, {}, {}, {}, {}};
     asked_.push_back(a);
     Answer answer{};
     if (!Take(Kind::Message, caption + QStringLiteral(": ") + text, answer))
@@ -87,7 +87,7 @@ MsgResult ScriptedDialogs::messageBox(QWidget*, const QString& caption, const QS
 }
 
 QStringList ScriptedDialogs::openFiles(QWidget*, const tw::ui::OpenFileRequest& request) {
-    Asked a{Kind::OpenFiles, request.title, {}, {}, {}, request, {}, {}, {}, {}};
+    Asked a{Kind::OpenFiles, request.title, {}, {}, {}, request, {}, {}, {}, {}, {}};
     asked_.push_back(a);
     Answer answer{};
     if (!Take(Kind::OpenFiles, QStringLiteral("open file dialog"), answer))
@@ -96,7 +96,7 @@ QStringList ScriptedDialogs::openFiles(QWidget*, const tw::ui::OpenFileRequest& 
 }
 
 QString ScriptedDialogs::saveFile(QWidget*, const tw::ui::SaveFileRequest& request) {
-    Asked a{Kind::SaveFile, request.title, {}, {}, {}, {}, {}, {}, {}, request};
+    Asked a{Kind::SaveFile, request.title, {}, {}, {}, {}, {}, {}, {}, request, {}};
     asked_.push_back(a);
     Answer answer{};
     if (!Take(Kind::SaveFile, QStringLiteral("save dialog ") + request.title, answer))
@@ -105,7 +105,7 @@ QString ScriptedDialogs::saveFile(QWidget*, const tw::ui::SaveFileRequest& reque
 }
 
 QString ScriptedDialogs::folder(QWidget*, const tw::ui::FolderRequest& request) {
-    Asked a{Kind::Folder, request.title, {}, {}, {}, {}, request, {}, {}, {}};
+    Asked a{Kind::Folder, request.title, {}, {}, {}, {}, request, {}, {}, {}, {}};
     asked_.push_back(a);
     Answer answer{};
     if (!Take(Kind::Folder, QStringLiteral("folder dialog"), answer))
@@ -114,7 +114,7 @@ QString ScriptedDialogs::folder(QWidget*, const tw::ui::FolderRequest& request) 
 }
 
 std::optional<QColor> ScriptedDialogs::colour(QWidget*, const QColor& initial) {
-    asked_.push_back({Kind::Colour, {}, initial.name(), {}, {}, {}, {}, {}, {}, {}});
+    asked_.push_back({Kind::Colour, {}, initial.name(), {}, {}, {}, {}, {}, {}, {}, {}});
     Answer answer{};
     if (!Take(Kind::Colour, QStringLiteral("colour dialog"), answer) || !answer.colour.isValid())
         return std::nullopt;
@@ -122,7 +122,7 @@ std::optional<QColor> ScriptedDialogs::colour(QWidget*, const QColor& initial) {
 }
 
 bool ScriptedDialogs::openDocument(const QString& target) {
-    asked_.push_back({Kind::OpenDocument, {}, target, {}, {}, {}, {}, {}, {}, {}});
+    asked_.push_back({Kind::OpenDocument, {}, target, {}, {}, {}, {}, {}, {}, {}, {}});
     Answer answer{};
     if (!Take(Kind::OpenDocument, QStringLiteral("document opened: ") + target, answer))
         return false;
@@ -136,7 +136,7 @@ void ScriptedDialogs::setClipboardText(const QString& text) {
 
 int ScriptedDialogs::showModal(QDialog& dialog) {
     asked_.push_back(
-        {Kind::Modal, dialog.windowTitle(), dialog.objectName(), {}, {}, {}, {}, {}, {}, {}});
+        {Kind::Modal, dialog.windowTitle(), dialog.objectName(), {}, {}, {}, {}, {}, {}, {}, {}});
     Answer answer{};
     if (!Take(Kind::Modal, QStringLiteral("dialog ") + dialog.objectName(), answer))
         return QDialog::Rejected;
@@ -148,9 +148,10 @@ int ScriptedDialogs::showModal(QDialog& dialog) {
     return result;
 }
 
-bool ScriptedDialogs::editItem(QWidget*, const QString& filePath, QString& linkText,
-                               QString& linkURL) {
-    asked_.push_back({Kind::EditItem, {}, filePath, {}, {}, {}, {}, linkText, linkURL, {}});
+bool ScriptedDialogs::editItem(QWidget*, const QString& filePath, const QString& findings,
+                               QString& linkText, QString& linkURL) {
+    asked_.push_back(
+        {Kind::EditItem, {}, filePath, {}, {}, {}, {}, linkText, linkURL, {}, findings});
     Answer answer{};
     if (!Take(Kind::EditItem, QStringLiteral("item dialog for ") + filePath, answer))
         return false;

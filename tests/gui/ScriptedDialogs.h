@@ -27,6 +27,7 @@ public:
         QString linkText;
         QString linkURL;
         tw::ui::SaveFileRequest save;
+        QString findings; // the item dialog's findings text
     };
 
     void AnswerMessage(tw::ui::MsgResult result);
@@ -59,8 +60,8 @@ public:
     std::optional<QColor> colour(QWidget* parent, const QColor& initial) override;
     bool openDocument(const QString& target) override;
     void setClipboardText(const QString& text) override;
-    bool editItem(QWidget* parent, const QString& filePath, QString& linkText,
-                  QString& linkURL) override;
+    bool editItem(QWidget* parent, const QString& filePath, const QString& findings,
+                  QString& linkText, QString& linkURL) override;
     int showModal(QDialog& dialog) override;
 
 private:

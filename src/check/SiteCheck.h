@@ -1,0 +1,26 @@
+#pragma once
+
+#include "check/LinkCheck.h"
+#include "model/SiteMapProfile.h"
+
+#include <optional>
+
+namespace tw {
+
+// Told how a site check goes, on the thread that runs it; StopRequested is
+// also asked during the scan.
+class SiteCheckListener : public LinkCheckListener {
+public:
+    // During the scan: FoundCount files are in its tree so far.
+    virtual void FilesFound(int foundCount) { (void)foundCount; }
+};
+
+// Scans the site that Profile names into a tree of its own, with its file
+// types and ignore lists, and checks its links. The site map file the
+// profile would write is no page of the site, and the scan reads no
+// titles: the check reads every page anyway. Returns nothing when the
+// listener asked to stop; raises what ScanRun and CheckLinks raise.
+std::optional<LinkReport> CheckSite(TMapProfile profile, const LinkCheckLimits& limits = {},
+                                    SiteCheckListener* listener = nullptr);
+
+} // namespace tw
