@@ -570,10 +570,12 @@ void OutputStatusPage::FitFileList() {
                                    2 * twOutputFiles_->frameWidth() + 2);
 }
 
-void OutputStatusPage::FileWritten(int line, const QString& note) {
+void OutputStatusPage::FileWritten(int line, const QString& note, const QString& what) {
     QTreeWidgetItem* item = twOutputFiles_->topLevelItem(line);
     if (!item)
         return;
+    if (!what.isEmpty())
+        item->setText(0, what);
     QString state = note;
     if (state.isEmpty()) {
         QFileInfo info(item->text(2));

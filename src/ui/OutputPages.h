@@ -144,7 +144,8 @@ public:
     // is written, then marked written (with the size it has) or failed.
     void ClearFiles();
     int AddFile(const QString& what, const QString& path);
-    void FileWritten(int line, const QString& note = {});
+    // Note replaces the size; What, when given, the file's description.
+    void FileWritten(int line, const QString& note = {}, const QString& what = {});
     void FileFailed(int line, const QString& error);
     // Lines still waiting when a write failed: they were not written.
     void FilesNotWritten();

@@ -964,25 +964,21 @@ void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
         SitemapJob::Outcome outcome = job.Write(
             tree_,
             [&](const SitemapJobFile& file) {
-                switch (file.FileKind) {
-                case SitemapJobFile::Kind::XmlSitemap:
-                    outputStatus_->FileWritten(line(u"XML sitemap"_s, file.Path),
-                                               QString::number(file.Entries) + u" URLs"_s);
-                    break;
-                case SitemapJobFile::Kind::XmlIndex:
-                    outputStatus_->FileWritten(line(u"Sitemap index"_s, file.Path),
-                                               QString::number(file.Entries) + u" sitemaps"_s);
-                    break;
-                case SitemapJobFile::Kind::Text:
-                    outputStatus_->FileWritten(line(u"Text sitemap"_s, file.Path),
-                                               QString::number(file.Entries) + u" URLs"_s);
-                    break;
-                case SitemapJobFile::Kind::RobotsTxt:
-                    outputStatus_->FileWritten(line(u"robots.txt"_s, file.Path),
-                                               file.Entries > 0 ? QString()
-                                                                : u"already names it"_s);
-                    break;
+                using Kind = SitemapJobFile::Kind;
+                const QString count = QString::number(file.Entries);
+                QString what = u"XML sitemap"_s;
+                QString note = count + u" URLs"_s;
+                if (file.FileKind == Kind::XmlIndex) {
+                    // The file planned as the sitemap became the index of numbered ones.
+                    what = u"Sitemap index"_s;
+                    note = count + u" sitemaps"_s;
+                } else if (file.FileKind == Kind::Text) {
+                    what = u"Text sitemap"_s;
+                } else if (file.FileKind == Kind::RobotsTxt) {
+                    what = u"robots.txt"_s;
+                    note = file.Entries > 0 ? QString() : u"already names it"_s;
                 }
+                outputStatus_->FileWritten(line(what, file.Path), note, what);
             },
             scanReadFacts_);
         // Not a file, but what the user changed and the sitemaps do not show.

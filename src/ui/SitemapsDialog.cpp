@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <array>
 
 namespace tw::ui {
 
@@ -137,26 +138,10 @@ void TfrmSearchSitemaps::UpdateState() {
 }
 
 void TfrmSearchSitemaps::FocusField(Field field) {
-    QWidget* target = chkXmlSitemap_;
-    switch (field) {
-    case Field::XmlSitemap:
-        break;
-    case Field::BaseURL:
-        target = editXmlBaseURL_;
-        break;
-    case Field::XmlOutput:
-        target = editXmlOutput_;
-        break;
-    case Field::TextSitemap:
-        target = editTextSitemap_;
-        break;
-    case Field::LastMod:
-        target = cbXmlLastMod_;
-        break;
-    case Field::RobotsTxt:
-        target = chkRobotsTxt_;
-        break;
-    }
+    // In the order of Field.
+    const std::array<QWidget*, 6> fields{chkXmlSitemap_,   editXmlBaseURL_, editXmlOutput_,
+                                         editTextSitemap_, cbXmlLastMod_,   chkRobotsTxt_};
+    QWidget* target = fields[static_cast<size_t>(field)];
     target->setFocus();
     if (auto* edit = qobject_cast<QLineEdit*>(target))
         edit->selectAll();
