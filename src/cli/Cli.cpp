@@ -434,7 +434,7 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
     // The sitemaps' lastmod comes from the scan's own status calls, and what
     // pages say of themselves from its reads.
     scan.SetFileTimesWanted(writeSitemaps);
-    scan.SetPageFactsWanted(writeSitemaps);
+    scan.SetPageFactsWanted(writeSitemaps, profile.XmlImages());
     scan.Run();
     // Streamed to the file: the page of a very large site is never held whole.
     WriteSiteMapFile(tree, profile, &progress, ProgramFolder());

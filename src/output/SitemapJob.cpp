@@ -82,7 +82,7 @@ SitemapJob::Outcome SitemapJob::Write(const TSiteMapTree& tree,
     if (!factsInTree) {
         nodes = tree.NodesInIndexOrder();
         facts.resize(nodes.size());
-        const PageReadWanted wanted{false, true};
+        const PageReadWanted wanted{false, true, options_.Images};
         options_.FactsOf = [&nodes, &facts, wanted](int index) -> const PageFacts* {
             auto& known = facts[static_cast<size_t>(index)];
             const std::string& path = nodes[static_cast<size_t>(index)]->Data.FilePath;

@@ -1,6 +1,7 @@
 #include "scan/PageReading.h"
 
 #include "model/PageFacts.h"
+#include "model/PageParser.h"
 #include "model/PageTitle.h"
 #include "support/Errors.h"
 #include "support/FileDescriptor.h"
@@ -73,17 +74,23 @@ std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
     }
 }
 
-// Reads a page whole (up to kMaxFactsBytes) for its facts, into Result, and
-// returns its title when Titles, as ReadTitleFrom finds it.
-std::string ReadWholePage(int fd, off_t size, const std::string& path, bool titles,
-                          PageLinkText& result) {
+// Reads a page whole (up to kMaxFactsBytes), or its head without Pictures,
+// for its facts into Result, and returns its title when Titles, as
+// ReadTitleFrom finds it.
+std::string ReadPageForFacts(int fd, off_t size, const std::string& path, PageReadWanted wanted,
+                             PageLinkText& result) {
+    const bool titles = wanted.Titles;
     thread_local std::string page;
     size_t have = 0;
     bool truncated = false;
-    if (!ReadFileStart(fd, kMaxFactsBytes, page, have, truncated))
+    if (!ReadFileStart(fd, wanted.Pictures ? kMaxFactsBytes : kHeadBytes, page, have, truncated))
         throw EFOpenError(FormatText(kCannotOpenFile, {path}));
     std::string_view text(page.data(), have);
-    result.Facts = std::make_shared<const PageFacts>(ReadPageFacts(text));
+    PageFacts facts = ReadPageFacts(text);
+    // Those of a head-only read would be a part that looks like the whole.
+    if (!wanted.Pictures)
+        facts.Images.clear();
+    result.Facts = std::make_shared<const PageFacts>(std::move(facts));
     if (!titles)
         return {};
     TitleSearch search;
@@ -122,7 +129,7 @@ PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name, PageReadWant
     try {
         std::string title;
         if (wanted.Facts)
-            title = ReadWholePage(fd.Get(), st.st_size, name, wanted.Titles, result);
+            title = ReadPageForFacts(fd.Get(), st.st_size, name, wanted, result);
         else if (wanted.Titles)
             title = ReadTitleFrom(fd.Get(), st.st_size, name);
         if (!title.empty()) {

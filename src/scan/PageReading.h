@@ -37,6 +37,9 @@ inline std::string GetPageTitle(const std::string& path, bool usePageTitles) {
 struct PageReadWanted {
     bool Titles = true;
     bool Facts = false;
+    // With Facts: the pictures the page shows, for which the whole page is
+    // read; without, only its head (kHeadBytes), where the other facts are.
+    bool Pictures = true;
 };
 
 // Pages longer than this are read for facts no further: their head is long

@@ -41,7 +41,7 @@ void ScanRun::Execute() {
     // Links are based on the folder the finder really walks.
     SiteMapBuilder builder(tree_, finder_.StartFolder(), profile_.UsePageTitles());
     builder_ = &builder;
-    const PageReadWanted wanted{profile_.UsePageTitles(), facts_};
+    const PageReadWanted wanted{profile_.UsePageTitles(), facts_, factPictures_};
     titles_ = std::make_unique<TitlePrefetch>(
         wanted.Titles || wanted.Facts ? TitleWorkerCount() : 0, wanted);
     searching_ = true;

@@ -63,8 +63,11 @@ public:
     void SetFileTimesWanted(bool on) { fileTimes_ = on; }
     // Pages (of the titled types) are read for what they say of themselves
     // to search engines, into their records' Facts, in the read that takes
-    // their titles.
-    void SetPageFactsWanted(bool on) { facts_ = on; }
+    // their titles; the whole page only with Pictures, else its head.
+    void SetPageFactsWanted(bool on, bool pictures = true) {
+        facts_ = on;
+        factPictures_ = pictures;
+    }
     bool Searching() const { return searching_; }
     int FoundCount() const { return foundCount_; }
     const TNXFileFinder& Finder() const { return finder_; }
@@ -90,6 +93,7 @@ private:
     std::string defaultPage_;           // its default page's name, or empty
     bool fileTimes_ = false;
     bool facts_ = false;
+    bool factPictures_ = true;
     std::unique_ptr<TitlePrefetch> titles_; // while a walk runs
     int foundCount_ = 0;
     bool searching_ = false;

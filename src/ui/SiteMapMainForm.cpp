@@ -602,8 +602,9 @@ void TfrmSiteMapMain::SearchFiles() {
     // What the sitemaps need comes from the scan's own reads; turned on
     // after the scan, they read it when written.
     scanReadFacts_ = profile_.XmlSitemap();
+    scanReadPictures_ = profile_.XmlImages();
     run.SetFileTimesWanted(scanReadFacts_);
-    run.SetPageFactsWanted(scanReadFacts_);
+    run.SetPageFactsWanted(scanReadFacts_, scanReadPictures_);
     if (!PrepareScan(run))
         return;
     SiteMapTreeModel* model = results_->Model();
@@ -980,7 +981,8 @@ void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
                 }
                 outputStatus_->FileWritten(line(what, file.Path), note, what);
             },
-            scanReadFacts_);
+            // Pictures asked for after a head-only scan need the pages again.
+            scanReadFacts_ && (scanReadPictures_ || !profile_.XmlImages()));
         // Not a file, but what the user changed and the sitemaps do not show.
         if (const size_t outside = outcome.Result.OutsideBase; outside > 0)
             outputStatus_->FileWritten(

@@ -191,6 +191,7 @@ private:
     // Whether the last scan read what pages say of themselves, which the
     // sitemaps' rules need.
     bool scanReadFacts_ = false;
+    bool scanReadPictures_ = false;
     std::unique_ptr<SitemapJob> sitemapJob_;
     QVector<QPixmap> ilAnimate_;
 

@@ -203,18 +203,20 @@ TEST_F(ScanRunTest, MissingIndexFolderIsReportedBeforeTheWalk) {
 }
 
 // Facts come from the read that takes the titles, titles on or off, and
-// never change a link text.
+// never change a link text; without pictures only the head is read, and a
+// title past it is still found.
 TEST_F(ScanRunTest, PagesAreReadForTheirFactsWithoutChangingTheirTexts) {
     site.Write("facts.html", "<head><meta name=robots content=noindex><title>Facts</title>"
                              "<link rel=canonical href=\"/about.htm\"></head>"
                              "<body><img src=a.png srcset=\"b.png 2x\">" +
                                  std::string(70000, ' ') + "<img src=late.png>");
-    for (bool titles : {true, false}) {
+    site.Write("docs/late.html", std::string(70000, ' ') + "<title>Late</title>");
+    for (auto [titles, pictures] : {std::pair{true, true}, {false, true}, {true, false}}) {
         profile.SetUsePageTitles(titles);
         TSiteMapTree plain, withFacts;
         ScanRun(plain, profile).Run();
         ScanRun scan(withFacts, profile);
-        scan.SetPageFactsWanted(true);
+        scan.SetPageFactsWanted(true, pictures);
         scan.Run();
         EXPECT_EQ(Shape(withFacts), Shape(plain)) << titles;
         std::vector<std::string> facts;
@@ -230,8 +232,10 @@ TEST_F(ScanRunTest, PagesAreReadForTheirFactsWithoutChangingTheirTexts) {
         });
         EXPECT_EQ(facts,
                   (std::vector<std::string>{
-                      "about.htm", "facts.html noindex canonical /about.htm a.png b.png late.png",
-                      "index.html", "docs/manual.html", "docs/skip.html"}))
-            << titles;
+                      "about.htm",
+                      pictures ? "facts.html noindex canonical /about.htm a.png b.png late.png"
+                               : "facts.html noindex canonical /about.htm",
+                      "index.html", "docs/late.html", "docs/manual.html", "docs/skip.html"}))
+            << titles << pictures;
     }
 }
