@@ -69,22 +69,11 @@ std::string XmlText(std::string_view raw) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
+        if (const char* entity = XmlEntityOf(c)) {
+            out += entity;
+            continue;
+        }
         switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
         case '\t':
             out += "&#9;";
             break;

@@ -954,33 +954,6 @@ std::string SitemapURLStyle::Styled(std::string_view absoluteURL) const {
     return styled;
 }
 
-std::string EscapeXmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) {
-        switch (ch) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            out += ch;
-        }
-    }
-    return out;
-}
-
 std::string W3CDateTime(std::time_t time) {
     std::tm tm{};
     if (!gmtime_r(&time, &tm))

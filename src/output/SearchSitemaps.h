@@ -32,8 +32,7 @@ std::string EncodeSitemapPath(std::string_view path);
 // BaseURL and the relative path, encoded, joined by exactly one "/".
 std::string JoinSitemapURL(std::string_view baseURL, std::string_view relativePath);
 
-// Text escaped for XML content and attribute values.
-std::string EscapeXmlText(std::string_view text);
+// EscapeXmlText (support/NXStrings.h) writes the URLs into the XML.
 
 // A time as a W3C datetime in UTC ("2024-05-01T12:00:00Z"), or empty when the
 // time has no four-digit year.

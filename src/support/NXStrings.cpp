@@ -115,4 +115,33 @@ std::string PrintableText(std::string_view text) {
     return out;
 }
 
+const char* XmlEntityOf(char c) {
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    case '\'':
+        return "&apos;";
+    default:
+        return nullptr;
+    }
+}
+
+std::string EscapeXmlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (const char* entity = XmlEntityOf(c))
+            out += entity;
+        else
+            out += c;
+    }
+    return out;
+}
+
 } // namespace tw

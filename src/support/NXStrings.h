@@ -66,4 +66,11 @@ std::string JoinLineList(const std::vector<std::string>& entries);
 // damaged file cannot move the cursor or change the terminal's state.
 std::string PrintableText(std::string_view text);
 
+// The entity reference of a character XML markup reserves (& < > " '), or
+// null for any other byte.
+const char* XmlEntityOf(char c);
+// Text escaped for XML content and attribute values: the five reserved
+// characters as references, every other byte as it is.
+std::string EscapeXmlText(std::string_view text);
+
 } // namespace tw

@@ -6,6 +6,7 @@
 #include "persist/FailingFile.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
+#include "support/NXStrings.h"
 
 #include <algorithm>
 #include <cstdio>
