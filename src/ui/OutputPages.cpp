@@ -56,6 +56,9 @@ constexpr std::array<ColorBinding, OutputSettingsPage::kColorCount> kColors{{
 static_assert(kPageColours.size() == OutputSettingsPage::kColorCount);
 
 const QString kHtmlFilter = u"HTML Files (*.htm, *.html)|*.htm;*.html"_s;
+// The states of a file on the status page before its write ends.
+const QString kWaiting = u"waiting"_s;
+const QString kNotWritten = u"not written"_s;
 
 QRadioButton* MakeRadio(const QString& caption, const QString& name) {
     auto* radio = new QRadioButton(caption);
@@ -554,7 +557,7 @@ void OutputStatusPage::ClearFiles() {
 }
 
 int OutputStatusPage::AddFile(const QString& what, const QString& path) {
-    auto* item = new QTreeWidgetItem(twOutputFiles_, {what, u"waiting"_s, path});
+    auto* item = new QTreeWidgetItem(twOutputFiles_, {what, kWaiting, path});
     item->setToolTip(2, path);
     twOutputFiles_->resizeColumnToContents(0);
     FitFileList();
@@ -599,8 +602,15 @@ void OutputStatusPage::FileFailed(int line, const QString& error) {
 
 void OutputStatusPage::FilesNotWritten() {
     for (int i = 0; i < twOutputFiles_->topLevelItemCount(); ++i)
-        if (QTreeWidgetItem* item = twOutputFiles_->topLevelItem(i); item->text(1) == u"waiting"_s)
-            item->setText(1, u"not written"_s);
+        if (QTreeWidgetItem* item = twOutputFiles_->topLevelItem(i); item->text(1) == kWaiting)
+            item->setText(1, kNotWritten);
+}
+
+int OutputStatusPage::FirstWaitingFile() const {
+    for (int i = 0; i < twOutputFiles_->topLevelItemCount(); ++i)
+        if (twOutputFiles_->topLevelItem(i)->text(1) == kWaiting)
+            return i;
+    return -1;
 }
 
 QStringList OutputStatusPage::FileLines() const {

@@ -149,6 +149,8 @@ public:
     void FileFailed(int line, const QString& error);
     // Lines still waiting when a write failed: they were not written.
     void FilesNotWritten();
+    // The first line still waiting, or -1.
+    int FirstWaitingFile() const;
     // "what|path|size or state" for each line, for tests and the folder command.
     QStringList FileLines() const;
     // The folder of the page (the first line), or empty before a run.

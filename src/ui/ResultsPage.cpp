@@ -497,8 +497,9 @@ void ResultsPage::StartCheck() {
     if (!scanned_ || Checking())
         return;
     ClearFindings();
-    SetChecking(true);
+    // Running before the page says so: what follows the change asks Checking().
     checkRun_->Start(scannedProfile_);
+    SetChecking(true);
 }
 
 bool ResultsPage::StopCheck() {

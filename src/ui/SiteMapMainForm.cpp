@@ -462,7 +462,7 @@ void TfrmSiteMapMain::UpdatePageState() {
     btnCancel_->setText(u"Cancel"_s);
     const int page = wizardPage_;
     btnBack_->setEnabled(page >= kResults);
-    btnNext_->setEnabled(page != kStatus && page != kOutputStatus && !results_->Checking());
+    btnNext_->setEnabled(NextAllowed());
     btnNext_->setText(page >= kOutputSettings ? u"&Finish"_s : u"&Next"_s);
     lblHeader_->setText(AppTitle() + u" - "_s + kHeaderTitles[static_cast<size_t>(page)]);
     // The page is shown before its preview is rebuilt: a preview that cannot
@@ -507,9 +507,12 @@ void TfrmSiteMapMain::Cancel() {
 void TfrmSiteMapMain::ConnectSiteCheck() {
     // Next waits for a check's end; Back, Cancel, the profile commands and
     // the close box stop it.
-    connect(results_, &ResultsPage::checkRunningChanged, this, [this](bool running) {
-        btnNext_->setEnabled(!running && wizardPage_ != kStatus && wizardPage_ != kOutputStatus);
-    });
+    connect(results_, &ResultsPage::checkRunningChanged, this,
+            [this] { btnNext_->setEnabled(NextAllowed()); });
+}
+
+bool TfrmSiteMapMain::NextAllowed() const {
+    return wizardPage_ != kStatus && wizardPage_ != kOutputStatus && !results_->Checking();
 }
 
 bool TfrmSiteMapMain::CheckIndexFolder() {
@@ -955,7 +958,7 @@ void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
             it->second = outputStatus_->AddFile(what, ToQ(path));
         return it->second;
     };
-    line(job.Options().Gzip ? u"XML sitemap (gzip)"_s : u"XML sitemap"_s, job.XmlOutput());
+    line(u"XML sitemap"_s, job.XmlOutput());
     if (!job.TextOutput().empty())
         line(u"Text sitemap"_s, job.TextOutput());
     if (!job.RobotsTxtPath().empty())
@@ -995,13 +998,9 @@ void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
         // The page stays written; the line the run was at shows the failure.
         const QString error = QString::fromUtf8(e.what());
         // The file the error names, else the first one still waiting.
-        int failed = -1;
+        int failed = outputStatus_->FirstWaitingFile();
         for (const auto& [path, at] : lines)
             if (error.contains(ToQ(path)))
-                failed = at;
-        const QStringList shown = outputStatus_->FileLines();
-        for (int at = 0; failed < 0 && at < shown.size(); ++at)
-            if (shown[at].endsWith(u"|waiting"_s))
                 failed = at;
         outputStatus_->FileFailed(failed, error);
         outputStatus_->FilesNotWritten();

@@ -171,6 +171,8 @@ private:
     QWidget* BuildHelpArea();
     // Check Site on the results page: Next waits for it.
     void ConnectSiteCheck();
+    // Next leaves neither a run's page nor the results while a check runs.
+    bool NextAllowed() const;
 
     IDialogs& dialogs_;
     QString startupProfile_;
