@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -25,6 +26,13 @@ inline QPushButton* MakeButton(const QString& caption, const QString& name, int 
     // Enter and Escape press none of the window's buttons.
     b->setAutoDefault(false);
     return b;
+}
+
+inline QCheckBox* MakeCheckBox(const QString& caption, const QString& name, bool checked = false) {
+    auto* check = new QCheckBox(caption);
+    check->setObjectName(name);
+    check->setChecked(checked);
+    return check;
 }
 
 // Makes Widget the label's focus target. Screen readers take the label's

@@ -66,12 +66,6 @@ QRadioButton* MakeRadio(const QString& caption, const QString& name) {
     return radio;
 }
 
-QCheckBox* MakeCheck(const QString& caption, const QString& name) {
-    auto* check = new QCheckBox(caption);
-    check->setObjectName(name);
-    return check;
-}
-
 QGroupBox* MakeGroup(const QString& caption, const QString& name) {
     auto* group = new QGroupBox(caption);
     group->setObjectName(name);
@@ -219,11 +213,12 @@ QWidget* OutputSettingsPage::BuildFormatAndOptions() {
     formatLayout->addWidget(rbOutputParagraph_);
 
     auto* options = MakeGroup(u" Output Options "_s, u"gbOutputOptions"_s);
-    chkClassAttribs_ = MakeCheck(u"Use Style Sheet for Items"_s, u"chkClassAttribs"_s);
-    chkAddImages_ = MakeCheck(u"Add Images for Items"_s, u"chkAddImages"_s);
-    chkNoFolderImages_ = MakeCheck(u"Don't include images for folders"_s, u"chkNoFolderImages"_s);
+    chkClassAttribs_ = MakeCheckBox(u"Use Style Sheet for Items"_s, u"chkClassAttribs"_s);
+    chkAddImages_ = MakeCheckBox(u"Add Images for Items"_s, u"chkAddImages"_s);
+    chkNoFolderImages_ =
+        MakeCheckBox(u"Don't include images for folders"_s, u"chkNoFolderImages"_s);
     chkNoFolderImages_->setEnabled(false);
-    chkDontLinkFolders_ = MakeCheck(u"Don't Link Folders"_s, u"chkDontLinkFolders"_s);
+    chkDontLinkFolders_ = MakeCheckBox(u"Don't Link Folders"_s, u"chkDontLinkFolders"_s);
     auto* optionsLayout = new QVBoxLayout(options);
     optionsLayout->setSpacing(4);
     optionsLayout->addWidget(chkClassAttribs_);

@@ -274,8 +274,7 @@ QWidget* ResultsPage::BuildCheckPanel() {
     pbCheck_->setObjectName(u"pbCheck"_s);
     pbCheck_->setTextVisible(false);
     pbCheck_->setFixedWidth(140);
-    cbProblemsOnly_ = new QCheckBox(u"&Problems only"_s);
-    cbProblemsOnly_->setObjectName(u"cbProblemsOnly"_s);
+    cbProblemsOnly_ = MakeCheckBox(u"&Problems only"_s, u"cbProblemsOnly"_s);
     cbProblemsOnly_->setToolTip(u"Show only the branches of the tree that hold findings"_s);
     btnSaveReport_ = new QPushButton(u"Save Repor&t..."_s);
     btnSaveReport_->setObjectName(u"btnSaveReport"_s);

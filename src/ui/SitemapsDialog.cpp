@@ -22,13 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QCheckBox* MakeCheckBox(const QString& caption, const QString& name, bool checked) {
-    auto* check = new QCheckBox(caption);
-    check->setObjectName(name);
-    check->setChecked(checked);
-    return check;
-}
-
 QLineEdit* MakeEdit(const std::string& text, const QString& name, const QString& placeholder) {
     auto* edit = new QLineEdit(ToQ(text));
     edit->setObjectName(name);
