@@ -3,6 +3,7 @@
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/UrlText.h"
 
 #include <algorithm>
 #include <array>
@@ -118,27 +119,6 @@ std::string CommandText(std::string_view raw, bool property) {
             out += c;
     }
     return PrintableText(out);
-}
-
-// A relative path as a URI reference: every byte but the unreserved ones
-// and "/" percent-encoded, so that any file name keeps its exact bytes.
-std::string UriReference(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : path) {
-        auto u = static_cast<unsigned char>(c);
-        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
-                          c == '/';
-        if (unreserved) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 0xF];
-        }
-    }
-    return out;
 }
 
 // A site-relative path seen from elsewhere; the root "./" is the prefix.
@@ -553,7 +533,7 @@ void WriteSarif(const std::vector<Finding>& findings, const ReportOptions& optio
     for (const Finding& f : findings) {
         Json physical = Json::object();
         physical["artifactLocation"] = {
-            {"uri", UriReference(PrefixedPath(options.PathPrefix, f.Id.Page))}};
+            {"uri", EncodeUrlPath(PrefixedPath(options.PathPrefix, f.Id.Page))}};
         if (f.Line > 0)
             physical["region"] = {{"startLine", f.Line}};
         Json location = Json::object();

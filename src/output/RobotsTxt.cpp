@@ -4,22 +4,11 @@
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/UrlText.h"
 
 namespace tw {
 
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = AsciiLower(c);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-bool IsUnreservedByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '.' || c == '_' || c == '~';
-}
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -81,27 +70,22 @@ bool PatternMatches(std::string_view pattern, std::string_view path) {
 } // namespace
 
 std::string NormalizeRobotsPath(std::string_view path) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(path.size());
     for (size_t i = 0; i < path.size(); ++i) {
         auto c = static_cast<unsigned char>(path[i]);
-        int high = c == '%' && i + 2 < path.size() ? HexValue(path[i + 1]) : -1;
-        int low = high >= 0 ? HexValue(path[i + 2]) : -1;
+        int high = c == '%' && i + 2 < path.size() ? HexDigitValue(path[i + 1]) : -1;
+        int low = high >= 0 ? HexDigitValue(path[i + 2]) : -1;
         if (low >= 0) {
             auto decoded = static_cast<unsigned char>(high * 16 + low);
             if (IsUnreservedByte(decoded)) {
                 out += static_cast<char>(decoded);
             } else {
-                out += '%';
-                out += kHex[high];
-                out += kHex[low];
+                AppendPercentByte(out, decoded);
             }
             i += 2;
         } else if (c <= 0x20 || c >= 0x7F) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
+            AppendPercentByte(out, c);
         } else {
             out += static_cast<char>(c);
         }

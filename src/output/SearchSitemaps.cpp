@@ -5,6 +5,7 @@
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/UrlText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,18 +34,6 @@ constexpr std::string_view kUrlsetClose = "</urlset>\n";
 constexpr std::string_view kIndexClose = "</sitemapindex>\n";
 // Stands for any lastmod while the chunks are measured.
 constexpr std::string_view kLongestDateTime = "0000-00-00T00:00:00Z";
-
-bool IsUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '.' || c == '_' || c == '~';
-}
-
-size_t EncodedLength(std::string_view path) {
-    size_t n = 0;
-    for (char ch : path)
-        n += IsUnreserved(static_cast<unsigned char>(ch)) || ch == '/' ? 1 : 3;
-    return n;
-}
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
@@ -158,22 +147,6 @@ std::string OriginOf(const URLParts& parts) {
         (scheme == "http" && authority.ends_with(":80")))
         authority.erase(authority.rfind(':'));
     return scheme + "://" + authority;
-}
-
-std::string PercentDecoded(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() &&
-            isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-            isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 // Set of URLs already listed, keyed by views into the tree's own strings (a
@@ -521,7 +494,7 @@ private:
             if (IsNeverListed(relative) || (!options_.AllPages && IsErrorPage(relative)))
                 return;
             std::string_view path = style_.PathOf(relative);
-            size_t length = base_.size() + 1 + EncodedLength(path);
+            size_t length = base_.size() + 1 + EncodedUrlPathLength(path);
             if (length < kMinUrlLength || length > kMaxUrlLength) {
                 if (seen.Insert(path))
                     ++result.BadLength;
@@ -529,7 +502,7 @@ private:
             }
             if (!seen.Insert(path))
                 return;
-            if (!options_.AllPages && !robots_.Allows("/" + EncodeSitemapPath(path))) {
+            if (!options_.AllPages && !robots_.Allows("/" + EncodeUrlPath(path))) {
                 ++result.Disallowed;
                 return;
             }
@@ -822,31 +795,14 @@ std::string SitemapBaseURLError(std::string_view url) {
     return {};
 }
 
-std::string EncodeSitemapPath(std::string_view path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(EncodedLength(path));
-    for (char ch : path) {
-        auto c = static_cast<unsigned char>(ch);
-        if (IsUnreserved(c) || c == '/') {
-            out += ch;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        }
-    }
-    return out;
-}
-
 std::string JoinSitemapURL(std::string_view baseURL, std::string_view relativePath) {
     std::string_view base = WithoutTrailingSlashes(baseURL);
     std::string_view relative = WithoutLeadingSlashes(relativePath);
     std::string url;
-    url.reserve(base.size() + 1 + EncodedLength(relative));
+    url.reserve(base.size() + 1 + EncodedUrlPathLength(relative));
     url += base;
     url += '/';
-    url += EncodeSitemapPath(relative);
+    url += EncodeUrlPath(relative);
     return url;
 }
 

@@ -25,11 +25,8 @@ inline constexpr size_t kSitemapMaxBytes = 52428800;
 // absolute http:// or https:// URL with a host and without query or fragment.
 std::string SitemapBaseURLError(std::string_view baseURL);
 
-// A relative path made into a URL path: every byte except the unreserved
-// characters (A-Z a-z 0-9 - . _ ~) and "/" becomes %XX.
-std::string EncodeSitemapPath(std::string_view path);
-
-// BaseURL and the relative path, encoded, joined by exactly one "/".
+// BaseURL and the relative path, encoded by EncodeUrlPath (support/UrlText.h), joined by exactly
+// one "/".
 std::string JoinSitemapURL(std::string_view baseURL, std::string_view relativePath);
 
 // EscapeXmlText (support/NXStrings.h) writes the URLs into the XML.

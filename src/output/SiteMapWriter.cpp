@@ -1,24 +1,13 @@
 #include "output/SiteMapWriter.h"
 
+#include "support/UrlText.h"
+
 #include <vector>
 
 namespace tw {
 
-std::string EncodeHref(std::string_view url) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(url.size());
-    for (char ch : url) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c < 0x20 || c >= 0x7F) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
+std::string NodeHref(const TDataRec& rec) {
+    return rec.LinkURLEdited ? EncodeTypedUrl(rec.LinkURL) : EncodeUrlPath(rec.LinkURL);
 }
 
 void AppendLinkText(std::string& out, const TDataRec& rec) {
@@ -93,7 +82,7 @@ public:
         line_ += ">";
         if (linked) {
             line_ += "<a href=\"";
-            line_ += EncodeHref(rec.LinkURL);
+            line_ += NodeHref(rec);
             line_ += "\">";
         }
         AppendLinkText(line_, rec);
@@ -112,7 +101,7 @@ public:
             line_ += node.ImageIndex() == kImagePicture ? "<img src=\"smimg.gif\">&nbsp;"
                                                         : "<img src=\"smfile.gif\">&nbsp;";
         line_ += "<a href=\"";
-        line_ += EncodeHref(rec.LinkURL);
+        line_ += NodeHref(rec);
         line_ += "\"";
         line_ += itemClass_;
         line_ += ">";

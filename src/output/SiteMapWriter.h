@@ -28,9 +28,9 @@ public:
     }
 };
 
-// A URL made safe for an href value: '"', control bytes and bytes 0x80-0xFF
-// become %XX; everything else stays as it is.
-std::string EncodeHref(std::string_view url);
+// A node's link as an href value: a scanned name's path by EncodeUrlPath,
+// an address the user typed by EncodeTypedUrl (support/UrlText.h).
+std::string NodeHref(const TDataRec& rec);
 
 // Appends a node's link text as the page shows it: a file or folder name
 // with "&", "<" and ">" escaped, a title with "<" escaped (its entities

@@ -144,4 +144,11 @@ std::string EscapeXmlText(std::string_view text) {
     return out;
 }
 
+std::string CountOf(long long count, std::string_view singular, std::string_view plural) {
+    std::string out = std::to_string(count);
+    out += ' ';
+    out += count == 1 ? singular : plural;
+    return out;
+}
+
 } // namespace tw

@@ -66,6 +66,9 @@ std::string JoinLineList(const std::vector<std::string>& entries);
 // damaged file cannot move the cursor or change the terminal's state.
 std::string PrintableText(std::string_view text);
 
+// A count with its noun in the number it takes: "1 URL", "2 URLs", "0 URLs".
+std::string CountOf(long long count, std::string_view singular, std::string_view plural);
+
 // The entity reference of a character XML markup reserves (& < > " '), or
 // null for any other byte.
 const char* XmlEntityOf(char c);

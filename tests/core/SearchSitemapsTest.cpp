@@ -7,6 +7,7 @@
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
 #include "support/NXStrings.h"
+#include "support/UrlText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -73,11 +74,11 @@ protected:
 } // namespace
 
 TEST(SearchSitemapUrls, BytesOutsideTheUnreservedSetArePercentEncoded) {
-    EXPECT_EQ(EncodeSitemapPath("Az09-._~/x"), "Az09-._~/x");
-    EXPECT_EQ(EncodeSitemapPath("a b%c#d?e"), "a%20b%25c%23d%3Fe");
-    EXPECT_EQ(EncodeSitemapPath("caf\xC3\xA9 \xE6\x97\xA5.html"), "caf%C3%A9%20%E6%97%A5.html");
-    EXPECT_EQ(EncodeSitemapPath("bad\xFF\x01.htm"), "bad%FF%01.htm");
-    EXPECT_EQ(EncodeSitemapPath("it's&\"<>+;=:@"), "it%27s%26%22%3C%3E%2B%3B%3D%3A%40");
+    EXPECT_EQ(EncodeUrlPath("Az09-._~/x"), "Az09-._~/x");
+    EXPECT_EQ(EncodeUrlPath("a b%c#d?e"), "a%20b%25c%23d%3Fe");
+    EXPECT_EQ(EncodeUrlPath("caf\xC3\xA9 \xE6\x97\xA5.html"), "caf%C3%A9%20%E6%97%A5.html");
+    EXPECT_EQ(EncodeUrlPath("bad\xFF\x01.htm"), "bad%FF%01.htm");
+    EXPECT_EQ(EncodeUrlPath("it's&\"<>+;=:@"), "it%27s%26%22%3C%3E%2B%3B%3D%3A%40");
 
     for (const char* base :
          {"https://example.org", "https://example.org/", "https://example.org//"})

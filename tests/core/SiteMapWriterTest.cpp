@@ -148,19 +148,43 @@ TEST(SiteMapWriter, NoFolderImagesNeedsAddImages) {
               CrLfLines({"<ul><b><a href=\"index.html\">Home</a></b>", "</ul>"}));
 }
 
+// A scanned name links to exactly its own bytes, whatever they hold; an
+// address the user typed keeps its query and fragment and only loses what
+// would end the attribute or break the line.
 TEST(SiteMapWriter, TextIsWrittenAsItIsAndHrefsAreMadeSafe) {
-    TSiteMapTree tree;
-    SiteMapNode* home = AddNode(tree, nullptr, "R&D <Home>", "caf\xC3\xA9/", kImageFolder);
-    AddNode(tree, home, "Tom & \"Jerry\"", "a \"b\".html?x=1#top%20", kImagePage);
-    AddNode(tree, home, "ctl", std::string("x\ny\x7F.html"), kImagePage);
-    EXPECT_EQ(
-        BuildSiteMap(tree, Options(TMapOutputFormat::mfmtParagraph, false, false, false, false)),
-        CrLfLines({
-            "<p><b><a href=\"caf%C3%A9/\">R&D <Home></a></b><br>",
-            "  <a href=\"a %22b%22.html?x=1#top%20\">Tom & \"Jerry\"</a><br>",
-            "  <a href=\"x%0Ay%7F.html\">ctl</a><br>",
-            "</p>",
-        }));
+    struct Case {
+        bool typed;
+        const char* folder;
+        const char* page;
+        const char* control;
+    };
+    const Case cases[] = {
+        {false, "caf%C3%A9/", "a%20%22b%22.html%3Fx%3D1%23top%2520", "x%0Ay%7F.html"},
+        {true, "caf%C3%A9/", "a %22b%22.html?x=1#top%20", "x%0Ay%7F.html"},
+    };
+    for (const Case& c : cases) {
+        TSiteMapTree tree;
+        SiteMapNode* home = AddNode(tree, nullptr, "R&D <Home>", "", kImageFolder);
+        SiteMapNode* page = AddNode(tree, home, "Tom & \"Jerry\"", "", kImagePage);
+        SiteMapNode* control = AddNode(tree, home, "ctl", "", kImagePage);
+        const std::pair<SiteMapNode*, std::string> urls[] = {
+            {home, "caf\xC3\xA9/"}, {page, "a \"b\".html?x=1#top%20"}, {control, "x\ny\x7F.html"}};
+        for (const auto& [node, url] : urls) {
+            if (c.typed)
+                node->Data.EditLinkURL(url);
+            else
+                node->Data.LinkURL = url;
+        }
+        EXPECT_EQ(BuildSiteMap(
+                      tree, Options(TMapOutputFormat::mfmtParagraph, false, false, false, false)),
+                  CrLfLines({
+                      std::string("<p><b><a href=\"") + c.folder + "\">R&D <Home></a></b><br>",
+                      std::string("  <a href=\"") + c.page + "\">Tom & \"Jerry\"</a><br>",
+                      std::string("  <a href=\"") + c.control + "\">ctl</a><br>",
+                      "</p>",
+                  }))
+            << (c.typed ? "typed" : "scanned");
+    }
 }
 
 // Names and titles come from the site, which anyone may have filled; only
@@ -181,12 +205,12 @@ TEST(SiteMapWriter, ScannedTextsCannotOpenElements) {
                    const std::string& inside) {
         return CrLfLines({
             "<p><b>Home</b><br>",
-            "  <a href=\"<img src=x onerror=alert(1)>.html\">" + name + "</a><br>",
+            "  <a href=\"%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E.html\">" + name + "</a><br>",
             "  <a href=\"index.html\">Tom &amp; Jerry</a><br>",
             "  <a href=\"t.html\">" + title + "</a>",
             "</p>",
             "<p><b>" + folder + "</b><br>",
-            "  <a href=\"R&D <i>/p.html\">" + inside + "</a><br>",
+            "  <a href=\"R%26D%20%3Ci%3E/p.html\">" + inside + "</a><br>",
             "</p>",
         });
     };
