@@ -2,6 +2,7 @@
 
 #include "cli/CheckCommand.h"
 #include "model/ProfileRules.h"
+#include "model/SiteLinks.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "output/OutputTargets.h"
@@ -9,6 +10,8 @@
 #include "output/SiteMapWriter.h"
 #include "output/SitemapJob.h"
 #include "persist/ProfileFiles.h"
+#include "scan/IgnoreRules.h"
+#include "scan/PageReading.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
@@ -50,8 +53,9 @@ struct ProfileOptions {
     // Flag pairs: the option that turns the setting on and the one that turns it off.
     std::map<CLI::Option*, std::pair<void (*)(TMapProfile&, bool), bool>> flags;
 
-    // LayoutOptions: --format and --color, which only a site map page needs;
-    // check has a --format of its own.
+    // LayoutOptions: the options of the written page (--output, --format,
+    // --color and the item options), which mean nothing to check; check has
+    // a --format of its own.
     void Add(CLI::App& app, bool layoutOptions = true) {
         auto value = [&app](const char* name, const char* help) {
             return app.add_option(name)->description(help)->expected(1)->multi_option_policy(
@@ -64,12 +68,14 @@ struct ProfileOptions {
                           ->expected(1);
         index =
             value("--index", "Full or relative path of the site's index page")->type_name("PATH");
-        output = value("--output", "The site map file to write")->type_name("PATH");
+        if (layoutOptions)
+            output = value("--output", "The site map file to write")->type_name("PATH");
         if (layoutOptions)
             format = value("--format", "Layout of the site map")
                          ->type_name("list|paragraph")
                          ->check(CLI::IsMember({"list", "paragraph"}));
-        fileTypes = value("--file-types", "File types to include, e.g. \"*.htm;*.html;\"")
+        fileTypes = value("--file-types", "File types to include, separated by \";\", \",\" or "
+                                          "spaces, e.g. \"*.htm;*.html\" or \"htm html\"")
                         ->type_name("MASKS");
         ignoreFolder =
             value("--ignore-folder", "A folder to leave out (repeatable)")->type_name("DIR");
@@ -80,6 +86,8 @@ struct ProfileOptions {
                         ->type_name("KEY=VALUE");
         Pair(app, "titles", "link texts from the pages' titles",
              [](TMapProfile& p, bool v) { p.SetUsePageTitles(v); });
+        if (!layoutOptions)
+            return;
         Pair(app, "styles", "style sheet classes for the items",
              [](TMapProfile& p, bool v) { p.SetClassAttribs(v); });
         Pair(app, "images", "images before the items",
@@ -211,8 +219,34 @@ struct ProfileOptions {
         throw UsageError("--color: unknown key \"" + key + "\" (" + keys + ")");
     }
 
+    // An --index that names a folder stands for the folder's default page.
+    static std::string IndexPageOf(const std::string& given) {
+        std::string path = ExpandFileName(given);
+        if (!FolderExists(path))
+            return path;
+        std::string page = FindFolderIndexPage(path);
+        if (page.empty())
+            throw UsageError("--index: the folder " + AddTrailingBackslash(path) +
+                             " has no default page (index.html, index.htm, welcome.html, "
+                             "index.php or index.asp); name the index page itself");
+        return page;
+    }
+
+    // A relative ignore entry is taken from the current folder when that
+    // names what it should, else from the index page's folder, which is
+    // known only once every option is applied.
+    static std::string SiteEntry(const std::string& given, bool folder,
+                                 const std::string& indexPage) {
+        std::string here = ExpandFileName(given);
+        if (given.starts_with(kPathDelim) || indexPage.empty() ||
+            (folder ? FolderExists(here) : FileExists(here)))
+            return here;
+        return ExpandFileName(ExtractFilePath(indexPage) + given);
+    }
+
     // Applies the options through the profile's setters in command-line order.
     void Apply(const CLI::App& app, TMapProfile& profile) const {
+        std::vector<std::pair<bool, std::string>> ignores; // (folder?, as given)
         std::map<const CLI::Option*, size_t> taken;
         for (const CLI::Option* opt : app.parse_order()) {
             size_t k = taken[opt]++;
@@ -226,7 +260,7 @@ struct ProfileOptions {
                 continue;
             const std::string& v = results[k];
             if (opt == index) {
-                std::string path = ExpandFileName(v);
+                std::string path = IndexPageOf(v);
                 profile.SetIndexPage(path);
                 if (profile.OutputFileName().empty())
                     profile.SetOutputFileName(ProposedOutputFile(path));
@@ -236,11 +270,12 @@ struct ProfileOptions {
                 profile.SetOutputFormat(v == "list" ? TMapOutputFormat::mfmtList
                                                     : TMapOutputFormat::mfmtParagraph);
             } else if (opt == fileTypes) {
-                profile.SetFileTypes(v);
-            } else if (opt == ignoreFolder) {
-                AppendIgnoreFolder(profile, AddTrailingBackslash(ExpandFileName(v)));
-            } else if (opt == ignoreFile) {
-                AppendIgnoreFile(profile, AsciiLowerCase(ExpandFileName(v)));
+                std::string types = CanonicalFileTypes(v);
+                if (types.empty())
+                    throw UsageError("--file-types: \"" + v + "\" names no file type");
+                profile.SetFileTypes(types);
+            } else if (opt == ignoreFolder || opt == ignoreFile) {
+                ignores.emplace_back(opt == ignoreFolder, v);
             } else if (opt == color) {
                 SetColor(profile, v);
             } else if (opt == xmlSitemap) {
@@ -255,6 +290,13 @@ struct ProfileOptions {
                                       : v == "none" ? TMapLastMod::mlmNone
                                                     : TMapLastMod::mlmFileTime);
             }
+        }
+        for (const auto& [folder, given] : ignores) {
+            std::string path = SiteEntry(given, folder, profile.IndexPage());
+            if (folder)
+                AppendIgnoreFolder(profile, AddTrailingBackslash(path));
+            else
+                AppendIgnoreFile(profile, AsciiLowerCase(path));
         }
     }
 };
@@ -415,6 +457,46 @@ struct SitemapRun {
     }
 };
 
+void Warn(const CliStreams& streams, const std::string& text) {
+    streams.err << "trailwright-cli: warning: " << PrintableText(text) << "\n";
+}
+
+// What a run needs of its index page before it scans: one named, its folder
+// there (the run's error the wizard also gives), the page itself there; and
+// a word on every ignore entry that would leave nothing out.
+void CheckIndexPage(const TMapProfile& profile, const CliStreams& streams) {
+    if (profile.IndexPage().empty())
+        throw UsageError("no index page: give --index PATH, or a --profile that names one");
+    if (!FolderExists(ExtractFilePath(profile.IndexPage())))
+        throw TError(kIndexFolderMissing);
+    if (!FileExists(profile.IndexPage()))
+        throw UsageError("the index page " + profile.IndexPage() +
+                         " does not exist: the site map's link to it would not work");
+    for (const std::string& entry : IgnoreEntriesMatchingNothing(profile))
+        Warn(streams, "the ignore entry " + entry + " matches no folder or file of the site " +
+                          SiteFolderOf(profile.IndexPage()));
+}
+
+// Links are based on the index page's folder: a page elsewhere in the site
+// would link nowhere, one outside it leads where the site's copy lies.
+void CheckOutputPlace(const TMapProfile& profile, const CliStreams& streams) {
+    const std::string site = SiteFolderOf(profile.IndexPage());
+    switch (OutputPlaceOf(profile.OutputFileName(), profile.IndexPage())) {
+    case OutputPlace::IndexFolder:
+        return;
+    case OutputPlace::InsideSite:
+        throw UsageError("--output: " + profile.OutputFileName() +
+                         " is not in the index page's folder " + site +
+                         "; the site map's links are based on that folder and would all be "
+                         "broken there");
+    case OutputPlace::OutsideSite:
+        Warn(streams, "the output file " + profile.OutputFileName() +
+                          " is outside the site: its links are based on the index page's folder " +
+                          site + " and work only where a copy of the site lies beside it");
+        return;
+    }
+}
+
 int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
              const CliStreams& streams) {
     TMapProfile profile = BuildProfile(app, options);
@@ -423,8 +505,8 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
     if (profile.OutputType() != TMapOutputType::moutFile)
         profile.SetOutputType(TMapOutputType::moutFile);
 
-    if (!FolderExists(ExtractFilePath(profile.IndexPage())))
-        throw TError(kIndexFolderMissing);
+    CheckIndexPage(profile, streams);
+    CheckOutputPlace(profile, streams);
     SitemapRun sitemaps;
     bool writeSitemaps = sitemaps.Prepare(profile);
 
@@ -443,8 +525,9 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
     if (!quiet) {
         int folders = 0;
         tree.ForEach([&folders](SiteMapNode& n, int) { folders += n.IsFolderNode() ? 1 : 0; });
-        streams.err << scan.FoundCount() << " files, " << folders << " folders -> "
-                    << profile.OutputFileName() << "\n";
+        streams.err << CountOf(scan.FoundCount(), "file", "files") << ", "
+                    << CountOf(folders, "folder", "folders") << " -> " << profile.OutputFileName()
+                    << "\n";
     }
     if (writeSitemaps)
         sitemaps.Write(tree, quiet, streams);
@@ -622,8 +705,7 @@ int CommandLine::Run(const CliStreams& streams) {
             return WriteProfileFile(*write, writeOptions, writeFile);
         if (check->parsed()) {
             TMapProfile checked = BuildProfile(*check, checkOptions);
-            if (!FolderExists(ExtractFilePath(checked.IndexPage())))
-                throw TError(kIndexFolderMissing);
+            CheckIndexPage(checked, streams);
             return RunCheck(std::move(checked), checkFlags, streams);
         }
     } catch (const UsageError& e) {

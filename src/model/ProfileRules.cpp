@@ -1,5 +1,6 @@
 #include "model/ProfileRules.h"
 
+#include "model/SiteLinks.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
@@ -7,6 +8,15 @@ namespace tw {
 
 std::string ProposedOutputFile(const std::string& indexPage) {
     return ExtractFilePath(indexPage) + kDefaultOutputName;
+}
+
+OutputPlace OutputPlaceOf(const std::string& outputFile, const std::string& indexPage) {
+    // Two spellings of one folder ("a//b/", "a/./b/") are one folder.
+    const std::string site = SiteFolderOf(indexPage);
+    const std::string folder = AddTrailingBackslash(ExpandFileName(ExtractFilePath(outputFile)));
+    if (folder == site)
+        return OutputPlace::IndexFolder;
+    return folder.starts_with(site) ? OutputPlace::InsideSite : OutputPlace::OutsideSite;
 }
 
 TMapOutputType ShownOutputType(TMapOutputType type) {

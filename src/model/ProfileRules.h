@@ -18,6 +18,13 @@ std::string ProposedOutputFile(const std::string& indexPage);
 inline constexpr const char* kIndexFolderMissing =
     "The Index Page folder cannot be found, please enter a valid path.";
 
+// Where an output file lies: links in the page are based on the index
+// page's folder, so only there do they work. Inside the site's tree but in
+// another folder they are all broken; outside it (a copy of the site, say)
+// they lead to the index page's folder's pages by their relative paths.
+enum class OutputPlace : unsigned char { IndexFolder, InsideSite, OutsideSite };
+OutputPlace OutputPlaceOf(const std::string& outputFile, const std::string& indexPage);
+
 // The output type a shown profile takes: the clipboard and insert targets
 // are not offered, so they become the file.
 TMapOutputType ShownOutputType(TMapOutputType type);

@@ -1,8 +1,11 @@
 #include "scan/IgnoreRules.h"
 
+#include "model/SiteLinks.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
+#include <dirent.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace tw {
@@ -36,6 +39,73 @@ bool IgnoreRules::IsSiteFile(const std::string& siteFolder, const std::string& p
             return false;
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+
+// The entry of Folder (which ends in the separator) whose name equals Name
+// ASCII case ignored, preferring the exact name, that is a folder (or a
+// regular file); empty when none is.
+std::string FindIgnoringCase(const std::string& folder, const std::string& name, bool wantFolder) {
+    auto fits = [wantFolder](const std::string& path) {
+        return wantFolder ? FolderExists(path) : FileExists(path);
+    };
+    if (fits(folder + name))
+        return folder + name;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir)
+        return {};
+    const std::string folded = AsciiLowerCase(name);
+    while (const dirent* entry = readdir(dir.get()))
+        if (AsciiLowerCase(entry->d_name) == folded && fits(folder + entry->d_name))
+            return folder + entry->d_name;
+    return {};
+}
+
+// Whether the path below Site (given after it, without a trailing
+// separator) names a folder or a file there, ASCII case ignored at every
+// step, as the scan compares its entries.
+bool ExistsBelow(const std::string& site, std::string_view below, bool folder) {
+    std::string at = site;
+    while (!below.empty()) {
+        size_t sep = below.find(kPathDelim);
+        bool last = sep == std::string_view::npos;
+        std::string name(below.substr(0, last ? below.size() : sep));
+        at = FindIgnoringCase(at, name, !last || folder);
+        if (at.empty())
+            return false;
+        if (last)
+            return true;
+        at += kPathDelim;
+        below.remove_prefix(sep + 1);
+    }
+    return folder; // the site folder itself
+}
+
+} // namespace
+
+std::vector<std::string> IgnoreEntriesMatchingNothing(const TMapProfile& profile) {
+    const std::string site = SiteFolderOf(profile.IndexPage());
+    const std::string foldedSite = AsciiLowerCase(site);
+    std::vector<std::string> unmatched;
+    auto test = [&](const std::string& list, bool folder) {
+        for (const auto& entry : SplitLineList(list)) {
+            if (entry.empty())
+                continue;
+            std::string path = ExpandFileName(entry);
+            while (path.size() > 1 && path.back() == kPathDelim)
+                path.pop_back();
+            bool inside = AsciiLowerCase(AddTrailingBackslash(path)).starts_with(foldedSite);
+            if (!inside ||
+                !ExistsBelow(site,
+                             std::string_view(path).substr(std::min(path.size(), site.size())),
+                             folder))
+                unmatched.push_back(entry);
+        }
+    };
+    test(profile.IgnoreFolders(), true);
+    test(profile.IgnoreFiles(), false);
+    return unmatched;
 }
 
 } // namespace tw

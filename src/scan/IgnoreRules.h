@@ -4,6 +4,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace tw {
 
@@ -27,5 +28,10 @@ private:
     std::unordered_set<std::string> folders_; // folded to lower case
     std::unordered_set<std::string> files_;   // folded to lower case
 };
+
+// The entries of the profile's ignore lists, as stored, that name no folder
+// or file of the site: outside the index page's folder tree, or nothing
+// there. Names are compared as the scan compares them, ASCII case ignored.
+std::vector<std::string> IgnoreEntriesMatchingNothing(const TMapProfile& profile);
 
 } // namespace tw

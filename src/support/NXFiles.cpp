@@ -207,7 +207,33 @@ bool MatchesFileTypes(std::string_view fileName, std::string_view maskList) {
     return AsciiLowerCase(maskList).find(key) != std::string::npos;
 }
 
-FileTypeMatcher::FileTypeMatcher(std::string_view maskList) : folded_(AsciiLowerCase(maskList)) {}
+std::string CanonicalFileTypes(std::string_view text) {
+    std::string out;
+    size_t i = 0;
+    auto separator = [](char c) {
+        return c == ';' || c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
+               c == '\v' || c == '\f';
+    };
+    while (i < text.size()) {
+        if (separator(text[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && !separator(text[end]))
+            ++end;
+        std::string_view entry = text.substr(i, end - i);
+        if (entry.front() != '*')
+            out += entry.front() == '.' ? "*" : "*.";
+        out += entry;
+        out += ';';
+        i = end;
+    }
+    return out;
+}
+
+FileTypeMatcher::FileTypeMatcher(std::string_view maskList)
+    : folded_(AsciiLowerCase(CanonicalFileTypes(maskList))) {}
 
 bool FileTypeMatcher::Matches(std::string_view fileName) const {
     std::string key = "*" + AsciiLowerCase(ExtractFileExt(fileName)) + ";";

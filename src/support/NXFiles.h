@@ -82,7 +82,15 @@ bool HasInvalidFileNameChars(std::string_view name);
 // mask list.
 bool MatchesFileTypes(std::string_view fileName, std::string_view maskList);
 
-// MatchesFileTypes with the mask list folded once, for tests of many files.
+// The canonical mask list of what a user typed: entries separated by ";",
+// "," or white space, "ext" and ".ext" written "*.ext" ("*" and entries that
+// start with "*" as given), in the order given, each followed by ";". Empty
+// when the text holds no entry.
+std::string CanonicalFileTypes(std::string_view text);
+
+// MatchesFileTypes with the mask list made canonical and folded once, for
+// tests of many files: a list read from a profile file matches every type
+// it names, whatever its separators.
 class FileTypeMatcher {
 public:
     explicit FileTypeMatcher(std::string_view maskList);

@@ -2,9 +2,11 @@
 
 #include "cli/RunTool.h"
 #include "core/TestUtil.h"
+#include "support/NXStrings.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,24 +82,38 @@ TEST_F(CliTest, GenerateWritesThePageAndTheImagesByteForByte) {
 }
 
 TEST_F(CliTest, OptionsApplyLeftToRight) {
-    // clang-format off
-    const std::vector<std::string> args = {
-        "generate", "--index", site / "index.html", "--output", site / "out/map.html",
-        "--format", "list", "--no-styles", "--no-images", "--images", "--no-titles",
-        "--folder-links", "--no-folder-links", "--no-folder-images",
-        "--file-types", "*.html;", "--ignore-folder", site / "drafts",
-        "--ignore-file", site / "ABOUT.html", "--color", "background=#102030",
-        "--color", "link=none", "--quiet"};
-    // clang-format on
-    Result r = RunTool(args);
-    ASSERT_NE(r.code, 0); // the output folder does not exist yet
-    EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + site / "out/map.html" + "\n");
-
+    // A page inside the site but outside the index page's folder would link
+    // nowhere: refused, nothing written. Outside the site it is written, with
+    // a word on where its links lead, also under --quiet.
+    TempDir copy;
+    auto args = [this](const std::string& output) {
+        // clang-format off
+        return std::vector<std::string>{
+            "generate", "--index", site / "index.html", "--output", output,
+            "--format", "list", "--no-styles", "--no-images", "--images", "--no-titles",
+            "--folder-links", "--no-folder-links", "--no-folder-images",
+            "--file-types", "*.html;", "--ignore-folder", site / "drafts",
+            "--ignore-file", site / "ABOUT.html", "--color", "background=#102030",
+            "--color", "link=none", "--quiet"};
+        // clang-format on
+    };
     site.MakeDir("out");
-    r = RunTool(args);
+    Result r = RunTool(args(site / "out/map.html"));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err.rfind("trailwright-cli: --output: " + site / "out/map.html" +
+                              " is not in the index page's folder " + site.Path() + ";",
+                          0),
+              0u)
+        << r.err;
+    EXPECT_FALSE(Exists(site / "out/map.html"));
+
+    copy.MakeDir("out");
+    r = RunTool(args(copy / "out/map.html"));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    std::string page = ReadAll(site / "out/map.html");
+    EXPECT_EQ(r.err, "trailwright-cli: warning: the output file " + copy / "out/map.html" +
+                         " is outside the site: its links are based on the index page's folder " +
+                         site.Path() + " and work only where a copy of the site lies beside it\n");
+    std::string page = ReadAll(copy / "out/map.html");
     EXPECT_NE(page.find("<body bgcolor=\"#102030\"text=\"#000000\"link=\"\"vlink"),
               std::string::npos);
     EXPECT_NE(page.find("\r\n<ul><b>Home</b>\r\n"
@@ -110,7 +126,7 @@ TEST_F(CliTest, OptionsApplyLeftToRight) {
                         "</ul>\r\n"),
               std::string::npos)
         << page;
-    EXPECT_TRUE(Exists(site / "out/smfile.gif"));
+    EXPECT_TRUE(Exists(copy / "out/smfile.gif"));
 }
 
 TEST_F(CliTest, RelativePathsAreMadeAbsolute) {
@@ -130,8 +146,9 @@ TEST_F(CliTest, ErrorsAreReportedNotCrashed) {
                      "valid path.\n");
 
     r = RunTool({"generate"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("The Index Page folder cannot be found"), std::string::npos);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err.rfind("trailwright-cli: no index page: give --index PATH", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("Usage"), std::string::npos);
 
     r = RunTool({"generate", "--index"});
     EXPECT_EQ(r.code, 2);
@@ -197,12 +214,78 @@ TEST_F(CliTest, OnOffOptionsTakeNoValue) {
 
 TEST_F(CliTest, AFailedRunEndsTheProgressLineBeforeItsError) {
     std::ostringstream out, err;
+    site.MakeDir("map.html"); // a folder where the page should go
     int code = tw::RunCli({"trailwright-cli", "generate", "--index", site / "index.html",
-                           "--output", site / "missing/map.html"},
+                           "--output", site / "map.html"},
                           {out, err, true});
     EXPECT_EQ(code, 1);
     EXPECT_EQ(err.str().rfind("\r\033[KScanning: ", 0), 0u) << "a progress line was drawn";
     EXPECT_TRUE(err.str().ends_with(" files\ntrailwright-cli: Cannot create file " +
-                                    site / "missing/map.html" + "\n"))
+                                    site / "map.html" + "\n"))
         << err.str();
+}
+
+// What a newcomer types: each row is the options after --index and what the
+// profile that profile write stores from them says, or the exit status.
+TEST_F(CliTest, IndexFileTypesAndIgnoreEntriesAreReadAsMeant) {
+    site.Write("bare/page.html", "<title>P</title>");
+    struct Row {
+        std::vector<std::string> args;
+        int code;
+        const char* property; // profile show's key
+        std::string value;
+    };
+    const std::string s = site.Path();
+    const std::vector<Row> rows = {
+        {{"--index", s + "news"}, 0, "IndexPage", s + "news/index.html"},
+        {{"--index", s + "news/"}, 0, "OutputFileName", s + "news/sitemap.html"},
+        {{"--index", s + "bare"}, 2, nullptr, ""},
+        {{"--index", s + "index.html", "--file-types", "*.htm;*.html"},
+         0,
+         "FileTypes",
+         "*.htm;*.html;"},
+        {{"--index", s + "index.html", "--file-types", "html, .HTM  *.php;*"},
+         0,
+         "FileTypes",
+         "*.html;*.HTM;*.php;*;"},
+        {{"--index", s + "index.html", "--file-types", " ;, "}, 2, nullptr, ""},
+        // From a folder outside the site, relative entries are the site's.
+        {{"--index", s + "index.html", "--ignore-folder", "drafts"},
+         0,
+         "IgnoreFolders",
+         s + "drafts/\r\n"},
+        {{"--index", s + "index.html", "--ignore-file", "docs/Manual.htm"},
+         0,
+         "IgnoreFiles",
+         tw::AsciiLowerCase(s) + "docs/manual.htm\r\n"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"profile", "write", site / "p.zpf"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        Result r = RunTool(args);
+        ASSERT_EQ(r.code, row.code) << row.args.back() << "\n" << r.err;
+        if (!row.property)
+            continue;
+        Result shown = RunTool({"profile", "show", site / "p.zpf"});
+        EXPECT_EQ(nlohmann::json::parse(shown.out)[row.property], row.value) << row.args.back();
+    }
+
+    // A generate run warns of every entry that leaves nothing out, also
+    // quietly, and counts in the singular where it counts one.
+    Result r = RunTool(
+        {"generate", "--index", s + "bare/page.html", "--ignore-folder", s + "x", "--quiet"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "trailwright-cli: warning: the ignore entry " + s +
+                         "x/ matches no folder or file of the site " + s + "bare/\n");
+    r = RunTool({"generate", "--index", s + "bare/page.html"});
+    EXPECT_EQ(r.err, "1 file, 1 folder -> " + s + "bare/sitemap.html\n");
+}
+
+TEST_F(CliTest, CheckTakesNoLayoutOptions) {
+    Result help = RunTool({"check", "--help"});
+    for (const char* option :
+         {"--output", "--styles", "--images", "--folder-images", "--folder-links", "--color"}) {
+        EXPECT_EQ(help.out.find(std::string(option) + " "), std::string::npos) << option;
+        EXPECT_EQ(RunTool({"check", "--index", site / "index.html", option}).code, 2) << option;
+    }
 }

@@ -134,13 +134,22 @@ TEST_F(ScanRunTest, IgnoringTheScannedFolderGivesAnEmptyTree) {
 }
 
 TEST_F(ScanRunTest, FileTypeListRules) {
-    // The last type lacks its ";": .htm files are not taken, .html ones are.
-    profile.SetFileTypes("*.HTML;*.htm");
-    ScanRun scan(tree, profile, nullptr);
-    scan.Run();
-    std::vector<std::string> texts;
-    tree.ForEach([&texts](SiteMapNode& n, int) { texts.push_back(n.Data.LinkText); });
-    EXPECT_EQ(texts, (std::vector<std::string>{"Home", "Home Page", "docs", "Manual", "Skipped"}));
+    // A stored list is matched in its canonical form: a last type without
+    // its ";" and other separators still name their types.
+    for (const char* types : {"*.HTML;*.htm", "*.HTML, *.htm", "html htm", "*.html;"}) {
+        profile.SetFileTypes(types);
+        ScanRun scan(tree, profile, nullptr);
+        scan.Run();
+        std::vector<std::string> texts;
+        tree.ForEach([&texts](SiteMapNode& n, int) { texts.push_back(n.Data.LinkText); });
+        if (std::string_view(types) == "*.html;")
+            EXPECT_EQ(texts,
+                      (std::vector<std::string>{"Home", "Home Page", "docs", "Manual", "Skipped"}));
+        else
+            EXPECT_EQ(texts, (std::vector<std::string>{"Home", "About", "Home Page", "docs",
+                                                       "Manual", "Skipped"}))
+                << types;
+    }
 }
 
 TEST_F(ScanRunTest, OutputFileIsSkippedOnlyForTheFileTarget) {
