@@ -1,5 +1,6 @@
 #include "ui/Dialogs.h"
 
+#include "support/NXFiles.h"
 #include "ui/SiteMapItemPropForm.h"
 
 #include <QApplication>
@@ -51,6 +52,13 @@ bool IsInsideFolder(const QString& path, const QString& root) {
     if (!r.endsWith(u'/'))
         r += u'/';
     return p.startsWith(r);
+}
+
+QString DialogStartFolder(std::initializer_list<std::string> folders) {
+    for (const std::string& folder : folders)
+        if (!folder.empty() && FolderExists(folder))
+            return QString::fromStdString(folder);
+    return QDir::homePath();
 }
 
 QString ErrorBoxText(const QString& message) {
@@ -127,8 +135,8 @@ QStringList QtDialogs::openFiles(QWidget* parent, const OpenFileRequest& request
     dlg.setWindowTitle(request.title.isEmpty() ? u"Open"_s : request.title);
     dlg.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dlg.setNameFilters(QtNameFilters(request.filter));
-    if (!request.startFolder.isEmpty())
-        dlg.setDirectory(request.startFolder);
+    dlg.setDirectory(DialogStartFolder(
+        {request.startFolder.toStdString(), ExtractFilePath(request.fileName.toStdString())}));
     if (!request.fileName.isEmpty())
         dlg.selectFile(request.fileName);
     else if (request.multiSelect)
@@ -143,8 +151,9 @@ QString QtDialogs::saveFile(QWidget* parent, const SaveFileRequest& request) {
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setNameFilters(QtNameFilters(request.filter));
     dlg.setDefaultSuffix(request.defaultSuffix);
-    if (!request.startFolder.isEmpty())
-        dlg.setDirectory(request.startFolder);
+    // A proposed folder that does not exist (yet) must not leave the user at "/".
+    dlg.setDirectory(DialogStartFolder(
+        {request.startFolder.toStdString(), ExtractFilePath(request.fileName.toStdString())}));
     if (!request.fileName.isEmpty())
         dlg.selectFile(request.fileName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())

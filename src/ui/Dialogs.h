@@ -5,7 +5,9 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
+#include <string>
 
 class QDialog;
 class QWidget;
@@ -33,6 +35,10 @@ struct SaveFileRequest {
     QString filter;
     QString defaultSuffix;
 };
+
+// Where a file dialog starts: the first of Folders that exists (empty ones
+// skipped), else the user's home folder, never the file system's root.
+QString DialogStartFolder(std::initializer_list<std::string> folders);
 
 struct FolderRequest {
     QString title;

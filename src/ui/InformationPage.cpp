@@ -159,6 +159,11 @@ void InformationPage::FocusIndex() {
     editIndex_->setFocus();
 }
 
+void InformationPage::FocusFileTypes() {
+    editFileTypes_->setFocus();
+    editFileTypes_->selectAll();
+}
+
 void InformationPage::SetLoadLast(bool on) {
     chkLoadLast_->setChecked(on);
 }
@@ -166,7 +171,9 @@ void InformationPage::SetLoadLast(bool on) {
 void InformationPage::ApplyProfile() {
     // The lists have no change handler: their items are the profile's text.
     editIndex_->setText(ToQ(profile_.IndexPage()));
+    applying_ = true;
     editFileTypes_->setText(ToQ(profile_.FileTypes()));
+    applying_ = false;
     ShowIgnoreLists();
     chkUsePageTitles_->setChecked(profile_.UsePageTitles());
 }
@@ -185,12 +192,15 @@ void InformationPage::ShowIgnoreLists() {
 
 void InformationPage::editIndexChange(const QString& text) {
     profile_.SetIndexPage(ToStd(text));
-    if (profile_.OutputFileName().empty())
-        emit defaultOutputFileProposed(ToQ(ProposedOutputFile(profile_.IndexPage())));
+    // The output page takes it while the user has chosen no output file.
+    emit defaultOutputFileProposed(ToQ(ProposedOutputFile(profile_.IndexPage())));
 }
 
 void InformationPage::editFileTypesChange(const QString& text) {
-    profile_.SetFileTypes(ToStd(text));
+    // A profile being shown keeps its stored bytes; the scan matches them
+    // in their canonical form anyway.
+    if (!applying_)
+        profile_.SetFileTypes(CanonicalFileTypes(ToStd(text)));
 }
 
 QString InformationPage::PromptOpenFile(const QString& name, const QString& filter) {

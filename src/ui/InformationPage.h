@@ -45,6 +45,7 @@ public:
 
     void SetFileTypesText(const QString& text);
     void FocusIndex();
+    void FocusFileTypes();
     // The page's part of showing a profile: the index page to the page
     // titles option, each through its control.
     void ApplyProfile();
@@ -96,6 +97,7 @@ private:
     QLineEdit* editIndex_;
     QPushButton* btnBrowse_;
     QLineEdit* editFileTypes_;
+    bool applying_ = false; // ApplyProfile is filling the fields
     QPushButton* btnResetTypes_;
     QListWidget* lstIgnoreFolders_;
     QPushButton* btnAddFolder_;

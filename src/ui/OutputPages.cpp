@@ -47,11 +47,11 @@ struct ColorBinding {
 };
 
 constexpr std::array<ColorBinding, OutputSettingsPage::kColorCount> kColors{{
-    {"cpbBackground", "Background", kPageColours[0]},
-    {"cpbText", "Text", kPageColours[1]},
-    {"cpbLink", "Link", kPageColours[2]},
-    {"cpbVisited", "Visited Link", kPageColours[3]},
-    {"cpbActive", "Active Link", kPageColours[4]},
+    {"cpbBackground", "Back&ground", kPageColours[0]},
+    {"cpbText", "&Text", kPageColours[1]},
+    {"cpbLink", "&Link", kPageColours[2]},
+    {"cpbVisited", "Visited Lin&k", kPageColours[3]},
+    {"cpbActive", "&Active Link", kPageColours[4]},
 }};
 static_assert(kPageColours.size() == OutputSettingsPage::kColorCount);
 
@@ -96,13 +96,13 @@ OutputSettingsPage::OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, 
 
 QGroupBox* OutputSettingsPage::BuildOutputType() {
     auto* group = MakeGroup(u" Output Type "_s, u"gbOutputType"_s);
-    rbOutputFile_ = MakeRadio(u"File:"_s, u"rbOutputFile"_s);
+    rbOutputFile_ = MakeRadio(u"F&ile:"_s, u"rbOutputFile"_s);
     rbOutputFile_->setChecked(true);
     editOutputFile_ = new QLineEdit;
     editOutputFile_->setObjectName(u"editOutputFile"_s);
     // The radio button is the field's caption but cannot be its buddy.
     editOutputFile_->setAccessibleName(u"Output File:"_s);
-    btnOutputFileBrowse_ = MakeButton(u"Browse..."_s, u"btnOutputFileBrowse"_s, 10);
+    btnOutputFileBrowse_ = MakeButton(u"Bro&wse..."_s, u"btnOutputFileBrowse"_s, 10);
     rbOutputEditor_ = MakeRadio(QString(), u"rbOutputEditor"_s);
     rbOutputEditor_->setEnabled(false);
 
@@ -142,6 +142,7 @@ QGroupBox* OutputSettingsPage::BuildOutputType() {
         });
     connect(editOutputFile_, &QLineEdit::textChanged, this,
             [this](const QString& text) { profile_.SetOutputFileName(ToStd(text)); });
+    connect(editOutputFile_, &QLineEdit::textEdited, this, [this] { outputChosen_ = true; });
     connect(editOutputInsert_, &QLineEdit::textChanged, this,
             [this](const QString& text) { profile_.SetOutputInsert(ToStd(text)); });
     return group;
@@ -171,7 +172,7 @@ QGroupBox* OutputSettingsPage::BuildPageColors() {
         connect(picker, &ColorPickerButton::NoneSelected, this,
                 [this, picker] { ColorPickerDefaultSelect(picker); });
     }
-    btnResetColors_ = MakeButton(u"Reset Colors To Defaults"_s, u"btnResetColors"_s, 13);
+    btnResetColors_ = MakeButton(u"&Reset Colors To Defaults"_s, u"btnResetColors"_s, 13);
     btnResetColors_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     pickers->addWidget(btnResetColors_, kColorCount, 0, 1, 2);
     pickers->setRowStretch(kColorCount + 1, 1);
@@ -204,21 +205,21 @@ QGroupBox* OutputSettingsPage::BuildPageColors() {
 QWidget* OutputSettingsPage::BuildFormatAndOptions() {
     auto* format = MakeGroup(u" Output Format "_s, u"gbOutputFormat"_s);
     rbOutputUnnumberedList_ =
-        MakeRadio(u"Unnumbered Indented Lists"_s, u"rbOutputUnnumberedList"_s);
+        MakeRadio(u"&Unnumbered Indented Lists"_s, u"rbOutputUnnumberedList"_s);
     rbOutputUnnumberedList_->setChecked(true);
-    rbOutputParagraph_ = MakeRadio(u"Simple Paragraphs"_s, u"rbOutputParagraph"_s);
+    rbOutputParagraph_ = MakeRadio(u"Simple &Paragraphs"_s, u"rbOutputParagraph"_s);
     auto* formatLayout = new QVBoxLayout(format);
     formatLayout->setSpacing(4);
     formatLayout->addWidget(rbOutputUnnumberedList_);
     formatLayout->addWidget(rbOutputParagraph_);
 
     auto* options = MakeGroup(u" Output Options "_s, u"gbOutputOptions"_s);
-    chkClassAttribs_ = MakeCheckBox(u"Use Style Sheet for Items"_s, u"chkClassAttribs"_s);
-    chkAddImages_ = MakeCheckBox(u"Add Images for Items"_s, u"chkAddImages"_s);
+    chkClassAttribs_ = MakeCheckBox(u"Use Style S&heet for Items"_s, u"chkClassAttribs"_s);
+    chkAddImages_ = MakeCheckBox(u"Add I&mages for Items"_s, u"chkAddImages"_s);
     chkNoFolderImages_ =
-        MakeCheckBox(u"Don't include images for folders"_s, u"chkNoFolderImages"_s);
+        MakeCheckBox(u"Don't in&clude images for folders"_s, u"chkNoFolderImages"_s);
     chkNoFolderImages_->setEnabled(false);
-    chkDontLinkFolders_ = MakeCheckBox(u"Don't Link Folders"_s, u"chkDontLinkFolders"_s);
+    chkDontLinkFolders_ = MakeCheckBox(u"Don't Link Fol&ders"_s, u"chkDontLinkFolders"_s);
     auto* optionsLayout = new QVBoxLayout(options);
     optionsLayout->setSpacing(4);
     optionsLayout->addWidget(chkClassAttribs_);
@@ -302,7 +303,13 @@ void OutputSettingsPage::SetEditorOptionCaption(const QString& caption) {
 }
 
 void OutputSettingsPage::SetOutputFileText(const QString& fileName) {
+    outputChosen_ = true;
     editOutputFile_->setText(fileName);
+}
+
+void OutputSettingsPage::ProposeOutputFile(const QString& fileName) {
+    if (!outputChosen_)
+        editOutputFile_->setText(fileName);
 }
 
 void OutputSettingsPage::FocusOutputFile() {
@@ -390,7 +397,7 @@ void OutputSettingsPage::BrowseOutputFile() {
     request.filter = kHtmlFilter;
     request.defaultSuffix = u"html"_s;
     const std::string outputFolder = ExtractFilePath(output);
-    request.startFolder = ToQ(FolderExists(outputFolder) ? outputFolder : indexFolder);
+    request.startFolder = DialogStartFolder({outputFolder, indexFolder});
     proposed = ExtractFileName(proposed);
     if (HasInvalidFileNameChars(proposed))
         proposed = kDefaultOutputName;
@@ -401,7 +408,7 @@ void OutputSettingsPage::BrowseOutputFile() {
     // A name typed without an extension becomes an HTML file.
     if (ExtractFileExt(ToStd(chosen)).empty())
         chosen += u".html"_s;
-    editOutputFile_->setText(chosen);
+    SetOutputFileText(chosen);
 }
 
 void OutputSettingsPage::OutputFormatChange() {

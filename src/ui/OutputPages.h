@@ -52,8 +52,15 @@ public:
     }
     void SetEditorOptionCaption(const QString& caption);
 
-    // Sets the field; its change handler stores the name in the profile.
+    // Sets the field as the user's choice; its change handler stores the
+    // name in the profile.
     void SetOutputFileText(const QString& fileName);
+    // Sets the field while the user has chosen no output file: a proposal
+    // follows the index page until then.
+    void ProposeOutputFile(const QString& fileName);
+    // Whether the output file is the user's: typed, browsed for, fixed on
+    // Finish, or named by an opened profile.
+    void SetOutputChosen(bool chosen) { outputChosen_ = chosen; }
     void FocusOutputFile();
 
     // The page's part of showing a profile: the output file to the options.
@@ -95,6 +102,7 @@ private:
     // last of them.
     bool resetting_ = false;
     bool resetChanged_ = false;
+    bool outputChosen_ = false;
 
     QRadioButton* rbOutputClipBoard_;
     QRadioButton* rbOutputFile_;

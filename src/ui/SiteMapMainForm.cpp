@@ -5,6 +5,7 @@
 #include "output/PageWrapper.h"
 #include "output/SitemapJob.h"
 #include "persist/ProfileFiles.h"
+#include "scan/IgnoreRules.h"
 #include "scan/ScanRun.h"
 #include "support/NXFiles.h"
 #include "ui/Artwork.h"
@@ -232,7 +233,7 @@ void TfrmSiteMapMain::ConnectPages() {
     connect(results_, &ResultsPage::ignoreListsChanged, information_,
             &InformationPage::ShowIgnoreLists);
     connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
-            &OutputSettingsPage::SetOutputFileText);
+            &OutputSettingsPage::ProposeOutputFile);
     connect(outputStatus_, &OutputStatusPage::openFolderClicked, this, [this] {
         Guarded(this, dialogs_,
                 [this] { OpenDocument(dialogs_, outputStatus_->OutputFolder(), this); });
@@ -516,10 +517,29 @@ bool TfrmSiteMapMain::NextAllowed() const {
 }
 
 bool TfrmSiteMapMain::CheckIndexFolder() {
-    if (FolderExists(ExtractFilePath(profile_.IndexPage())))
+    if (!FolderExists(ExtractFilePath(profile_.IndexPage()))) {
+        dialogs_.messageBox(this, AppTitle(), QString::fromLatin1(kIndexFolderMissing),
+                            MsgIcon::None, MsgButtons::Ok);
+        information_->FocusIndex();
+        return true;
+    }
+    if (CanonicalFileTypes(profile_.FileTypes()).empty()) {
+        dialogs_.messageBox(this, AppTitle(),
+                            u"Please enter the file types to include, such as *.htm;*.html;"_s,
+                            MsgIcon::None, MsgButtons::Ok);
+        information_->FocusFileTypes();
+        return true;
+    }
+    if (FileExists(profile_.IndexPage()))
         return false;
-    dialogs_.messageBox(this, AppTitle(), QString::fromLatin1(kIndexFolderMissing), MsgIcon::None,
-                        MsgButtons::Ok);
+    MsgResult answer = dialogs_.messageBox(
+        this, AppTitle(),
+        u"The index page "_s + ToQ(profile_.IndexPage()) +
+            u" does not exist.\n\nThe site map's link to it will not work. Scan its folder "
+            u"anyway?"_s,
+        MsgIcon::Question, MsgButtons::YesNo);
+    if (answer == MsgResult::Yes)
+        return false;
     information_->FocusIndex();
     return true;
 }
@@ -530,9 +550,7 @@ bool TfrmSiteMapMain::CheckOutputPaths() {
     const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
     if (profile_.OutputType() != TMapOutputType::moutFile)
         return false;
-    // Two spellings of one folder ("a//b/", "a/./b/") are one folder.
-    if (ExpandFileName(ExtractFilePath(profile_.OutputFileName())) ==
-        SiteFolderOf(profile_.IndexPage()))
+    if (OutputPlaceOf(profile_.OutputFileName(), profile_.IndexPage()) == OutputPlace::IndexFolder)
         return false;
     MsgResult answer = dialogs_.messageBox(
         this, u"File Paths"_s,
@@ -627,6 +645,9 @@ void TfrmSiteMapMain::BeginSearch() {
     SetRunCommandsEnabled(false);
     QCoreApplication::processEvents();
     status_->ClearLog();
+    for (const std::string& entry : IgnoreEntriesMatchingNothing(profile_))
+        status_->AppendLog(u"Warning: the ignore entry "_s + ToQ(entry) +
+                           u" matches no folder or file of the site"_s);
     status_->ClearLocation();
     // Check Site checks the site as this scan sees it.
     results_->SetScannedProfile(profile_);
@@ -759,6 +780,9 @@ void TfrmSiteMapMain::LoadProfile(const std::string& fileName) {
 }
 
 void TfrmSiteMapMain::ApplyProfile() {
+    // A profile that names an output file has chosen it; one that does not
+    // takes the proposal that follows its index page.
+    outputSettings_->SetOutputChosen(!profile_.OutputFileName().empty());
     information_->ApplyProfile();
     outputSettings_->ApplyProfile();
     profile_.SetModified(false);

@@ -34,22 +34,27 @@ private slots:
 };
 
 void InformationPageTest::indexChangeProposesOutputFileOnce() {
+    // The proposal follows the index page until the user chooses an output
+    // file, by typing, by Browse, or by opening a profile that names one.
     Wizard w;
     w.Edit("editIndex")->setText(QStringLiteral("/srv/site/index.html"));
     QCOMPARE(w.window->Profile().IndexPage(), "/srv/site/index.html");
     QCOMPARE(w.Edit("editOutputFile")->text(), QStringLiteral("/srv/site/sitemap.html"));
     QCOMPARE(w.window->Profile().OutputFileName(), "/srv/site/sitemap.html");
     w.Edit("editIndex")->setText(QStringLiteral("/srv/other/index.html"));
-    QCOMPARE(w.window->Profile().OutputFileName(), "/srv/site/sitemap.html");
+    QCOMPARE(w.window->Profile().OutputFileName(), "/srv/other/sitemap.html");
+    QTest::keyClicks(w.Edit("editOutputFile"), QStringLiteral("x"));
+    w.Edit("editIndex")->setText(QStringLiteral("/srv/third/index.html"));
+    QCOMPARE(w.window->Profile().OutputFileName(), "/srv/other/sitemap.htmlx");
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
 void InformationPageTest::typingTheIndexProposesFromFirstCharacter() {
     Wizard w;
-    QTest::keyClicks(w.Edit("editIndex"), QStringLiteral("a/b.html"));
-    QCOMPARE(w.window->Profile().IndexPage(), "a/b.html");
-    // The first value, "a", has no folder part.
-    QCOMPARE(w.window->Profile().OutputFileName(), "sitemap.html");
+    QTest::keyClicks(w.Edit("editIndex"), QStringLiteral("/srv/a/b.html"));
+    QCOMPARE(w.window->Profile().IndexPage(), "/srv/a/b.html");
+    // The first character, "/", proposed "/sitemap.html"; the last one wins.
+    QCOMPARE(w.window->Profile().OutputFileName(), "/srv/a/sitemap.html");
 }
 
 void InformationPageTest::browseOffersToDropInvalidFolders() {
@@ -282,6 +287,17 @@ void InformationPageTest::acceleratorsAreUniqueOnEveryPage() {
                 keys.insert(key, child->objectName());
         }
     };
+    // Every command and field of the output settings page has its own key.
+    for (const char* name :
+         {"rbOutputFile", "btnOutputFileBrowse", "lblBackground", "lblText", "lblLink",
+          "lblVisited", "lblActive", "btnResetColors", "rbOutputUnnumberedList",
+          "rbOutputParagraph", "chkClassAttribs", "chkAddImages", "chkNoFolderImages",
+          "chkDontLinkFolders", "btnSearchSitemaps"}) {
+        auto* widget = w.Get<QWidget>(name);
+        auto* label = qobject_cast<QLabel*>(widget);
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        QVERIFY2(!accelerator(label ? label->text() : button->text()).isNull(), name);
+    }
     auto* pages = w.Get<QStackedWidget>("pcMain");
     QMultiMap<QChar, QString> common;
     collect(w.window.get(), pages, common);

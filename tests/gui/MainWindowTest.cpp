@@ -76,6 +76,8 @@ private slots:
     void fieldsCarryTheirLabelsAsAccessibleNames();
     void nextWithMissingIndexFolderStays_data();
     void nextWithMissingIndexFolderStays();
+    void nextAsksAboutAMissingIndexPage();
+    void nextRefusesFileTypesWithoutAnEntry();
     void scanFillsTreeAndLog();
     void secondScanStartsAfresh();
     void scanOfIgnoredRootGivesEmptyTree();
@@ -154,6 +156,57 @@ void MainWindowTest::nextWithMissingIndexFolderStays() {
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
+void MainWindowTest::nextAsksAboutAMissingIndexPage() {
+    TestSite site;
+    MakeFixtureSite(site);
+    Wizard w;
+    const QString missing = site.Path(QStringLiteral("nosuch.html"));
+    const QString question = QStringLiteral("The index page ") + missing +
+                             QStringLiteral(" does not exist.\n\nThe site map's link to it will "
+                                            "not work. Scan its folder anyway?");
+    w.dialogs.AnswerMessage(MsgResult::No);
+    w.Scan(missing);
+    QCOMPARE(w.window->WizardPage(), 0);
+    QCOMPARE(w.dialogs.Last().caption, QStringLiteral("Zephyrix Trailwright"));
+    QCOMPARE(w.dialogs.Last().text, question);
+    QCOMPARE(w.dialogs.Last().icon, MsgIcon::Question);
+    QCOMPARE(w.dialogs.Last().buttons, MsgButtons::YesNo);
+    QCOMPARE(QApplication::focusWidget(), w.Edit("editIndex"));
+
+    w.dialogs.AnswerMessage(MsgResult::Yes);
+    w.Scan(missing);
+    QCOMPARE(w.window->WizardPage(), 2);
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void MainWindowTest::nextRefusesFileTypesWithoutAnEntry() {
+    TestSite site;
+    MakeFixtureSite(site);
+    Wizard w;
+    // Typed as a newcomer types them: stored canonical, every type matched.
+    QTest::keyClicks(w.Edit("editFileTypes"), QStringLiteral("xx"));
+    w.Edit("editFileTypes")->setText(QStringLiteral("html, .htm"));
+    QCOMPARE(w.window->Profile().FileTypes(), "*.html;*.htm;");
+    w.Edit("editFileTypes")->setText(QStringLiteral(" ; "));
+    w.dialogs.AnswerMessage(MsgResult::Ok);
+    w.Scan(site.Path(QStringLiteral("index.html")));
+    QCOMPARE(w.window->WizardPage(), 0);
+    QCOMPARE(w.dialogs.Last().icon, MsgIcon::None);
+    QCOMPARE(QApplication::focusWidget(), w.Edit("editFileTypes"));
+
+    // An ignore entry that leaves nothing out is told in the scan's log.
+    w.Edit("editFileTypes")->setText(QStringLiteral("*.html"));
+    w.IgnoreFolder("/elsewhere/");
+    w.Scan(site.Path(QStringLiteral("index.html")));
+    QCOMPARE(w.window->WizardPage(), 2);
+    QVERIFY(
+        w.Log()
+            .split(QLatin1Char('\n'))
+            .contains(QStringLiteral(
+                "Warning: the ignore entry /elsewhere/ matches no folder or file of the site")));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
 void MainWindowTest::scanFillsTreeAndLog() {
     TestSite site;
     MakeFixtureSite(site);
@@ -169,7 +222,6 @@ void MainWindowTest::scanFillsTreeAndLog() {
     w.Button("btnAddFolder")->click();
     w.dialogs.AnswerOpenFiles({site.Path(QStringLiteral("skip.html"))});
     w.Button("btnFileAdd")->click();
-    // Not there: the index page's own existence is not checked.
     w.Scan(site.Path(QStringLiteral("index.html")));
 
     QCOMPARE(w.window->WizardPage(), 2);

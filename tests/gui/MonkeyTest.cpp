@@ -8,6 +8,7 @@
 #include "GuiTestUtil.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "support/NXFiles.h"
 #include "ui/Dialogs.h"
 #include "ui/OutputPages.h"
 #include "ui/ResultsPage.h"
@@ -439,7 +440,10 @@ QString MonkeyTest::CheckInvariants() {
     auto checked = [&w](const char* name) { return Find<QAbstractButton>(&w, name)->isChecked(); };
     const std::pair<const char*, bool> agree[] = {
         {"editIndex", text("editIndex") == p.IndexPage()},
-        {"editFileTypes", text("editFileTypes") == p.FileTypes()},
+        // The field shows a profile's stored bytes, and stores what is typed
+        // in canonical form: the two name the same types.
+        {"editFileTypes",
+         tw::CanonicalFileTypes(text("editFileTypes")) == tw::CanonicalFileTypes(p.FileTypes())},
         {"editOutputFile", text("editOutputFile") == p.OutputFileName()},
         {"editOutputInsert", text("editOutputInsert") == p.OutputInsert()},
         {"chkUsePageTitles", checked("chkUsePageTitles") == p.UsePageTitles()},
