@@ -234,7 +234,7 @@ std::string NoteText(PageNoteKind kind, size_t maxPageBytes) {
 
 // "1 dead link", "2 dead links".
 std::string Count(size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
+    return CountOf(static_cast<long long>(n), one, many);
 }
 
 // ---- Findings

@@ -534,6 +534,35 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
     return 0;
 }
 
+// What a file that is no profile file seems to be, from its first bytes, so
+// that "Invalid stream format" says what went wrong; empty for a file that
+// starts as a profile file does.
+std::string LooksLike(const std::string& fileName) {
+    std::string head;
+    try {
+        FileReader(fileName).ReadInto(head, 512);
+    } catch (const std::exception&) {
+        return {};
+    }
+    if (head.starts_with("TPF0"))
+        return {}; // a profile file, damaged further on
+    size_t i = head.find_first_not_of(" \t\r\n");
+    if (i == std::string::npos)
+        return head.empty() ? "an empty file" : "a blank text file";
+    std::string start = AsciiLowerCase(head.substr(i, 16));
+    if (start[0] == '{' || start[0] == '[')
+        return "JSON";
+    if (start.starts_with("<?xml"))
+        return "XML";
+    if (start.starts_with("<!doctype html") || start.starts_with("<html"))
+        return "an HTML page";
+    bool text = std::all_of(head.begin(), head.end(), [](char c) {
+        auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 || c == '\t' || c == '\r' || c == '\n';
+    });
+    return text ? "a text file" : "binary data";
+}
+
 // Prints the profile a file gives a newly made profile, as one JSON object
 // with the published properties in stream order, then those of the program's
 // own that the file holds.
@@ -555,7 +584,16 @@ int ShowProfile(const std::string& fileName, const CliStreams& streams) {
                 set(v);
             };
     }
-    LoadObjectFile(fileName, object);
+    try {
+        LoadObjectFile(fileName, object);
+    } catch (const EReadError&) {
+        std::string kind = LooksLike(fileName);
+        if (kind.empty())
+            throw;
+        throw TError(std::string(kInvalidStreamFormat) + ": " + fileName +
+                     " is not a profile file (it looks like " + kind +
+                     "; `profile write` makes profile files)");
+    }
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     for (size_t k = 0; k < object.Properties.size(); ++k) {
         const TPropInfo& info = object.Properties[k];

@@ -568,10 +568,15 @@ void ResultsPage::FillFindings() {
     if (!findings.Checked())
         return;
     const LinkReport& report = findings.Report();
+    // Counted as the command line and the saved report count them: a group
+    // of pages with one title is one problem, however many pages it marks.
+    const std::string pages = CountOf(static_cast<long long>(report.PageCount), "page", "pages");
     lblCheckProgress_->setText(
-        findings.Count() == 0
-            ? u"No problems in %1 pages."_s.arg(report.PageCount)
-            : u"%1 problems in %2 pages."_s.arg(findings.Count()).arg(report.PageCount));
+        report.ProblemCount() == 0
+            ? u"No problems in %1."_s.arg(ToQ(pages))
+            : u"%1 in %2."_s.arg(
+                  ToQ(CountOf(static_cast<long long>(report.ProblemCount()), "problem", "problems")),
+                  ToQ(pages)));
     if (cbProblemsOnly_->isChecked())
         SetProblemsOnly(true);
 }

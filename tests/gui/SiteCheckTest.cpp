@@ -105,6 +105,8 @@ void SiteCheckTest::marksExactlyTheSeededNodes() {
     QCOMPARE(w.Marked(),
              (std::set<std::string>{"index.html", "orphan.html", "notitle.html", "b.html"}));
     QCOMPARE(w.Findings()->model()->rowCount(), 5);
+    // Two pages titled alike are one problem, as the command line counts.
+    QCOMPARE(w.LabelText("lblCheckProgress"), QStringLiteral("4 problems in 7 pages."));
     QVERIFY(w.Row(QStringLiteral("a.html")) >= 0);
     QCOMPARE(w.Cell(0, 0), QStringLiteral("Dead link"));
 

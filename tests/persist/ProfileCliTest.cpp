@@ -194,12 +194,25 @@ TEST(ProfileCli, ShowPrintsTextThatIsNotUtf8) {
 
 TEST(ProfileCli, ShowReportsReadErrors) {
     TempDir dir;
-    CliRun r = Cli({"profile", "show", dir.Write("bad.zpf", "not a profile")});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "trailwright-cli: Invalid stream format\n");
+    const std::pair<const char*, const char*> foreign[] = {
+        {"not a profile", "a text file"},
+        {"\n  {\"IndexPage\": \"x\"}", "JSON"},
+        {"<?xml version=\"1.0\"?><urlset/>", "XML"},
+        {"<!DOCTYPE html><html></html>", "an HTML page"},
+        {"", "an empty file"},
+        {"PK\x03\x04\x00", "binary data"},
+    };
+    for (const auto& [content, kind] : foreign) {
+        const std::string file = dir.Write("bad.zpf", content);
+        CliRun r = Cli({"profile", "show", file});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "trailwright-cli: Invalid stream format: " + file +
+                             " is not a profile file (it looks like " + kind +
+                             "; `profile write` makes profile files)\n");
+    }
 
-    r = Cli({"profile", "show",
+    CliRun r = Cli({"profile", "show",
              dir.Write("settings.dat", Header("TSiteMapSettings").Bool("LoadLast", true).End())});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "trailwright-cli: Error reading TMapProfile.LoadLast: Property LoadLast "
