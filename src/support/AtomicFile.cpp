@@ -22,9 +22,11 @@ int MakeTempFile(char* pattern) {
 } // namespace
 
 AtomicFile::AtomicFile(std::string target, MakeTemp makeTemp) : target_(std::move(target)) {
-    auto fail = [this]() { throw EFCreateError(FormatText(kCannotCreateFile, {target_})); };
+    auto fail = [this](const std::string& reason) {
+        throw EFCreateError(WithReason(FormatText(kCannotCreateFile, {target_}), reason));
+    };
     if (target_.empty() || target_.back() == kPathDelim)
-        fail();
+        fail(SystemReason(EISDIR));
 
     // A link is written through, so that the link itself stays in place.
     finalPath_ = target_;
@@ -32,13 +34,13 @@ AtomicFile::AtomicFile(std::string target, MakeTemp makeTemp) : target_(std::mov
     bool exists = stat(target_.c_str(), &st) == 0;
     if (exists) {
         if (!S_ISREG(st.st_mode))
-            fail();
+            fail(S_ISDIR(st.st_mode) ? SystemReason(EISDIR) : kNotRegularFile);
         std::vector<char> resolved(PATH_MAX + 1);
         if (realpath(target_.c_str(), resolved.data()) != nullptr)
             finalPath_ = resolved.data();
         // Renaming would replace a file that we may not write to.
         if (access(finalPath_.c_str(), W_OK) != 0)
-            fail();
+            fail(SystemReason(errno));
     }
 
     std::string folder = ExtractFilePath(finalPath_);
@@ -52,13 +54,14 @@ AtomicFile::AtomicFile(std::string target, MakeTemp makeTemp) : target_(std::mov
         // it in place, as a plain write would.
         int error = errno;
         if (!exists || (error != EACCES && error != EPERM && error != EROFS))
-            fail();
+            fail(SystemReason(error));
         fd_ = open(finalPath_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         inPlace_ = true;
         // Whatever took the file's place since stat must be a file too.
         if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            const std::string reason = fd_ < 0 ? SystemReason(errno) : kNotRegularFile;
             Discard();
-            fail();
+            fail(reason);
         }
         return;
     }
@@ -110,8 +113,9 @@ bool AtomicFile::TruncateInPlace() {
 
 void AtomicFile::Write(const void* data, size_t size) {
     if (fd_ < 0 || !TruncateInPlace() || !WriteRaw(static_cast<const char*>(data), size)) {
+        const std::string reason = fd_ < 0 ? std::string() : SystemReason(errno);
         Discard();
-        throw EWriteError(kStreamWriteError);
+        throw EWriteError(WithReason(kStreamWriteError, reason));
     }
 }
 
@@ -122,8 +126,9 @@ void AtomicFile::Commit() {
     ok = close(fd_) == 0 && ok;
     fd_ = -1;
     if (!ok || (!inPlace_ && rename(tempPath_.c_str(), finalPath_.c_str()) != 0)) {
+        const int error = errno;
         Discard();
-        throw EWriteError(kStreamWriteError);
+        throw EWriteError(WithReason(kStreamWriteError, SystemReason(error)));
     }
     tempPath_.clear();
     committed_ = true;

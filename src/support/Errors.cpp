@@ -1,5 +1,7 @@
 #include "support/Errors.h"
 
+#include <cstring>
+
 namespace tw {
 
 std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args) {
@@ -16,6 +18,16 @@ std::string FormatText(const std::string& pattern, std::initializer_list<std::st
         }
     }
     return result;
+}
+
+std::string SystemReason(int error) {
+    char buf[256];
+    // The GNU strerror_r returns its text, which need not be in buf.
+    return strerror_r(error, buf, sizeof buf);
+}
+
+std::string WithReason(const std::string& text, const std::string& reason) {
+    return reason.empty() ? text : text + ": " + reason;
 }
 
 } // namespace tw

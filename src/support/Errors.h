@@ -32,6 +32,14 @@ class EWriteError : public TError {
 // Missing arguments leave the remaining "%s" as they are.
 std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args);
 
+// What the system says of an errno value ("Permission denied").
+std::string SystemReason(int error);
+// An error's text followed by its reason, so the user learns why a file
+// could not be written or read: "Cannot create file x: Permission denied".
+std::string WithReason(const std::string& text, const std::string& reason);
+// The reason for a path that names something other than a regular file.
+inline constexpr const char* kNotRegularFile = "Not a regular file";
+
 inline constexpr const char* kCannotOpenFile = "Cannot open file %s";
 inline constexpr const char* kCannotCreateFile = "Cannot create file %s";
 inline constexpr const char* kStreamWriteError = "Stream write error";

@@ -29,8 +29,15 @@ UniqueFd OpenRegularFileAt(int dirFd, const char* name, struct stat* st) {
     UniqueFd fd(openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat own {};
     struct stat& info = st ? *st : own;
-    if (!fd.Valid() || fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!fd.Valid() || fstat(fd.Get(), &info) != 0)
         return UniqueFd();
+    if (!S_ISREG(info.st_mode)) {
+        // Callers word the refusal: a folder says so, anything else is 0.
+        int error = S_ISDIR(info.st_mode) ? EISDIR : 0;
+        fd.Reset();
+        errno = error;
+        return UniqueFd();
+    }
     return fd;
 }
 

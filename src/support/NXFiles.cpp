@@ -144,9 +144,11 @@ std::string LoadFileText(const std::string& fileName) {
 
 FileReader::FileReader(const std::string& fileName) : fileName_(fileName) {
     struct stat st {};
+    errno = 0;
     fd_ = OpenRegularFile(fileName, &st);
     if (!fd_.Valid())
-        throw EFOpenError(FormatText(kCannotOpenFile, {fileName}));
+        throw EFOpenError(WithReason(FormatText(kCannotOpenFile, {fileName}),
+                                     errno != 0 ? SystemReason(errno) : kNotRegularFile));
     size_ = static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -157,7 +159,8 @@ void FileReader::ReadInto(std::string& out, size_t maxBytes) {
     while (out.size() < maxBytes) {
         ssize_t n = ReadSome(fd_.Get(), buf, std::min(sizeof buf, maxBytes - out.size()));
         if (n < 0)
-            throw EFOpenError(FormatText(kCannotOpenFile, {fileName_}));
+            throw EFOpenError(
+                WithReason(FormatText(kCannotOpenFile, {fileName_}), SystemReason(errno)));
         if (n == 0)
             break;
         out.append(buf, static_cast<size_t>(n));

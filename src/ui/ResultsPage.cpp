@@ -574,9 +574,9 @@ void ResultsPage::FillFindings() {
     lblCheckProgress_->setText(
         report.ProblemCount() == 0
             ? u"No problems in %1."_s.arg(ToQ(pages))
-            : u"%1 in %2."_s.arg(
-                  ToQ(CountOf(static_cast<long long>(report.ProblemCount()), "problem", "problems")),
-                  ToQ(pages)));
+            : u"%1 in %2."_s.arg(ToQ(CountOf(static_cast<long long>(report.ProblemCount()),
+                                             "problem", "problems")),
+                                 ToQ(pages)));
     if (cbProblemsOnly_->isChecked())
         SetProblemsOnly(true);
 }

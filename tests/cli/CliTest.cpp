@@ -221,7 +221,7 @@ TEST_F(CliTest, AFailedRunEndsTheProgressLineBeforeItsError) {
     EXPECT_EQ(code, 1);
     EXPECT_EQ(err.str().rfind("\r\033[KScanning: ", 0), 0u) << "a progress line was drawn";
     EXPECT_TRUE(err.str().ends_with(" files\ntrailwright-cli: Cannot create file " +
-                                    site / "map.html" + "\n"))
+                                    site / "map.html" + ": Is a directory\n"))
         << err.str();
 }
 

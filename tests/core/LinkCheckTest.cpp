@@ -1,10 +1,10 @@
 #include "check/LinkCheck.h"
 
-#include "model/CssReferences.h"
 #include "check/LinkPath.h"
 #include "check/SiteCheck.h"
-#include "model/PageParser.h"
 #include "core/TestUtil.h"
+#include "model/CssReferences.h"
+#include "model/PageParser.h"
 #include "model/SiteMapProfile.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"

@@ -1,6 +1,7 @@
 #include "support/NXFiles.h"
 
 #include "core/TestUtil.h"
+#include "persist/FailingFile.h"
 #include "support/AtomicFile.h"
 #include "support/Errors.h"
 #include "support/FileDescriptor.h"
@@ -106,16 +107,23 @@ TEST(FileRoutines, ErrorsNameTheFile) {
         SaveFileText("x", missing);
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + missing);
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file " + missing + ": No such file or directory");
     }
     try {
         LoadFileText(dir / "missing.html");
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir / "missing.html");
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot open file " + dir / "missing.html" + ": No such file or directory");
     }
-    // A folder is neither loaded nor replaced.
-    EXPECT_THROW(LoadFileText(dir.Path()), EFOpenError);
+    // A folder is neither loaded nor replaced, and the error says why.
+    try {
+        LoadFileText(dir.Path());
+        FAIL() << "no error";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir.Path() + ": Is a directory");
+    }
     dir.MakeDir("taken");
     EXPECT_THROW(SaveFileText("x", dir / "taken"), EFCreateError);
 }
@@ -135,39 +143,17 @@ TEST(FileRoutines, SaveWritesThroughALinkAndKeepsPermissions) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
-namespace {
-// A device that accepts a number of bytes and then fails, like a full disk.
-class FailingFile : public AtomicFile {
-public:
-    FailingFile(const std::string& target, size_t budget) : AtomicFile(target), budget_(budget) {}
-
-protected:
-    bool WriteRaw(const char* data, size_t size) override {
-        if (size > budget_) {
-            AtomicFile::WriteRaw(data, budget_);
-            budget_ = 0;
-            return false;
-        }
-        budget_ -= size;
-        return AtomicFile::WriteRaw(data, size);
-    }
-
-private:
-    size_t budget_;
-};
-} // namespace
-
 TEST(AtomicFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     TempDir dir;
     std::string path = dir.Write("map.html", "the old page");
     {
-        FailingFile file(path, 4);
+        twtest::FailingFile file(path, 4);
         file.Write("abc", 3);
         try {
             file.Write("defgh", 5);
             FAIL() << "no error";
         } catch (const EWriteError& e) {
-            EXPECT_STREQ(e.what(), "Stream write error");
+            EXPECT_STREQ(e.what(), "Stream write error: No space left on device");
         }
     }
     EXPECT_EQ(ReadAll(path), "the old page");

@@ -82,7 +82,8 @@ TEST_F(OutputTargetsTest, AFailedSaveKeepsTheOldFileAndCopiesNothing) {
         SaveSiteMapFile(text, profile, program.Path());
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + missing);
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file " + missing + ": No such file or directory");
     }
     EXPECT_FALSE(Exists(site / "smfolder.gif"));
 }

@@ -273,8 +273,8 @@ void ConfigFolderTest::configFolderThatCannotBeMadeIsReportedAtExit() {
     // The failure is told, not swallowed, and the program still ends.
     QCOMPARE(dialogs.AskedSoFar().size(), 1);
     QCOMPARE(dialogs.Last().icon, MsgIcon::Error);
-    QCOMPARE(dialogs.Last().text,
-             QStringLiteral("Cannot create file ") + folder + QStringLiteral("SiteMap.dat."));
+    QCOMPARE(dialogs.Last().text, QStringLiteral("Cannot create file ") + folder +
+                                      QStringLiteral("SiteMap.dat: Not a directory."));
     QVERIFY2(dialogs.Finished(), qPrintable(dialogs.Report()));
 }
 

@@ -276,8 +276,9 @@ void OutputPagesTest::previewThatCannotBeWrittenIsReported() {
     w.Button("btnNext")->click();
     QCOMPARE(w.dialogs.Last().caption, QStringLiteral("Zephyrix Trailwright"));
     QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
-    QCOMPARE(w.dialogs.Last().text, QStringLiteral("Cannot create file ") + programFolder +
-                                        QStringLiteral("~sitemap.html."));
+    QCOMPARE(w.dialogs.Last().text,
+             QStringLiteral("Cannot create file ") + programFolder +
+                 QStringLiteral("~sitemap.html: No such file or directory."));
     // The window still shows the page it moved to.
     QCOMPARE(w.window->WizardPage(), 3);
     QCOMPARE(w.window->findChild<QWidget*>(QStringLiteral("pcMain"))
@@ -290,7 +291,7 @@ void OutputPagesTest::previewThatCannotBeWrittenIsReported() {
     w.dialogs.AnswerMessage(MsgResult::Ok);
     w.window.reset();
     QCOMPARE(w.dialogs.Last().text, QStringLiteral("Cannot create file ") + programFolder +
-                                        QStringLiteral("SiteMap.dat."));
+                                        QStringLiteral("SiteMap.dat: No such file or directory."));
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
@@ -383,7 +384,8 @@ void OutputPagesTest::failedWriteEndsTheRunCleanly() {
     QCOMPARE(w.window->WizardPage(), 4);
     QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
     QCOMPARE(w.dialogs.Last().caption, QStringLiteral("Zephyrix Trailwright"));
-    QCOMPARE(w.dialogs.Last().text, QStringLiteral("Cannot create file ") + output + u'.');
+    QCOMPARE(w.dialogs.Last().text, QStringLiteral("Cannot create file ") + output +
+                                        QStringLiteral(": No such file or directory."));
     QCOMPARE(w.LabelText("lblGenerationStatus"), QStringLiteral("Generation Complete!"));
     QVERIFY(w.LabelText("lblGenerationFile").startsWith(QStringLiteral("File: ")));
     QVERIFY(!w.Get<QLabel>("lblGenerationFile")->font().bold());

@@ -166,7 +166,8 @@ void ProfileFilesTest::failedSaveKeepsTheProfileModified() {
     QCOMPARE(w.dialogs.Last().caption, QStringLiteral("Zephyrix Trailwright"));
     QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
     QCOMPARE(w.dialogs.Last().buttons, MsgButtons::Ok);
-    QCOMPARE(w.dialogs.Last().text, QStringLiteral("Cannot create file ") + file + u'.');
+    QCOMPARE(w.dialogs.Last().text, QStringLiteral("Cannot create file ") + file +
+                                        QStringLiteral(": No such file or directory."));
     QVERIFY(w.window->Profile().Modified());
     QCOMPARE(QString::fromStdString(w.window->Profile().FileName()), file);
     QCOMPARE(QString::fromStdString(w.window->Settings()->LastFile()), file);

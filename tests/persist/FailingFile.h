@@ -4,6 +4,7 @@
 #include "support/AtomicFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 
 namespace twtest {
@@ -26,7 +27,10 @@ protected:
         if (n > 0 && !AtomicFile::WriteRaw(data, n))
             return false;
         allowed_ -= n;
-        return n == size;
+        if (n == size)
+            return true;
+        errno = ENOSPC; // as a full disk fails
+        return false;
     }
 
 private:

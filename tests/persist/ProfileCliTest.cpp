@@ -121,7 +121,8 @@ TEST(ProfileCli, ProfileOptionErrors) {
     TempDir dir;
     CliRun r = Cli({"profile", "write", dir / "out.zpf", "--profile", dir / "none.zpf"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "trailwright-cli: Cannot open file " + dir / "none.zpf" + "\n");
+    EXPECT_EQ(r.err, "trailwright-cli: Cannot open file " + dir / "none.zpf" +
+                         ": No such file or directory\n");
     EXPECT_FALSE(twtest::Exists(dir / "out.zpf"));
 
     r = Cli({"generate", "--profile", "a.zpf", "--profile", "b.zpf"});
@@ -133,7 +134,8 @@ TEST(ProfileCli, ProfileOptionErrors) {
 
     r = Cli({"profile", "write", dir / "no/folder/x.zpf"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + dir / "no/folder/x.zpf" + "\n");
+    EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + dir / "no/folder/x.zpf" +
+                         ": No such file or directory\n");
 }
 
 TEST(ProfileCli, ShowPrintsTheProfileAsJson) {
@@ -212,7 +214,8 @@ TEST(ProfileCli, ShowReportsReadErrors) {
                              "; `profile write` makes profile files)\n");
     }
 
-    CliRun r = Cli({"profile", "show",
+    CliRun r =
+        Cli({"profile", "show",
              dir.Write("settings.dat", Header("TSiteMapSettings").Bool("LoadLast", true).End())});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "trailwright-cli: Error reading TMapProfile.LoadLast: Property LoadLast "

@@ -204,7 +204,8 @@ TEST(ProfileFiles, ReadingAFileRecordsItAsLastFileFirst) {
         LoadProfile(p, dir / "missing.zpf", &settings);
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir / "missing.zpf");
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot open file " + dir / "missing.zpf" + ": No such file or directory");
     }
     EXPECT_EQ(settings.LastFile(), dir / "missing.zpf");
 
@@ -236,7 +237,7 @@ TEST(ProfileFiles, FailedWriteKeepsTheOldFileAndTheModifiedFlag) {
             WriteProfile(p, &settings, twtest::FailingFile::After(allowed));
             FAIL() << "no error";
         } catch (const EWriteError& e) {
-            EXPECT_STREQ(e.what(), "Stream write error");
+            EXPECT_STREQ(e.what(), "Stream write error: No space left on device");
         }
         EXPECT_EQ(ReadAll(path), "old content");
         EXPECT_EQ(FilesIn(dir.Path()), 1u) << "the temporary file is removed";
@@ -258,7 +259,8 @@ TEST(ProfileFiles, UncreatableFileRaisesCannotCreate) {
         WriteProfile(p);
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + dir / "no/such/folder/site.zpf");
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + dir / "no/such/folder/site.zpf" +
+                                             ": No such file or directory");
     }
     EXPECT_TRUE(p.Modified());
 }
