@@ -412,18 +412,23 @@ struct SitemapRun {
     }
 
     void Write(const TSiteMapTree& tree, bool quiet, const CliStreams& streams) {
+        auto urls = [](size_t count) {
+            return CountOf(static_cast<long long>(count), "URL", "URLs");
+        };
         auto report = [&](const SitemapJobFile& file) {
             if (quiet)
                 return;
             switch (file.FileKind) {
             case SitemapJobFile::Kind::XmlSitemap:
-                streams.err << "XML sitemap: " << file.Entries << " URLs -> ";
+                streams.err << "XML sitemap: " << urls(file.Entries) << " -> ";
                 break;
             case SitemapJobFile::Kind::XmlIndex:
-                streams.err << "XML sitemap index: " << file.Entries << " sitemaps -> ";
+                streams.err << "XML sitemap index: "
+                            << CountOf(static_cast<long long>(file.Entries), "sitemap", "sitemaps")
+                            << " -> ";
                 break;
             case SitemapJobFile::Kind::Text:
-                streams.err << "Text sitemap: " << file.Entries << " URLs -> ";
+                streams.err << "Text sitemap: " << urls(file.Entries) << " -> ";
                 break;
             case SitemapJobFile::Kind::RobotsTxt:
                 return; // told below, with the URL it names
@@ -435,23 +440,42 @@ struct SitemapRun {
         if (outcome.RobotsTxtChanged && !quiet)
             streams.err << "robots.txt: Sitemap " << result.XmlURL << " -> " << job->RobotsTxtPath()
                         << "\n";
+        // One line a sitemap: how much of the site it lists, and why not the rest.
+        if (!quiet) {
+            const std::string listed = PrintableText(SitemapListedText(result));
+            streams.err << "XML sitemap: " << listed << "\n";
+            if (!job->TextOutput().empty())
+                streams.err << "Text sitemap: " << listed << "\n";
+        }
         // Warnings, not errors: the files are valid, but not complete or not
-        // readable by every search engine.
-        if (result.BadLength > 0)
-            streams.err << "trailwright-cli: warning: " << result.BadLength
-                        << " URLs left out of the sitemaps: a sitemap URL has 12 to 2048 "
+        // readable by every search engine. Shown under --quiet too.
+        const char* warning = "trailwright-cli: warning: ";
+        if (result.BadLength.Count > 0)
+            streams.err << warning << urls(result.BadLength.Count)
+                        << " left out of the sitemaps: a sitemap URL has 12 to 2048 "
                            "characters\n";
         if (!job->TextOutput().empty() && result.Urls > kSitemapMaxUrls)
-            streams.err << "trailwright-cli: warning: " << job->TextOutput() << " lists "
-                        << result.Urls << " URLs; search engines read at most " << kSitemapMaxUrls
+            streams.err << warning << job->TextOutput() << " lists " << urls(result.Urls)
+                        << "; search engines read at most " << kSitemapMaxUrls
                         << " from one text sitemap\n";
-        if (result.RobotsNotApplied && !quiet)
-            streams.err << "trailwright-cli: warning: the rules of " << job->Options().SiteFolder
+        if (result.RobotsNotApplied)
+            streams.err << warning << "the rules of " << job->Options().SiteFolder
                         << "robots.txt were not applied: crawlers read robots.txt only at the "
                            "root of a host, and "
                         << job->BaseURL() << " is not one\n";
+        // Another run's sitemaps may still be served: named, never deleted.
+        for (const std::string& path : result.LeftBehind)
+            streams.err << warning << PrintableText(path)
+                        << " is a sitemap this run did not write; delete it unless it is still "
+                           "served\n";
+        if (outcome.RobotsTxtNamesOtherForm)
+            streams.err << warning << job->RobotsTxtPath() << " also names "
+                        << PrintableText(result.OtherFormURL)
+                        << ", a sitemap this run did not write; remove that line unless it is "
+                           "still served\n";
         if (result.ShallowGitClone)
-            streams.err << "trailwright-cli: warning: the git work tree is a shallow clone: "
+            streams.err << warning
+                        << "the git work tree is a shallow clone: "
                            "files last changed before its oldest commit take that commit's "
                            "time\n";
     }
@@ -624,6 +648,8 @@ int ShowProfile(const std::string& fileName, const CliStreams& streams) {
 int WriteProfileFile(const CLI::App& app, const ProfileOptions& options,
                      const std::string& fileName) {
     TMapProfile profile = BuildProfile(app, options);
+    // A profile that asks for what it cannot do is refused as generate refuses it.
+    options.CheckSitemapNeeds(app, profile);
     profile.SetFileName(ExpandFileName(fileName));
     WriteProfile(profile);
     return 0;

@@ -144,13 +144,27 @@ RobotsRules ReadRobotsRules(const std::string& path) {
     }
 }
 
-std::string WithSitemapLine(std::string_view robotsTxt, std::string_view sitemapURL) {
+bool NamesSitemap(std::string_view robotsTxt, std::string_view sitemapURL) {
     bool present = false;
     ForEachField(robotsTxt, [&](std::string_view key, std::string_view value) {
         present = present || (SameTextIgnoringCase(key, "sitemap") && value == sitemapURL);
     });
+    return present;
+}
+
+bool RobotsTxtNamesSitemap(const std::string& path, std::string_view sitemapURL) {
+    if (!FileExists(path))
+        return false;
+    try {
+        return NamesSitemap(LoadFileText(path), sitemapURL);
+    } catch (const TError&) {
+        return false;
+    }
+}
+
+std::string WithSitemapLine(std::string_view robotsTxt, std::string_view sitemapURL) {
     std::string text(robotsTxt);
-    if (present)
+    if (NamesSitemap(robotsTxt, sitemapURL))
         return text;
     // The file's own line break, so that a CR LF file stays one.
     size_t lf = text.rfind('\n');

@@ -36,6 +36,11 @@ RobotsRules ReadRobotsRules(const std::string& path);
 // percent-encoded.
 std::string NormalizeRobotsPath(std::string_view path);
 
+// Whether a "Sitemap:" line of the robots.txt text names SitemapURL.
+bool NamesSitemap(std::string_view robotsTxt, std::string_view sitemapURL);
+// The same for the robots.txt at Path; a missing or unreadable file names none.
+bool RobotsTxtNamesSitemap(const std::string& path, std::string_view sitemapURL);
+
 // The robots.txt text with a "Sitemap:" line naming SitemapURL: unchanged
 // when a line names it already, else the line added at the end (after a line
 // break, added when the text lacks a final one).

@@ -74,6 +74,27 @@ bool IsPictureName(std::string_view relativePath) {
                        [ext](std::string_view p) { return SameTextIgnoringCase(ext, p); });
 }
 
+// The folder and the name of the XML sitemap's numbered parts up to the
+// number: "/site/sitemap-" for /site/sitemap.xml and /site/sitemap.xml.gz.
+std::string PartPrefix(const std::string& xmlOutput) {
+    std::string name = ExtractFileName(xmlOutput);
+    if (EndsWithIgnoringCase(name, ".gz"))
+        name.resize(name.size() - 3);
+    if (EndsWithIgnoringCase(name, ".xml"))
+        name.resize(name.size() - 4);
+    return ExtractFilePath(xmlOutput) + name + "-";
+}
+
+// The name the XML sitemap has in its other form, or empty when a gzip
+// sitemap has a name without ".gz".
+std::string OtherFormOf(const std::string& xmlOutput, bool gzip) {
+    if (!gzip)
+        return xmlOutput + ".gz";
+    if (!EndsWithIgnoringCase(xmlOutput, ".gz"))
+        return {};
+    return xmlOutput.substr(0, xmlOutput.size() - 3);
+}
+
 // The usual name of the page a server shows for a missing one.
 bool IsErrorPage(std::string_view relativePath) {
     std::string_view name = NameOf(relativePath);
@@ -147,6 +168,14 @@ std::string OriginOf(const URLParts& parts) {
         (scheme == "http" && authority.ends_with(":80")))
         authority.erase(authority.rfind(':'));
     return scheme + "://" + authority;
+}
+
+// Whether a URL is an absolute http:// or https:// one with a host.
+bool IsWebURL(std::string_view url) {
+    URLParts parts = SplitURL(url);
+    return parts.HasScheme && parts.HasAuthority && !parts.Authority.empty() &&
+           (SameTextIgnoringCase(parts.Scheme, "http") ||
+            SameTextIgnoringCase(parts.Scheme, "https"));
 }
 
 // Set of URLs already listed, keyed by views into the tree's own strings (a
@@ -264,17 +293,12 @@ public:
         : tree_(tree), options_(options), style_(tree, options),
           base_(WithoutTrailingSlashes(options.BaseURL)),
           maxUrls_(std::max<size_t>(options.MaxUrlsPerFile, 1)) {
-        std::string output = options.XmlOutput;
-        folder_ = ExtractFilePath(output);
-        std::string name = ExtractFileName(output);
-        if (EndsWithIgnoringCase(name, ".gz"))
-            name.resize(name.size() - 3);
-        if (EndsWithIgnoringCase(name, ".xml"))
-            name.resize(name.size() - 4);
-        stem_ = name;
+        const std::string& output = options.XmlOutput;
+        otherForm_ = OtherFormOf(output, options.Gzip);
         ownXml_ = RelativeToSite(output);
+        ownOtherXml_ = RelativeToSite(otherForm_);
         ownText_ = RelativeToSite(options.TextOutput);
-        ownChunkPrefix_ = RelativeToSite(folder_ + stem_ + "-");
+        ownChunkPrefix_ = RelativeToSite(PartPrefix(output));
         if (!options.SiteMapPage.empty())
             for (const char* image : kItemImages)
                 itemImages_.push_back(RelativeToSite(ExtractFilePath(options.SiteMapPage) + image));
@@ -287,6 +311,7 @@ public:
         ResolveEditedLinks(result);
         Survey();
         Select(result);
+        CountDeleted(result);
         GroupLanguages();
         Measure();
         result.XmlFiles = chunkSizes_.size();
@@ -357,6 +382,7 @@ public:
             if (listener)
                 listener({SitemapFileKind::Text, text->Path(), result.Urls});
         }
+        FindLeftBehind(result);
         return result;
     }
 
@@ -382,14 +408,36 @@ private:
     }
 
     std::string ChunkPath(size_t number) const {
-        return folder_ + stem_ + "-" + std::to_string(number) +
-               (options_.Gzip ? ".xml.gz" : ".xml");
+        return SitemapPartFileName(options_.XmlOutput, number, options_.Gzip);
+    }
+
+    // Another run's files where this one wrote none. Parts are numbered from
+    // 1 without gaps, so each form's run of them ends at its first missing
+    // number.
+    void FindLeftBehind(SearchSitemapResult& result) const {
+        auto note = [&](const std::string& path) {
+            if (path == options_.TextOutput || path == options_.SiteMapPage || !FileExists(path))
+                return false;
+            result.LeftBehind.push_back(path);
+            return true;
+        };
+        if (!otherForm_.empty()) {
+            result.OtherFormURL = URLOfFile(otherForm_);
+            note(otherForm_);
+        }
+        const bool gzip = options_.Gzip;
+        for (size_t n = chunkSizes_.size() > 1 ? chunkSizes_.size() + 1 : 1;
+             note(SitemapPartFileName(options_.XmlOutput, n, gzip)); ++n) {
+        }
+        for (size_t n = 1; note(SitemapPartFileName(options_.XmlOutput, n, !gzip)); ++n) {
+        }
     }
 
     // A sitemap must not list itself, its chunks or the text sitemap: they
     // turn up in the tree when their type is scanned.
     bool IsOwnFile(std::string_view relative) const {
-        if (relative == ownXml_ || relative == ownText_)
+        if (relative == ownXml_ || relative == ownText_ ||
+            (!ownOtherXml_.empty() && relative == ownOtherXml_))
             return true;
         std::string_view ext = relative.ends_with(".xml.gz") ? ".xml.gz" : ".xml";
         if (ownChunkPrefix_.empty() || relative.size() <= ownChunkPrefix_.size() + ext.size() ||
@@ -436,7 +484,7 @@ private:
             if (!node.Data.LinkURL.empty() && !folderURL.empty())
                 relative = style_.RelativeOf(ResolveURL(folderURL, node.Data.LinkURL));
             if (!relative)
-                ++result.OutsideBase;
+                LeaveOut(result.OutsideBase, RelativeToSite(node.Data.FilePath));
             edited_.emplace(index, relative.value_or(std::string()));
         });
     }
@@ -480,7 +528,13 @@ private:
         return nodes_[static_cast<size_t>(page)]->Data.Facts.get();
     }
 
-    // Decides which nodes give a URL, each URL once.
+    static void LeaveOut(SitemapLeftOut& rule, std::string_view page) {
+        if (rule.Count++ == 0)
+            rule.Example = page;
+    }
+
+    // Decides which nodes give a URL, each URL once, and counts each page
+    // left out under the rule that left it out.
     void Select(SearchSitemapResult& result) {
         selected_.assign(static_cast<size_t>(tree_.Count()), false);
         SeenSet seen(static_cast<size_t>(tree_.Count()));
@@ -491,24 +545,28 @@ private:
                 return;
             if (!options_.IncludePictures && IsPictureName(relative))
                 return;
-            if (IsNeverListed(relative) || (!options_.AllPages && IsErrorPage(relative)))
+            if (IsNeverListed(relative))
                 return;
             std::string_view path = style_.PathOf(relative);
-            size_t length = base_.size() + 1 + EncodedUrlPathLength(path);
-            if (length < kMinUrlLength || length > kMaxUrlLength) {
-                if (seen.Insert(path))
-                    ++result.BadLength;
-                return;
-            }
+            // A folder and its default page are one page.
             if (!seen.Insert(path))
                 return;
-            if (!options_.AllPages && !robots_.Allows("/" + EncodeUrlPath(path))) {
-                ++result.Disallowed;
+            const bool rules = !options_.AllPages;
+            size_t length = base_.size() + 1 + EncodedUrlPathLength(path);
+            SitemapLeftOut* rule = nullptr;
+            const PageFacts* facts = nullptr;
+            if (rules && IsErrorPage(relative))
+                rule = &result.ErrorPage;
+            else if (length < kMinUrlLength || length > kMaxUrlLength)
+                rule = &result.BadLength;
+            else if (rules && !robots_.Allows("/" + EncodeUrlPath(path)))
+                rule = &result.Disallowed;
+            else if ((facts = FactsOf(index)) != nullptr)
+                rule = RuleOfFacts(*facts, relative, result);
+            if (rule) {
+                LeaveOut(*rule, relative);
                 return;
             }
-            const PageFacts* facts = FactsOf(index);
-            if (facts && !Wanted(*facts, relative))
-                return;
             if (facts && !facts->Alternates.empty()) {
                 LanguageLinks& page = alternates_[index];
                 page.Url = style_.URLOf(relative);
@@ -520,17 +578,36 @@ private:
         });
     }
 
-    // Whether a page that may be listed asks to be: it is not marked noindex
-    // and names no other URL as its canonical one.
-    bool Wanted(const PageFacts& facts, std::string_view relative) const {
+    // The rule by which a page that may be listed asks not to be: marked
+    // noindex, or naming another URL as its canonical one; null when it asks
+    // to be listed.
+    SitemapLeftOut* RuleOfFacts(const PageFacts& facts, std::string_view relative,
+                                SearchSitemapResult& result) const {
         if (options_.AllPages)
-            return true;
+            return nullptr;
         if (facts.NoIndex)
-            return false;
+            return &result.NoIndex;
         if (!facts.Canonical)
-            return true;
+            return nullptr;
         std::string url = style_.URLOf(relative);
-        return style_.Styled(ResolveURL(url, *facts.Canonical)) == url;
+        std::string canonical = ResolveURL(url, *facts.Canonical);
+        // Search engines take only a web address for a canonical URL: the
+        // file:// one of a locally installed copy names no page of the site.
+        if (!IsWebURL(canonical))
+            return nullptr;
+        return style_.Styled(canonical) == url ? nullptr : &result.Canonical;
+    }
+
+    // The pages the user deleted or ignored after the scan: the scan's files
+    // that the tree no longer holds.
+    void CountDeleted(SearchSitemapResult& result) const {
+        if (!options_.Scanned)
+            return;
+        const SitemapFileCount now = CountSitemapFiles(tree_);
+        auto gone = [](size_t before, size_t after) { return before > after ? before - after : 0; };
+        result.Deleted.Count = gone(options_.Scanned->Others, now.Others);
+        if (options_.IncludePictures)
+            result.Deleted.Count += gone(options_.Scanned->Pictures, now.Pictures);
     }
 
     // Pages that name each other are variants of one page: each lists all
@@ -715,9 +792,9 @@ private:
     SitemapURLStyle style_;
     std::string_view base_;
     size_t maxUrls_;
-    std::string folder_;
-    std::string stem_;
+    std::string otherForm_;
     std::string ownXml_;
+    std::string ownOtherXml_;
     std::string ownText_;
     std::string ownChunkPrefix_;
     std::vector<std::string> itemImages_;
@@ -920,6 +997,75 @@ std::string W3CDateTime(std::time_t time) {
     char text[32];
     std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02dZ", year, tm.tm_mon + 1,
                   tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return text;
+}
+
+std::string SitemapXmlFileName(const std::string& path, bool gzip) {
+    return gzip && !EndsWithIgnoringCase(path, ".gz") ? path + ".gz" : path;
+}
+
+std::string SitemapPartFileName(const std::string& xmlOutput, size_t number, bool gzip) {
+    return PartPrefix(xmlOutput) + std::to_string(number) + (gzip ? ".xml.gz" : ".xml");
+}
+
+SitemapFileCount CountSitemapFiles(const TSiteMapTree& tree) {
+    SitemapFileCount count;
+    tree.ForEach([&count](SiteMapNode& node, int) {
+        if (node.IsFolderNode())
+            return;
+        if (IsPictureName(ExtractFileName(node.Data.FilePath)))
+            ++count.Pictures;
+        else
+            ++count.Others;
+    });
+    return count;
+}
+
+namespace {
+
+// The rules in the order the summary names them, with the words that follow
+// a count.
+struct RuleWords {
+    SitemapLeftOut SearchSitemapResult::*Rule;
+    std::string_view Singular, Plural;
+};
+constexpr RuleWords kRuleWords[] = {
+    {&SearchSitemapResult::NoIndex, "noindex", "noindex"},
+    {&SearchSitemapResult::Canonical, "canonical elsewhere", "canonical elsewhere"},
+    {&SearchSitemapResult::Disallowed, "disallowed by robots.txt", "disallowed by robots.txt"},
+    {&SearchSitemapResult::ErrorPage, "error page", "error pages"},
+    {&SearchSitemapResult::Deleted, "deleted or ignored in the wizard",
+     "deleted or ignored in the wizard"},
+    {&SearchSitemapResult::OutsideBase, "edited link off the base URL",
+     "edited links off the base URL"},
+    {&SearchSitemapResult::BadLength, "URL not 12 to 2048 characters long",
+     "URLs not 12 to 2048 characters long"},
+};
+
+} // namespace
+
+size_t SitemapPages(const SearchSitemapResult& result) {
+    size_t pages = result.Urls;
+    for (const RuleWords& words : kRuleWords)
+        pages += (result.*words.Rule).Count;
+    return pages;
+}
+
+std::string SitemapListedText(const SearchSitemapResult& result) {
+    const size_t pages = SitemapPages(result);
+    std::string text = std::to_string(result.Urls) + " of " +
+                       CountOf(static_cast<long long>(pages), "page", "pages") + " listed";
+    const char* separator = "; left out: ";
+    for (const RuleWords& words : kRuleWords) {
+        const SitemapLeftOut& rule = result.*words.Rule;
+        if (rule.Count == 0)
+            continue;
+        text += separator;
+        separator = ", ";
+        text += CountOf(static_cast<long long>(rule.Count), words.Singular, words.Plural);
+        if (2 * rule.Count > pages && !rule.Example.empty())
+            text += " (e.g. " + rule.Example + ")";
+    }
     return text;
 }
 

@@ -48,6 +48,25 @@ std::string ResolveURL(std::string_view base, std::string_view ref);
 
 enum class SitemapLastmod { Mtime, Git, None };
 
+// The XML sitemap's file as written: gzip bytes go to a name ending in ".gz"
+// (Path followed by ".gz", unless Path ends so already, in any case), so
+// that the name tells a server and a crawler what the bytes are.
+std::string SitemapXmlFileName(const std::string& path, bool gzip);
+
+// The file of numbered part Number of the XML sitemap XmlOutput: the name
+// without its ".xml" or ".xml.gz", "-Number", then ".xml" or, with Gzip,
+// ".xml.gz".
+std::string SitemapPartFileName(const std::string& xmlOutput, size_t number, bool gzip);
+
+// The files of a tree that a sitemap may list, counted once after the scan:
+// compared with the edited tree's count, it tells how many the user deleted
+// or ignored without keeping their names.
+struct SitemapFileCount {
+    size_t Pictures = 0;
+    size_t Others = 0;
+};
+SitemapFileCount CountSitemapFiles(const TSiteMapTree& tree);
+
 struct SearchSitemapOptions {
     std::string BaseURL;
     // The index page's folder, ending in the separator: the URLs of the tree
@@ -80,6 +99,9 @@ struct SearchSitemapOptions {
     // Whether a path below the site folder ("/" separated) is a file of the
     // site that the ignore lists leave in. Unset, only the tree's files are.
     std::function<bool(const std::string& relativePath)> IsSiteFile;
+    // The files of the tree as scanned, before the user edited it; unset
+    // when the tree was not edited.
+    std::optional<SitemapFileCount> Scanned;
     size_t MaxUrlsPerFile = kSitemapMaxUrls;
     size_t MaxBytesPerFile = kSitemapMaxBytes;
 };
@@ -121,23 +143,52 @@ struct SitemapFileWritten {
     size_t Entries; // URLs, or sitemaps for an index
 };
 
+// The pages one rule left out of the sitemaps.
+struct SitemapLeftOut {
+    size_t Count = 0;
+    // The first of them: its path below the site folder, as the site names
+    // it (not percent-encoded).
+    std::string Example;
+};
+
 struct SearchSitemapResult {
     size_t Urls = 0;
     size_t XmlFiles = 1; // XML files holding URLs
-    // URLs left out because the protocol does not allow their length
-    // (fewer than 12 or more than 2048 characters).
-    size_t BadLength = 0;
-    // URLs that robots.txt keeps crawlers from.
-    size_t Disallowed = 0;
-    // Link URLs the user changed that lead away from the base URL.
-    size_t OutsideBase = 0;
+    // The pages left out, each counted under the first rule that left it
+    // out. Pages marked noindex, and naming another page as canonical.
+    SitemapLeftOut NoIndex;
+    SitemapLeftOut Canonical;
+    // What robots.txt keeps crawlers from.
+    SitemapLeftOut Disallowed;
+    // Pages a server shows for a missing one (404.html).
+    SitemapLeftOut ErrorPage;
+    // Files of the scan that the edited tree no longer holds (Options.Scanned).
+    SitemapLeftOut Deleted;
+    // Nodes whose link the user changed to lead away from the base URL.
+    SitemapLeftOut OutsideBase;
+    // URLs whose length the protocol does not allow (fewer than 12 or more
+    // than 2048 characters).
+    SitemapLeftOut BadLength;
     // The site folder has a robots.txt, but below a base that is not a host
     // root crawlers never read it: its rules were not applied.
     bool RobotsNotApplied = false;
     bool ShallowGitClone = false;
     // The absolute URL of the XML sitemap (or of the sitemap index).
     std::string XmlURL;
+    // The URL the XML sitemap has in its other form (gzip-compressed or not).
+    std::string OtherFormURL;
+    // Files this run did not write that sit where the XML sitemap in its
+    // other form, or a numbered part beyond this run's last, would be: left
+    // by an earlier run and still served. They are not deleted.
+    std::vector<std::string> LeftBehind;
 };
+
+// Pages considered: those listed and those left out.
+size_t SitemapPages(const SearchSitemapResult& result);
+// What the sitemaps list of the site and why the rest is left out, e.g.
+// "1 of 531 pages listed; left out: 530 canonical elsewhere (e.g. library/os.html)";
+// a rule that leaves out more than half the pages names its first page.
+std::string SitemapListedText(const SearchSitemapResult& result);
 
 using SitemapFileListener = std::function<void(const SitemapFileWritten&)>;
 // Opens the file that receives a sitemap; tests hand in failing files.

@@ -25,9 +25,10 @@ std::unique_ptr<SitemapJob> SitemapJob::Plan(const TMapProfile& profile) {
                                   "crawlers read robots.txt only at the root of a host, and " +
                                       job->baseURL_ + " is not one");
     const std::string site = SiteFolderOf(profile.IndexPage());
-    job->xmlOutput_ = profile.XmlOutputFileName().empty()
-                          ? site + (profile.XmlGzip() ? "sitemap.xml.gz" : "sitemap.xml")
-                          : ExpandFileName(profile.XmlOutputFileName());
+    job->xmlOutput_ = SitemapXmlFileName(profile.XmlOutputFileName().empty()
+                                             ? site + "sitemap.xml"
+                                             : ExpandFileName(profile.XmlOutputFileName()),
+                                         profile.XmlGzip());
     if (!profile.TextSitemapFileName().empty())
         job->textOutput_ = ExpandFileName(profile.TextSitemapFileName());
     const std::string page = ExpandFileName(profile.OutputFileName());
@@ -108,6 +109,9 @@ SitemapJob::Outcome SitemapJob::Write(const TSiteMapTree& tree,
     outcome.Result = WriteSearchSitemaps(tree, options_, tell);
     if (!robotsTxt_.empty()) {
         outcome.RobotsTxtChanged = AddSitemapToRobotsTxt(robotsTxt_, outcome.Result.XmlURL);
+        const std::string& other = outcome.Result.OtherFormURL;
+        outcome.RobotsTxtNamesOtherForm =
+            !other.empty() && RobotsTxtNamesSitemap(robotsTxt_, other);
         if (written)
             written(
                 {SitemapJobFile::Kind::RobotsTxt, robotsTxt_, outcome.RobotsTxtChanged ? 1u : 0u});

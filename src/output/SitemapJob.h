@@ -57,9 +57,16 @@ public:
     const std::string& RobotsTxtPath() const { return robotsTxt_; }
     const SearchSitemapOptions& Options() const { return options_; }
 
+    // The tree's files as the scan left them, for a tree the user edited
+    // since: the pages no longer in it are counted as deleted or ignored.
+    void SetScannedFiles(const SitemapFileCount& scanned) { options_.Scanned = scanned; }
+
     struct Outcome {
         SearchSitemapResult Result;
         bool RobotsTxtChanged = false;
+        // The robots.txt names the XML sitemap in its other form too
+        // (Result.OtherFormURL), a line an earlier run added.
+        bool RobotsTxtNamesOtherForm = false;
     };
     // Writes the sitemaps of Tree, then the robots.txt line; each file is
     // told to Written once complete. Raises as WriteSearchSitemaps and

@@ -537,7 +537,7 @@ void ResultsPage::ShowCheckProgress(int phase, qint64 done, qint64 total) {
     if (!Checking())
         return;
     if (phase == static_cast<int>(SiteCheckRun::Phase::Scanning)) {
-        lblCheckProgress_->setText(u"Scanning: "_s + QString::number(done) + u" files"_s);
+        lblCheckProgress_->setText(u"Scanning: "_s + ToQ(CountOf(done, "file", "files")));
         return;
     }
     // The bar counts in ints; a page count of the size_t range is scaled.
@@ -545,7 +545,7 @@ void ResultsPage::ShowCheckProgress(int phase, qint64 done, qint64 total) {
     pbCheck_->setRange(0, static_cast<int>(total / scale));
     pbCheck_->setValue(static_cast<int>(done / scale));
     lblCheckProgress_->setText(u"Checking: "_s + QString::number(done) + u" of "_s +
-                               QString::number(total) + u" pages"_s);
+                               ToQ(CountOf(total, "page", "pages")));
 }
 
 void ResultsPage::CheckFinished() {

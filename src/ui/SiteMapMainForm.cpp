@@ -8,6 +8,7 @@
 #include "scan/IgnoreRules.h"
 #include "scan/ScanRun.h"
 #include "support/NXFiles.h"
+#include "support/NXStrings.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
@@ -633,6 +634,7 @@ void TfrmSiteMapMain::SearchFiles() {
     const QString walkError = WalkSite(run);
     ReportWalk(run);
     run.Finish();
+    scannedFiles_ = CountSitemapFiles(tree_);
     model->Resume();
     results_->ShowScanResult();
     EndSearch(walkError);
@@ -988,18 +990,22 @@ void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
     if (!job.RobotsTxtPath().empty())
         line(u"robots.txt"_s, job.RobotsTxtPath());
     QCoreApplication::processEvents();
+    auto countOf = [](size_t count, const char* singular, const char* plural) {
+        return ToQ(CountOf(static_cast<long long>(count), singular, plural));
+    };
+    // Pages the user deleted or ignored since the scan are told apart.
+    job.SetScannedFiles(scannedFiles_);
     try {
         SitemapJob::Outcome outcome = job.Write(
             tree_,
             [&](const SitemapJobFile& file) {
                 using Kind = SitemapJobFile::Kind;
-                const QString count = QString::number(file.Entries);
                 QString what = u"XML sitemap"_s;
-                QString note = count + u" URLs"_s;
+                QString note = countOf(file.Entries, "URL", "URLs");
                 if (file.FileKind == Kind::XmlIndex) {
                     // The file planned as the sitemap became the index of numbered ones.
                     what = u"Sitemap index"_s;
-                    note = count + u" sitemaps"_s;
+                    note = countOf(file.Entries, "sitemap", "sitemaps");
                 } else if (file.FileKind == Kind::Text) {
                     what = u"Text sitemap"_s;
                 } else if (file.FileKind == Kind::RobotsTxt) {
@@ -1010,14 +1016,19 @@ void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
             },
             // Pictures asked for after a head-only scan need the pages again.
             scanReadFacts_ && (scanReadPictures_ || !profile_.XmlImages()));
-        // Not a file, but what the user changed and the sitemaps do not show.
-        if (const size_t outside = outcome.Result.OutsideBase; outside > 0)
+        // Not a file: how much of the site the sitemaps list, and why not the rest.
+        const SearchSitemapResult& result = outcome.Result;
+        outputStatus_->FileWritten(
+            outputStatus_->AddFile(u"Pages listed"_s, ToQ(SitemapListedText(result))),
+            QString::number(result.Urls) + u" of "_s + QString::number(SitemapPages(result)));
+        // Another run's sitemaps may still be served: shown, never deleted.
+        for (const std::string& path : result.LeftBehind)
+            outputStatus_->FileWritten(outputStatus_->AddFile(u"Older sitemap"_s, ToQ(path)),
+                                       u"not written now, not deleted"_s);
+        if (outcome.RobotsTxtNamesOtherForm)
             outputStatus_->FileWritten(
-                outputStatus_->AddFile(u"Left out"_s,
-                                       outside == 1
-                                           ? u"A link you changed leads away from the base URL"_s
-                                           : u"Links you changed lead away from the base URL"_s),
-                QString::number(outside) + (outside == 1 ? u" link"_s : u" links"_s));
+                outputStatus_->AddFile(u"robots.txt"_s, ToQ(job.RobotsTxtPath())),
+                u"also names "_s + ToQ(result.OtherFormURL));
     } catch (const std::exception& e) {
         // The page stays written; the line the run was at shows the failure.
         const QString error = QString::fromUtf8(e.what());

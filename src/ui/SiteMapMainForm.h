@@ -2,6 +2,7 @@
 
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "output/SearchSitemaps.h"
 #include "persist/SiteMapSettings.h"
 #include "support/ConfigFolder.h"
 #include "support/NXFiles.h"
@@ -194,6 +195,8 @@ private:
     // sitemaps' rules need.
     bool scanReadFacts_ = false;
     bool scanReadPictures_ = false;
+    // The tree's files as the last scan left them, before any edit.
+    SitemapFileCount scannedFiles_;
     std::unique_ptr<SitemapJob> sitemapJob_;
     QVector<QPixmap> ilAnimate_;
 

@@ -53,7 +53,9 @@ TEST_F(SitemapCliTest, WritesValidSitemapsBesideThePage) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "8 files, 4 folders -> " + site / "sitemap.html" + "\n" +
                          "XML sitemap: 7 URLs -> " + site / "sitemap.xml" + "\n" +
-                         "Text sitemap: 7 URLs -> " + site / "urls.txt" + "\n");
+                         "Text sitemap: 7 URLs -> " + site / "urls.txt" + "\n" +
+                         "XML sitemap: 7 of 7 pages listed\n" +
+                         "Text sitemap: 7 of 7 pages listed\n");
     EXPECT_TRUE(Exists(site / "sitemap.html"));
     EXPECT_EQ(SchemaErrors("sitemap.xsd", site / "sitemap.xml"), "");
     const std::vector<std::string> expected = {
@@ -117,6 +119,15 @@ TEST_F(SitemapCliTest, UsageErrors) {
         EXPECT_NE(r.err.find("Usage"), std::string::npos) << c.message;
         // Nothing is scanned or written after a usage error.
         EXPECT_FALSE(Exists(site / "sitemap.html")) << c.message;
+        // profile write refuses what generate refuses for want of a base URL.
+        if (c.message.ends_with("requires --xml-sitemap")) {
+            std::vector<std::string> write = {"profile", "write", site / "p.zpf"};
+            write.insert(write.end(), c.args.begin(), c.args.end());
+            r = RunTool(write);
+            EXPECT_EQ(r.code, 2) << c.message;
+            EXPECT_EQ(r.err.rfind("trailwright-cli: " + c.message + "\n", 0), 0u) << r.err;
+            EXPECT_FALSE(Exists(site / "p.zpf")) << c.message;
+        }
     }
 
     std::string cmd = std::string(TW_CLI_PATH) + " generate --quiet --index " +
@@ -238,7 +249,9 @@ TEST_F(SitemapCliTest, RulesThatCannotApplyAreNamed) {
         << r.err;
     EXPECT_EQ(Locs(ReadAll(site / "sitemap.xml")).size(), 7u);
     r = RunTool(Generate({"--xml-sitemap", "https://example.org/en/", "--quiet"}));
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err, "trailwright-cli: warning: the rules of " + site / "robots.txt" +
+                         " were not applied: crawlers read robots.txt only at the root of a "
+                         "host, and https://example.org/en/ is not one\n");
 }
 
 // Pictures are the site's files whatever the file types, but not those the
@@ -260,4 +273,64 @@ TEST_F(SitemapCliTest, WhatThePagesSayOfThemselvesIsHeeded) {
                                             "https://example.org/raw/photo.webp"}));
         EXPECT_EQ(xml.find("docs/guide.html") != std::string::npos, all) << xml;
     }
+}
+
+// One line a sitemap tells what each rule left out, naming a page of a rule
+// that leaves out most; a canonical URL that is no web address is none.
+TEST(SitemapCliSummary, EachRuleSaysWhatItLeftOut) {
+    auto canonical = [](const std::string& url) {
+        return "<title>t</title><link rel=\"canonical\" href=\"" + url + "\">";
+    };
+    const std::string local = "file:///usr/share/doc/python3/html/", docs = "https://docs.org/";
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> files;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {{{"index.html", canonical(local + "index.html")}},
+         {"XML sitemap: 1 URL -> ", "XML sitemap: 1 of 1 page listed\n"}},
+        {{{"index.html", ""},
+          {"library/os.html", canonical(docs + "os.html")},
+          {"library/sys.html", canonical(docs + "sys.html")}},
+         {"XML sitemap: 1 of 3 pages listed; left out: 2 canonical elsewhere (e.g. "
+          "library/os.html)\n"}},
+        {{{"index.html", ""},
+          {"404.html", ""},
+          {"hidden.html", "<meta name=robots content=noindex>"},
+          {"copy.html", canonical("index.html")},
+          {"private/x.html", ""},
+          {"robots.txt", "User-agent: *\nDisallow: /private/\n"}},
+         {"XML sitemap: 1 of 5 pages listed; left out: 1 noindex, 1 canonical elsewhere, 1 "
+          "disallowed by robots.txt, 1 error page\n"}},
+    };
+    for (const Case& c : cases) {
+        TempDir site;
+        for (const auto& [name, text] : c.files)
+            site.Write(name, text);
+        Result r = RunTool(
+            {"generate", "--index", site / "index.html", "--xml-sitemap", "https://x.org/"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        for (const std::string& line : c.lines)
+            EXPECT_NE(r.err.find("\n" + line), std::string::npos) << r.err;
+    }
+}
+
+// Gzip bytes go to a .gz name; the sitemap of the other form stays, named
+// with the robots.txt line for it, also under --quiet.
+TEST_F(SitemapCliTest, GzipHasAGzNameAndTheOtherFormIsNamedNotDeleted) {
+    std::vector<std::string> args =
+        Generate({"--xml-sitemap", "https://example.org/", "--robots-txt", "--quiet"});
+    ASSERT_EQ(RunTool(args).code, 0);
+    args.insert(args.end(), {"--xml-gzip", "--xml-output", site / "sitemap.xml"});
+    Result r = RunTool(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(ReadAll(site / "sitemap.xml.gz").starts_with("\x1F\x8B"));
+    EXPECT_TRUE(ReadAll(site / "sitemap.xml").starts_with("<?xml"));
+    const std::string warning = "trailwright-cli: warning: ";
+    EXPECT_EQ(r.err, warning + site / "sitemap.xml" +
+                         " is a sitemap this run did not write; delete it unless it is still "
+                         "served\n" +
+                         warning + site / "robots.txt" +
+                         " also names https://example.org/sitemap.xml, a sitemap this run did "
+                         "not write; remove that line unless it is still served\n");
 }

@@ -337,7 +337,7 @@ TEST_F(SearchSitemapsTest, BadLengthAndTooShortUrlsAreLeftOut) {
     site.Write(deep + "page.html");
     SearchSitemapResult result = Write();
     EXPECT_EQ(result.Urls, 1u);
-    EXPECT_EQ(result.BadLength, 1u);
+    EXPECT_EQ(result.BadLength.Count, 1u);
     EXPECT_EQ(XmlUrls(), (std::vector<std::string>{"https://example.org/"}));
 
     // "http://ab/x" is shorter than the twelve characters a location needs.
@@ -349,7 +349,7 @@ TEST_F(SearchSitemapsTest, BadLengthAndTooShortUrlsAreLeftOut) {
     small.Add(nullptr, rec, kImagePage);
     options.BaseURL = "http://ab";
     result = WriteSearchSitemaps(small, options);
-    EXPECT_EQ(result.BadLength, 1u);
+    EXPECT_EQ(result.BadLength.Count, 1u);
     EXPECT_EQ(XmlUrls(), (std::vector<std::string>{"http://ab/xyz"}));
 }
 
@@ -500,7 +500,7 @@ TEST_F(SearchSitemapsTest, TheSiteAndItsPagesDecideWhatIsListed) {
                         "https://example.org/fr.html", "https://example.org/img/a.png",
                         "https://example.org/img/large.png", "https://example.org/img/small.png",
                         "https://example.org/private/open.html"}));
-    EXPECT_EQ(result.Disallowed, 1u);
+    EXPECT_EQ(result.Disallowed.Count, 1u);
     EXPECT_EQ(twtest::Texts(xml, "image:loc"),
               (std::vector<std::string>{"https://example.org/img/a.png",
                                         "https://example.org/img/small.png",
@@ -547,7 +547,7 @@ TEST_F(SearchSitemapsTest, TheSiteAndItsPagesDecideWhatIsListed) {
     options.BaseURL = "https://example.org/site/";
     result = WriteSearchSitemaps(tree, options);
     EXPECT_TRUE(result.RobotsNotApplied);
-    EXPECT_EQ(result.Disallowed, 0u);
+    EXPECT_EQ(result.Disallowed.Count, 0u);
 }
 
 TEST_F(SearchSitemapsTest, GzipSitemapsAreTheSameBytesForTheSameSite) {
@@ -576,6 +576,34 @@ TEST_F(SearchSitemapsTest, GzipSitemapsAreTheSameBytesForTheSameSite) {
     WriteSearchSitemaps(tree, options);
     for (size_t i = 0; i < files.size(); ++i)
         EXPECT_EQ(ReadAll(site / files[i]), bytes[i]) << files[i];
+}
+
+// Runs one after the other on one site: what each finds of the earlier ones.
+TEST_F(SearchSitemapsTest, SitemapsOfTheOtherFormOrBeyondTheLastPartAreNamedAndKept) {
+    for (const char* page : {"index.html", "a.html", "b.html", "c.html", "d.html"})
+        site.Write(page);
+    Scan();
+    struct Case {
+        bool gzip;
+        size_t maxUrls;
+        std::vector<std::string> older;
+    };
+    const Case runs[] = {
+        {false, 2, {}},
+        {false, 3, {"sitemap-3.xml"}},
+        {true, 10, {"sitemap.xml", "sitemap-1.xml", "sitemap-2.xml", "sitemap-3.xml"}},
+        {false, 10, {"sitemap.xml.gz", "sitemap-1.xml", "sitemap-2.xml", "sitemap-3.xml"}},
+    };
+    for (const Case& c : runs) {
+        options.Gzip = c.gzip;
+        options.XmlOutput =
+            SitemapXmlFileName(site / (c.gzip ? "sitemap.xml.gz" : "sitemap.xml"), c.gzip);
+        options.MaxUrlsPerFile = c.maxUrls;
+        std::vector<std::string> older;
+        for (const std::string& path : WriteSearchSitemaps(tree, options).LeftBehind)
+            older.push_back(ExtractFileName(path));
+        EXPECT_EQ(older, c.older) << c.maxUrls;
+    }
 }
 
 TEST_F(SearchSitemapsTest, GitGivesCommittedFilesTheirLastCommitTime) {
@@ -665,5 +693,5 @@ TEST_F(SearchSitemapsTest, EditedLinksResolveAgainstTheBaseAndLeaveItOut) {
                              "https://example.org/site/f%20two.html",
                              "https://example.org/site/h.html",
                          }));
-    EXPECT_EQ(result.OutsideBase, 4u);
+    EXPECT_EQ(result.OutsideBase.Count, 4u);
 }

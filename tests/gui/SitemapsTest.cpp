@@ -142,8 +142,9 @@ void SitemapsTest::theSitemapListsTheEditedTree() {
                            QStringLiteral("|4 URLs"));
     QVERIFY(lines[3].startsWith(QStringLiteral("robots.txt|") +
                                 site.Path(QStringLiteral("robots.txt")) + u'|'));
-    QCOMPARE(lines[4],
-             QStringLiteral("Left out|A link you changed leads away from the base URL|1 link"));
+    QCOMPARE(lines[4], QStringLiteral("Pages listed|4 of 7 pages listed; left out: 1 noindex, 1 "
+                                      "deleted or ignored in the wizard, 1 edited link off the "
+                                      "base URL|4 of 7"));
     w.dialogs.AnswerOpenDocument(true);
     w.Button("btnOpenOutputFolder")->click();
     QCOMPARE(w.dialogs.Last().text + u'/', site.Root());
