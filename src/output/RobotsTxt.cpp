@@ -188,8 +188,8 @@ bool AddSitemapToRobotsTxt(const std::string& path, std::string_view sitemapURL)
         AtomicFile file(path);
         file.Write(text.data(), text.size());
         file.Commit();
-    } catch (const TError&) {
-        throw EFCreateError(FormatText(kCannotCreateFile, {path}));
+    } catch (const TError& e) {
+        ThrowCannotCreate(path, e);
     }
     return true;
 }

@@ -272,8 +272,8 @@ private:
     template <typename Fn> void Guard(Fn&& fn) {
         try {
             fn();
-        } catch (const TError&) {
-            throw EFCreateError(FormatText(kCannotCreateFile, {path_}));
+        } catch (const TError& e) {
+            ThrowCannotCreate(path_, e);
         }
     }
 

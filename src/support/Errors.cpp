@@ -30,4 +30,13 @@ std::string WithReason(const std::string& text, const std::string& reason) {
     return reason.empty() ? text : text + ": " + reason;
 }
 
+void ThrowCannotCreate(const std::string& path, const std::exception& cause) {
+    if (const auto* create = dynamic_cast<const EFCreateError*>(&cause))
+        throw *create;
+    const std::string prefix = std::string(kStreamWriteError) + ": ";
+    std::string what = cause.what();
+    throw EFCreateError(WithReason(FormatText(kCannotCreateFile, {path}),
+                                   what.starts_with(prefix) ? what.substr(prefix.size()) : ""));
+}
+
 } // namespace tw

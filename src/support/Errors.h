@@ -37,6 +37,10 @@ std::string SystemReason(int error);
 // An error's text followed by its reason, so the user learns why a file
 // could not be written or read: "Cannot create file x: Permission denied".
 std::string WithReason(const std::string& text, const std::string& reason);
+// A failed write of a file told as the failed creation of that file, with
+// the system's reason kept: "Cannot create file x: No space left on device".
+// A creation error passes unchanged.
+[[noreturn]] void ThrowCannotCreate(const std::string& path, const std::exception& cause);
 // The reason for a path that names something other than a regular file.
 inline constexpr const char* kNotRegularFile = "Not a regular file";
 

@@ -144,7 +144,8 @@ TEST_F(SitemapCliTest, AFileThatCannotBeWrittenIsNamed) {
     Result r = RunTool(
         Generate({"--xml-sitemap", "https://example.org/", "--text-sitemap", missing, "--quiet"}));
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "trailwright-cli: Cannot create file " + missing + "\n");
+    EXPECT_EQ(r.err,
+              "trailwright-cli: Cannot create file " + missing + ": No such file or directory\n");
     EXPECT_EQ(ReadAll(site / "sitemap.xml"), "old");
 }
 
