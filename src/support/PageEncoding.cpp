@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <iconv.h>
 #include <iterator>
-#include <utility>
 #include <vector>
 
 namespace tw {
@@ -577,25 +576,33 @@ private:
 class IconvCache {
 public:
     ~IconvCache() {
-        for (auto& [name, cd] : open_)
-            if (cd != kFailed)
-                iconv_close(cd);
+        for (const Converter& c : open_)
+            if (c.Opened)
+                iconv_close(c.Cd);
     }
-    // The converter from Name to UTF-8 in its initial state, or kFailed.
-    iconv_t Get(const char* name) {
-        for (auto& [n, cd] : open_)
-            if (n == name) {
-                if (cd != kFailed)
-                    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-                return cd;
+    // The converter from Name to UTF-8 in its initial state, or null when
+    // the C library has none.
+    iconv_t* Get(const char* name) {
+        for (Converter& c : open_)
+            if (c.Name == name) {
+                if (c.Opened)
+                    iconv(c.Cd, nullptr, nullptr, nullptr, nullptr);
+                return c.Opened ? &c.Cd : nullptr;
             }
-        open_.emplace_back(name, iconv_open("UTF-8", name));
-        return open_.back().second;
+        iconv_t cd = iconv_open("UTF-8", name);
+        // iconv_open's failure is the value -1.
+        const bool opened = reinterpret_cast<std::intptr_t>(cd) != -1;
+        open_.push_back({name, cd, opened});
+        return opened ? &open_.back().Cd : nullptr;
     }
-    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(std::intptr_t{-1});
 
 private:
-    std::vector<std::pair<const char*, iconv_t>> open_;
+    struct Converter {
+        const char* Name;
+        iconv_t Cd;
+        bool Opened;
+    };
+    std::vector<Converter> open_;
 };
 
 // Bytes in a legacy encoding as UTF-8; false when the C library has no
@@ -603,9 +610,10 @@ private:
 // off by the end, becomes U+FFFD, and the conversion goes on after it.
 bool IconvToUtf8(std::string_view bytes, const char* name, std::string& out) {
     thread_local IconvCache cache;
-    iconv_t cd = cache.Get(name);
-    if (cd == IconvCache::kFailed)
+    iconv_t* converter = cache.Get(name);
+    if (!converter)
         return false;
+    iconv_t cd = *converter;
     out.assign(bytes.size() + bytes.size() / 2 + 16, '\0');
     size_t used = 0;
     // Converts into the room left, with In null telling the end of the input;
