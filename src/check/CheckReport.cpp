@@ -3,6 +3,7 @@
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/TextEncoding.h"
 #include "support/UrlText.h"
 
 #include <algorithm>
@@ -17,50 +18,6 @@ namespace tw {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-constexpr const char* kReplacementChar = "\xEF\xBF\xBD"; // U+FFFD
-
-// Text as UTF-8: each ill-formed part (a maximal subpart, as Unicode counts
-// them) becomes U+FFFD. File names and pages can hold any bytes; JSON and
-// XML cannot.
-std::string ValidUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            out += text[i++];
-            continue;
-        }
-        size_t need = 0;
-        unsigned char low = 0x80, high = 0xBF; // what the second byte may be
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            need = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            need = 2;
-            low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-            high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            need = 3;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
-        }
-        size_t n = 1;
-        while (n <= need && i + n < text.size()) {
-            auto c = static_cast<unsigned char>(text[i + n]);
-            if (c < (n == 1 ? low : 0x80) || c > (n == 1 ? high : 0xBF))
-                break;
-            ++n;
-        }
-        if (need > 0 && n == need + 1)
-            out.append(text.substr(i, n));
-        else
-            out += kReplacementChar;
-        i += n;
-    }
-    return out;
-}
 
 // Text for an XML 1.0 element or attribute: the characters XML cannot hold
 // become U+FFFD, markup characters and line ends references.
@@ -86,10 +43,10 @@ std::string XmlText(std::string_view raw) {
             break;
         default:
             if (static_cast<unsigned char>(c) < 0x20) {
-                out += kReplacementChar;
+                out += kReplacementCharacter;
             } else if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 ||
                        text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
-                out += kReplacementChar; // U+FFFE and U+FFFF are no characters
+                out += kReplacementCharacter; // U+FFFE and U+FFFF are no characters
                 i += 2;
             } else {
                 out += c;

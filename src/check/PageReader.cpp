@@ -1,6 +1,7 @@
 #include "check/PageReader.h"
 
 #include "support/FileDescriptor.h"
+#include "support/PageEncoding.h"
 
 #include <algorithm>
 #include <string_view>
@@ -22,8 +23,18 @@ PageRead ReadPage(const std::string& path, size_t maxBytes, std::string& buffer)
     PageRead read;
     size_t length = 0;
     read.Readable = ReadFileStart(path, maxBytes, buffer, length, read.Truncated);
-    if (read.Readable)
-        read.Parsed = ParsePage(std::string_view(buffer.data(), length));
+    if (!read.Readable)
+        return read;
+    std::string_view text(buffer.data(), length);
+    const PageCharset charset = SniffPageCharset(text);
+    if (!charset.Utf16()) {
+        read.Parsed = ParsePage(text, charset.Declared);
+        return read;
+    }
+    // Its markup is in UTF-16 units, which the tokenizer does not read: the
+    // page is read as the UTF-8 a browser would make of it.
+    const std::string utf8 = PageTextToUtf8(text.substr(charset.BomLength), charset.Declared);
+    read.Parsed = ParsePage(utf8, CharsetForLabel("utf-8"));
     return read;
 }
 

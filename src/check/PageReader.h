@@ -31,7 +31,8 @@ struct PageRead {
 bool ReadFileStart(const std::string& path, size_t maxBytes, std::string& buffer, size_t& length,
                    bool& truncated);
 
-// Reads the first MaxBytes of the regular file at Path and parses them.
+// Reads the first MaxBytes of the regular file at Path and parses them in
+// the page's encoding (SniffPageCharset): a UTF-16 page as UTF-8.
 PageRead ReadPage(const std::string& path, size_t maxBytes, std::string& buffer);
 
 // Runs Work(0), Work(1), ... on worker threads, a bounded window ahead of

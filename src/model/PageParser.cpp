@@ -34,8 +34,6 @@ const Entity* FindEntity(std::string_view name) {
     return it != std::end(kEntities) && it->Name == name ? it : nullptr;
 }
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-
 bool IsAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -72,7 +70,7 @@ size_t DecodeNumericReference(std::string_view text, std::string& out) {
         ++i;
     // References to 80-9F mean the Windows-1252 characters pages meant.
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        out += kReplacement;
+        out += kReplacementCharacter;
     else if (cp >= 0x80 && cp <= 0x9F)
         AppendUtf8(out, Cp1252Character(static_cast<unsigned char>(cp)));
     else
@@ -133,7 +131,7 @@ void DecodeText(std::string_view raw, bool inAttribute, std::string& out) {
         out.append(raw.substr(i, special - i));
         i = special + 1;
         if (raw[special] == '\0')
-            out += kReplacement;
+            out += kReplacementCharacter;
         else if (size_t used = DecodeCharacterReference(raw.substr(i), inAttribute, out))
             i += used;
         else
@@ -171,8 +169,8 @@ bool BreaksOutOfForeignContent(std::string_view tag) {
 
 class Tokenizer {
 public:
-    explicit Tokenizer(std::string_view html)
-        : html_(html), hasCr_(html.find('\r') != std::string_view::npos) {}
+    Tokenizer(std::string_view html, const Charset* charset)
+        : html_(html), charset_(charset), hasCr_(html.find('\r') != std::string_view::npos) {}
 
     ParsedPage Run() {
         while (pos_ < html_.size()) {
@@ -315,7 +313,7 @@ private:
         tag_.clear();
         while (i < n && !IsSpace(html_[i]) && html_[i] != '/' && html_[i] != '>') {
             if (html_[i] == '\0')
-                tag_ += kReplacement;
+                tag_ += kReplacementCharacter;
             else
                 tag_ += AsciiLower(html_[i]);
             ++i;
@@ -697,8 +695,9 @@ private:
         const size_t start = pos_;
         pos_ = RawTextEnd(start);
         if (tag_ == "title"sv && templateDepth_ == 0 && !page_.Title) {
+            // Converted before references are resolved: those give UTF-8.
             std::string title;
-            DecodeText(html_.substr(start, pos_ - start), false, title);
+            DecodeText(PageTextToUtf8(html_.substr(start, pos_ - start), charset_), false, title);
             page_.Title = std::move(title);
         }
     }
@@ -746,6 +745,7 @@ private:
     }
 
     std::string_view html_;
+    const Charset* charset_;
     const bool hasCr_;
     size_t pos_ = 0;
     size_t lineOffset_ = 0;
@@ -763,8 +763,14 @@ private:
 
 } // namespace
 
-ParsedPage ParsePage(std::string_view html) {
-    return Tokenizer(html).Run();
+ParsedPage ParsePage(std::string_view html, const Charset* charset) {
+    return Tokenizer(html, charset).Run();
+}
+
+std::string DecodeHtmlText(std::string_view raw) {
+    std::string out;
+    DecodeText(raw, false, out);
+    return out;
 }
 
 } // namespace tw

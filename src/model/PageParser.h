@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/PageEncoding.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,7 +38,8 @@ struct ParsedPage {
     std::vector<PageLink> Links;
     // The href of the first base element that has one.
     std::optional<std::string> Base;
-    // The text of the first title element, character references resolved;
+    // The text of the first title element as its reader sees it: converted
+    // to UTF-8 from the page's encoding, character references resolved;
     // none without one.
     std::optional<std::string> Title;
     // What a fragment may name: every element's id and every a's name.
@@ -66,8 +69,10 @@ inline constexpr size_t kHeadBytes = size_t{64} << 10;
 // video (src); video (poster); object (data); input type=image (src); a
 // refresh meta's URL; url() and @import of style elements and style
 // attributes; the base and the title; and the ids and anchor names. Time
-// and memory are linear in the length of the text.
-ParsedPage ParsePage(std::string_view html);
+// and memory are linear in the length of the text. The title's bytes are
+// read in Charset, the page's encoding (SniffPageCharset; a UTF-16 page must
+// be converted first); without one, as PageTextToUtf8 reads undeclared text.
+ParsedPage ParsePage(std::string_view html, const Charset* charset = nullptr);
 
 // The character reference at the start of Text (just after "&") resolved
 // into Out, as the tokenizer does; returns the bytes it took, 0 when Text
@@ -75,5 +80,9 @@ ParsedPage ParsePage(std::string_view html);
 // named reference without its ";" before "=" or a letter or digit is no
 // reference, as in attribute values.
 size_t DecodeCharacterReference(std::string_view text, bool inAttribute, std::string& out);
+
+// Text of a page as its reader sees it: character references resolved and
+// NULs replaced, as the tokenizer reads text between tags.
+std::string DecodeHtmlText(std::string_view raw);
 
 } // namespace tw

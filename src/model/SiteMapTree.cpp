@@ -1,8 +1,16 @@
 #include "model/SiteMapTree.h"
 
+#include "model/PageParser.h"
+
 #include <algorithm>
 
 namespace tw {
+
+std::string ShownLinkText(const TDataRec& rec) {
+    if (rec.LinkTextOrigin == TextOrigin::FileName)
+        return rec.LinkText;
+    return DecodeHtmlText(rec.LinkText);
+}
 
 std::vector<std::unique_ptr<SiteMapNode>>& TSiteMapTree::SiblingsOf(SiteMapNode* parent) {
     return parent ? parent->children_ : topLevel_;

@@ -54,6 +54,11 @@ struct TDataRec {
     }
 };
 
+// The link text as a reader of the site map sees it: a name as it stands; a
+// title, or a text as typed, with its character references resolved. The
+// page holds LinkText itself, as AppendLinkText writes it.
+std::string ShownLinkText(const TDataRec& rec);
+
 // Node kinds are told by the image index, as the tree view shows them.
 enum NodeImage : int { kImageFolder = 0, kImagePage = 1, kImagePicture = 2 };
 

@@ -82,6 +82,7 @@ std::string GetStyleSheet(const TMapProfile& profile) {
 std::string SiteMapPageHead(const TMapProfile& profile) {
     return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><html>\r\n"
            "<head>\r\n"
+           "  <meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
            "  <title>Site Map</title>\r\n" +
            GetStyleSheet(profile) + "</head>\r\n" + GetBodyTag(profile);
 }

@@ -7,6 +7,7 @@
 #include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/PageEncoding.h"
 
 #include <cstring>
 #include <string_view>
@@ -22,7 +23,22 @@ constexpr size_t kChunk = size_t{64} * 1024;
 // so a typical page costs one short copy, not one of its whole length.
 constexpr size_t kFirstChunk = size_t{4} * 1024;
 
-// The title of an open regular file of Size bytes; Path names it in errors.
+static_assert(kFirstChunk >= kCharsetSniffBytes);
+
+TitleUnits UnitsOf(const PageCharset& charset) {
+    if (!charset.Utf16())
+        return TitleUnits::Bytes;
+    return charset.Declared->Kind == CharsetKind::Utf16LE ? TitleUnits::Utf16LE
+                                                          : TitleUnits::Utf16BE;
+}
+
+// A title's bytes as the link text: in UTF-8, from the page's encoding.
+std::string TitleText(std::string_view bytes, const PageCharset& charset) {
+    return PageTextToUtf8(bytes, charset.Declared);
+}
+
+// The title of an open regular file of Size bytes, in UTF-8; Path names it
+// in errors.
 std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
     // The buffer holds the undecided tail of the previous chunk followed by
     // the next chunk, so that a mark split across two reads is still found.
@@ -31,6 +47,8 @@ std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
     size_t have = 0;
     off_t bufStart = 0; // file offset of buf[0]
     off_t readPos = 0;
+    // The first read holds what the page says of its encoding.
+    PageCharset charset;
     TitleSearch search;
     for (;;) {
         ssize_t n = ReadAt(fd, buf + have, readPos == 0 ? kFirstChunk : kChunk, readPos);
@@ -38,6 +56,10 @@ std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
             throw EFOpenError(FormatText(kCannotOpenFile, {path}));
         if (n == 0)
             return {}; // no end mark: no title
+        if (readPos == 0) {
+            charset = SniffPageCharset(std::string_view(buf, static_cast<size_t>(n)));
+            search = TitleSearch(UnitsOf(charset));
+        }
         readPos += n;
         have += static_cast<size_t>(n);
         // A page read to its known end needs no read to learn that.
@@ -51,7 +73,9 @@ std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
             auto begin = static_cast<off_t>(search.TitleBegin());
             auto end = static_cast<off_t>(search.TitleEnd());
             if (begin >= bufStart)
-                return std::string(buf + (begin - bufStart), static_cast<size_t>(end - begin));
+                return TitleText(
+                    std::string_view(buf + (begin - bufStart), static_cast<size_t>(end - begin)),
+                    charset);
             // The title began in an earlier chunk: read it again, at once.
             std::string title(static_cast<size_t>(end - begin), '\0');
             size_t got = 0;
@@ -62,7 +86,7 @@ std::string ReadTitleFrom(int fd, off_t size, const std::string& path) {
                     throw EFOpenError(FormatText(kCannotOpenFile, {path}));
                 got += static_cast<size_t>(r);
             }
-            return title;
+            return TitleText(title, charset);
         }
         if (atEnd)
             return {};
@@ -93,11 +117,12 @@ std::string ReadPageForFacts(int fd, off_t size, const std::string& path, PageRe
     result.Facts = std::make_shared<const PageFacts>(std::move(facts));
     if (!titles)
         return {};
-    TitleSearch search;
+    const PageCharset charset = SniffPageCharset(text);
+    TitleSearch search(UnitsOf(charset));
     switch (search.Feed(text, 0)) {
     case TitleSearch::Result::Found:
-        return std::string(
-            text.substr(search.TitleBegin(), search.TitleEnd() - search.TitleBegin()));
+        return TitleText(text.substr(search.TitleBegin(), search.TitleEnd() - search.TitleBegin()),
+                         charset);
     case TitleSearch::Result::NoTitle:
         return {};
     case TitleSearch::Result::NeedMore:

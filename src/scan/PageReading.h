@@ -12,12 +12,14 @@ namespace tw {
 // What a scan reads of a site's pages on the disk.
 
 // Text between the first "<title>" and the first "</title>" of a file (the
-// rule of TitleSearch), read in fixed-size chunks and only as far as needed.
-// Empty when there is none; raises EFOpenError when the file cannot be read.
+// rule of TitleSearch), read in fixed-size chunks and only as far as needed,
+// converted to UTF-8 from the page's encoding (SniffPageCharset, from the
+// first read; a UTF-16 page's marks are UTF-16 too). Empty when there is
+// none; raises EFOpenError when the file cannot be read.
 std::string ReadTitleElement(const std::string& path);
 
 struct PageLinkText {
-    std::string Text;
+    std::string Text;       // a title in UTF-8, or the file's name as it is
     bool FromTitle = false; // else the file's name
     // The page's last write, when reading it took its status.
     std::int64_t Modified = kUnknownTime;

@@ -4,8 +4,20 @@
 #include "scan/PageReading.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/TextEncoding.h"
 
 namespace tw {
+
+namespace {
+
+// A name's bytes are the file system's, in no declared encoding: one that is
+// no UTF-8 is most likely an old Windows name. Only the link text is read
+// so; the link keeps the bytes.
+std::string NameLinkText(const std::string& name) {
+    return Utf8OrCp1252(name);
+}
+
+} // namespace
 
 SiteMapBuilder::SiteMapBuilder(TSiteMapTree& tree, std::string scannedFolder, bool usePageTitles)
     : tree_(tree), scannedFolder_(std::move(scannedFolder)), usePageTitles_(usePageTitles) {}
@@ -19,7 +31,7 @@ SiteMapNode* SiteMapBuilder::AddMapNode(const std::string& path, bool isFolder) 
 SiteMapNode* SiteMapBuilder::AddFileNode(const std::string& path, PageLinkText text) {
     TDataRec rec;
     rec.FilePath = path;
-    rec.LinkText = std::move(text.Text);
+    rec.LinkText = text.FromTitle ? std::move(text.Text) : NameLinkText(text.Text);
     rec.LinkTextOrigin = text.FromTitle ? TextOrigin::PageTitle : TextOrigin::FileName;
     rec.Modified = text.Modified;
     rec.Facts = std::move(text.Facts);
@@ -39,7 +51,7 @@ SiteMapNode* SiteMapBuilder::AddFolderNode(const std::string& path,
     if (tree_.Empty()) {
         rec.LinkText = "Home";
     } else {
-        rec.LinkText = ExtractFileName(trimmed);
+        rec.LinkText = NameLinkText(ExtractFileName(trimmed));
         rec.LinkTextOrigin = TextOrigin::FileName;
     }
     rec.FolderPath = path;

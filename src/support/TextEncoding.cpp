@@ -50,22 +50,106 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string Utf16ToUtf8(const std::u16string& units) {
-    std::string out;
-    out.reserve(units.size());
-    for (size_t i = 0; i < units.size(); ++i) {
-        char32_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+namespace {
+
+// UTF-16 units as UTF-8, Unit(i) giving the i-th of Count.
+template <class UnitAt> void AppendUtf16(std::string& out, size_t count, UnitAt unit) {
+    for (size_t i = 0; i < count; ++i) {
+        char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
+            out += kReplacementCharacter;
         } else {
             AppendUtf8(out, u);
         }
     }
+}
+
+// The length of the well-formed UTF-8 sequence at Text[I] (a maximal
+// subpart's when ill-formed), and whether it is well-formed.
+size_t Utf8SequenceAt(std::string_view text, size_t i, bool& wellFormed) {
+    auto lead = static_cast<unsigned char>(text[i]);
+    wellFormed = true;
+    if (lead < 0x80)
+        return 1;
+    size_t need = 0;
+    unsigned char low = 0x80, high = 0xBF; // what the second byte may be
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        need = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        need = 2;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        need = 3;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
+    }
+    size_t n = 1;
+    while (n <= need && i + n < text.size()) {
+        auto c = static_cast<unsigned char>(text[i + n]);
+        if (c < (n == 1 ? low : 0x80) || c > (n == 1 ? high : 0xBF))
+            break;
+        ++n;
+    }
+    wellFormed = need > 0 && n == need + 1;
+    return n;
+}
+
+} // namespace
+
+std::string Utf16ToUtf8(const std::u16string& units) {
+    std::string out;
+    out.reserve(units.size());
+    AppendUtf16(out, units.size(), [&units](size_t i) { return char32_t{units[i]}; });
     return out;
+}
+
+std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size());
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const int high = bigEndian ? 0 : 1;
+    AppendUtf16(out, bytes.size() / 2, [b, high](size_t i) {
+        return static_cast<char32_t>(b[2 * i + high] << 8 | b[2 * i + (1 - high)]);
+    });
+    if (bytes.size() % 2)
+        out += kReplacementCharacter;
+    return out;
+}
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        bool wellFormed = true;
+        const size_t n = Utf8SequenceAt(text, i, wellFormed);
+        if (wellFormed)
+            out.append(text.substr(i, n));
+        else
+            out += kReplacementCharacter;
+        i += n;
+    }
+    return out;
+}
+
+bool IsUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        bool wellFormed = true;
+        i += Utf8SequenceAt(text, i, wellFormed);
+        if (!wellFormed)
+            return false;
+    }
+    return true;
+}
+
+std::string Utf8OrCp1252(std::string_view text) {
+    return IsUtf8(text) ? std::string(text) : Cp1252ToUtf8(text);
 }
 
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {

@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <array>
 #include <climits>
@@ -37,6 +38,33 @@
 #include <vector>
 
 namespace tw::ui {
+
+namespace {
+
+// Stores an in-place edit only when the text changed: a line edit holds at
+// most 32,767 characters, and Enter alone must not cut a longer title.
+class LinkTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        QStyledItemDelegate::setEditorData(editor, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setProperty(kShown, line->text());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line && line->text() == line->property(kShown).toString())
+            return;
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    static constexpr const char* kShown = "twShownText";
+};
+
+} // namespace
 
 using namespace Qt::StringLiterals;
 
@@ -119,6 +147,7 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dia
     tvMap_ = new SiteMapTreeView;
     tvMap_->setObjectName(u"tvMap"_s);
     tvMap_->setModel(model_);
+    tvMap_->setItemDelegate(new LinkTextDelegate(tvMap_));
     tvMap_->setHeaderHidden(true);
     tvMap_->setSelectionMode(QAbstractItemView::SingleSelection);
     tvMap_->setEditTriggers(QAbstractItemView::SelectedClicked);
@@ -359,13 +388,19 @@ void ResultsPage::DeleteSelectedNodes() {
 void ResultsPage::EditNodeProperties(SiteMapNode* node) {
     if (!node || Checking())
         return;
-    QString linkText = ToQ(node->Data.LinkText);
-    QString linkURL = ToQ(node->Data.LinkURL);
+    const QString shownText = ToQ(node->Data.LinkText);
+    const QString shownURL = ToQ(node->Data.LinkURL);
+    QString linkText = shownText;
+    QString linkURL = shownURL;
     if (!dialogs_.editItem(window(), ToQ(node->Data.FilePath), model_->Findings().NodeText(node),
                            linkText, linkURL))
         return;
-    node->Data.EditLinkText(ToStd(linkText));
-    node->Data.EditLinkURL(ToStd(linkURL));
+    // A field left as shown keeps the node's bytes: a name's URL need not be
+    // UTF-8, and the way back from the field would change it.
+    if (linkText != shownText)
+        node->Data.EditLinkText(ToStd(linkText));
+    if (linkURL != shownURL)
+        node->Data.EditLinkURL(ToStd(linkURL));
     model_->NodeChanged(node);
     RefreshNodeFindings(node);
 }

@@ -147,10 +147,16 @@ bool EditSiteMapItem(QWidget* owner, const QString& filePath, QString& linkText,
     try {
         TfrmSiteMapItemProp dialog(owner);
         dialog.SetItem(filePath, linkText, linkURL, findings);
+        // A field may show less than it was given (a line edit holds at most
+        // 32,767 characters): one left as shown gives back what it was given.
+        const QString shownText = dialog.LinkText();
+        const QString shownURL = dialog.LinkURL();
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        linkText = dialog.LinkText();
-        linkURL = dialog.LinkURL();
+        if (dialog.LinkText() != shownText)
+            linkText = dialog.LinkText();
+        if (dialog.LinkURL() != shownURL)
+            linkURL = dialog.LinkURL();
         return true;
     } catch (...) {
         return false;

@@ -118,7 +118,9 @@ QVariant SiteMapTreeModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
+        return ToQ(ShownLinkText(node->Data));
     case Qt::EditRole:
+        // Edits work on the text as the page holds it.
         return ToQ(node->Data.LinkText);
     case Qt::DecorationRole: {
         int image = node->ImageIndex();

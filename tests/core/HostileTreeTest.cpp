@@ -155,7 +155,7 @@ TEST(HostileTree, ScanAndGenerationFinishWithAWellFormedPage) {
     });
     // Special files and the broken link are not there; every hostile name is.
     EXPECT_EQ(names,
-              (std::vector<std::string>{"amp&.html", std::string(1 << 20, 'T'), "caf\xE9.html",
+              (std::vector<std::string>{"amp&.html", std::string(1 << 20, 'T'), "caf\xC3\xA9.html",
                                         "huge.html", "R&D <Home>", "lt<.html", "new\nline.html",
                                         "quote\".html", "tab\tand\x7F.html"}));
     // The folder below the last openable path is reached too.

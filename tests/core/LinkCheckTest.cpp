@@ -287,6 +287,27 @@ TEST(LinkCheckTest, NamesThatAreNotUtf8AreFollowedAndReported) {
               (std::vector<std::string>{"orphan lost\xFF\xFE.html"}));
 }
 
+// Titles are compared as their readers see them, whatever each page's
+// encoding; a UTF-16 page is read whole, its title and its links.
+TEST(LinkCheckTest, TitlesAreReadInEachPagesEncoding) {
+    TempDir site;
+    site.Write("index.html", Page("Home", "<a href=a.html>a</a> <a href=b.html>b</a>"
+                                          " <a href=c.html>c</a> <a href=d.html>d</a>"
+                                          " <a href=e.html>e</a>"));
+    site.Write("a.html", Page("Fran\xE7"
+                              "ais",
+                              ""));
+    site.Write("b.html", "<meta charset=utf-8>" + Page("Fran&ccedil;ais", ""));
+    site.Write("c.html", twtest::Utf16Page(u"<title>Home</title>\n<a href=gone.html>x</a>", true));
+    site.Write("d.html", "<meta charset=sjis>" + Page("\x93\xFA\x96\x7B", ""));
+    site.Write("e.html", Page("&#26085;\xE6\x9C\xAC", ""));
+    EXPECT_EQ(Lines(Check(site / "index.html")),
+              (std::vector<std::string>{"dead c.html:2 a href gone.html",
+                                        "title duplicate \"Français\" a.html b.html",
+                                        "title duplicate \"Home\" c.html index.html",
+                                        "title duplicate \"日本\" d.html e.html"}));
+}
+
 TEST(LinkCheckTest, PagesThatGoOrTurnIntoFifosAreNotedWithoutHanging) {
     TempDir site;
     site.Write("index.html", Page("Home", "<a href=\"pipe.html\">1</a> <a href=\"gone.html\">2</a>"

@@ -5,6 +5,7 @@
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/TextEncoding.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -16,13 +17,15 @@
 
 using namespace tw;
 using twtest::TempDir;
+using twtest::Utf16Page;
 
 namespace {
 
 // The title the search finds when Page comes Step new bytes at a time; each
 // window starts where the search asks, or at 0 when FromStart is set.
-std::optional<std::string> SearchInSteps(const std::string& page, size_t step, bool fromStart) {
-    TitleSearch search;
+std::optional<std::string> SearchInSteps(const std::string& page, size_t step, bool fromStart,
+                                         TitleUnits units = TitleUnits::Bytes) {
+    TitleSearch search(units);
     size_t from = 0;
     size_t end = 0;
     for (;;) {
@@ -112,6 +115,67 @@ TEST(TitleSearch, WindowsDoNotChangeTheAnswer) {
                 EXPECT_EQ(SearchInSteps(c.page, step, fromStart), want)
                     << c.page << " step " << step << (fromStart ? " from start" : "");
     }
+}
+
+// The same in UTF-16 pages: their marks are units, and a "<" byte in
+// another character is none.
+TEST(TitleSearch, Utf16WindowsDoNotChangeTheAnswer) {
+    const struct {
+        std::u16string page;
+        const char* title; // null: no title
+    } cases[] = {
+        {u"<HTML><HEAD><TITLE>About Us</TITLE></HEAD>", "About Us"},
+        {u"x<titlE>\r\n<b>t</b></TITLE>", "\r\n<b>t</b>"},
+        {u"\u3C3C\u013C<title>\u3C3C</title>", "\u3C3C"},
+        {u"<title>\U0001F600</title>", "\U0001F600"},
+        {u"<\u0174itle>x</title>", nullptr},
+        {u"<!-- </title> --><title>X</title>", nullptr},
+        {u"<title>X</title", nullptr},
+    };
+    for (const auto& c : cases)
+        for (bool bigEndian : {false, true}) {
+            const std::string page = Utf16Page(c.page, bigEndian);
+            const TitleUnits units = bigEndian ? TitleUnits::Utf16BE : TitleUnits::Utf16LE;
+            for (size_t step : {1, 2, 3, 15, 16, 17, 1000})
+                for (bool fromStart : {false, true}) {
+                    std::optional<std::string> title = SearchInSteps(page, step, fromStart, units);
+                    EXPECT_EQ(title ? std::optional(Utf16BytesToUtf8(*title, bigEndian)) : title,
+                              c.title ? std::optional<std::string>(c.title) : std::nullopt)
+                        << c.title << (bigEndian ? " BE" : " LE") << " step " << step;
+                }
+        }
+}
+
+TEST(GetPageTitle, ReadsTitlesInThePagesOwnEncoding) {
+    TempDir dir;
+    // Its title starts in the first read and ends in the second.
+    const std::u16string far = std::u16string(2030, u' ') + u"<title>Au-del\u00E0 de 4 Ko</title>";
+    const struct {
+        const char* name;
+        std::string content;
+        const char* title;
+    } cases[] = {
+        {"cafe.html", "<meta charset=\"utf-8\"><title>Caf\xC3\xA9 &amp; Cr\xC3\xA8me</title>",
+         "Café &amp; Crème"},
+        {"fr.html",
+         "<html><head><title>Fran\xE7"
+         "ais &#8212; Accueil</title>",
+         "Français &#8212; Accueil"},
+        {"latin1.html",
+         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">"
+         "<title>\xC3\xA9t\xE9</title>",
+         "Ã©té"},
+        {"jp.html", "<meta charset=shift_jis><title>\x93\xFA\x96\x7B\x8C\xEA</title>", "日本語"},
+        {"le.html", Utf16Page(u"<html><head><title>\u00DCn\u00EFc\u00F6d\u00E9</title>", false),
+         "Ünïcödé"},
+        {"be.html", Utf16Page(u"<TITLE>Big \U0001F600</TITLE>", true), "Big 😀"},
+        {"far.html", Utf16Page(far, false), "Au-delà de 4 Ko"},
+        {"cut.html", Utf16Page(u"<title>cut", false) + "x", "cut.html"},
+        {"empty.html", Utf16Page(u"<title></title>", true), "empty.html"},
+        {"nobom.html", Utf16Page(u"<title>x</title>", false).substr(2), "nobom.html"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GetPageTitle(dir.Write(c.name, c.content), true), c.title) << c.name;
 }
 
 // Reading in chunks must give exactly what reading the whole file gives,

@@ -65,6 +65,7 @@ TEST(BuildSiteMapPage, TheWorkedExampleLineByLine) {
     std::string expected =
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><html>\r\n"
         "<head>\r\n"
+        "  <meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
         "  <title>Site Map</title>\r\n"
         "  <style type=\"text/css\">\r\n"
         "  <!--\r\n"

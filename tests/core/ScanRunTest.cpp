@@ -211,6 +211,42 @@ TEST_F(ScanRunTest, MissingIndexFolderIsReportedBeforeTheWalk) {
     EXPECT_FALSE(scan.Searching());
 }
 
+// A site from old Windows and Japanese machines: titles are read in each
+// page's encoding and names that are no UTF-8 as Windows-1252, whichever
+// read takes them; links keep the names' bytes.
+TEST_F(ScanRunTest, LinkTextsAreUtf8FromEachPagesEncoding) {
+    site.Write("jp.html", "<meta charset=shift_jis><title>\x93\xFA\x96\x7B</title>");
+    site.Write("u16.html", twtest::Utf16Page(u"<title>\u00C9t\u00E9</title>", false));
+    site.Write("caf\xE9/men\xFA.txt", "plain");
+    site.Write("old/Fran\xE7"
+               "ais.html",
+               "<html><head><title>Fran\xE7"
+               "ais</title>");
+    const std::vector<std::string> shape{
+        "Home [index.html]",
+        "  About [about.htm]",
+        "  Home Page [index.html]",
+        "  日本 [jp.html]",
+        "  notes.TXT [notes.TXT]",
+        "  Été [u16.html]",
+        "  café []",
+        "    menú.txt [caf\xE9/men\xFA.txt]",
+        "  docs []",
+        "    Manual [docs/manual.html]",
+        "    Skipped [docs/skip.html]",
+        "  old []",
+        "    Français [old/Fran\xE7"
+        "ais.html]",
+    };
+    for (bool facts : {false, true}) {
+        TSiteMapTree scanned;
+        ScanRun scan(scanned, profile);
+        scan.SetPageFactsWanted(facts, false);
+        scan.Run();
+        EXPECT_EQ(Shape(scanned), shape) << facts;
+    }
+}
+
 // Facts come from the read that takes the titles, titles on or off, and
 // never change a link text; without pictures only the head is read, and a
 // title past it is still found.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace tw;
@@ -236,4 +237,21 @@ TEST(SiteMapBuilder, RootWithoutDefaultPageHasNoLink) {
     SiteMapNode* stray = builder.AddMapNode("/elsewhere/x/", true);
     EXPECT_EQ(stray->Parent(), nullptr);
     EXPECT_EQ(stray->Data.LinkText, "x");
+}
+
+// What the results tree shows: the text as the page's reader sees it.
+TEST(SiteMapTree, ShownLinkTextResolvesReferencesOfTitlesAndTypedTexts) {
+    const std::tuple<TextOrigin, const char*, const char*> cases[] = {
+        {TextOrigin::PageTitle, "Documents &#8212; Python", "Documents — Python"},
+        {TextOrigin::PageTitle, "Tom &amp; Jerry <b> &nosuch; AT&T",
+         "Tom & Jerry <b> &nosuch; AT&T"},
+        {TextOrigin::AsTyped, "<em>R&amp;D</em> &eacute;", "<em>R&D</em> é"},
+        {TextOrigin::FileName, "R&amp;D.html", "R&amp;D.html"},
+    };
+    TDataRec rec;
+    for (const auto& [origin, text, shown] : cases) {
+        rec.LinkText = text;
+        rec.LinkTextOrigin = origin;
+        EXPECT_EQ(ShownLinkText(rec), shown) << text;
+    }
 }

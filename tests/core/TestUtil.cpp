@@ -80,6 +80,16 @@ bool Exists(const std::string& path) {
     return fs::exists(fs::symlink_status(path, ec));
 }
 
+std::string Utf16Page(std::u16string_view text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : text) {
+        const char bytes[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        out += bytes[bigEndian ? 1 : 0];
+        out += bytes[bigEndian ? 0 : 1];
+    }
+    return out;
+}
+
 std::string CrLfLines(std::initializer_list<std::string> lines) {
     std::string out;
     for (const auto& l : lines)

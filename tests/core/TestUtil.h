@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace twtest {
 
@@ -41,6 +42,9 @@ private:
     int fd_;
 };
 bool Exists(const std::string& path);
+
+// A page's text as UTF-16 bytes of either order, after a byte-order mark.
+std::string Utf16Page(std::u16string_view text, bool bigEndian);
 
 // Joins lines with CR LF, each prefixed with CR LF as the writer does.
 std::string CrLfLines(std::initializer_list<std::string> lines);

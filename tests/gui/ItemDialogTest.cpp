@@ -19,6 +19,7 @@ private slots:
     void escapeDiscardsEdits();
     void emptyTextIsConfirmed();
     void cancelButtonDiscards();
+    void okWithoutChangeGivesBackWhatItWasGiven();
 };
 
 namespace {
@@ -96,6 +97,16 @@ void ItemDialogTest::cancelButtonDiscards() {
     });
     QVERIFY(!EditSiteMapItem(nullptr, QStringLiteral("/srv/site/old.html"), text, url));
     QCOMPARE(url, QStringLiteral("old.html"));
+}
+
+// A longer text than a line edit holds, confirmed unchanged, stays whole.
+void ItemDialogTest::okWithoutChangeGivesBackWhatItWasGiven() {
+    const QString longText(40000, u'T');
+    QString text = longText, url = QStringLiteral("long.html");
+    WhenModal([](QWidget* dialog) { Find<QPushButton>(dialog, "btnOk")->click(); });
+    QVERIFY(EditSiteMapItem(nullptr, QStringLiteral("/srv/site/long.html"), text, url));
+    QCOMPARE(text.size(), longText.size());
+    QCOMPARE(url, QStringLiteral("long.html"));
 }
 
 TW_GUI_TEST(ItemDialogTest)

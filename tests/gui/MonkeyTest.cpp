@@ -394,7 +394,9 @@ QString MonkeyTest::CheckModel(const QModelIndex& parent, SiteMapNode* node, int
         QModelIndex index = model->index(row, 0, parent);
         if (index.internalPointer() != child)
             return QStringLiteral("row %1 at depth %2 shows another node").arg(row).arg(depth);
-        if (index.data().toString() != QString::fromStdString(child->Data.LinkText))
+        // The view shows what the page's reader sees; edits start from the text.
+        if (index.data().toString() != QString::fromStdString(tw::ShownLinkText(child->Data)) ||
+            index.data(Qt::EditRole).toString() != QString::fromStdString(child->Data.LinkText))
             return QStringLiteral("row %1 at depth %2 shows \"%3\"")
                 .arg(row)
                 .arg(depth)

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTreeView>
+#include <cstdio>
 
 using tw::SiteMapNode;
 using tw::ui::MsgIcon;
@@ -85,6 +86,7 @@ private slots:
     void menuDeleteActsOnContextNode();
     void propertiesDialogEditsTextAndUrl();
     void namesStayTextAndEditsStayMarkup();
+    void treeShowsWhatReadersSeeAndEditsTheWrittenText();
 };
 
 void ResultsPageTest::scannedTreeHasExpectedShape() {
@@ -396,6 +398,55 @@ void ResultsPageTest::namesStayTextAndEditsStayMarkup() {
                                  "<a href=\"%3Cu%3Ec.html\" class=\"mapitem\">&lt;u&gt;c.html</a>",
                                  "<a href=\"index.html\" class=\"mapitem\">Home</a>"})
         QVERIFY2(page.contains(expected), page.constData());
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+// The tree shows a title's references resolved; F2 and the dialog edit the
+// text the page holds, and leaving them unchanged changes nothing: not a
+// title longer than a line edit holds, nor a name's bytes that are no UTF-8.
+void ResultsPageTest::treeShowsWhatReadersSeeAndEditsTheWrittenText() {
+    TestSite site;
+    site.WritePage(QStringLiteral("index.html"),
+                   QStringLiteral("About these documents &#8212; Py"));
+    const QString longTitle(40000, u'L');
+    site.WritePage(QStringLiteral("long.html"), longTitle);
+    // Qt cannot name a file whose name is no UTF-8.
+    const std::string latin1 = site.RootStd() + "Fran\xE7"
+                                                "ais.txt";
+    FILE* file = std::fopen(latin1.c_str(), "w");
+    QVERIFY(file && std::fclose(file) == 0);
+    Wizard w;
+    w.Scan(site.Path(QStringLiteral("index.html")));
+    auto* view = w.Get<QTreeView>("tvMap");
+    SiteMapNode* root = w.window->Tree().First();
+    QCOMPARE(root->ChildCount(), 3);
+    SiteMapNode* name = root->Child(0);
+    SiteMapNode* index = root->Child(1);
+    SiteMapNode* longPage = root->Child(2);
+    const QModelIndex at = w.window->Results()->Model()->IndexOf(index);
+    QCOMPARE(at.data().toString(), QStringLiteral("About these documents \u2014 Py"));
+    QCOMPARE(at.data(Qt::EditRole).toString(), QStringLiteral("About these documents &#8212; Py"));
+    QCOMPARE(name->Data.LinkText, "Fran\xC3\xA7"
+                                  "ais.txt");
+
+    w.window->Results()->SelectNode(longPage);
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* editor = view->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(longPage->Data.LinkText.size(), size_t(40000));
+    QVERIFY(longPage->Data.LinkTextOrigin == tw::TextOrigin::PageTitle);
+
+    w.window->Results()->SelectNode(name);
+    w.dialogs.AnswerEditItem(true, QStringLiteral("Fran\u00E7ais.txt"),
+                             QStringLiteral("Fran\uFFFDais.txt"));
+    QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier);
+    QCOMPARE(w.dialogs.Last().linkURL, QStringLiteral("Fran\uFFFDais.txt"));
+    QCOMPARE(name->Data.LinkURL, "Fran\xE7"
+                                 "ais.txt");
+    QVERIFY(!name->Data.LinkURLEdited);
+    QVERIFY(name->Data.LinkTextOrigin == tw::TextOrigin::FileName);
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
