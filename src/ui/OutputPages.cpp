@@ -733,7 +733,7 @@ void GenerationProgress::Pause(int milliseconds) {
 }
 
 void GenerationProgress::Show(const SiteMapNode& node, int index) {
-    page_.ShowNode(index, ToQ(node.Data.LinkText), ToQ(node.Data.FilePath));
+    page_.ShowNode(index, ToQ(ShownLinkText(node.Data)), ToQ(node.Data.FilePath));
     QCoreApplication::processEvents();
     sinceShown_.start();
 }
@@ -765,7 +765,7 @@ void GenerationProgress::AfterNode(const SiteMapNode&, int, int) {
 
 void GenerationProgress::Flush() {
     if (last_ && !lastShown_)
-        page_.ShowNode(lastIndex_, ToQ(last_->Data.LinkText), ToQ(last_->Data.FilePath));
+        page_.ShowNode(lastIndex_, ToQ(ShownLinkText(last_->Data)), ToQ(last_->Data.FilePath));
     lastShown_ = true;
 }
 
