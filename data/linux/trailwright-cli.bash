@@ -3,11 +3,12 @@
 # bash itself, not the bash-completion helpers.
 
 # Options that build a profile, shared by generate, check and profile write.
-_trailwright_cli_flags="--titles --no-titles --styles --no-styles --images --no-images
-    --folder-images --no-folder-images --folder-links --no-folder-links"
 _trailwright_cli_selection="--profile --index --file-types --ignore-folder --ignore-file
-    $_trailwright_cli_flags"
-_trailwright_cli_profile="$_trailwright_cli_selection --output --format --color"
+    --titles --no-titles"
+# The options of the written page, which check does not take.
+_trailwright_cli_profile="$_trailwright_cli_selection --output --format --color --styles
+    --no-styles --images --no-images --folder-images --no-folder-images --folder-links
+    --no-folder-links"
 # The search-engine sitemaps, profile settings of generate and profile write;
 # each on/off one has a negation that turns a profile's setting off.
 _trailwright_cli_sitemaps="--xml-sitemap --no-xml-sitemap --xml-output --text-sitemap
@@ -20,7 +21,7 @@ _trailwright_cli_sitemaps="--xml-sitemap --no-xml-sitemap --xml-output --text-si
 _trailwright_cli_options() {
     case $1 in
     generate)
-        echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --quiet --help"
+        echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --quiet --overwrite --help"
         ;;
     check)
         echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline"

@@ -521,7 +521,26 @@ void CheckOutputPlace(const TMapProfile& profile, const CliStreams& streams) {
     }
 }
 
-int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
+// Nothing is written when one output would harm the site or the run: a
+// link out of the site is an error of the run, the rest usage errors.
+void CheckOutputs(const TMapProfile& profile, const SitemapJob* job, bool overwrite) {
+    try {
+        CheckRunOutputs(PlannedOutputs(profile, job), profile.IndexPage(), profile.FileTypes(),
+                        overwrite);
+    } catch (const EOutputRefused& e) {
+        switch (e.Which()) {
+        case EOutputRefused::Reason::LinkOutOfSite:
+            throw;
+        case EOutputRefused::Reason::Protected:
+            throw UsageError(e.what());
+        case EOutputRefused::Reason::SitePage:
+            throw UsageError(std::string(e.what()) + " (--overwrite replaces it)");
+        }
+        throw;
+    }
+}
+
+int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet, bool overwrite,
              const CliStreams& streams) {
     TMapProfile profile = BuildProfile(app, options);
     options.CheckSitemapNeeds(app, profile);
@@ -533,6 +552,7 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet,
     CheckOutputPlace(profile, streams);
     SitemapRun sitemaps;
     bool writeSitemaps = sitemaps.Prepare(profile);
+    CheckOutputs(profile, sitemaps.job.get(), overwrite);
 
     ProgressLine progress(streams.err, streams.errIsTerminal && !quiet);
     TSiteMapTree tree;
@@ -688,6 +708,7 @@ struct CommandLine {
     CLI::App* generate = nullptr;
     ProfileOptions generateOptions;
     bool quiet = false;
+    bool overwrite = false;
     CLI::App* check = nullptr;
     ProfileOptions checkOptions;
     CheckFlags checkFlags;
@@ -710,6 +731,11 @@ CommandLine::CommandLine() {
     generate = app.add_subcommand("generate", "Scan a site folder and write its site map page");
     generateOptions.Add(*generate);
     generate->add_flag("--quiet", quiet, "No progress and no summary on standard error");
+    // A run's own choice, never a profile's: a profile handed on must not
+    // carry the permission to replace pages of someone else's site.
+    generate->add_flag("--overwrite", overwrite,
+                       "Replace an existing page of the site that is not a site map of ours "
+                       "(never the index page, robots.txt or another output of the run)");
     generateOptions.AddSitemaps(*generate);
 
     check = app.add_subcommand(
@@ -762,7 +788,7 @@ std::optional<int> CommandLine::Parse(const std::vector<std::string>& args,
 int CommandLine::Run(const CliStreams& streams) {
     try {
         if (generate->parsed())
-            return Generate(*generate, generateOptions, quiet, streams);
+            return Generate(*generate, generateOptions, quiet, overwrite, streams);
         if (show->parsed())
             return ShowProfile(showFile, streams);
         if (write->parsed())

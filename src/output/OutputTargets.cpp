@@ -1,10 +1,22 @@
 #include "output/OutputTargets.h"
 
+#include "model/SiteLinks.h"
+#include "output/OutputGuard.h"
 #include "output/PageWrapper.h"
 #include "support/AtomicFile.h"
 #include "support/NXFiles.h"
 
 namespace tw {
+
+namespace {
+
+// Checked again as the page is written: the site may have changed since.
+void RefusePageLinkOutOfSite(const TMapProfile& profile) {
+    if (!profile.IndexPage().empty())
+        RefuseLinkOutOfSite(profile.OutputFileName(), SiteFolderOf(profile.IndexPage()));
+}
+
+} // namespace
 
 bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
                      const std::string& programFolder) {
@@ -14,6 +26,7 @@ bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
 
 bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
                      const std::string& programFolder) {
+    RefusePageLinkOutOfSite(profile);
     bool written = SaveFileText(page, profile.OutputFileName());
     CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
     return written;
@@ -21,6 +34,7 @@ bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
 
 size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
                         WriterListener* listener, const std::string& programFolder) {
+    RefusePageLinkOutOfSite(profile);
     AtomicFile file(profile.OutputFileName());
     size_t written = 0;
     auto put = [&file, &written](std::string_view text) {

@@ -1,5 +1,6 @@
 #include "output/RobotsTxt.h"
 
+#include "output/OutputGuard.h"
 #include "support/AtomicFile.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
@@ -178,6 +179,8 @@ std::string WithSitemapLine(std::string_view robotsTxt, std::string_view sitemap
 }
 
 bool AddSitemapToRobotsTxt(const std::string& path, std::string_view sitemapURL) {
+    // The site's robots.txt may be a link that leads out of the site.
+    RefuseLinkOutOfSite(path, ExtractFilePath(path));
     std::string old;
     if (FileExists(path))
         old = LoadFileText(path);

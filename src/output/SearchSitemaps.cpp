@@ -1,5 +1,6 @@
 #include "output/SearchSitemaps.h"
 
+#include "output/OutputGuard.h"
 #include "output/OutputTargets.h"
 #include "output/RobotsTxt.h"
 #include "support/Errors.h"
@@ -214,8 +215,11 @@ private:
 // asked, every failure reported as the file that could not be created.
 class SitemapFile {
 public:
-    SitemapFile(std::string path, const SitemapFileFactory& createFile, bool gzip)
+    SitemapFile(std::string path, const SitemapFileFactory& createFile, bool gzip,
+                const std::string& siteFolder)
         : path_(std::move(path)), gzip_(gzip) {
+        if (!siteFolder.empty())
+            RefuseLinkOutOfSite(path_, siteFolder);
         Guard(
             [&] { file_ = createFile ? createFile(path_) : std::make_unique<AtomicFile>(path_); });
         if (!gzip_)
@@ -322,17 +326,20 @@ public:
         bool split = chunkSizes_.size() > 1;
         std::unique_ptr<SitemapFile> index;
         if (split)
-            index = std::make_unique<SitemapFile>(options_.XmlOutput, createFile, options_.Gzip);
+            index = std::make_unique<SitemapFile>(options_.XmlOutput, createFile, options_.Gzip,
+                                                  options_.SiteFolder);
         std::unique_ptr<SitemapFile> text;
         if (!options_.TextOutput.empty())
-            text = std::make_unique<SitemapFile>(options_.TextOutput, createFile, false);
+            text = std::make_unique<SitemapFile>(options_.TextOutput, createFile, false,
+                                                 options_.SiteFolder);
 
         size_t chunk = 0;
         size_t inChunk = 0;
         std::unique_ptr<SitemapFile> xml;
         auto openChunk = [&] {
             std::string path = split ? ChunkPath(chunk + 1) : options_.XmlOutput;
-            xml = std::make_unique<SitemapFile>(path, createFile, options_.Gzip);
+            xml =
+                std::make_unique<SitemapFile>(path, createFile, options_.Gzip, options_.SiteFolder);
             xml->Put(kXmlDeclaration);
             xml->Put(urlsetOpen_);
             chunkLastmods_.emplace_back();

@@ -119,4 +119,16 @@ SitemapJob::Outcome SitemapJob::Write(const TSiteMapTree& tree,
     return outcome;
 }
 
+std::vector<RunOutput> PlannedOutputs(const TMapProfile& profile, const SitemapJob* job) {
+    std::vector<RunOutput> outputs{{ExpandFileName(profile.OutputFileName())}};
+    if (!job)
+        return outputs;
+    outputs.push_back({job->XmlOutput()});
+    if (!job->TextOutput().empty())
+        outputs.push_back({job->TextOutput()});
+    if (!job->RobotsTxtPath().empty())
+        outputs.push_back({job->RobotsTxtPath(), true});
+    return outputs;
+}
+
 } // namespace tw

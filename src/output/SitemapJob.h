@@ -3,6 +3,7 @@
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "output/GitDates.h"
+#include "output/OutputGuard.h"
 #include "output/SearchSitemaps.h"
 #include "support/Errors.h"
 
@@ -86,5 +87,10 @@ private:
     SearchSitemapOptions options_;
     std::future<GitFileTimes> gitTimes_;
 };
+
+// Every file a run of the profile writes that it names before it writes:
+// the site map page, the XML and the text sitemap, and robots.txt, to which
+// a line is added. Job is null when no sitemap is asked for.
+std::vector<RunOutput> PlannedOutputs(const TMapProfile& profile, const SitemapJob* job);
 
 } // namespace tw

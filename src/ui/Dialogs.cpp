@@ -105,6 +105,10 @@ MsgResult QtDialogs::messageBox(QWidget* parent, const QString& caption, const Q
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case MsgButtons::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     }
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
@@ -118,7 +122,7 @@ MsgResult QtDialogs::messageBox(QWidget* parent, const QString& caption, const Q
     default:
         // Escape or the close box: No where there is no Cancel, as the
         // platform's Yes-No boxes answer.
-        return buttons == MsgButtons::YesNo
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo
                    ? MsgResult::No
                    : (buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel);
     }

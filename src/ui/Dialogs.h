@@ -15,7 +15,9 @@ class QWidget;
 namespace tw::ui {
 
 enum class MsgIcon { None, Information, Question, Warning, Error };
-enum class MsgButtons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: a question whose Yes would lose something, so that Enter
+// keeps it.
+enum class MsgButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Yes, No, Cancel };
 
 // Filters are written "Description|*.a;*.b|Description|*.*", the form the

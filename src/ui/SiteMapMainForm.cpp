@@ -479,7 +479,8 @@ void TfrmSiteMapMain::Next() {
         return;
     if (wizardPage_ == kInformation && CheckIndexFolder())
         return;
-    if (wizardPage_ == kOutputSettings && (CheckOutputPaths() || CheckSitemapSettings()))
+    if (wizardPage_ == kOutputSettings &&
+        (CheckOutputPaths() || CheckSitemapSettings() || CheckOutputFiles()))
         return;
     ++wizardPage_;
     UpdatePageState();
@@ -599,6 +600,35 @@ bool TfrmSiteMapMain::CheckSitemapSettings() {
                             MsgIcon::None, MsgButtons::Ok);
         // The field is on the sitemaps dialog: it opens with the focus there.
         outputSettings_->EditSitemaps(field);
+        return true;
+    }
+}
+
+bool TfrmSiteMapMain::CheckOutputFiles() {
+    if (profile_.OutputType() != TMapOutputType::moutFile)
+        return false;
+    const std::vector<RunOutput> outputs = PlannedOutputs(profile_, sitemapJob_.get());
+    try {
+        CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), false);
+        return false;
+    } catch (const EOutputRefused& e) {
+        const QString text = QString::fromUtf8(e.what());
+        if (e.Which() != EOutputRefused::Reason::SitePage) {
+            dialogs_.messageBox(this, AppTitle(), ErrorBoxText(text), MsgIcon::Error,
+                                MsgButtons::Ok);
+        } else if (dialogs_.messageBox(this, AppTitle(), text + u".\n\nReplace it?"_s,
+                                       MsgIcon::Warning,
+                                       MsgButtons::YesNoDefaultNo) == MsgResult::Yes) {
+            // The user's answer covers that page; every other rule still holds.
+            try {
+                CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), true);
+                return false;
+            } catch (const EOutputRefused& again) {
+                dialogs_.messageBox(this, AppTitle(), ErrorBoxText(QString::fromUtf8(again.what())),
+                                    MsgIcon::Error, MsgButtons::Ok);
+            }
+        }
+        outputSettings_->FocusOutputFile();
         return true;
     }
 }

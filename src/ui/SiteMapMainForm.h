@@ -108,6 +108,7 @@ private:
     // Plans the sitemaps the profile asks for; a setting that cannot work is
     // told, and its field is shown in the sitemaps dialog.
     bool CheckSitemapSettings();
+    bool CheckOutputFiles();
     void ClearMap();
     void UpdateCaption();
     // The one-time start-up at the first activation.

@@ -5,6 +5,7 @@
 #include "support/NXStrings.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -288,4 +289,62 @@ TEST_F(CliTest, CheckTakesNoLayoutOptions) {
         EXPECT_EQ(help.out.find(std::string(option) + " "), std::string::npos) << option;
         EXPECT_EQ(RunTool({"check", "--index", site / "index.html", option}).code, 2) << option;
     }
+}
+
+// A site's files must not turn a run's writes against the site or the user:
+// each row is a run that must write nothing, or only what the row allows.
+TEST_F(CliTest, NoOutputLeavesTheSiteOrReplacesWhatItMustNot) {
+    TempDir outside;
+    const std::string victim = outside.Write("victim.txt", "keep me");
+    const std::string s = site.Path();
+    const std::string xml = "--xml-sitemap=https://example.org/";
+    struct Row {
+        const char* link;   // a link planted in the site, to the victim
+        const char* target; // its target when not the victim ("" none)
+        std::vector<std::string> args;
+        int code;
+    };
+    const Row rows[] = {
+        {nullptr, nullptr, {"--output", s + "index.html"}, 2},
+        {nullptr, nullptr, {"--output", s + "index.html", "--overwrite"}, 2},
+        {nullptr, nullptr, {"--output", s + "about.html"}, 2},
+        {nullptr, nullptr, {xml, "--xml-output", s + "robots.txt"}, 2},
+        {nullptr, nullptr, {xml, "--text-sitemap", s + "robots.txt", "--robots-txt"}, 2},
+        {nullptr, nullptr, {xml, "--text-sitemap", s + "sitemap.html", "--overwrite"}, 2},
+        {"sitemap.html", nullptr, {}, 1},
+        {"sitemap.html", "", {}, 1},
+        {"sitemap.xml", nullptr, {xml}, 1},
+        {"robots.txt", nullptr, {xml, "--robots-txt"}, 1},
+        {"maps", "dir", {xml, "--xml-output", s + "maps/sitemap.xml"}, 1},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"generate", "--index", s + "index.html", "--quiet"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const std::string robots = site.Write("robots.txt", "User-agent: *\nDisallow: /drafts/\n");
+        std::string planted;
+        if (row.link) {
+            planted = s + row.link;
+            std::filesystem::remove(planted);
+            std::string to = !row.target                        ? victim
+                             : std::string(row.target) == "dir" ? outside.Path()
+                                                                : outside / "nowhere";
+            std::filesystem::create_symlink(to, planted);
+        }
+        Result r = RunTool(args);
+        EXPECT_EQ(r.code, row.code) << args.back() << "\n" << r.err;
+        EXPECT_EQ(ReadAll(victim), "keep me") << args.back();
+        EXPECT_EQ(ReadAll(s + "index.html"), "<html><head><title>Welcome</title></head></html>");
+        EXPECT_EQ(ReadAll(s + "about.html"), "<TITLE>About Us</TITLE>");
+        if (planted != robots) {
+            EXPECT_EQ(ReadAll(robots), "User-agent: *\nDisallow: /drafts/\n");
+        }
+        EXPECT_FALSE(Exists(outside / "sitemap.xml"));
+        if (!planted.empty())
+            std::filesystem::remove(planted);
+    }
+    // --overwrite unlocks a page of the site, and nothing else.
+    Result r = RunTool({"generate", "--index", s + "index.html", "--output", s + "about.html",
+                        "--overwrite", "--quiet"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(ReadAll(s + "about.html").find("::: Made with Zephyrix :"), std::string::npos);
 }

@@ -2,8 +2,12 @@
 
 #include "core/TestUtil.h"
 #include "scan/ScanRun.h"
+#include "support/NXFiles.h"
+#include "support/UrlText.h"
 
 #include <gtest/gtest.h>
+#include <regex>
+#include <set>
 
 using namespace tw;
 using twtest::CrLfLines;
@@ -230,6 +234,53 @@ TEST(SiteMapWriter, ScannedTextsCannotOpenElements) {
     nodes[5]->Data.EditLinkText("<b>P</b>");
     EXPECT_EQ(BuildSiteMap(tree, profile),
               page("<em>Mine</em>", "x<script>alert(1)</script>!", "R&D <i>lab</i>", "<b>P</b>"));
+}
+
+// Names a hostile site may hold: every href of the page is a relative path
+// of unreserved bytes and escapes that leads to exactly the named file.
+TEST(SiteMapWriter, HostileNamesLinkToThemselves) {
+    const std::vector<std::string> names = {"javascript:alert(document.cookie)/index.html",
+                                            "javascript:alert(1);x=location.html",
+                                            "data:text,x.html",
+                                            "vbscript:msgbox.html",
+                                            "JaVaScRiPt:alert(1).html",
+                                            "a#b.html",
+                                            "a?b=1.html",
+                                            "100%.html",
+                                            "%41.html",
+                                            "&lt.html",
+                                            "&amp;.html",
+                                            "it's \"quoted\".html",
+                                            std::string("ctl\x01\x7F.html"),
+                                            std::string("caf\xE9.html"),
+                                            " lead.html",
+                                            "a b/c d.html"};
+    twtest::TempDir site;
+    site.Write("index.html", "<title>Home</title>");
+    for (const std::string& name : names)
+        site.Write(name, "<title>x</title>");
+    for (bool folderLinks : {false, true}) {
+        TMapProfile profile = Options(TMapOutputFormat::mfmtList, false, true, false, !folderLinks);
+        profile.SetIndexPage(site / "index.html");
+        profile.SetFileTypes("*.html;");
+        TSiteMapTree tree;
+        ScanRun(tree, profile).Run();
+        const std::string page = BuildSiteMap(tree, profile);
+        const std::regex href("href=\"([^\"]*)\"");
+        std::set<std::string> reached;
+        for (auto it = std::sregex_iterator(page.begin(), page.end(), href);
+             it != std::sregex_iterator(); ++it) {
+            const std::string value = (*it)[1];
+            ASSERT_TRUE(std::regex_match(
+                value, std::regex("[A-Za-z0-9._~/-]*(%[0-9A-F]{2}[A-Za-z0-9._~/-]*)*")))
+                << value;
+            const std::string target = PercentDecoded(value);
+            ASSERT_TRUE(FileExists(site / target)) << value;
+            reached.insert(target);
+        }
+        for (const std::string& name : names)
+            EXPECT_EQ(reached.count(name), 1u) << name;
+    }
 }
 
 namespace {

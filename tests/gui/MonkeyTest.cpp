@@ -54,6 +54,7 @@ public:
         case MsgButtons::Ok:
             return MsgResult::Ok;
         case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo:
             return Pick({MsgResult::Yes, MsgResult::No});
         case MsgButtons::YesNoCancel:
             return Pick({MsgResult::Yes, MsgResult::No, MsgResult::Cancel});

@@ -75,6 +75,7 @@ private slots:
     void browseProposesNameAndFolder();
     void optionsFollowTheirRules();
     void failedWriteEndsTheRunCleanly();
+    void finishNeverReplacesTheSitesOwnPages();
     void editorAndHiddenTargets();
     void runDisablesNestingCommands();
     void pacingFollowsTheTreeSize_data();
@@ -368,6 +369,37 @@ void OutputPagesTest::optionsFollowTheirRules() {
     QCOMPARE(w.Get<ColorPickerButton>("cpbVisited")->accessibleName(),
              QStringLiteral("Visited Link"));
     QCOMPARE(w.Get<ColorPickerButton>("cpbVisited")->size(), QSize(100, 17));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void OutputPagesTest::finishNeverReplacesTheSitesOwnPages() {
+    TestSite site;
+    MakeSite(site);
+    Wizard w;
+    ToOutputSettings(w, site);
+    const QString about = site.Path(QStringLiteral("about.html"));
+    const QByteArray page = ReadAll(about);
+    // A page of the site: asked, No the default; No keeps the page and the focus.
+    w.Edit("editOutputFile")->setText(about);
+    w.dialogs.AnswerMessage(MsgResult::No);
+    w.Button("btnNext")->click();
+    QCOMPARE(w.window->WizardPage(), 3);
+    QCOMPARE(w.dialogs.Last().buttons, tw::ui::MsgButtons::YesNoDefaultNo);
+    QVERIFY(w.dialogs.Last().text.startsWith(about + QStringLiteral(" is a page of the site")));
+    QCOMPARE(QApplication::focusWidget(), w.Edit("editOutputFile"));
+    QCOMPARE(ReadAll(about), page);
+    // The index page is never replaced, whatever the answer.
+    w.Edit("editOutputFile")->setText(site.Path(QStringLiteral("index.html")));
+    w.dialogs.AnswerMessage(MsgResult::Ok);
+    w.Button("btnNext")->click();
+    QCOMPARE(w.window->WizardPage(), 3);
+    QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
+    // Yes replaces the page the user named.
+    w.Edit("editOutputFile")->setText(about);
+    w.dialogs.AnswerMessage(MsgResult::Yes);
+    w.Button("btnNext")->click();
+    QCOMPARE(w.window->WizardPage(), 4);
+    QVERIFY(ReadAll(about).contains("::: Made with Zephyrix :"));
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 

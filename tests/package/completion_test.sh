@@ -79,9 +79,9 @@ has '!--lastmod' '!--robots-txt' -- trailwright-cli check --
 expect "--text-sitemap --titles" trailwright-cli generate --t
 has --index --output --format --color --quiet --no-folder-links --text-sitemap '!--json' \
     -- trailwright-cli generate --
-has --profile --index --file-types --ignore-folder --ignore-file --titles --no-styles \
-    --folder-images --format --json --path-base --ignore-url --baseline --quiet '!--output' \
-    '!--xml-sitemap' '!--color' -- trailwright-cli check --
+has --profile --index --file-types --ignore-folder --ignore-file --titles --no-titles \
+    --format --json --path-base --ignore-url --baseline --quiet '!--output' '!--no-styles' \
+    '!--folder-images' '!--xml-sitemap' '!--color' '!--overwrite' -- trailwright-cli check --
 expect "--json" trailwright-cli check --j
 has --output --color --no-images --xml-sitemap --lastmod --no-robots-txt '!--quiet' '!--json' \
     -- trailwright-cli profile write out.zpf --
@@ -91,7 +91,7 @@ expect "--help" trailwright-cli profile show --
 # not count as commands.
 has --index --quiet -- trailwright-cli generate ""
 has --json -- trailwright-cli check --index site/index.html --quiet ""
-expect "--output" trailwright-cli generate --index x.html --quiet --o
+expect "--output --overwrite" trailwright-cli generate --index x.html --quiet --o
 
 # Values: layouts, colour keys, nothing for free text.
 expect "list paragraph" trailwright-cli generate --format ""
