@@ -1,5 +1,7 @@
 #include "check/LinkPath.h"
 
+#include "support/UrlText.h"
+
 #include <algorithm>
 
 namespace tw {
@@ -11,16 +13,6 @@ bool IsAsciiAlpha(char c) {
 }
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":",
@@ -39,23 +31,6 @@ bool HasScheme(std::string_view url) {
 }
 
 } // namespace
-
-std::string PercentDecode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            int hi = HexValue(text[i + 1]), lo = HexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
 
 LinkTarget ClassifyLink(std::string_view value) {
     // Leading and trailing C0 controls and spaces are dropped, tabs and line
@@ -77,14 +52,14 @@ LinkTarget ClassifyLink(std::string_view value) {
         return {LinkKind::External, {}, std::nullopt};
     std::optional<std::string> fragment;
     if (size_t hash = url.find('#'); hash != std::string::npos) {
-        fragment = PercentDecode(std::string_view(url).substr(hash + 1));
+        fragment = PercentDecoded(std::string_view(url).substr(hash + 1));
         url.resize(hash);
     }
     if (size_t query = url.find('?'); query != std::string::npos)
         url.resize(query);
     if (url.empty())
         return {LinkKind::SamePage, {}, std::move(fragment)};
-    return {LinkKind::Local, PercentDecode(url), std::move(fragment)};
+    return {LinkKind::Local, PercentDecoded(url), std::move(fragment)};
 }
 
 std::string JoinLexically(std::string_view folder, std::string_view relative, size_t floor) {

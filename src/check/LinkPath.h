@@ -32,7 +32,4 @@ LinkTarget ClassifyLink(std::string_view value);
 // trailing "/" when Relative names a folder ("a/", "a/.", "..").
 std::string JoinLexically(std::string_view folder, std::string_view relative, size_t floor = 1);
 
-// %XX sequences turned into their bytes; malformed ones stay as written.
-std::string PercentDecode(std::string_view text);
-
 } // namespace tw
