@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -20,7 +21,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // Text for an XML 1.0 element or attribute: the characters XML cannot hold
-// become U+FFFD, markup characters and line ends references.
+// become U+FFFD, markup characters and line ends references, and the '#'
+// that would start a CI runner's "##[" one too.
 std::string XmlText(std::string_view raw) {
     const std::string text = ValidUtf8(raw);
     std::string out;
@@ -29,6 +31,10 @@ std::string XmlText(std::string_view raw) {
         char c = text[i];
         if (const char* entity = XmlEntityOf(c)) {
             out += entity;
+            continue;
+        }
+        if (RunnerMarkAt(text, i)) {
+            out += "&#35;";
             continue;
         }
         switch (c) {
@@ -349,15 +355,25 @@ void WriteText(const LinkReport& report, const KnownEntries& known, const Report
     out << ".\n";
 }
 
+// Key's text in Item as valid UTF-8 and, when the site's bytes are not
+// valid UTF-8, those bytes percent-encoded under Key + "Bytes": U+FFFD would
+// make different names one for a baseline.
+void PutText(Json& item, const std::string& key, std::string_view raw) {
+    item[key] = ValidUtf8(raw);
+    if (!IsUtf8(raw))
+        item[key + "Bytes"] = EncodeUrlPath(raw);
+}
+
 void WriteJson(const LinkReport& report, const KnownEntries& known, std::ostream& out) {
     Json deadLinks = Json::array();
     for (size_t i = 0; i < report.DeadLinks.size(); ++i) {
         const DeadLink& d = report.DeadLinks[i];
-        Json item = {{"page", ValidUtf8(d.Page)},
-                     {"link", ValidUtf8(d.Link)},
-                     {"tag", ValidUtf8(d.Tag)},
-                     {"attribute", ValidUtf8(d.Attribute)},
-                     {"source", SourceName(d.Source)}};
+        Json item = Json::object();
+        PutText(item, "page", d.Page);
+        PutText(item, "link", d.Link);
+        PutText(item, "tag", d.Tag);
+        PutText(item, "attribute", d.Attribute);
+        item["source"] = SourceName(d.Source);
         if (d.Source != LinkSource::Attribute)
             item["cssImport"] = d.CssImport;
         item["line"] = d.Line > 0 ? Json(d.Line) : Json(nullptr);
@@ -367,33 +383,44 @@ void WriteJson(const LinkReport& report, const KnownEntries& known, std::ostream
         item["known"] = bool(known.DeadLinks[i]);
         deadLinks.push_back(std::move(item));
     }
-    auto pages = [](const std::vector<std::string>& list) {
-        Json array = Json::array();
-        for (const std::string& page : list)
-            array.push_back(ValidUtf8(page));
-        return array;
-    };
     auto entries = [](const char* key, const std::vector<std::string>& list,
                       const std::vector<bool>& isKnown) {
         Json array = Json::array();
-        for (size_t i = 0; i < list.size(); ++i)
-            array.push_back({{key, ValidUtf8(list[i])}, {"known", bool(isKnown[i])}});
+        for (size_t i = 0; i < list.size(); ++i) {
+            Json item = Json::object();
+            PutText(item, key, list[i]);
+            item["known"] = bool(isKnown[i]);
+            array.push_back(std::move(item));
+        }
         return array;
     };
     Json titles = Json::array();
     for (size_t i = 0; i < report.TitleProblems.size(); ++i) {
         const TitleProblem& t = report.TitleProblems[i];
-        Json item = {{"kind", TitleKindName(t.Kind)}, {"pages", pages(t.Pages)}};
+        Json item = {{"kind", TitleKindName(t.Kind)}, {"pages", Json::array()}};
+        // The pages' bytes side by side with their names, null where valid.
+        Json bytes = Json::array();
+        bool anyBytes = false;
+        for (const std::string& page : t.Pages) {
+            item["pages"].push_back(ValidUtf8(page));
+            anyBytes = anyBytes || !IsUtf8(page);
+            bytes.push_back(IsUtf8(page) ? Json(nullptr) : Json(EncodeUrlPath(page)));
+        }
+        if (anyBytes)
+            item["pagesBytes"] = std::move(bytes);
         if (t.Kind == TitleProblemKind::Duplicate)
-            item["title"] = ValidUtf8(t.Title);
+            PutText(item, "title", t.Title);
         item["known"] = bool(known.TitleProblems[i]);
         titles.push_back(std::move(item));
     }
     Json notes = Json::array();
-    for (size_t i = 0; i < report.Notes.size(); ++i)
-        notes.push_back({{"page", ValidUtf8(report.Notes[i].Page)},
-                         {"kind", NoteName(report.Notes[i].Kind)},
-                         {"known", bool(known.Notes[i])}});
+    for (size_t i = 0; i < report.Notes.size(); ++i) {
+        Json item = Json::object();
+        PutText(item, "page", report.Notes[i].Page);
+        item["kind"] = NoteName(report.Notes[i].Kind);
+        item["known"] = bool(known.Notes[i]);
+        notes.push_back(std::move(item));
+    }
 
     Json json = Json::object();
     json["deadLinks"] = std::move(deadLinks);
@@ -411,7 +438,7 @@ void WriteJson(const LinkReport& report, const KnownEntries& known, std::ostream
                        {"notes", report.Notes.size()},
                        {"problems", report.ProblemCount()},
                        {"known", known.Count()}};
-    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    out << JsonWithoutRunnerMarks(json.dump(2, ' ', false, Json::error_handler_t::replace)) << "\n";
 }
 
 // What a test case in JUnit stands for.
@@ -520,7 +547,7 @@ void WriteSarif(const std::vector<Finding>& findings, const ReportOptions& optio
                      "sarif-schema-2.1.0.json";
     log["version"] = "2.1.0";
     log["runs"] = Json::array({std::move(run)});
-    out << log.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    out << JsonWithoutRunnerMarks(log.dump(2, ' ', false, Json::error_handler_t::replace)) << "\n";
 }
 
 // One command a finding: an error or a warning as SARIF's level has it, a
@@ -562,10 +589,24 @@ const Json& Array(const Json& value) {
     return value;
 }
 
+// Key's text of an entry: the exact bytes when the report has them.
+std::string Exact(const Json& entry, const std::string& key) {
+    if (entry.is_object() && entry.contains(key + "Bytes"))
+        return PercentDecoded(Text(entry.at(key + "Bytes")));
+    return Text(Member(entry, key.c_str()));
+}
+
+// Whether an entry carries exact bytes for any of Keys.
+bool HasBytes(const Json& entry, std::initializer_list<const char*> keys) {
+    return entry.is_object() && std::any_of(keys.begin(), keys.end(), [&](const char* key) {
+               return entry.contains(std::string(key) + "Bytes");
+           });
+}
+
 // A list entry of the JSON report that names one path: the path itself, as
 // reports before "known" had it, or an object with the path under Key.
 std::string PathEntry(const Json& entry, const char* key) {
-    return entry.is_string() ? Text(entry) : Text(Member(entry, key));
+    return entry.is_string() ? Text(entry) : Exact(entry, key);
 }
 
 } // namespace
@@ -584,9 +625,10 @@ std::optional<ReportFormat> ParseReportFormat(std::string_view name) {
 }
 
 bool Baseline::Contains(const FindingId& id) const {
-    // As the JSON report that made the baseline has them.
-    return ids_.count({id.Kind, ValidUtf8(id.Page), ValidUtf8(id.Link), ValidUtf8(id.Tag),
-                       ValidUtf8(id.Attribute), ValidUtf8(id.Reason)}) > 0;
+    // An entry without exact bytes as the JSON report that made it has it.
+    return exact_.count(id) > 0 ||
+           folded_.count({id.Kind, ValidUtf8(id.Page), ValidUtf8(id.Link), ValidUtf8(id.Tag),
+                          ValidUtf8(id.Attribute), ValidUtf8(id.Reason)}) > 0;
 }
 
 Baseline ParseBaseline(std::string_view jsonText) {
@@ -597,6 +639,12 @@ Baseline ParseBaseline(std::string_view jsonText) {
         throw TError("not JSON (at byte " + std::to_string(e.byte) + ")");
     }
     Baseline baseline;
+    auto add = [&baseline](FindingId id, bool exact) {
+        if (exact)
+            baseline.AddExact(std::move(id));
+        else
+            baseline.Add(std::move(id));
+    };
     for (const Json& d : Array(Member(json, "deadLinks"))) {
         const std::string reason = Text(Member(d, "reason"));
         FindingKind kind = FindingKind::DeadLink;
@@ -606,11 +654,12 @@ Baseline ParseBaseline(std::string_view jsonText) {
             kind = FindingKind::MissingAnchor;
         else if (reason != ReasonName(DeadLinkReason::Missing))
             throw BadBaseline();
-        baseline.Add({kind, Text(Member(d, "page")), Text(Member(d, "link")),
-                      Text(Member(d, "tag")), Text(Member(d, "attribute")), reason});
+        add({kind, Exact(d, "page"), Exact(d, "link"), Exact(d, "tag"), Exact(d, "attribute"),
+             reason},
+            HasBytes(d, {"page", "link", "tag", "attribute"}));
     }
     for (const Json& entry : Array(Member(json, "orphanPages")))
-        baseline.Add(IdOf(FindingKind::OrphanPage, PathEntry(entry, "page")));
+        add(IdOf(FindingKind::OrphanPage, PathEntry(entry, "page")), HasBytes(entry, {"page"}));
     for (const Json& t : Array(Member(json, "titleProblems"))) {
         const std::string kindName = Text(Member(t, "kind"));
         TitleProblem problem;
@@ -621,15 +670,23 @@ Baseline ParseBaseline(std::string_view jsonText) {
         if (kindName != TitleKindName(problem.Kind))
             throw BadBaseline();
         if (problem.Kind == TitleProblemKind::Duplicate)
-            problem.Title = Text(Member(t, "title"));
-        for (const Json& page : Array(Member(t, "pages")))
-            baseline.Add(IdOf(problem, Text(page)));
+            problem.Title = Exact(t, "title");
+        const Json& pages = Array(Member(t, "pages"));
+        const Json* bytes = t.contains("pagesBytes") ? &Array(t.at("pagesBytes")) : nullptr;
+        if (bytes != nullptr && bytes->size() != pages.size())
+            throw BadBaseline();
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const bool pageBytes = bytes != nullptr && !(*bytes)[i].is_null();
+            add(IdOf(problem, pageBytes ? PercentDecoded(Text((*bytes)[i])) : Text(pages[i])),
+                pageBytes || HasBytes(t, {"title"}));
+        }
     }
     for (const Json& entry : Array(Member(json, "foldersWithoutDefaultPage")))
-        baseline.Add(IdOf(FindingKind::FolderWithoutDefaultPage, PathEntry(entry, "folder")));
+        add(IdOf(FindingKind::FolderWithoutDefaultPage, PathEntry(entry, "folder")),
+            HasBytes(entry, {"folder"}));
     for (const Json& n : Array(Member(json, "notes")))
-        baseline.Add(IdOf(FindingKind::NotFullyChecked, Text(Member(n, "page")), {},
-                          Text(Member(n, "kind"))));
+        add(IdOf(FindingKind::NotFullyChecked, Exact(n, "page"), {}, Text(Member(n, "kind"))),
+            HasBytes(n, {"page"}));
     return baseline;
 }
 

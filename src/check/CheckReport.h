@@ -41,8 +41,8 @@ enum class FindingKind : std::uint8_t {
 const char* FindingKindTitle(FindingKind kind);
 
 // What makes a finding the same finding in a later run: not its line,
-// which moves whenever the page is edited above it. The strings are as the
-// JSON report writes them: bytes that are not UTF-8 are U+FFFD.
+// which moves whenever the page is edited above it. The strings are the
+// site's bytes, as they are.
 struct FindingId {
     FindingKind Kind = FindingKind::DeadLink;
     std::string Page;      // the page, style sheet or folder it is about
@@ -70,13 +70,17 @@ struct Finding {
 // format marks them, and they do not fail the check.
 class Baseline {
 public:
-    void Add(FindingId id) { ids_.insert(std::move(id)); }
-    // Compared as the JSON report writes them, whatever the bytes of ID.
+    // An entry of a report that does not carry exact bytes: compared with a
+    // finding's texts made valid UTF-8 (bytes that are not as U+FFFD), as
+    // that report wrote them.
+    void Add(FindingId id) { folded_.insert(std::move(id)); }
+    // An entry whose texts are the site's exact bytes.
+    void AddExact(FindingId id) { exact_.insert(std::move(id)); }
     bool Contains(const FindingId& id) const;
-    size_t Size() const { return ids_.size(); }
+    size_t Size() const { return folded_.size() + exact_.size(); }
 
 private:
-    std::set<FindingId> ids_;
+    std::set<FindingId> folded_, exact_;
 };
 
 // The findings of a report in the JSON format. Raises TError saying what is

@@ -433,13 +433,13 @@ struct SitemapRun {
             case SitemapJobFile::Kind::RobotsTxt:
                 return; // told below, with the URL it names
             }
-            streams.err << file.Path << "\n";
+            streams.err << PrintableText(file.Path) << "\n";
         };
         SitemapJob::Outcome outcome = job->Write(tree, report);
         const SearchSitemapResult& result = outcome.Result;
         if (outcome.RobotsTxtChanged && !quiet)
-            streams.err << "robots.txt: Sitemap " << result.XmlURL << " -> " << job->RobotsTxtPath()
-                        << "\n";
+            streams.err << "robots.txt: Sitemap " << PrintableText(result.XmlURL) << " -> "
+                        << PrintableText(job->RobotsTxtPath()) << "\n";
         // One line a sitemap: how much of the site it lists, and why not the rest.
         if (!quiet) {
             const std::string listed = PrintableText(SitemapListedText(result));
@@ -455,21 +455,21 @@ struct SitemapRun {
                         << " left out of the sitemaps: a sitemap URL has 12 to 2048 "
                            "characters\n";
         if (!job->TextOutput().empty() && result.Urls > kSitemapMaxUrls)
-            streams.err << warning << job->TextOutput() << " lists " << urls(result.Urls)
-                        << "; search engines read at most " << kSitemapMaxUrls
+            streams.err << warning << PrintableText(job->TextOutput()) << " lists "
+                        << urls(result.Urls) << "; search engines read at most " << kSitemapMaxUrls
                         << " from one text sitemap\n";
         if (result.RobotsNotApplied)
-            streams.err << warning << "the rules of " << job->Options().SiteFolder
+            streams.err << warning << "the rules of " << PrintableText(job->Options().SiteFolder)
                         << "robots.txt were not applied: crawlers read robots.txt only at the "
                            "root of a host, and "
-                        << job->BaseURL() << " is not one\n";
+                        << PrintableText(job->BaseURL()) << " is not one\n";
         // Another run's sitemaps may still be served: named, never deleted.
         for (const std::string& path : result.LeftBehind)
             streams.err << warning << PrintableText(path)
                         << " is a sitemap this run did not write; delete it unless it is still "
                            "served\n";
         if (outcome.RobotsTxtNamesOtherForm)
-            streams.err << warning << job->RobotsTxtPath() << " also names "
+            streams.err << warning << PrintableText(job->RobotsTxtPath()) << " also names "
                         << PrintableText(result.OtherFormURL)
                         << ", a sitemap this run did not write; remove that line unless it is "
                            "still served\n";
@@ -480,6 +480,17 @@ struct SitemapRun {
                            "time\n";
     }
 };
+
+// An error's message may name a file of the site; its lines may not be
+// read by a terminal or a CI runner either.
+std::string PrintableLines(std::string_view text) {
+    std::string out;
+    size_t start = 0;
+    for (size_t end = text.find('\n'); end != std::string_view::npos;
+         start = end + 1, end = text.find('\n', start))
+        out += PrintableText(text.substr(start, end - start)) + "\n";
+    return out + PrintableText(text.substr(start));
+}
 
 void Warn(const CliStreams& streams, const std::string& text) {
     streams.err << "trailwright-cli: warning: " << PrintableText(text) << "\n";
@@ -570,8 +581,8 @@ int Generate(const CLI::App& app, const ProfileOptions& options, bool quiet, boo
         int folders = 0;
         tree.ForEach([&folders](SiteMapNode& n, int) { folders += n.IsFolderNode() ? 1 : 0; });
         streams.err << CountOf(scan.FoundCount(), "file", "files") << ", "
-                    << CountOf(folders, "folder", "folders") << " -> " << profile.OutputFileName()
-                    << "\n";
+                    << CountOf(folders, "folder", "folders") << " -> "
+                    << PrintableText(profile.OutputFileName()) << "\n";
     }
     if (writeSitemaps)
         sitemaps.Write(tree, quiet, streams);
@@ -659,7 +670,8 @@ int ShowProfile(const std::string& fileName, const CliStreams& streams) {
         }
     }
     // Strings that are not UTF-8 (file names can be any bytes) print with U+FFFD.
-    streams.out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+    streams.out << JsonWithoutRunnerMarks(
+                       json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace))
                 << "\n";
     return 0;
 }
@@ -779,7 +791,7 @@ std::optional<int> CommandLine::Parse(const std::vector<std::string>& args,
         streams.out << "trailwright-cli " << TW_VERSION << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
-        streams.err << "trailwright-cli: " << e.what() << "\n" << Command()->help();
+        streams.err << "trailwright-cli: " << PrintableLines(e.what()) << "\n" << Command()->help();
         return 2;
     }
     return std::nullopt;
@@ -799,10 +811,10 @@ int CommandLine::Run(const CliStreams& streams) {
             return RunCheck(std::move(checked), checkFlags, streams);
         }
     } catch (const UsageError& e) {
-        streams.err << "trailwright-cli: " << e.what() << "\n" << Command()->help();
+        streams.err << "trailwright-cli: " << PrintableLines(e.what()) << "\n" << Command()->help();
         return 2;
     } catch (const std::exception& e) {
-        streams.err << "trailwright-cli: " << e.what() << "\n";
+        streams.err << "trailwright-cli: " << PrintableLines(e.what()) << "\n";
         return 1;
     }
     return 2;

@@ -2,6 +2,7 @@
 
 #include "support/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -9,8 +10,10 @@
 #include <functional>
 #include <poll.h>
 #include <spawn.h>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -20,7 +23,11 @@ namespace tw {
 // The times come from the git program the user has, in one log over the
 // whole site rather than a process per file, and without a git library: the
 // program needs no new library, and git reads its repositories in every
-// format and configuration its user relies on.
+// format and configuration its user relies on. A site may bring its own
+// .git, though, whose configuration names programs for git to run (an
+// fsmonitor, hooks, filters, diff drivers, a pager): each git run here gets
+// every such setting overridden through GIT_CONFIG_COUNT, which wins over
+// every configuration file, so that it runs none of them.
 
 namespace {
 
@@ -37,16 +44,73 @@ void ClosePair(int fds[2]) {
             close(fds[i]);
 }
 
-// Runs git with Args, without a shell, handing its standard output to Sink
-// as it comes; its standard error is kept for the message of a failure.
-GitOutcome RunGit(const std::vector<std::string>& args,
+// The settings by which git's log and status could run a program, each
+// turned off; Drivers adds those of the filter and diff drivers named in
+// the configuration, which attributes of the site's files may select.
+std::vector<std::pair<std::string, std::string>>
+DisabledPrograms(const std::vector<std::string>& drivers) {
+    std::vector<std::pair<std::string, std::string>> settings = {
+        {"core.fsmonitor", "false"},    {"core.hooksPath", "/dev/null"},
+        {"diff.external", ""},          {"core.pager", "cat"},
+        {"pager.log", "false"},         {"pager.status", "false"},
+        {"log.showSignature", "false"}, {"core.sshCommand", ""},
+        {"core.askPass", ""},           {"credential.helper", ""},
+        {"core.editor", "true"},        {"status.submoduleSummary", "false"},
+    };
+    for (const std::string& name : drivers)
+        for (const char* key : {"clean", "smudge", "process"})
+            settings.emplace_back("filter." + name + "." + key, "");
+    for (const std::string& name : drivers) {
+        settings.emplace_back("filter." + name + ".required", "false");
+        settings.emplace_back("diff." + name + ".textconv", "");
+        settings.emplace_back("diff." + name + ".command", "");
+    }
+    return settings;
+}
+
+// The environment of a git run: this process's, with Settings added to the
+// configuration given by GIT_CONFIG_COUNT (after any the user gave there).
+std::vector<std::string>
+GitEnvironment(const std::vector<std::pair<std::string, std::string>>& settings) {
+    std::vector<std::string> env;
+    size_t base = 0;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string_view text = *entry;
+        if (text.starts_with("GIT_CONFIG_COUNT=")) {
+            text.remove_prefix(17);
+            std::from_chars(text.data(), text.data() + text.size(), base);
+        } else if (!text.starts_with("GIT_TERMINAL_PROMPT=") &&
+                   !text.starts_with("GIT_OPTIONAL_LOCKS=")) {
+            env.emplace_back(text);
+        }
+    }
+    for (size_t i = 0; i < settings.size(); ++i) {
+        const std::string n = std::to_string(base + i);
+        env.push_back("GIT_CONFIG_KEY_" + n + "=" + settings[i].first);
+        env.push_back("GIT_CONFIG_VALUE_" + n + "=" + settings[i].second);
+    }
+    env.push_back("GIT_CONFIG_COUNT=" + std::to_string(base + settings.size()));
+    env.emplace_back("GIT_TERMINAL_PROMPT=0");
+    env.emplace_back("GIT_OPTIONAL_LOCKS=0");
+    return env;
+}
+
+// Runs git with Args in Env, without a shell, handing its standard output to
+// Sink as it comes; its standard error is kept for the message of a failure.
+GitOutcome RunGit(const std::vector<std::string>& env, const std::vector<std::string>& args,
                   const std::function<void(std::string_view)>& sink) {
     std::vector<char*> argv;
     static char program[] = "git";
+    static char noPager[] = "--no-pager";
     argv.push_back(program);
+    argv.push_back(noPager);
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& entry : env)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
 
     int out[2] = {-1, -1}, err[2] = {-1, -1};
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
@@ -61,7 +125,7 @@ GitOutcome RunGit(const std::vector<std::string>& args,
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     pid_t pid = -1;
-    int spawned = posix_spawnp(&pid, "git", &actions, nullptr, argv.data(), environ);
+    int spawned = posix_spawnp(&pid, "git", &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);
@@ -150,7 +214,8 @@ struct WorkTree {
 WorkTree ProbeWorkTree(const std::string& siteFolder) {
     std::string facts;
     GitOutcome probe =
-        RunGit({"-C", siteFolder, "rev-parse", "--is-inside-work-tree", "--is-shallow-repository",
+        RunGit(GitEnvironment(DisabledPrograms({})),
+               {"-C", siteFolder, "rev-parse", "--is-inside-work-tree", "--is-shallow-repository",
                 "--show-prefix", "--verify", "-q", "HEAD"},
                [&](std::string_view text) { facts += text; });
     if ((probe.Status != 0 && probe.Status != 1) || !facts.starts_with("true\n"))
@@ -181,6 +246,33 @@ GitFileTimes ReadGitFileTimes(const std::string& siteFolder) {
     if (!tree.HasHead)
         return times;
     const std::string& prefix = tree.Prefix;
+
+    // The names of the filter and diff drivers that the repository's own
+    // configuration (with the files it includes) sets, from keys such as
+    // "filter.NAME.clean"; the user's own drivers (git-lfs, say) stay.
+    // Fields come as scope, then key, line feed and value.
+    std::vector<std::string> drivers;
+    bool repositoryScope = false, scopeNext = true;
+    FieldSplitter configFields([&](std::string_view field) {
+        if (scopeNext) {
+            repositoryScope = field == "local" || field == "worktree";
+        } else if (repositoryScope) {
+            std::string_view key = field.substr(0, field.find('\n'));
+            size_t first = key.find('.'), last = key.rfind('.');
+            if (first != last)
+                drivers.emplace_back(key.substr(first + 1, last - first - 1));
+        }
+        scopeNext = !scopeNext;
+    });
+    GitOutcome config = RunGit(GitEnvironment(DisabledPrograms({})),
+                               {"-C", siteFolder, "config", "-z", "--show-scope",
+                                "--get-regexp", "^(filter|diff)\\."},
+                               std::ref(configFields));
+    if (config.Status != 0 && config.Status != 1) // 1: none
+        throw TError("git config failed in " + siteFolder + ": " + config.Err);
+    std::sort(drivers.begin(), drivers.end());
+    drivers.erase(std::unique(drivers.begin(), drivers.end()), drivers.end());
+    const std::vector<std::string> env = GitEnvironment(DisabledPrograms(drivers));
 
     // Newest first, so the first entry of a file is its last change; a
     // deletion there means HEAD does not hold the file.
@@ -222,12 +314,14 @@ GitFileTimes ReadGitFileTimes(const std::string& siteFolder) {
                                      "--format=%x00%ct",
                                      "--name-status",
                                      "--no-renames",
+                                     "--no-ext-diff",
+                                     "--no-textconv",
                                      "HEAD"};
     // Limiting the history to a folder costs time: only a site below the
     // top of the work tree pays it.
     if (!prefix.empty())
         args.insert(args.end(), {"--relative", "--", "."});
-    GitOutcome log = RunGit(args, std::ref(logFields));
+    GitOutcome log = RunGit(env, args, std::ref(logFields));
     if (log.Status != 0)
         throw TError("git log failed in " + siteFolder + ": " + log.Err);
 
@@ -237,9 +331,11 @@ GitFileTimes ReadGitFileTimes(const std::string& siteFolder) {
         if (field.size() > 3 && field.substr(3).starts_with(prefix))
             committed.erase(std::string(field.substr(3 + prefix.size())));
     });
-    GitOutcome status = RunGit({"--no-optional-locks", "-C", siteFolder, "status", "--porcelain",
-                                "-z", "--no-renames", "--untracked-files=no", "--", "."},
-                               std::ref(statusFields));
+    GitOutcome status =
+        RunGit(env,
+               {"--no-optional-locks", "-C", siteFolder, "status", "--porcelain", "-z",
+                "--no-renames", "--untracked-files=no", "--ignore-submodules=all", "--", "."},
+               std::ref(statusFields));
     if (status.Status != 0)
         throw TError("git status failed in " + siteFolder + ": " + status.Err);
 

@@ -21,7 +21,8 @@ struct GitFileTimes {
 // be run; quick, so that a run can refuse before it starts.
 void CheckGitWorkTree(const std::string& siteFolder);
 
-// Reads the times of every file below SiteFolder at once. Raises as
+// Reads the times of every file below SiteFolder at once, running no
+// program that the repository's configuration names. Raises as
 // CheckGitWorkTree, or when git fails.
 GitFileTimes ReadGitFileTimes(const std::string& siteFolder);
 

@@ -96,9 +96,46 @@ std::string JoinLineList(const std::vector<std::string>& entries) {
     return text;
 }
 
+namespace {
+
+// The length of the white space character at I as .NET's TrimStart, which
+// GitHub's runner applies to a line, takes it (0 for none). Tabs and other
+// controls are not counted: they are printed as "?".
+size_t BlankAt(std::string_view text, size_t i) {
+    if (text[i] == ' ')
+        return 1;
+    if (text.compare(i, 2, "\xC2\xA0") == 0)
+        return 2;
+    if (i + 2 >= text.size())
+        return 0;
+    const auto b1 = static_cast<unsigned char>(text[i + 1]);
+    const auto b2 = static_cast<unsigned char>(text[i + 2]);
+    switch (static_cast<unsigned char>(text[i])) {
+    case 0xE1: // U+1680
+        return b1 == 0x9A && b2 == 0x80 ? 3 : 0;
+    case 0xE2: // U+2000 to U+200A, U+2028, U+2029, U+202F, U+205F
+        return (b1 == 0x80 && (b2 <= 0x8A || b2 == 0xA8 || b2 == 0xA9 || b2 == 0xAF)) ||
+                       (b1 == 0x81 && b2 == 0x9F)
+                   ? 3
+                   : 0;
+    case 0xE3: // U+3000
+        return b1 == 0x80 && b2 == 0x80 ? 3 : 0;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 std::string PrintableText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    size_t start = 0;
+    while (start < text.size())
+        if (size_t blank = BlankAt(text, start); blank > 0)
+            start += blank;
+        else
+            break;
     for (size_t i = 0; i < text.size(); ++i) {
         auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x20 || c == 0x7F) {
@@ -108,9 +145,26 @@ std::string PrintableText(std::string_view text) {
                    static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
             out += '?';
             ++i;
+        } else if (c == ':' && i == start) {
+            out += "\\x3A";
+        } else if (RunnerMarkAt(text, i)) {
+            out += "#\\x23[";
+            i += 2;
         } else {
             out += static_cast<char>(c);
         }
+    }
+    return out;
+}
+
+std::string JsonWithoutRunnerMarks(std::string_view json) {
+    std::string out;
+    out.reserve(json.size());
+    for (size_t i = 0; i < json.size(); ++i) {
+        if (RunnerMarkAt(json, i))
+            out += "\\u0023";
+        else
+            out += json[i];
     }
     return out;
 }

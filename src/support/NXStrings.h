@@ -64,7 +64,24 @@ std::string JoinLineList(const std::vector<std::string>& entries);
 // Text safe to print on a terminal: every C0 control, DEL and C1 control
 // (written in UTF-8 as C2 80 to C2 9F) becomes "?", so a file name or a
 // damaged file cannot move the cursor or change the terminal's state.
+// It is safe in a CI log too: a runner such as GitHub's takes a line that
+// starts with "::" after its blanks, or holds "##[" anywhere, as a workflow
+// command. So a ':' that begins the text after its white space (as .NET
+// counts it: the runner's) is written
+// "\x3A", and the middle '#' of "##[" "\x23": the text may stand at a
+// line's start or anywhere in it.
 std::string PrintableText(std::string_view text);
+
+// Whether Text holds at I the "##[" that a CI runner reads as a command.
+inline bool RunnerMarkAt(std::string_view text, size_t i) {
+    return text.compare(i, 3, "##[") == 0;
+}
+
+// JSON text as a serializer writes it, with each '#' that starts "##["
+// written as the escape \u0023: the same JSON value, never a runner command.
+// Lines of such text start with blanks and a quote, a bracket or a brace,
+// never with "::".
+std::string JsonWithoutRunnerMarks(std::string_view json);
 
 // A count with its noun in the number it takes: "1 URL", "2 URLs", "0 URLs".
 std::string CountOf(long long count, std::string_view singular, std::string_view plural);

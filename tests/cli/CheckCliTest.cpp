@@ -82,7 +82,7 @@ TEST_F(CheckCliTest, ProblemsPrintOneLinePerFindingAndExitThree) {
                    "source": "attribute", "line": 3, "reason": "noDefaultPage", "known": false}])"));
     EXPECT_EQ(json["orphanPages"], nlohmann::json::parse(R"([
                   {"page": "bad\u001b[2J.html", "known": false},
-                  {"page": "caf\ufffd.html", "known": false},
+                  {"page": "caf\ufffd.html", "pageBytes": "caf%E9.html", "known": false},
                   {"page": "docs/index.html", "known": false}])"));
     EXPECT_EQ(json["titleProblems"], nlohmann::json::parse(R"([
                   {"kind": "duplicate", "pages": ["about.html", "docs/index.html"], "title": "Docs",
@@ -187,6 +187,25 @@ TEST_F(CheckCliTest, ABaselineKnowsTheFindingsOfAnEarlierRun) {
         r = RunTool({"check", "--index", site / "index.html", "--baseline", file});
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.err.rfind("trailwright-cli: " + message, 0), 0u) << r.err;
+    }
+}
+
+TEST_F(CheckCliTest, NoLineOutsideGithubsFormatIsARunnerCommand) {
+    const std::string index = site / "index.html";
+    const std::vector<std::vector<std::string>> runs = {
+        {"check", "--index", index, "--baseline", site / "##[add-mask]base.json"},
+        {"profile", "show", site / "p.zpf"}};
+    ASSERT_EQ(
+        RunTool({"profile", "write", site / "p.zpf", "--ignore-file", site / "##[add-mask]y"}).code,
+        0);
+    for (const auto& run : runs) {
+        Result r = RunTool(run);
+        std::istringstream lines(r.out + r.err);
+        for (std::string line; std::getline(lines, line);) {
+            line.erase(0, line.find_first_not_of(' '));
+            EXPECT_FALSE(line.starts_with("::")) << run.back() << ": " << line;
+            EXPECT_EQ(line.find("##["), std::string::npos) << run.back() << ": " << line;
+        }
     }
 }
 

@@ -93,6 +93,7 @@ TEST(CheckReport, AFindingIsKnownByWhatItIsNotByItsLine) {
         {[](LinkReport& r) { r.DeadLinks[0].Link = "z.html"; }, 1},
         {[](LinkReport& r) { r.DeadLinks[1].Reason = DeadLinkReason::NoDefaultPage; }, 1},
         {[](LinkReport& r) { r.OrphanPages[0] = "cafe.html"; }, 1},
+        {[](LinkReport& r) { r.OrphanPages[0] = "caf\xE8.html"; }, 1}, // U+FFFD both
         {[](LinkReport& r) { r.TitleProblems[0].Pages.push_back("u.html"); }, 1},
         {[](LinkReport& r) { r.TitleProblems[0].Title = "Other"; }, 1},
         {[](LinkReport& r) { r.Notes[0].Kind = PageNoteKind::Unreadable; }, 1},
@@ -106,6 +107,51 @@ TEST(CheckReport, AFindingIsKnownByWhatItIsNotByItsLine) {
     EXPECT_TRUE(ParseBaseline(R"({"deadLinks": [], "orphanPages": ["a.html"], "titleProblems": [],
         "foldersWithoutDefaultPage": ["b/"], "notes": []})")
                     .Contains({FindingKind::FolderWithoutDefaultPage, "b/", "", "", "", ""}));
+}
+
+TEST(CheckReport, ABaselineTellsBytesThatAreNotUtf8Apart) {
+    auto with = [](char c) {
+        const std::string name = std::string("n") + c;
+        LinkReport r;
+        r.DeadLinks = {{name, "x.html", "a", "href", 1, DeadLinkReason::Missing},
+                       {"p.html", name, "a", "href", 1, DeadLinkReason::Missing}};
+        r.OrphanPages = {name};
+        r.TitleProblems = {{TitleProblemKind::Duplicate, {name, "q.html"}, "T"},
+                           {TitleProblemKind::Duplicate, {"r.html", "s.html"}, name}};
+        r.FoldersWithoutDefaultPage = {name + "/"};
+        r.Notes = {{name, PageNoteKind::Truncated}};
+        return r;
+    };
+    std::string json = Written(with('\xFF'), ReportFormat::Json, nullptr);
+    Baseline exact = ParseBaseline(json);
+    EXPECT_EQ(NewProblemCount(with('\xFF'), &exact), 0u);
+    EXPECT_EQ(NewProblemCount(with('\xFE'), &exact), 7u);
+    // A report without the exact bytes compares them folded to U+FFFD, as before.
+    for (size_t at = 0; (at = json.find("Bytes\"", at)) != std::string::npos;)
+        json.replace(at, 5, "Other");
+    exact = ParseBaseline(json);
+    EXPECT_EQ(NewProblemCount(with('\xFE'), &exact), 0u);
+}
+
+TEST(CheckReport, OnlyGithubCommandsSpeakToTheRunner) {
+    // The runner takes "::" after a line's white space, and "##[" anywhere.
+    LinkReport r;
+    r.DeadLinks = {{"a.html", "##[add-mask]x", "a", "href", 1, DeadLinkReason::Missing},
+                   {":", "set-output name=ok::true", "a", "href", 0, DeadLinkReason::Missing}};
+    r.OrphanPages = {"::set-output name=ok::true.html", "::stop-commands::tok.html",
+                     " ::error title=Build fixed::x.html", "###[group]y"};
+    r.TitleProblems = {{TitleProblemKind::Duplicate, {"::a::.html", "b.html"}, "##[t"}};
+    const Baseline baseline = Known(r);
+    for (ReportFormat format :
+         {ReportFormat::Text, ReportFormat::Json, ReportFormat::Junit, ReportFormat::Sarif}) {
+        std::istringstream lines(Written(r, format, &baseline) + Written(r, format, nullptr));
+        for (std::string line; std::getline(lines, line);) {
+            line.erase(0, line.find_first_not_of(" "));
+            EXPECT_FALSE(line.starts_with("::")) << line;
+            EXPECT_EQ(line.find("##["), std::string::npos) << line;
+        }
+    }
+    EXPECT_EQ(NewProblemCount(r, &baseline), 0u); // escaped JSON, the same values
 }
 
 TEST(CheckReport, WhatIsNoReportIsNoBaseline) {

@@ -90,6 +90,9 @@ TEST(PrintableText, HidesEveryControlATerminalWouldObey) {
          "31m\xC2\x80\xC2\xA0",
          "?31m?\xC2\xA0"}, // C1, then a no-break space
         {"\xC2", "\xC2"},
+        {"::set-output name=ok::true.html", "\\x3A:set-output name=ok::true.html"},
+        {" \xC2\xA0\xE3\x80\x80:x", " \xC2\xA0\xE3\x80\x80\\x3Ax"},
+        {"x###[add-mask]y##", "x##\\x23[add-mask]y##"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(PrintableText(c.in), c.out) << c.in;

@@ -2,6 +2,7 @@
 
 #include "core/SitemapCheck.h"
 #include "core/TestUtil.h"
+#include "output/GitDates.h"
 #include "output/RobotsTxt.h"
 #include "persist/FailingFile.h"
 #include "scan/ScanRun.h"
@@ -664,6 +665,38 @@ TEST_F(SearchSitemapsTest, GitGivesCommittedFilesTheirLastCommitTime) {
         twtest::ShellQuoted(clone.Path() + "c"));
     EXPECT_TRUE(ReadGitFileTimes(clone / "c/www/").Shallow);
     EXPECT_THROW(ReadGitFileTimes(clone.Path()), TError);
+}
+
+TEST_F(SearchSitemapsTest, GitRunsNoProgramTheSitesRepositoryNames) {
+    const std::string q = twtest::ShellQuoted(site.Path());
+    auto sh = [&](const std::string& cmd) {
+        ASSERT_EQ(std::system(("cd " + q + " && { " + cmd + "; } >/dev/null 2>&1").c_str()), 0)
+            << cmd;
+    };
+    const char* marks[] = {"fsmonitor", "external", "textconv", "clean", "hook"};
+    auto ran = [&] {
+        std::vector<std::string> list(std::begin(marks), std::end(marks));
+        std::erase_if(list, [&](const std::string& mark) { return !Exists(site / mark); });
+        return list;
+    };
+    site.Write("www/index.html", "x");
+    site.Write(".gitattributes", "*.html filter=f diff=d\n");
+    site.Write("hooks/post-index-change", "#!/bin/sh\ntouch \"" + site.Path() + "hook\"\n");
+    sh("chmod +x hooks/post-index-change && git init -q && git add -A && "
+       "GIT_COMMITTER_DATE=@1500000000 git -c user.name=t -c user.email=t@t commit -qm one");
+    // Each program marks the site's folder, wherever git starts it.
+    sh("git config core.fsmonitor \"touch $PWD/fsmonitor; echo\" && git config diff.external "
+       "\"touch $PWD/external\" && git config diff.d.textconv \"touch $PWD/textconv; cat\" && "
+       "git config filter.f.clean \"touch $PWD/clean; cat\" && git config filter.f.smudge cat && "
+       "git config filter.f.required "
+       "true && git config core.hooksPath \"$PWD/hooks\"");
+    SetModified(site / "www/index.html", 1700000000); // stale in the index: status rereads it
+    EXPECT_EQ(ReadGitFileTimes(site / "www/").Committed,
+              (std::unordered_map<std::string, std::int64_t>{{"index.html", 1500000000}}));
+    EXPECT_EQ(ran(), std::vector<std::string>{});
+    // The plants work: git as it is configured runs every one.
+    sh("git status && git log -p && git log -p --ext-diff");
+    EXPECT_EQ(ran(), std::vector<std::string>(std::begin(marks), std::end(marks)));
 }
 
 TEST_F(SearchSitemapsTest, EditedLinksResolveAgainstTheBaseAndLeaveItOut) {
