@@ -122,12 +122,20 @@ void CheckWellFormed(const std::string& xml) {
     Check(root && open.empty(), "an element left open");
 }
 
-std::string Folder() {
-    static std::string folder = [] {
+std::string folder; // the run's own, ending in "/"
+
+void RemoveFolder() {
+    std::remove((folder + "sitemap.xml").c_str());
+    rmdir(folder.c_str());
+}
+
+const std::string& Folder() {
+    if (folder.empty()) {
         char pattern[] = "/tmp/tw_sitemap_fuzz_XXXXXX";
         Check(mkdtemp(pattern) != nullptr, "no temporary folder");
-        return std::string(pattern) + "/";
-    }();
+        folder = std::string(pattern) + "/";
+        std::atexit(RemoveFolder);
+    }
     return folder;
 }
 
