@@ -20,48 +20,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Text for an XML 1.0 element or attribute: the characters XML cannot hold
-// become U+FFFD, markup characters and line ends references, and the '#'
-// that would start a CI runner's "##[" one too.
-std::string XmlText(std::string_view raw) {
-    const std::string text = ValidUtf8(raw);
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (const char* entity = XmlEntityOf(c)) {
-            out += entity;
-            continue;
-        }
-        if (RunnerMarkAt(text, i)) {
-            out += "&#35;";
-            continue;
-        }
-        switch (c) {
-        case '\t':
-            out += "&#9;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += kReplacementCharacter;
-            } else if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 ||
-                       text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
-                out += kReplacementCharacter; // U+FFFE and U+FFFF are no characters
-                i += 2;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out;
-}
-
 // Text for a GitHub Actions workflow command, escaped as GitHub's toolkit
 // escapes it; a property's value also escapes the command's separators.
 // Other controls become "?": the log shows on a terminal too.
@@ -477,8 +435,8 @@ void WriteJunit(const LinkReport& report, const std::vector<Finding>& findings, 
         << "<testsuites" << counts << ">\n"
         << "  <testsuite" << counts << " skipped=\"" << skipped << "\">\n";
     for (const auto& [file, list] : cases) {
-        out << "    <testcase name=\"" << XmlText(file) << "\" classname=\"" << FileClass(file)
-            << "\"";
+        out << "    <testcase name=\"" << EscapeXmlText(file) << "\" classname=\""
+            << FileClass(file) << "\"";
         if (list.empty()) {
             out << "/>\n";
             continue;
@@ -494,11 +452,11 @@ void WriteJunit(const LinkReport& report, const std::vector<Finding>& findings, 
                 << Count(knownCount, "known finding", "known findings") << "\"/>\n";
         for (const Finding* f : list)
             if (!f->Known)
-                out << "      <failure message=\"" << XmlText(f->Message) << "\" type=\""
-                    << Info(f->Id.Kind).Id << "\">" << XmlText(Where(*f) + ": " + f->Message)
+                out << "      <failure message=\"" << EscapeXmlText(f->Message) << "\" type=\""
+                    << Info(f->Id.Kind).Id << "\">" << EscapeXmlText(Where(*f) + ": " + f->Message)
                     << "</failure>\n";
         if (knownCount > 0)
-            out << "      <system-out>Known findings:&#10;" << XmlText(knownText)
+            out << "      <system-out>Known findings:&#10;" << EscapeXmlText(knownText)
                 << "</system-out>\n";
         out << "    </testcase>\n";
     }

@@ -6,6 +6,7 @@
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
 #include "output/OutputTargets.h"
+#include "output/RobotsTxt.h"
 #include "output/SearchSitemaps.h"
 #include "output/SiteMapWriter.h"
 #include "output/SitemapJob.h"
@@ -473,6 +474,12 @@ struct SitemapRun {
                         << PrintableText(result.OtherFormURL)
                         << ", a sitemap this run did not write; remove that line unless it is "
                            "still served\n";
+        if (outcome.RobotsTxtLonger)
+            streams.err << warning << PrintableText(job->Options().SiteFolder)
+                        << "robots.txt is longer than " << kRobotsTxtReadLimit / 1024
+                        << " KiB, where crawlers may stop reading: only its start was read\n";
+        for (const SitemapBadAlternates& page : result.BadAlternates)
+            streams.err << warning << PrintableText(SitemapBadAlternatesText(page)) << "\n";
         if (result.ShallowGitClone)
             streams.err << warning
                         << "the git work tree is a shallow clone: "

@@ -7,6 +7,11 @@
 #include "support/NXStrings.h"
 #include "support/UrlText.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <sys/file.h>
+
 namespace tw {
 
 namespace {
@@ -135,14 +140,27 @@ bool RobotsRules::Allows(std::string_view path) const {
     return !best || best->Allow;
 }
 
-RobotsRules ReadRobotsRules(const std::string& path) {
+RobotsTxtStart ReadRobotsTxtStart(const std::string& path) {
+    RobotsTxtStart start;
     if (!FileExists(path))
-        return {};
+        return start;
     try {
-        return RobotsRules(LoadFileText(path));
+        FileReader reader(path);
+        reader.ReadInto(start.Text, kRobotsTxtReadLimit);
+        std::string more;
+        reader.ReadInto(more, 1);
+        start.Longer = !more.empty();
     } catch (const TError&) {
         return {};
     }
+    return start;
+}
+
+RobotsRules ReadRobotsRules(const std::string& path, bool* longer) {
+    RobotsTxtStart start = ReadRobotsTxtStart(path);
+    if (longer)
+        *longer = start.Longer;
+    return RobotsRules(start.Text);
 }
 
 bool NamesSitemap(std::string_view robotsTxt, std::string_view sitemapURL) {
@@ -154,47 +172,108 @@ bool NamesSitemap(std::string_view robotsTxt, std::string_view sitemapURL) {
 }
 
 bool RobotsTxtNamesSitemap(const std::string& path, std::string_view sitemapURL) {
-    if (!FileExists(path))
-        return false;
-    try {
-        return NamesSitemap(LoadFileText(path), sitemapURL);
-    } catch (const TError&) {
-        return false;
-    }
+    return NamesSitemap(ReadRobotsTxtStart(path).Text, sitemapURL);
 }
+
+namespace {
+
+// The line break a robots.txt uses: that of its last line, so that a CR LF
+// file stays one.
+std::string_view LineBreakOf(std::string_view text) {
+    size_t lf = text.rfind('\n');
+    return lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
+}
+
+std::string SitemapLine(std::string_view sitemapURL, std::string_view br) {
+    std::string line = "Sitemap: ";
+    line += sitemapURL;
+    line += br;
+    return line;
+}
+
+} // namespace
 
 std::string WithSitemapLine(std::string_view robotsTxt, std::string_view sitemapURL) {
     std::string text(robotsTxt);
     if (NamesSitemap(robotsTxt, sitemapURL))
         return text;
-    // The file's own line break, so that a CR LF file stays one.
-    size_t lf = text.rfind('\n');
-    std::string_view br = lf != std::string::npos && lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
+    std::string_view br = LineBreakOf(text);
     if (!text.empty() && text.back() != '\n' && text.back() != '\r')
         text += br;
-    text += "Sitemap: ";
-    text += sitemapURL;
-    text += br;
+    text += SitemapLine(sitemapURL, br);
     return text;
 }
 
-bool AddSitemapToRobotsTxt(const std::string& path, std::string_view sitemapURL) {
+RobotsTxtLock::RobotsTxtLock(const std::string& robotsTxtPath,
+                             const std::function<void()>& waiting) {
+    std::string folder = ExtractFilePath(robotsTxtPath);
+    folder_.Reset(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder_.Valid())
+        return;
+    if (flock(folder_.Get(), LOCK_EX | LOCK_NB) == 0)
+        return;
+    if (waiting)
+        waiting();
+    while (flock(folder_.Get(), LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+RobotsTxtLock::~RobotsTxtLock() {
+    if (folder_.Valid())
+        flock(folder_.Get(), LOCK_UN);
+}
+
+RobotsTxtUpdate AddSitemapToRobotsTxt(const std::string& path, std::string_view sitemapURL,
+                                      const std::function<void()>& waiting) {
     // The site's robots.txt may be a link that leads out of the site.
     RefuseLinkOutOfSite(path, ExtractFilePath(path));
-    std::string old;
-    if (FileExists(path))
-        old = LoadFileText(path);
-    std::string text = WithSitemapLine(old, sitemapURL);
-    if (FileExists(path) && text == old)
-        return false;
+    RobotsTxtLock lock(path, waiting);
+    RobotsTxtUpdate update;
+    const bool exists = FileExists(path);
+    std::string start;
+    std::unique_ptr<FileReader> reader;
+    if (exists) {
+        reader = std::make_unique<FileReader>(path);
+        reader->ReadInto(start, kRobotsTxtReadLimit);
+    }
+    // The rest of the file, a part at a time, so that a huge file costs no
+    // more memory than its start.
+    std::string part;
+    auto nextPart = [&] {
+        part.clear();
+        if (reader)
+            reader->ReadInto(part, 1 << 16);
+        return !part.empty();
+    };
+    update.Longer = nextPart();
+    if (NamesSitemap(start, sitemapURL))
+        return update;
     try {
         AtomicFile file(path);
-        file.Write(text.data(), text.size());
+        if (!update.Longer) {
+            std::string text = WithSitemapLine(start, sitemapURL);
+            file.Write(text.data(), text.size());
+        } else {
+            std::string line = SitemapLine(sitemapURL, LineBreakOf(start));
+            // Written in place, the file is emptied by the first write: its
+            // rest must be read before.
+            if (file.WritesInPlace()) {
+                do
+                    start += part;
+                while (nextPart());
+            }
+            file.Write(line.data(), line.size());
+            file.Write(start.data(), start.size());
+            do
+                file.Write(part.data(), part.size());
+            while (nextPart());
+        }
         file.Commit();
     } catch (const TError& e) {
         ThrowCannotCreate(path, e);
     }
-    return true;
+    update.Changed = true;
+    return update;
 }
 
 } // namespace tw

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/FileDescriptor.h"
+
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,9 +30,22 @@ private:
     std::vector<Rule> rules_;
 };
 
-// The rules of the robots.txt at Path; a missing or unreadable file allows
-// everything.
-RobotsRules ReadRobotsRules(const std::string& path);
+// Crawlers may stop reading a robots.txt after this many bytes (RFC 9309,
+// 2.5), and so does the program: a huge file costs no more than this.
+inline constexpr size_t kRobotsTxtReadLimit = 500 * 1024;
+
+// The start of the robots.txt at Path, at most kRobotsTxtReadLimit bytes;
+// empty for a missing or unreadable file.
+struct RobotsTxtStart {
+    std::string Text;
+    bool Longer = false; // the file goes on past the limit
+};
+RobotsTxtStart ReadRobotsTxtStart(const std::string& path);
+
+// The rules of the robots.txt at Path, from its start; a missing or
+// unreadable file allows everything. Longer, when given, tells whether the
+// file went on past kRobotsTxtReadLimit.
+RobotsRules ReadRobotsRules(const std::string& path, bool* longer = nullptr);
 
 // A path or pattern in the form both are compared in: %XX of an unreserved
 // character decoded, other %XX in capitals, bytes outside printable ASCII
@@ -38,7 +54,8 @@ std::string NormalizeRobotsPath(std::string_view path);
 
 // Whether a "Sitemap:" line of the robots.txt text names SitemapURL.
 bool NamesSitemap(std::string_view robotsTxt, std::string_view sitemapURL);
-// The same for the robots.txt at Path; a missing or unreadable file names none.
+// The same for the start of the robots.txt at Path; a missing or unreadable
+// file names none.
 bool RobotsTxtNamesSitemap(const std::string& path, std::string_view sitemapURL);
 
 // The robots.txt text with a "Sitemap:" line naming SitemapURL: unchanged
@@ -46,9 +63,35 @@ bool RobotsTxtNamesSitemap(const std::string& path, std::string_view sitemapURL)
 // break, added when the text lacks a final one).
 std::string WithSitemapLine(std::string_view robotsTxt, std::string_view sitemapURL);
 
+// The lock every run takes to change a robots.txt: held on the file's
+// folder, since the file itself is replaced by a new one. Two runs at once
+// then each read the file the other left.
+class RobotsTxtLock {
+public:
+    // Waits for the lock; Waiting is told first when another holds it. A
+    // folder that cannot be opened is not locked (the write then fails).
+    explicit RobotsTxtLock(const std::string& robotsTxtPath,
+                           const std::function<void()>& waiting = {});
+    ~RobotsTxtLock();
+    RobotsTxtLock(const RobotsTxtLock&) = delete;
+    RobotsTxtLock& operator=(const RobotsTxtLock&) = delete;
+
+private:
+    UniqueFd folder_;
+};
+
+struct RobotsTxtUpdate {
+    bool Changed = false; // written
+    bool Longer = false;  // the file went on past kRobotsTxtReadLimit
+};
+
 // Makes sure the robots.txt at Path names SitemapURL, creating the file when
-// missing; written atomically, and only when it changes. True when written.
-// Raises EFCreateError "Cannot create file %s".
-bool AddSitemapToRobotsTxt(const std::string& path, std::string_view sitemapURL);
+// missing; read and written under RobotsTxtLock (Waiting as there), written
+// atomically, and only when it changes. Only the file's start is searched
+// for the line; a file that goes on past it gets the line at its start,
+// where crawlers read it, any other at its end. Raises EFCreateError
+// "Cannot create file %s".
+RobotsTxtUpdate AddSitemapToRobotsTxt(const std::string& path, std::string_view sitemapURL,
+                                      const std::function<void()>& waiting = {});
 
 } // namespace tw

@@ -9,6 +9,7 @@
 #include "support/UrlText.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -467,7 +468,7 @@ private:
         if (!options_.AllPages) {
             std::string robots = options_.SiteFolder + "robots.txt";
             if (SitemapBaseIsHostRoot(options_.BaseURL)) {
-                robots_ = ReadRobotsRules(robots);
+                robots_ = ReadRobotsRules(robots, &result.RobotsTxtLonger);
             } else {
                 result.RobotsNotApplied = FileExists(robots);
             }
@@ -574,15 +575,37 @@ private:
                 LeaveOut(*rule, relative);
                 return;
             }
-            if (facts && !facts->Alternates.empty()) {
-                LanguageLinks& page = alternates_[index];
-                page.Url = style_.URLOf(relative);
-                for (const auto& [language, href] : facts->Alternates)
-                    page.Links.emplace_back(language, style_.Styled(ResolveURL(page.Url, href)));
-            }
+            if (facts && !facts->Alternates.empty())
+                TakeAlternates(*facts, index, relative, result);
             selected_[static_cast<size_t>(index)] = true;
             ++result.Urls;
         });
+    }
+
+    // The page's alternates that a crawler can use; the others are left out
+    // and named once for the page.
+    void TakeAlternates(const PageFacts& facts, int index, std::string_view relative,
+                        SearchSitemapResult& result) {
+        LanguageLinks page;
+        page.Url = style_.URLOf(relative);
+        SitemapBadAlternates bad;
+        for (const auto& [language, href] : facts.Alternates) {
+            std::optional<std::string> url;
+            if (IsSitemapLanguageTag(language))
+                url = SitemapWebURL(ResolveURL(page.Url, href));
+            if (url) {
+                page.Links.emplace_back(language, style_.Styled(*url));
+            } else if (bad.Count++ == 0) {
+                bad.Hreflang = language;
+                bad.Href = href;
+            }
+        }
+        if (bad.Count > 0) {
+            bad.Page = relative;
+            result.BadAlternates.push_back(std::move(bad));
+        }
+        if (!page.Links.empty())
+            alternates_.emplace(index, std::move(page));
     }
 
     // The rule by which a page that may be listed asks not to be: marked
@@ -941,6 +964,174 @@ std::string ResolveURL(std::string_view base, std::string_view ref) {
     return url;
 }
 
+namespace {
+
+bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAsciiAlnum(char c) {
+    return IsAsciiAlpha(c) || IsAsciiDigit(c);
+}
+
+template <typename Pred> bool AllOf(std::string_view text, Pred pred) {
+    return std::all_of(text.begin(), text.end(), pred);
+}
+
+// A DNS name of letters, digits and hyphens, or an IPv4 address when its
+// last label is numeric.
+bool IsHostName(std::string_view host) {
+    if (host.empty() || host.size() > 253)
+        return false;
+    std::string_view label;
+    for (size_t start = 0;;) {
+        size_t dot = host.find('.', start);
+        label = host.substr(start, dot - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-' ||
+            !AllOf(label, [](char c) { return IsAsciiAlnum(c) || c == '-'; }))
+            return false;
+        if (dot == std::string_view::npos)
+            break;
+        start = dot + 1;
+    }
+    if (!AllOf(label, IsAsciiDigit))
+        return true;
+    in_addr v4{};
+    return inet_pton(AF_INET, std::string(host).c_str(), &v4) == 1;
+}
+
+// A URL's path or query with the bytes a URL may not hold as they are
+// percent-encoded, and "%" too where no two hex digits follow it.
+void AppendUrlBytes(std::string& out, std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        bool escape =
+            c <= 0x20 || c >= 0x7F ||
+            std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
+        if (c == '%')
+            escape = i + 2 >= text.size() || HexDigitValue(text[i + 1]) < 0 ||
+                     HexDigitValue(text[i + 2]) < 0;
+        if (escape)
+            AppendPercentByte(out, c);
+        else
+            out += static_cast<char>(c);
+    }
+}
+
+// The tags RFC 5646 keeps for history that its syntax does not cover.
+constexpr std::string_view kIrregularLanguageTags[] = {
+    "en-GB-oed", "i-ami", "i-bnn",     "i-default", "i-enochian", "i-hak",
+    "i-klingon", "i-lux", "i-mingo",   "i-navajo",  "i-pwn",      "i-tao",
+    "i-tay",     "i-tsu", "sgn-BE-FR", "sgn-BE-NL", "sgn-CH-DE"};
+
+} // namespace
+
+bool IsSitemapLanguageTag(std::string_view tag) {
+    if (SameTextIgnoringCase(tag, "x-default"))
+        return true;
+    for (std::string_view irregular : kIrregularLanguageTags)
+        if (SameTextIgnoringCase(tag, irregular))
+            return true;
+    std::vector<std::string_view> subtags;
+    for (size_t start = 0;;) {
+        size_t dash = tag.find('-', start);
+        std::string_view subtag = tag.substr(start, dash - start);
+        if (subtag.empty() || subtag.size() > 8 || !AllOf(subtag, IsAsciiAlnum))
+            return false;
+        subtags.push_back(subtag);
+        if (dash == std::string_view::npos)
+            break;
+        start = dash + 1;
+    }
+    size_t i = 0;
+    const size_t n = subtags.size();
+    auto alpha = [&](size_t min, size_t max) {
+        return i < n && subtags[i].size() >= min && subtags[i].size() <= max &&
+               AllOf(subtags[i], IsAsciiAlpha);
+    };
+    // privateuse = "x" 1*("-" (1*8alphanum))
+    // A private use part takes the rest of the tag.
+    auto privateUse = [&] { return i + 1 < n && SameTextIgnoringCase(subtags[i], "x"); };
+    if (privateUse())
+        return true;
+    // language = 2*3ALPHA ["-" extlang] / 4ALPHA / 5*8ALPHA
+    if (alpha(2, 3)) {
+        ++i;
+        for (int extlang = 0; extlang < 3 && alpha(3, 3); ++extlang)
+            ++i;
+    } else if (alpha(4, 8)) {
+        ++i;
+    } else {
+        return false;
+    }
+    if (alpha(4, 4)) // script
+        ++i;
+    if (alpha(2, 2) || (i < n && subtags[i].size() == 3 && AllOf(subtags[i], IsAsciiDigit)))
+        ++i; // region
+    // variant = 5*8alphanum / (DIGIT 3alphanum)
+    while (i < n &&
+           (subtags[i].size() >= 5 || (subtags[i].size() == 4 && IsAsciiDigit(subtags[i].front()))))
+        ++i;
+    // extension = singleton 1*("-" (2*8alphanum))
+    while (i < n && subtags[i].size() == 1 && !SameTextIgnoringCase(subtags[i], "x")) {
+        size_t first = ++i;
+        while (i < n && subtags[i].size() >= 2)
+            ++i;
+        if (i == first)
+            return false;
+    }
+    return i == n || privateUse();
+}
+
+std::optional<std::string> SitemapWebURL(std::string_view url) {
+    URLParts parts = SplitURL(url);
+    std::string scheme = AsciiLowerCase(parts.Scheme);
+    if (!parts.HasScheme || !parts.HasAuthority || (scheme != "http" && scheme != "https") ||
+        parts.Authority.find('@') != std::string_view::npos)
+        return std::nullopt;
+    std::string_view host = parts.Authority;
+    std::string_view port;
+    if (host.starts_with('[')) {
+        size_t close = host.find(']');
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        std::string_view after = host.substr(close + 1);
+        if (!after.empty() && after.front() != ':')
+            return std::nullopt;
+        port = after.empty() ? after : after.substr(1);
+        in6_addr v6{};
+        if (inet_pton(AF_INET6, std::string(host.substr(1, close - 1)).c_str(), &v6) != 1)
+            return std::nullopt;
+        host = host.substr(0, close + 1);
+    } else {
+        size_t colon = host.find(':');
+        if (colon != std::string_view::npos) {
+            port = host.substr(colon + 1);
+            host = host.substr(0, colon);
+        }
+        if (!IsHostName(host))
+            return std::nullopt;
+    }
+    unsigned number = 0;
+    if (port.size() > 5 || !AllOf(port, IsAsciiDigit))
+        return std::nullopt;
+    for (char c : port)
+        number = number * 10 + static_cast<unsigned>(c - '0');
+    if (!port.empty() && (number == 0 || number > 65535))
+        return std::nullopt;
+    std::string out = scheme + "://" + AsciiLowerCase(host);
+    if (!port.empty() && number != (scheme == "https" ? 443u : 80u))
+        out += ":" + std::to_string(number);
+    AppendUrlBytes(out, parts.Path.empty() ? std::string_view("/") : parts.Path);
+    if (parts.HasQuery) {
+        out += '?';
+        AppendUrlBytes(out, parts.Query);
+    }
+    return out;
+}
+
 SitemapURLStyle::SitemapURLStyle(const TSiteMapTree& tree, const SearchSitemapOptions& options)
     : base_(WithoutTrailingSlashes(options.BaseURL)), clean_(options.CleanURLs) {
     tree.ForEach([this](SiteMapNode& node, int) {
@@ -1074,6 +1265,15 @@ std::string SitemapListedText(const SearchSitemapResult& result) {
             text += " (e.g. " + rule.Example + ")";
     }
     return text;
+}
+
+std::string SitemapBadAlternatesText(const SitemapBadAlternates& page) {
+    return page.Page + ": " +
+           CountOf(static_cast<long long>(page.Count), "alternate link", "alternate links") +
+           " left out of the XML sitemap (" + (page.Count == 1 ? "" : "first: ") + "hreflang \"" +
+           page.Hreflang + "\" href \"" + page.Href +
+           "\"): an alternate needs a language tag and an http or https URL with a valid host "
+           "and port";
 }
 
 SearchSitemapResult WriteSearchSitemaps(const TSiteMapTree& tree,

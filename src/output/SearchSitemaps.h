@@ -43,6 +43,17 @@ bool SitemapBaseIsHostRoot(std::string_view baseURL);
 // fragment dropped.
 std::string ResolveURL(std::string_view base, std::string_view ref);
 
+// Whether Tag is a well-formed language tag (RFC 5646 syntax, letter case
+// aside) or "x-default": the hreflang values a sitemap may carry.
+bool IsSitemapLanguageTag(std::string_view tag);
+
+// The absolute URL as a sitemap may list it, or nothing: an http or https URL
+// without user info whose host is a DNS name, an IPv4 or a bracketed IPv6
+// address and whose port, if any, is 1 to 65535. Scheme and host come in
+// lower case, without the scheme's default port or the fragment; bytes a URL
+// may not hold as they are percent-encoded.
+std::optional<std::string> SitemapWebURL(std::string_view url);
+
 // PageFacts (model/PageFacts.h): what a page says of itself, which the scan
 // reads into each page node's record.
 
@@ -151,6 +162,15 @@ struct SitemapLeftOut {
     std::string Example;
 };
 
+// A page whose alternate links the sitemap could not take: a hreflang that is
+// no language tag, or an href that is no web URL with a valid host and port.
+struct SitemapBadAlternates {
+    std::string Page; // below the site folder, as the site names it
+    size_t Count = 0;
+    // The first of them, as the page has it.
+    std::string Hreflang, Href;
+};
+
 struct SearchSitemapResult {
     size_t Urls = 0;
     size_t XmlFiles = 1; // XML files holding URLs
@@ -172,7 +192,12 @@ struct SearchSitemapResult {
     // The site folder has a robots.txt, but below a base that is not a host
     // root crawlers never read it: its rules were not applied.
     bool RobotsNotApplied = false;
+    // The robots.txt went on past kRobotsTxtReadLimit (output/RobotsTxt.h):
+    // only its start was applied.
+    bool RobotsTxtLonger = false;
     bool ShallowGitClone = false;
+    // Pages that named alternates left out of the XML sitemap, in tree order.
+    std::vector<SitemapBadAlternates> BadAlternates;
     // The absolute URL of the XML sitemap (or of the sitemap index).
     std::string XmlURL;
     // The URL the XML sitemap has in its other form (gzip-compressed or not).
@@ -189,6 +214,10 @@ size_t SitemapPages(const SearchSitemapResult& result);
 // "1 of 531 pages listed; left out: 530 canonical elsewhere (e.g. library/os.html)";
 // a rule that leaves out more than half the pages names its first page.
 std::string SitemapListedText(const SearchSitemapResult& result);
+
+// The warning for a page whose alternates were left out, naming the page,
+// how many and the first of them.
+std::string SitemapBadAlternatesText(const SitemapBadAlternates& page);
 
 using SitemapFileListener = std::function<void(const SitemapFileWritten&)>;
 // Opens the file that receives a sitemap; tests hand in failing files.

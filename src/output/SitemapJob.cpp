@@ -108,7 +108,9 @@ SitemapJob::Outcome SitemapJob::Write(const TSiteMapTree& tree,
     Outcome outcome;
     outcome.Result = WriteSearchSitemaps(tree, options_, tell);
     if (!robotsTxt_.empty()) {
-        outcome.RobotsTxtChanged = AddSitemapToRobotsTxt(robotsTxt_, outcome.Result.XmlURL);
+        RobotsTxtUpdate update = AddSitemapToRobotsTxt(robotsTxt_, outcome.Result.XmlURL);
+        outcome.RobotsTxtChanged = update.Changed;
+        outcome.RobotsTxtLonger = update.Longer;
         const std::string& other = outcome.Result.OtherFormURL;
         outcome.RobotsTxtNamesOtherForm =
             !other.empty() && RobotsTxtNamesSitemap(robotsTxt_, other);
@@ -116,6 +118,7 @@ SitemapJob::Outcome SitemapJob::Write(const TSiteMapTree& tree,
             written(
                 {SitemapJobFile::Kind::RobotsTxt, robotsTxt_, outcome.RobotsTxtChanged ? 1u : 0u});
     }
+    outcome.RobotsTxtLonger = outcome.RobotsTxtLonger || outcome.Result.RobotsTxtLonger;
     return outcome;
 }
 

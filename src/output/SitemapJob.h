@@ -68,6 +68,9 @@ public:
         // The robots.txt names the XML sitemap in its other form too
         // (Result.OtherFormURL), a line an earlier run added.
         bool RobotsTxtNamesOtherForm = false;
+        // The site's robots.txt goes on past what crawlers read
+        // (kRobotsTxtReadLimit), as the rules or the line were read.
+        bool RobotsTxtLonger = false;
     };
     // Writes the sitemaps of Tree, then the robots.txt line; each file is
     // told to Written once complete. Raises as WriteSearchSitemaps and

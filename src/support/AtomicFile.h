@@ -34,6 +34,8 @@ public:
     void Commit();
 
     const std::string& Target() const { return target_; }
+    // Whether the target itself is written (and emptied by the first write).
+    bool WritesInPlace() const { return inPlace_; }
 
 protected:
     // Writes all bytes to the temporary file; false on failure. Tests override

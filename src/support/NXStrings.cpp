@@ -1,5 +1,7 @@
 #include "support/NXStrings.h"
 
+#include "support/TextEncoding.h"
+
 #include <algorithm>
 
 namespace tw {
@@ -186,14 +188,31 @@ const char* XmlEntityOf(char c) {
     }
 }
 
-std::string EscapeXmlText(std::string_view text) {
+std::string EscapeXmlText(std::string_view raw) {
+    const std::string text = ValidUtf8(raw);
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        if (const char* entity = XmlEntityOf(c))
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (const char* entity = XmlEntityOf(c)) {
             out += entity;
-        else
+        } else if (RunnerMarkAt(text, i)) {
+            out += "&#35;"; // a report shown in a CI log must not start a command
+        } else if (c == '\t') {
+            out += "&#9;";
+        } else if (c == '\n') {
+            out += "&#10;";
+        } else if (c == '\r') {
+            out += "&#13;";
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += kReplacementCharacter;
+        } else if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 ||
+                   text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
+            out += kReplacementCharacter; // U+FFFE and U+FFFF are no characters
+            i += 2;
+        } else {
             out += c;
+        }
     }
     return out;
 }

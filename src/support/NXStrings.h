@@ -89,8 +89,12 @@ std::string CountOf(long long count, std::string_view singular, std::string_view
 // The entity reference of a character XML markup reserves (& < > " '), or
 // null for any other byte.
 const char* XmlEntityOf(char c);
-// Text escaped for XML content and attribute values: the five reserved
-// characters as references, every other byte as it is.
+// Text for XML 1.0 content and attribute values, the one rule every XML the
+// program writes passes: the five reserved characters and the line ends
+// (tab, LF, CR, which an attribute value would turn into spaces) as
+// references; what XML 1.0 cannot hold (other C0 controls, U+FFFE, U+FFFF,
+// bytes that are not UTF-8) as U+FFFD; the "#" that starts a CI runner's
+// "##[" as a reference; everything else as it is.
 std::string EscapeXmlText(std::string_view text);
 
 } // namespace tw

@@ -3,6 +3,7 @@
 #include "model/ProfileRules.h"
 #include "output/OutputTargets.h"
 #include "output/PageWrapper.h"
+#include "output/RobotsTxt.h"
 #include "output/SitemapJob.h"
 #include "persist/ProfileFiles.h"
 #include "scan/IgnoreRules.h"
@@ -1055,6 +1056,16 @@ void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
         for (const std::string& path : result.LeftBehind)
             outputStatus_->FileWritten(outputStatus_->AddFile(u"Older sitemap"_s, ToQ(path)),
                                        u"not written now, not deleted"_s);
+        if (outcome.RobotsTxtLonger)
+            outputStatus_->FileWritten(
+                outputStatus_->AddFile(u"robots.txt"_s,
+                                       ToQ(job.Options().SiteFolder + "robots.txt")),
+                u"longer than %1 KiB, where crawlers may stop reading: only its start was read"_s
+                    .arg(kRobotsTxtReadLimit / 1024));
+        for (const SitemapBadAlternates& page : result.BadAlternates)
+            outputStatus_->FileWritten(
+                outputStatus_->AddFile(u"Alternates left out"_s, ToQ(page.Page)),
+                ToQ(SitemapBadAlternatesText(page)));
         if (outcome.RobotsTxtNamesOtherForm)
             outputStatus_->FileWritten(
                 outputStatus_->AddFile(u"robots.txt"_s, ToQ(job.RobotsTxtPath())),

@@ -336,3 +336,23 @@ TEST_F(SitemapCliTest, GzipHasAGzNameAndTheOtherFormIsNamedNotDeleted) {
                          " also names https://example.org/sitemap.xml, a sitemap this run did "
                          "not write; remove that line unless it is still served\n");
 }
+
+// A hostile page's alternates and a huge robots.txt each get their warning,
+// under --quiet too, and the run still succeeds.
+TEST_F(SitemapCliTest, BadAlternatesAndALongRobotsTxtAreWarnedAbout) {
+    site.Write("docs/guide.html", "<link rel=alternate hreflang=\"en&#1;\" href=\"a.html\">"
+                                  "<link rel=alternate hreflang=de href=\"javascript:x\">"
+                                  "<link rel=alternate hreflang=fr href=\"/fr.html\">");
+    site.Write("robots.txt", "User-agent: *\n#" + std::string(600 * 1024, 'x') + "\n");
+    Result r =
+        RunTool(Generate({"--xml-sitemap", "https://example.org/", "--robots-txt", "--quiet"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "trailwright-cli: warning: " + site.Path() +
+                         "robots.txt is longer than 500 KiB, where crawlers may stop reading: "
+                         "only its start was read\n"
+                         "trailwright-cli: warning: docs/guide.html: 2 alternate links left out "
+                         "of the XML sitemap (first: hreflang \"en?\" href \"a.html\"): an "
+                         "alternate needs a language tag and an http or https URL with a valid "
+                         "host and port\n");
+    EXPECT_EQ(SchemaErrors("sitemap-with-images.xsd", site / "sitemap.xml"), "");
+}

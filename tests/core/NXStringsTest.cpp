@@ -97,3 +97,21 @@ TEST(PrintableText, HidesEveryControlATerminalWouldObey) {
     for (const auto& c : cases)
         EXPECT_EQ(PrintableText(c.in), c.out) << c.in;
 }
+
+// Whatever a page or a name holds, the XML stays well-formed.
+TEST(EscapeXmlText, ReplacesWhatXmlCannotHoldAndKeepsLineEndsAsReferences) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> cases[] = {
+        {"a&b'c\"d<e>f", "a&amp;b&apos;c&quot;d&lt;e&gt;f"},
+        {"\t\n\r", "&#9;&#10;&#13;"},
+        {std::string("a\0b\x01\x1F", 5), "a" + fffd + "b" + fffd + fffd},
+        {"\xEF\xBF\xBE\xEF\xBF\xBF", fffd + fffd},         // U+FFFE, U+FFFF
+        {"en\xFF", "en" + fffd},                           // not UTF-8
+        {"\xED\xA0\x80", fffd + fffd + fffd},              // a surrogate
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},   // past U+10FFFF
+        {"\x7F caf\xC3\xA9 \xEF\xBF\xBD \xF0\x9F\x98\x80", // kept as they are
+         "\x7F caf\xC3\xA9 \xEF\xBF\xBD \xF0\x9F\x98\x80"},
+    };
+    for (const auto& [raw, escaped] : cases)
+        EXPECT_EQ(EscapeXmlText(raw), escaped) << raw;
+}

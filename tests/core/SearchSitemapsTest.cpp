@@ -7,17 +7,22 @@
 #include "persist/FailingFile.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
+#include "support/NXFiles.h"
 #include "support/NXStrings.h"
 #include "support/UrlText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sys/time.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace tw;
@@ -729,4 +734,135 @@ TEST_F(SearchSitemapsTest, EditedLinksResolveAgainstTheBaseAndLeaveItOut) {
                              "https://example.org/site/h.html",
                          }));
     EXPECT_EQ(result.OutsideBase.Count, 4u);
+}
+
+TEST(SearchSitemapUrls, AlternatesNeedALanguageTagAndAWebUrl) {
+    for (const char* tag : {"en", "EN-gb", "de-CH-1996", "zh-Hant-TW", "sr-Latn-RS", "zh-yue-HK",
+                            "x-default", "x-whatever", "en-a-bbb-x-a-ccc", "i-klingon", "es-419"})
+        EXPECT_TRUE(IsSitemapLanguageTag(tag)) << tag;
+    for (const char* tag : {"", "e", "en_US", "en-", "-en", "en--us", "englishlanguage", "en-a",
+                            "en-x", "de-1996-a", "123", "en\x01", "en\xFF", "x"})
+        EXPECT_FALSE(IsSitemapLanguageTag(tag)) << tag;
+
+    const std::pair<const char*, const char*> urls[] = {
+        {"HTTPS://Example.ORG:443/a b\"<x>#f", "https://example.org/a%20b%22%3Cx%3E"},
+        {"http://[::1]:8080?q=%zz&r=%41", "http://[::1]:8080/?q=%25zz&r=%41"},
+        {"http://10.0.0.1:65535/", "http://10.0.0.1:65535/"},
+        {"javascript:alert(1)", nullptr},
+        {"https://[::1/", nullptr},
+        {"https://example.org:99999/", nullptr},
+        {"https://example.org:0/", nullptr},
+        {"https://exa\x01mple.org/", nullptr},
+        {"https://user@example.org/", nullptr},
+        {"https://999.1.1.1/", nullptr},
+        {"https://-a.org/", nullptr},
+        {"ftp://a.org/", nullptr},
+        {"https:///x", nullptr},
+        {"https://ex ample.org/", nullptr}};
+    for (const auto& [url, listed] : urls)
+        EXPECT_EQ(SitemapWebURL(url), listed ? std::optional<std::string>(listed) : std::nullopt)
+            << url;
+}
+
+// Heads as a hostile site writes them, read as the scan reads them: only the
+// alternates a crawler can use are listed, the XML stays valid, and the page
+// is named once.
+TEST_F(SearchSitemapsTest, HostileAlternatesLeaveTheSitemapWellFormed) {
+    struct Row {
+        const char* hreflang;
+        const char* href;
+        const char* listed; // null: left out
+    };
+    const Row rows[] = {
+        {"en&#1;", "a.html", nullptr},
+        {"en\xFF", "a.html", nullptr},
+        {"en&#xFFFF;", "a.html", nullptr},
+        {"en_US", "a.html", nullptr},
+        {"de", "https://exa&#1;mple.org/", nullptr},
+        {"de", "javascript:alert(1)", nullptr},
+        {"de", "https://[::1/", nullptr},
+        {"de", "https://example.org:99999/", nullptr},
+        {"de-CH-1996", "https://[::1]:8080/a b&quot;&lt;", "https://[::1]:8080/a%20b%22%3C"},
+        {"zh-Hant-TW", "//example.net/?q=&lt;&amp;", "https://example.net/?q=%3C&amp;"},
+        {"x-default", "HTTPS://Example.ORG:443/", "https://example.org/"},
+    };
+    std::string head = "<html><head><title>t</title>";
+    std::vector<std::string> listed;
+    for (const Row& row : rows) {
+        head += std::string("<link rel=alternate hreflang=\"") + row.hreflang + "\" href=\"" +
+                row.href + "\">";
+        if (row.listed)
+            listed.push_back(std::string("hreflang=\"") + row.hreflang + "\" href=\"" + row.listed +
+                             "\"");
+    }
+    site.Write("index.html");
+    site.Write("hostile.html", head + "</head></html>");
+    Scan();
+    const PageFacts facts = ReadPageFacts(ReadAll(site / "hostile.html"));
+    const std::vector<SiteMapNode*> nodes = tree.NodesInIndexOrder();
+    options.FactsOf = [&](int index) {
+        return nodes[static_cast<size_t>(index)]->Data.LinkURL == "hostile.html" ? &facts : nullptr;
+    };
+    SearchSitemapResult result = WriteSearchSitemaps(tree, options);
+
+    EXPECT_EQ(SchemaErrors("sitemap-with-images.xsd", options.XmlOutput), "");
+    const std::string xml = ReadAll(options.XmlOutput);
+    std::vector<std::string> links;
+    const std::regex link("hreflang=\"[^\"]*\" href=\"[^\"]*\"");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), link); it != std::sregex_iterator();
+         ++it)
+        links.push_back(it->str());
+    EXPECT_EQ(links, listed) << xml;
+    ASSERT_EQ(result.BadAlternates.size(), 1u);
+    EXPECT_EQ(result.BadAlternates[0].Page, "hostile.html");
+    EXPECT_EQ(result.BadAlternates[0].Count, std::size(rows) - listed.size());
+    EXPECT_EQ(result.BadAlternates[0].Hreflang, "en\x01");
+}
+
+// The test holds the lock: the second writer waits, then reads the file as
+// the first writer left it.
+TEST(RobotsTxt, TheSitemapLineIsAddedUnderALockToTheFileAsItIsThen) {
+    TempDir site;
+    const std::string path = site.Write("robots.txt", "User-agent: *\n");
+    const std::string first = "User-agent: *\nSitemap: https://a.example/sitemap.xml\n";
+    std::optional<RobotsTxtLock> held(std::in_place, path);
+    std::promise<void> blocked;
+    std::atomic<bool> told{false};
+    auto tell = [&] {
+        if (!told.exchange(true))
+            blocked.set_value();
+    };
+    std::thread writer([&] {
+        AddSitemapToRobotsTxt(path, "https://b.example/sitemap.xml", tell);
+        tell(); // a writer that never waited must not hang the test
+    });
+    blocked.get_future().wait();
+    SaveFileText(first, path);
+    held.reset();
+    writer.join();
+    EXPECT_EQ(ReadAll(path), first + "Sitemap: https://b.example/sitemap.xml\n");
+}
+
+TEST(RobotsTxt, OnlyTheStartCrawlersReadIsRead) {
+    TempDir site;
+    const std::string url = "https://example.org/sitemap.xml";
+    const std::string start = "User-agent: *\r\nDisallow: /private/\r\n#";
+    const std::string text = start + std::string(kRobotsTxtReadLimit - start.size(), 'x') +
+                             "\r\nDisallow: /late/\r\nSitemap: " + url + "\r\n#" +
+                             std::string(200000, 'y');
+    const std::string path = site.Write("robots.txt", text);
+    bool longer = false;
+    RobotsRules rules = ReadRobotsRules(path, &longer);
+    EXPECT_TRUE(longer);
+    EXPECT_FALSE(rules.Allows("/private/a"));
+    EXPECT_TRUE(rules.Allows("/late/a"));
+    // A line past the start is not seen; the new one goes where crawlers read it.
+    RobotsTxtUpdate update = AddSitemapToRobotsTxt(path, url);
+    EXPECT_TRUE(update.Changed && update.Longer);
+    EXPECT_EQ(ReadAll(path), "Sitemap: " + url + "\r\n" + text);
+    EXPECT_FALSE(AddSitemapToRobotsTxt(path, url).Changed);
+
+    site.Write("robots.txt", std::string(kRobotsTxtReadLimit, '#'));
+    ReadRobotsRules(path, &longer);
+    EXPECT_FALSE(longer);
 }
