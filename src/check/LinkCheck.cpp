@@ -555,34 +555,49 @@ private:
         return JoinLexically(baseFolder, linkPath, root_.size());
     }
 
-    // A folder's entries, found by exact name and by name with letter case
-    // folded: a folder is listed and indexed once, however many dead links
-    // lead into it.
+    // A folder's entries in listing order, where names equal but for letter
+    // case stand together, ordered by their bytes: a name is found by two
+    // binary searches, so a folder is listed once however many dead links
+    // lead into it, and each costs little whatever the folder holds.
     struct FolderNames {
         std::vector<TSearchRec> Entries;
-        std::unordered_map<std::string, size_t> Exact;
-        std::unordered_map<std::string, size_t> Folded; // the first in listing order
 
+        // The entry named Name exactly, else the first whose name differs
+        // only in letter case; null for none.
         const TSearchRec* Find(std::string_view name) const {
-            const std::string key(name);
-            if (auto it = Exact.find(key); it != Exact.end())
-                return &Entries[it->second];
-            if (auto it = Folded.find(AsciiLowerCase(key)); it != Folded.end())
-                return &Entries[it->second];
-            return nullptr;
+            struct FoldedLess {
+                static unsigned char Up(char c) {
+                    const auto u = static_cast<unsigned char>(c);
+                    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+                }
+                static bool Less(std::string_view a, std::string_view b) {
+                    return std::lexicographical_compare(
+                        a.begin(), a.end(), b.begin(), b.end(),
+                        [](char x, char y) { return Up(x) < Up(y); });
+                }
+                bool operator()(const TSearchRec& a, std::string_view b) const {
+                    return Less(a.Name, b);
+                }
+                bool operator()(std::string_view a, const TSearchRec& b) const {
+                    return Less(a, b.Name);
+                }
+            };
+            auto [first, last] =
+                std::equal_range(Entries.begin(), Entries.end(), name, FoldedLess{});
+            if (first == last)
+                return nullptr;
+            auto exact =
+                std::lower_bound(first, last, name, [](const TSearchRec& a, std::string_view b) {
+                    return std::string_view(a.Name) < b;
+                });
+            return exact != last && exact->Name == name ? &*exact : &*first;
         }
     };
 
     const FolderNames& NamesOf(const std::string& folder) {
         auto [it, added] = listings_.try_emplace(folder);
-        if (added) {
-            FolderNames& names = it->second;
-            ListFolder(folder, names.Entries, ListingDetail::Types);
-            for (size_t i = 0; i < names.Entries.size(); ++i) {
-                names.Exact.try_emplace(names.Entries[i].Name, i);
-                names.Folded.try_emplace(AsciiLowerCase(names.Entries[i].Name), i);
-            }
-        }
+        if (added)
+            ListFolder(folder, it->second.Entries, ListingDetail::Types);
         return it->second;
     }
 
