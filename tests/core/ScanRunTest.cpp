@@ -3,9 +3,7 @@
 #include "core/TestUtil.h"
 #include "support/NXStrings.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace tw;
 using twtest::TempDir;
@@ -30,7 +28,6 @@ struct LogListener : ScanListener {
         if (onIdle)
             onIdle();
     }
-    void Warning(const std::string& text) override { log.push_back("Warning: " + text); }
 };
 
 std::string NoTrailing(const std::string& folder) {
@@ -286,18 +283,4 @@ TEST_F(ScanRunTest, PagesAreReadForTheirFactsWithoutChangingTheirTexts) {
                       "index.html", "docs/late.html", "docs/manual.html", "docs/skip.html"}))
             << titles << pictures;
     }
-}
-
-TEST_F(ScanRunTest, AFolderReachedTwiceIsListedOnceWithAWarningNamingBothPlaces) {
-    ASSERT_EQ(symlink("docs", (site / "alias").c_str()), 0);
-    LogListener listener;
-    ScanRun scan(tree, profile, &listener);
-    scan.Run();
-    EXPECT_NE(tree.FindFolderNode(site / "alias/"), nullptr);
-    EXPECT_EQ(tree.FindFolderNode(site / "docs/"), nullptr);
-    const std::string warning =
-        "Warning: " + RevisitedFolderWarning(site / "docs/", site / "alias/");
-    EXPECT_EQ(std::count(listener.log.begin(), listener.log.end(), warning), 1);
-    EXPECT_TRUE(warning.find(site / "docs/") != std::string::npos &&
-                warning.find(site / "alias/") != std::string::npos);
 }

@@ -18,6 +18,7 @@ namespace twtest {
 
 namespace {
 
+// Reads (Set false) or sets the calling thread's capabilities.
 bool Capabilities(bool set, __user_cap_data_struct (&data)[2]) {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     return syscall(set ? SYS_capset : SYS_capget, &header, data) == 0;
@@ -27,9 +28,7 @@ bool Capabilities(bool set, __user_cap_data_struct (&data)[2]) {
 
 PermissionsHold::PermissionsHold() {
     __user_cap_data_struct data[2]{};
-    if (!Capabilities(false, data))
-        return;
-    saved_ = data[0].effective;
+    saved_ = Capabilities(false, data) ? data[0].effective : 0;
     data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
     changed_ = data[0].effective != saved_ && Capabilities(true, data);
 }
