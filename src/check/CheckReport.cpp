@@ -59,7 +59,7 @@ struct KindInfo {
 };
 
 // In the order of FindingKind.
-constexpr std::array<KindInfo, 9> kKinds = {{
+constexpr std::array<KindInfo, 10> kKinds = {{
     {"deadLink", "Dead link", "error",
      "A link names a file or folder that the site does not have."},
     {"missingAnchor", "Missing anchor", "error",
@@ -75,7 +75,13 @@ constexpr std::array<KindInfo, 9> kKinds = {{
      "The folder has no default page."},
     {"notFullyChecked", "Page not fully checked", "warning",
      "The page could not be read, or not all of it was checked."},
+    {"unreadableFolder", "Unreadable folder", "error",
+     "The folder could not be read: nothing in it was checked, and links into it are not "
+     "reported."},
 }};
+
+// The finding's text for an unreadable folder.
+constexpr const char* kUnreadableFolderText = "folder could not be read";
 
 const KindInfo& Info(FindingKind kind) {
     return kKinds.at(static_cast<size_t>(kind));
@@ -180,7 +186,7 @@ FindingId IdOf(const PageNote& n) {
 // Whether each entry of each list of a report is known. A group of pages
 // with one title is known when each of its pages had that title before.
 struct KnownEntries {
-    std::vector<bool> DeadLinks, OrphanPages, TitleProblems, Folders, Notes;
+    std::vector<bool> DeadLinks, OrphanPages, TitleProblems, Folders, Notes, Unreadable;
 
     KnownEntries(const LinkReport& report, const Baseline* known) {
         auto has = [known](const FindingId& id) { return known != nullptr && known->Contains(id); };
@@ -195,11 +201,14 @@ struct KnownEntries {
             Folders.push_back(has(IdOf(FindingKind::FolderWithoutDefaultPage, folder)));
         for (const PageNote& n : report.Notes)
             Notes.push_back(has(IdOf(n)));
+        for (const std::string& folder : report.UnreadableFolders)
+            Unreadable.push_back(has(IdOf(FindingKind::UnreadableFolder, folder)));
     }
 
     size_t Count() const {
         size_t n = 0;
-        for (const auto* list : {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes})
+        for (const auto* list :
+             {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes, &Unreadable})
             n += static_cast<size_t>(std::count(list->begin(), list->end(), true));
         return n;
     }
@@ -287,6 +296,14 @@ void WriteText(const LinkReport& report, const KnownEntries& known, const Report
             end(known.Notes[i]);
         }
     }
+    if (!report.UnreadableFolders.empty()) {
+        heading("Unreadable folders", report.UnreadableFolders.size());
+        for (size_t i = 0; i < report.UnreadableFolders.size(); ++i) {
+            out << "  " << PrintableText(report.UnreadableFolders[i]) << ": "
+                << kUnreadableFolderText;
+            end(known.Unreadable[i]);
+        }
+    }
 
     out << Count(report.PageCount, "page", "pages") << ", "
         << Count(report.LocalLinkCount, "local link", "local links") << " checked. ";
@@ -305,6 +322,7 @@ void WriteText(const LinkReport& report, const KnownEntries& known, const Report
     add(report.FoldersWithoutDefaultPage.size(), "folder without a default page",
         "folders without a default page");
     add(report.Notes.size(), "page not fully checked", "pages not fully checked");
+    add(report.UnreadableFolders.size(), "unreadable folder", "unreadable folders");
     out << Count(report.ProblemCount(), "problem", "problems") << ": ";
     for (size_t i = 0; i < parts.size(); ++i)
         out << (i ? ", " : "") << parts[i];
@@ -387,6 +405,7 @@ void WriteJson(const LinkReport& report, const KnownEntries& known, std::ostream
     json["foldersWithoutDefaultPage"] =
         entries("folder", report.FoldersWithoutDefaultPage, known.Folders);
     json["notes"] = std::move(notes);
+    json["unreadableFolders"] = entries("folder", report.UnreadableFolders, known.Unreadable);
     json["summary"] = {{"pages", report.PageCount},
                        {"localLinks", report.LocalLinkCount},
                        {"deadLinks", report.DeadLinks.size()},
@@ -394,6 +413,7 @@ void WriteJson(const LinkReport& report, const KnownEntries& known, std::ostream
                        {"titleProblems", report.TitleProblems.size()},
                        {"foldersWithoutDefaultPage", report.FoldersWithoutDefaultPage.size()},
                        {"notes", report.Notes.size()},
+                       {"unreadableFolders", report.UnreadableFolders.size()},
                        {"problems", report.ProblemCount()},
                        {"known", known.Count()}};
     out << JsonWithoutRunnerMarks(json.dump(2, ' ', false, Json::error_handler_t::replace)) << "\n";
@@ -645,6 +665,11 @@ Baseline ParseBaseline(std::string_view jsonText) {
     for (const Json& n : Array(Member(json, "notes")))
         add(IdOf(FindingKind::NotFullyChecked, Exact(n, "page"), {}, Text(Member(n, "kind"))),
             HasBytes(n, {"page"}));
+    // Reports from before this list have none.
+    if (json.contains("unreadableFolders"))
+        for (const Json& entry : Array(json.at("unreadableFolders")))
+            add(IdOf(FindingKind::UnreadableFolder, PathEntry(entry, "folder")),
+                HasBytes(entry, {"folder"}));
     return baseline;
 }
 
@@ -741,6 +766,8 @@ std::vector<Finding> ListFindings(const LinkReport& report, const ReportOptions&
         add(IdOf(n), 0,
             std::string(Info(FindingKind::NotFullyChecked).Title) + ": " +
                 NoteText(n.Kind, options.MaxPageBytes));
+    for (const std::string& folder : report.UnreadableFolders)
+        add(IdOf(FindingKind::UnreadableFolder, folder), 0, kUnreadableFolderText);
     return list;
 }
 

@@ -35,6 +35,7 @@ enum class FindingKind : std::uint8_t {
     DuplicateTitle,
     FolderWithoutDefaultPage,
     NotFullyChecked,
+    UnreadableFolder,
 };
 
 // A few words naming the kind: "Dead link", "Orphan page", ...
@@ -124,7 +125,7 @@ struct ReportOptions {
 
 // The findings of Report one by one: dead links, orphan pages, title
 // problems (a group of pages with one title gives a finding on each),
-// folders without a default page, pages not fully checked.
+// folders without a default page, pages not fully checked, unreadable folders.
 std::vector<Finding> ListFindings(const LinkReport& report, const ReportOptions& options);
 
 // The problems of Report that Known does not have, counted as

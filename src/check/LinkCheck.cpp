@@ -67,6 +67,48 @@ std::string CollapseWhitespace(std::string_view text) {
 
 enum class EntryKind : std::uint8_t { Missing, File, Folder };
 
+// Folders (absolute, ending in "/") with a value each, found by a path that
+// is one of them or lies below one. A path's prefixes are hashed in one
+// pass, so that a long link costs its length whatever the folders.
+class FolderPrefixes {
+public:
+    void Add(const std::string& folder, std::string value) {
+        byHash_[Hash(folder, 0, folder.size(), kSeed)].push_back({folder, std::move(value)});
+    }
+    bool Empty() const { return byHash_.empty(); }
+
+    // The shortest folder that begins Path, with its value; null for none.
+    const std::pair<std::string, std::string>* Find(std::string_view path) const {
+        if (byHash_.empty())
+            return nullptr;
+        std::uint64_t hash = kSeed;
+        size_t hashed = 0;
+        for (size_t slash = path.find('/'); slash != std::string_view::npos;
+             slash = path.find('/', slash + 1)) {
+            hash = Hash(path, hashed, slash + 1, hash);
+            hashed = slash + 1;
+            auto it = byHash_.find(hash);
+            if (it == byHash_.end())
+                continue;
+            for (const auto& entry : it->second)
+                if (entry.first == path.substr(0, hashed))
+                    return &entry;
+        }
+        return nullptr;
+    }
+
+private:
+    static constexpr std::uint64_t kSeed = 14695981039346656037ull;
+    // FNV-1a, continued over bytes From to To of Text.
+    static std::uint64_t Hash(std::string_view text, size_t from, size_t to, std::uint64_t hash) {
+        for (size_t i = from; i < to; ++i)
+            hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
+        return hash;
+    }
+
+    std::unordered_map<std::uint64_t, std::vector<std::pair<std::string, std::string>>> byHash_;
+};
+
 constexpr size_t kNoPage = SIZE_MAX;
 
 struct DiskEntry {
@@ -100,8 +142,9 @@ struct PathEqual {
 // into shards, each with its own lock, so that threads seldom wait.
 class DiskCache {
 public:
-    explicit DiskCache(const std::unordered_map<std::string, size_t>& pageIndex)
-        : pageIndex_(pageIndex) {}
+    DiskCache(const std::unordered_map<std::string, size_t>& pageIndex,
+              const FolderPrefixes& revisited)
+        : pageIndex_(pageIndex), revisited_(revisited) {}
 
     // What is at Path (absolute, without a trailing "/"). The entry stays
     // where it is for the cache's lifetime.
@@ -145,10 +188,24 @@ private:
 
     size_t PageOf(const std::string& path) const {
         auto it = pageIndex_.find(path);
-        return it == pageIndex_.end() ? kNoPage : it->second;
+        if (it != pageIndex_.end() || revisited_.Empty())
+            return it == pageIndex_.end() ? kNoPage : it->second;
+        // A folder the scan walked under another name: its pages are
+        // there. Each step takes one more folder of the path as walked.
+        std::string walked = path;
+        for (size_t steps = std::count(path.begin(), path.end(), '/'); steps > 0; --steps) {
+            const auto* place = revisited_.Find(walked);
+            if (!place)
+                break;
+            walked = place->second + walked.substr(place->first.size());
+            if (it = pageIndex_.find(walked); it != pageIndex_.end())
+                return it->second;
+        }
+        return kNoPage;
     }
 
     const std::unordered_map<std::string, size_t>& pageIndex_;
+    const FolderPrefixes& revisited_;
     Shard shards_[kShards];
 };
 
@@ -173,10 +230,18 @@ struct PreparedPage {
 class LinkChecker {
 public:
     LinkChecker(const TSiteMapTree& tree, const std::string& indexPage,
-                const LinkCheckLimits& limits, LinkCheckListener* listener)
+                const LinkCheckLimits& limits, LinkCheckListener* listener,
+                const ScanFolders& folders)
         : tree_(tree), limits_(limits), listener_(listener ? listener : &silent_) {
         root_ = SiteFolderOf(indexPage);
         indexPage_ = root_ + ExtractFileName(indexPage);
+        for (const std::string& folder : folders.Unreadable) {
+            report_.UnreadableFolders.push_back(Relative(folder));
+            unreadable_.Add(folder, {});
+        }
+        std::sort(report_.UnreadableFolders.begin(), report_.UnreadableFolders.end());
+        for (const auto& [place, firstPlace] : folders.Revisited)
+            revisited_.Add(place, firstPlace);
     }
 
     LinkReport Run() {
@@ -374,6 +439,9 @@ private:
         const DiskEntry& entry = *link.Entry;
         bool isFile = entry.Kind == EntryKind::File && !link.NamesFolder;
         if (!Reaches(link)) {
+            // What an unreadable folder holds is unknown: its own finding says so.
+            if (InUnreadableFolder(link.Path))
+                return kNoPage;
             DeadLinkReason reason = entry.Kind == EntryKind::Folder ? DeadLinkReason::NoDefaultPage
                                                                     : DeadLinkReason::Missing;
             if (reason == DeadLinkReason::NoDefaultPage)
@@ -388,6 +456,10 @@ private:
         if (entry.Page != kNoPage && link.Fragment)
             NoteAnchor(entry.Page, place, fromPage, *link.Fragment);
         return entry.Page;
+    }
+
+    bool InUnreadableFolder(const std::string& path) const {
+        return unreadable_.Find(path + '/') != nullptr;
     }
 
     static DeadLink Finding(const LinkPlace& place, DeadLinkReason reason, bool caseDiffers) {
@@ -483,8 +555,54 @@ private:
         return JoinLexically(baseFolder, linkPath, root_.size());
     }
 
+    // A folder's entries in listing order, where names equal but for letter
+    // case stand together, ordered by their bytes: a name is found by two
+    // binary searches, so a folder is listed once however many dead links
+    // lead into it, and each costs little whatever the folder holds.
+    struct FolderNames {
+        std::vector<TSearchRec> Entries;
+
+        // The entry named Name exactly, else the first whose name differs
+        // only in letter case; null for none.
+        const TSearchRec* Find(std::string_view name) const {
+            struct FoldedLess {
+                static unsigned char Up(char c) {
+                    const auto u = static_cast<unsigned char>(c);
+                    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+                }
+                static bool Less(std::string_view a, std::string_view b) {
+                    return std::lexicographical_compare(
+                        a.begin(), a.end(), b.begin(), b.end(),
+                        [](char x, char y) { return Up(x) < Up(y); });
+                }
+                bool operator()(const TSearchRec& a, std::string_view b) const {
+                    return Less(a.Name, b);
+                }
+                bool operator()(std::string_view a, const TSearchRec& b) const {
+                    return Less(a, b.Name);
+                }
+            };
+            auto [first, last] =
+                std::equal_range(Entries.begin(), Entries.end(), name, FoldedLess{});
+            if (first == last)
+                return nullptr;
+            auto exact =
+                std::lower_bound(first, last, name, [](const TSearchRec& a, std::string_view b) {
+                    return std::string_view(a.Name) < b;
+                });
+            return exact != last && exact->Name == name ? &*exact : &*first;
+        }
+    };
+
+    const FolderNames& NamesOf(const std::string& folder) {
+        auto [it, added] = listings_.try_emplace(folder);
+        if (added)
+            ListFolder(folder, it->second.Entries, ListingDetail::Types);
+        return it->second;
+    }
+
     // Whether Path, below the root, names something only when letter case is
-    // ignored, step by step from the root; each folder is listed once.
+    // ignored, step by step from the root.
     bool ExistsIgnoringCase(const std::string& path) {
         if (!path.starts_with(root_))
             return false;
@@ -498,14 +616,9 @@ private:
             rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
             if (step.empty())
                 continue;
-            auto [it, added] = listings_.try_emplace(folder);
-            if (added)
-                ListFolder(folder, it->second, ListingDetail::Types);
+            const FolderNames& names = NamesOf(folder);
             // An exact name wins over one that differs in case.
-            const TSearchRec* match = nullptr;
-            for (const TSearchRec& rec : it->second)
-                if (SameTextIgnoringCase(rec.Name, step) && (!match || rec.Name == step))
-                    match = &rec;
+            const TSearchRec* match = names.Find(step);
             if (!match)
                 return false;
             const bool last = rest.find_first_not_of('/') == std::string_view::npos;
@@ -602,7 +715,8 @@ private:
     std::string indexPage_;
     std::vector<Page> pages_;
     std::unordered_map<std::string, size_t> pageIndex_;
-    DiskCache disk_{pageIndex_};
+    FolderPrefixes revisited_;
+    DiskCache disk_{pageIndex_, revisited_};
     std::vector<std::string> folders_;
     std::vector<AnchorLink> anchorLinks_;
     std::vector<PageLink> kinds_; // tag, attribute and source of deferred anchor links
@@ -610,15 +724,17 @@ private:
     std::vector<std::string> sheets_;
     std::unordered_set<std::string> sheetIndex_;
     std::unordered_set<std::string> linkedFolders_;
-    std::unordered_map<std::string, std::vector<TSearchRec>> listings_;
+    std::unordered_map<std::string, FolderNames> listings_;
+    FolderPrefixes unreadable_;
     LinkReport report_;
 };
 
 } // namespace
 
 LinkReport CheckLinks(const TSiteMapTree& tree, const std::string& indexPage,
-                      const LinkCheckLimits& limits, LinkCheckListener* listener) {
-    return LinkChecker(tree, indexPage, limits, listener).Run();
+                      const LinkCheckLimits& limits, LinkCheckListener* listener,
+                      const ScanFolders& folders) {
+    return LinkChecker(tree, indexPage, limits, listener, folders).Run();
 }
 
 } // namespace tw

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tw {
@@ -78,6 +79,9 @@ struct LinkReport {
     std::vector<TitleProblem> TitleProblems;
     std::vector<std::string> FoldersWithoutDefaultPage;
     std::vector<PageNote> Notes;
+    // Folders the scan could not read: what lies in them is unknown, so
+    // links into them are not reported dead, and each fails the check.
+    std::vector<std::string> UnreadableFolders;
     // Every page read for links and every style sheet read, sorted.
     std::vector<std::string> CheckedFiles;
     size_t PageCount = 0;      // pages read for links
@@ -87,7 +91,7 @@ struct LinkReport {
     // the site's state unknown, which must not pass as clean.
     size_t ProblemCount() const {
         return DeadLinks.size() + OrphanPages.size() + TitleProblems.size() +
-               FoldersWithoutDefaultPage.size() + Notes.size();
+               FoldersWithoutDefaultPage.size() + Notes.size() + UnreadableFolders.size();
     }
 };
 
@@ -112,6 +116,15 @@ public:
     virtual bool StopRequested() { return false; }
 };
 
+// The folders a scan left out, absolute and ending in "/".
+struct ScanFolders {
+    // Those it could not read.
+    std::vector<std::string> Unreadable;
+    // A place where a folder that the walk had already walked turned up
+    // again, and the place where it was walked.
+    std::vector<std::pair<std::string, std::string>> Revisited;
+};
+
 // Raised by a check that its listener stopped: no error of the site, and
 // no report either.
 class ECheckStopped : public std::exception {
@@ -130,8 +143,9 @@ std::string SiteRelativePath(std::string_view siteRoot, std::string_view path);
 // file nodes of checked types and the index page itself, whatever its type
 // and whether or not the scan kept it. Raises EFOpenError when the index
 // page cannot be read: without it nothing is reachable, and ECheckStopped
-// when the listener asked to stop.
+// when the listener asked to stop. Folders tells what the scan left out.
 LinkReport CheckLinks(const TSiteMapTree& tree, const std::string& indexPage,
-                      const LinkCheckLimits& limits = {}, LinkCheckListener* listener = nullptr);
+                      const LinkCheckLimits& limits = {}, LinkCheckListener* listener = nullptr,
+                      const ScanFolders& folders = {});
 
 } // namespace tw

@@ -13,8 +13,16 @@ public:
     explicit ScanRelay(SiteCheckListener& listener) : listener_(listener) {}
     void Attach(ScanRun& scan) { scan_ = &scan; }
     bool Stopped() const { return stopped_; }
+    const ScanFolders& Folders() const { return folders_; }
 
     void FileAdded(int foundCount) override { listener_.FilesFound(foundCount); }
+    void Warning(const std::string& text) override { listener_.ScanWarning(text); }
+    void FolderUnreadable(const std::string& folder) override {
+        folders_.Unreadable.push_back(folder);
+    }
+    void FolderRevisited(const std::string& folder, const std::string& firstPlace) override {
+        folders_.Revisited.emplace_back(folder, firstPlace);
+    }
     void Idle() override {
         if (!stopped_ && scan_ && listener_.StopRequested()) {
             stopped_ = true;
@@ -26,6 +34,7 @@ private:
     SiteCheckListener& listener_;
     ScanRun* scan_ = nullptr;
     bool stopped_ = false;
+    ScanFolders folders_;
 };
 
 } // namespace
@@ -47,7 +56,7 @@ std::optional<LinkReport> CheckSite(TMapProfile profile, const LinkCheckLimits& 
     if (relay.Stopped() || told.StopRequested())
         return std::nullopt;
     try {
-        return CheckLinks(tree, profile.IndexPage(), limits, &told);
+        return CheckLinks(tree, profile.IndexPage(), limits, &told, relay.Folders());
     } catch (const ECheckStopped&) {
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include "model/SiteMapProfile.h"
 
 #include <optional>
+#include <string>
 
 namespace tw {
 
@@ -13,6 +14,8 @@ class SiteCheckListener : public LinkCheckListener {
 public:
     // During the scan: FoundCount files are in its tree so far.
     virtual void FilesFound(int foundCount) { (void)foundCount; }
+    // During the scan: a warning of ScanListener::Warning.
+    virtual void ScanWarning(const std::string& text) { (void)text; }
 };
 
 // Scans the site that Profile names into a tree of its own, with its file

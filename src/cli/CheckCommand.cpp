@@ -5,6 +5,7 @@
 #include "check/SiteCheck.h"
 #include "model/SiteLinks.h"
 #include "support/NXFiles.h"
+#include "support/NXStrings.h"
 
 #include <CLI/CLI.hpp>
 #include <chrono>
@@ -31,6 +32,10 @@ public:
     void PageChecked(size_t done, size_t total) override {
         if (Due())
             err_ << "\r\033[KChecking: " << done << " of " << total << " pages" << std::flush;
+    }
+    void ScanWarning(const std::string& text) override {
+        Done();
+        err_ << "trailwright-cli: warning: " << PrintableText(text) << "\n" << std::flush;
     }
     void Done() {
         if (shown_)

@@ -320,6 +320,13 @@ public:
         Tick("Scanning", false);
     }
     void FolderEntered(const std::string&, bool) override { Tick("Scanning", false); }
+    // A warning takes the progress line's place; the next tick draws it again.
+    void Warning(const std::string& text) override {
+        if (enabled_ && shown_)
+            err_ << "\r\033[K";
+        err_ << "trailwright-cli: warning: " << PrintableText(text) << "\n" << std::flush;
+        shown_ = false;
+    }
     void AfterNode(const SiteMapNode&, int index, int count) override {
         written_ = index + 1;
         total_ = count;
@@ -758,7 +765,9 @@ CommandLine::CommandLine() {
     generateOptions.AddSitemaps(*generate);
 
     check = app.add_subcommand(
-        "check", "Scan a site folder and report dead links, orphan pages and title problems");
+        "check", "Scan a site folder and report dead links, missing anchors, orphan pages, "
+                 "title problems, folders without a default page, pages not fully checked and "
+                 "unreadable folders");
     checkOptions.Add(*check, false);
     AddCheckFlags(*check, checkFlags);
 

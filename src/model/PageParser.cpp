@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <iterator>
+#include <unordered_map>
 
 namespace tw {
 
@@ -319,6 +321,10 @@ private:
             ++i;
         }
         attributeCount_ = 0;
+        // Freed, not cleared: a tag of few attributes must not pay for the
+        // table of the largest one.
+        if (!nameSlots_.empty())
+            nameSlots_ = {};
         selfClosing_ = false;
         for (;;) {
             while (i < n && IsSpace(html_[i]))
@@ -396,11 +402,56 @@ private:
             }
         }
         // The first of attributes with the same name counts.
-        for (size_t k = 0; k < attributeCount_; ++k)
-            if (attributes_[k].Name == a.Name)
-                return i;
+        if (SeenBefore(a.Name))
+            return i;
         ++attributeCount_;
         return i;
+    }
+
+    // Whether a kept attribute of the tag has Name; if not, Name is kept
+    // as the next one. A few attributes are compared one by one; past them
+    // a table of the kept names (open addressing, by index) keeps a tag of
+    // a million attributes linear and cheap.
+    bool SeenBefore(const std::string& name) {
+        constexpr size_t kCompared = 16;
+        if (attributeCount_ < kCompared) {
+            for (size_t k = 0; k < attributeCount_; ++k)
+                if (attributes_[k].Name == name)
+                    return true;
+            return false;
+        }
+        if (nameSlots_.empty()) {
+            nameHashes_.clear();
+            for (size_t k = 0; k < attributeCount_; ++k)
+                nameHashes_.push_back(std::hash<std::string>{}(attributes_[k].Name));
+            RebuildNameSlots(4 * kCompared);
+        }
+        const size_t hash = std::hash<std::string>{}(name);
+        const size_t mask = nameSlots_.size() - 1;
+        size_t slot = hash & mask;
+        for (; nameSlots_[slot] != 0; slot = (slot + 1) & mask) {
+            const size_t k = nameSlots_[slot] - 1;
+            if (nameHashes_[k] == hash && attributes_[k].Name == name)
+                return true;
+        }
+        nameHashes_.push_back(hash);
+        if (2 * (attributeCount_ + 1) > nameSlots_.size())
+            RebuildNameSlots(2 * nameSlots_.size());
+        else
+            nameSlots_[slot] = static_cast<std::uint32_t>(attributeCount_ + 1);
+        return false;
+    }
+
+    // Slots for the names of nameHashes_, Size a power of two.
+    void RebuildNameSlots(size_t size) {
+        nameSlots_.assign(size, 0);
+        const size_t mask = size - 1;
+        for (size_t k = 0; k < nameHashes_.size(); ++k) {
+            size_t slot = nameHashes_[k] & mask;
+            while (nameSlots_[slot] != 0)
+                slot = (slot + 1) & mask;
+            nameSlots_[slot] = static_cast<std::uint32_t>(k + 1);
+        }
     }
 
     const Attribute* Attr(std::string_view name) const {
@@ -420,7 +471,7 @@ private:
                 BreaksOutOfForeignContent(tag_) ||
                 (tag_ == "font"sv && (Attr("color") || Attr("face") || Attr("size")));
             if (breaksOut && InForeignContent()) {
-                foreign_.clear();
+                PopForeign(0);
             } else if (InForeignContent() || tag_ == "svg"sv || tag_ == "math"sv) {
                 ForeignStartTag();
                 return;
@@ -453,20 +504,37 @@ private:
                           tag_ == "mtext"sv;
         }
         foreign_.push_back({tag_, svg, integration});
+        ++foreignNames_[tag_];
+    }
+
+    bool ForeignOpen(const std::string& name) const {
+        auto it = foreignNames_.find(name);
+        return it != foreignNames_.end() && it->second > 0;
+    }
+    // Closes the foreign elements from the Depth'th on.
+    void PopForeign(size_t depth) {
+        while (foreign_.size() > depth) {
+            --foreignNames_[foreign_.back().Name];
+            foreign_.pop_back();
+        }
     }
 
     void EndTag() {
         if (!foreign_.empty()) {
-            for (size_t k = foreign_.size(); k > 0; --k) {
-                if (foreign_[k - 1].Name == tag_) {
-                    foreign_.resize(k - 1);
-                    return;
+            // Only a name on the stack is looked for: then the elements
+            // passed are closed, so each is passed once.
+            if (ForeignOpen(tag_)) {
+                for (size_t k = foreign_.size(); k > 0; --k) {
+                    if (foreign_[k - 1].Name == tag_) {
+                        PopForeign(k - 1);
+                        return;
+                    }
                 }
             }
             // An HTML element inside an integration point ends; any other
             // end tag closes the HTML element around the foreign content.
             if (!foreign_.back().IntegrationPoint)
-                foreign_.clear();
+                PopForeign(0);
             return;
         }
         if (tag_ == "template"sv && templateDepth_ > 0)
@@ -753,10 +821,15 @@ private:
     std::string tag_;
     std::vector<Attribute> attributes_;
     size_t attributeCount_ = 0;
+    // A tag of many attributes: a slot holds a kept attribute's index + 1,
+    // 0 when empty; nameHashes_ holds each kept name's hash.
+    std::vector<std::uint32_t> nameSlots_;
+    std::vector<size_t> nameHashes_;
     bool selfClosing_ = false;
     size_t tagStart_ = 0;
     bool headEnded_ = false;
     std::vector<ForeignElement> foreign_;
+    std::unordered_map<std::string, size_t> foreignNames_; // open ones, by name
     unsigned templateDepth_ = 0;
     ParsedPage page_;
 };

@@ -96,9 +96,9 @@ void TNXFileFinder::Execute() {
     // Every regular file has the archive bit; the read-only bit, which only
     // a status call tells, matters only when that bit is not asked for.
     detail_ = (mask_ & faArchive) ? ListingDetail::Types : ListingDetail::Full;
-    ancestors_.clear();
+    walked_.clear();
     Search(start, -1, std::string());
-    ancestors_.clear();
+    walked_ = {};
 }
 
 bool TNXFileFinder::Reports(const TSearchRec& rec) const {
@@ -118,15 +118,17 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
     UniqueFd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.Valid() && errno == ENAMETOOLONG && parentFd >= 0)
         dir.Reset(openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int openError = dir.Valid() ? 0 : errno;
     struct stat st {};
-    bool identified = dir.Valid() && fstat(dir.Get(), &st) == 0;
+    const bool identified = dir.Valid() && fstat(dir.Get(), &st) == 0;
+    const FolderId id{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     if (identified) {
-        const std::pair<std::uint64_t, std::uint64_t> id{static_cast<std::uint64_t>(st.st_dev),
-                                                         static_cast<std::uint64_t>(st.st_ino)};
-        // A link back to a folder being searched: not entered, not reported.
-        for (const auto& a : ancestors_)
-            if (a == id)
-                return;
+        // Walked already, by another name or higher up (a loop): left out.
+        if (auto it = walked_.find(id); it != walked_.end()) {
+            if (OnRevisit)
+                OnRevisit(*this, folder, it->second);
+            return;
+        }
     }
 
     if (OnNewFolder) {
@@ -138,12 +140,12 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
     if (stopped_)
         return;
     if (identified)
-        ancestors_.emplace_back(static_cast<std::uint64_t>(st.st_dev),
-                                static_cast<std::uint64_t>(st.st_ino));
+        walked_.emplace(id, folder);
 
     std::vector<TSearchRec> entries;
-    if (dir.Valid())
-        ListFolderAt(dir.Get(), entries, detail_);
+    const bool listed = dir.Valid() && ListFolderAt(dir.Get(), entries, detail_);
+    if (!listed && OnUnreadable)
+        OnUnreadable(*this, folder, dir.Valid() ? errno : openError);
     folderFd_ = dir.Get();
     if (OnListed)
         OnListed(*this, folder, entries);
@@ -179,8 +181,6 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
             Search(folder + sub.Name + kPathDelim, dir.Get(), sub.Name);
         }
     }
-    if (identified)
-        ancestors_.pop_back();
 }
 
 } // namespace tw

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -48,12 +49,21 @@ using TListedEvent = std::function<void(TNXFileFinder& sender, const std::string
                                         const std::vector<TSearchRec>& entries)>;
 // After the last file of a folder was reported, before its sub folders.
 using TFolderEvent = std::function<void(TNXFileFinder& sender, const std::string& folder)>;
+// A folder whose real folder was already walked at FirstPlace: left out.
+using TRevisitEvent = std::function<void(TNXFileFinder& sender, const std::string& folder,
+                                         const std::string& firstPlace)>;
+// A folder that could not be opened or listed (Error: the errno value).
+using TUnreadableEvent =
+    std::function<void(TNXFileFinder& sender, const std::string& folder, int error)>;
 
 // Walks a folder tree depth first: for each folder first OnNewFolder, then
 // OnListed, the folder's files that pass the attribute test, OnFilesDone,
 // then each sub folder.
-// Names beginning with "." are never reported or entered. A folder that is
-// already being searched higher up the walk (a link loop) is not entered.
+// Names beginning with "." are never reported or entered. A real folder
+// (device and inode) is walked once, at its first place in the walk's order;
+// wherever it turns up again (a link loop, a sibling link, links that fan
+// out) it is left out and OnRevisit names both places, so no arrangement of
+// links makes the walk grow beyond the real folders.
 class TNXFileFinder {
 public:
     TNXFileFinder() = default;
@@ -72,6 +82,9 @@ public:
     TNewFolderEvent OnNewFolder;
     TListedEvent OnListed;
     TFolderEvent OnFilesDone;
+    TRevisitEvent OnRevisit;
+    // After OnNewFolder, for a folder not ignored there.
+    TUnreadableEvent OnUnreadable;
 
     // The folder being listed, open from OnListed to OnFilesDone (-1 when
     // it could not be opened, and outside those events): files can be
@@ -91,6 +104,13 @@ public:
     std::string StartFolder() const;
 
 private:
+    using FolderId = std::pair<std::uint64_t, std::uint64_t>;
+    struct FolderIdHash {
+        size_t operator()(const FolderId& id) const {
+            return std::hash<std::uint64_t>{}(id.first * 0x9E3779B97F4A7C15ull ^ id.second);
+        }
+    };
+
     // ParentFd and Name let a folder whose path is too long to open by name
     // be opened relative to its parent (ParentFd is -1 when not available).
     void Search(const std::string& folder, int parentFd, const std::string& name);
@@ -108,7 +128,8 @@ private:
     bool normal_ = false;
     ListingDetail detail_ = ListingDetail::Full;
     int folderFd_ = -1;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> ancestors_;
+    // Every real folder walked so far, with the place it was walked at.
+    std::unordered_map<FolderId, std::string, FolderIdHash> walked_;
 };
 
 // Windows-style name pattern test ("*" and "?", letter case ignored; a

@@ -3,10 +3,21 @@
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace tw {
+
+std::string RevisitedFolderWarning(const std::string& folder, const std::string& firstPlace) {
+    return "the folder " + folder + " is left out: it is " + firstPlace +
+           ", which the scan has walked already (through a symbolic link)";
+}
+
+std::string UnreadableFolderWarning(const std::string& folder, int error) {
+    return "the folder " + folder + " could not be read (" + std::strerror(error) +
+           "): its files are left out";
+}
 
 ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* listener)
     : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_), ignore_(profile),
@@ -19,6 +30,15 @@ ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* l
     finder_.OnListed = [this](TNXFileFinder&, const std::string& folder,
                               const std::vector<TSearchRec>& entries) { Listed(folder, entries); };
     finder_.OnFilesDone = [this](TNXFileFinder&, const std::string&) { titles_->End(); };
+    finder_.OnRevisit = [this](TNXFileFinder&, const std::string& folder,
+                               const std::string& firstPlace) {
+        listener_->FolderRevisited(folder, firstPlace);
+        listener_->Warning(RevisitedFolderWarning(folder, firstPlace));
+    };
+    finder_.OnUnreadable = [this](TNXFileFinder&, const std::string& folder, int error) {
+        listener_->FolderUnreadable(folder);
+        listener_->Warning(UnreadableFolderWarning(folder, error));
+    };
     finder_.OnFound = [this](TNXFileFinder&, const std::string& folder, const TSearchRec& info) {
         try {
             Found(folder, info);

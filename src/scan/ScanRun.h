@@ -37,7 +37,23 @@ public:
     // Once after every folder and every file: the place to let a window
     // repaint and to take a stop request.
     virtual void Idle() {}
+    // Something the user should know of the site (a folder left out, one
+    // that could not be read), worded for the log and stderr alike.
+    virtual void Warning(const std::string& text) { (void)text; }
+    // A folder that could not be read: none of its files are in the tree.
+    // Warning tells of it too.
+    virtual void FolderUnreadable(const std::string& folder) { (void)folder; }
+    // A folder left out because the walk had walked it at FirstPlace.
+    // Warning tells of it too.
+    virtual void FolderRevisited(const std::string& folder, const std::string& firstPlace) {
+        (void)folder;
+        (void)firstPlace;
+    }
 };
+
+// The warnings of a scan, one wording for the wizard and the command line.
+std::string RevisitedFolderWarning(const std::string& folder, const std::string& firstPlace);
+std::string UnreadableFolderWarning(const std::string& folder, int error);
 
 // One scan of a site folder into a site map tree, with the rules that decide
 // which folders are entered and which files become nodes.

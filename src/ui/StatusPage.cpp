@@ -166,6 +166,13 @@ void StatusPage::FolderEntered(const std::string& folder, bool ignored) {
     pendingLog_ += folder;
 }
 
+void StatusPage::Warning(const std::string& text) {
+    if (!pendingLog_.empty())
+        pendingLog_ += '\n';
+    pendingLog_ += "Warning: ";
+    pendingLog_ += text;
+}
+
 void StatusPage::FileReported(const std::string& path) {
     fileFound_ = path;
     labelsDirty_ = true;

@@ -79,6 +79,7 @@ public:
     void FileListed(const std::string& path) override;
     void FileAdded(int foundCount) override;
     void Idle() override;
+    void Warning(const std::string& text) override;
 
 private:
     QLabel* lblStatusTitle_;

@@ -6,6 +6,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/stat.h>
 
 using twtest::Exists;
 using twtest::TempDir;
@@ -95,7 +96,7 @@ TEST_F(CheckCliTest, ProblemsPrintOneLinePerFindingAndExitThree) {
     EXPECT_EQ(json["notes"], nlohmann::json::array());
     EXPECT_EQ(json["summary"], nlohmann::json::parse(R"({"pages": 5, "localLinks": 3,
         "deadLinks": 2, "orphanPages": 3, "titleProblems": 2, "foldersWithoutDefaultPage": 1,
-        "notes": 0, "problems": 8, "known": 0})"));
+        "notes": 0, "unreadableFolders": 0, "problems": 8, "known": 0})"));
 }
 
 TEST_F(CheckCliTest, ErrorsOfTheRunExitOneAndUsageErrorsTwo) {
@@ -233,4 +234,17 @@ TEST_F(CheckCliTest, CheckTakesItsOwnFormatsOnly) {
         EXPECT_NE(r.err.find(args[0]), std::string::npos) << r.err;
     }
     EXPECT_EQ(RunTool({"generate", "--index", site / "index.html", "--format", "list"}).code, 0);
+}
+
+TEST_F(CheckCliTest, AnUnreadableFolderIsWarnedOfAndFailsTheCheck) {
+    site.Write("index.html", "<title>Home</title>\n<a href=\"about.html\">About</a>\n"
+                             "<a href=\"docs/\">Docs</a> <a href=\"docs/more.html\">More</a>");
+    chmod((site / "docs").c_str(), 0);
+    twtest::PermissionsHold hold;
+    Result r = RunTool({"check", "--index", site / "index.html"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.out, "Unreadable folders: 1\n  docs/: folder could not be read\n2 pages, 3 local "
+                     "links checked. 1 problem: 1 unreadable folder.\n");
+    EXPECT_EQ(r.err, "trailwright-cli: warning: the folder " + site / "docs/" +
+                         " could not be read (Permission denied): its files are left out\n");
 }

@@ -206,3 +206,27 @@ TEST(CheckReport, IgnoredLinksAreThoseAPatternFinds) {
     EXPECT_NE(IgnorePatternError("a("), "");
     EXPECT_THROW(IgnoreLinksMatching({"a("}), TError);
 }
+
+TEST(CheckReport, AnUnreadableFolderIsAFindingOfItsOwnInEveryFormat) {
+    LinkReport report;
+    report.UnreadableFolders = {"locked/"};
+    const std::pair<ReportFormat, std::string> cases[] = {
+        {ReportFormat::Text, "Unreadable folders: 1\n  locked/: folder could not be read\n"},
+        {ReportFormat::Text, "1 problem: 1 unreadable folder.\n"},
+        {ReportFormat::Json, "\"unreadableFolders\": [\n    {\n      \"folder\": \"locked/\""},
+        {ReportFormat::Junit, "<failure message=\"folder could not be read\" "
+                              "type=\"unreadableFolder\">locked/: folder could not be read"},
+        {ReportFormat::Sarif, "\"ruleId\": \"unreadableFolder\""},
+        {ReportFormat::Github, "::error file=../site/locked/,title=Unreadable folder::folder "
+                               "could not be read\n"},
+    };
+    for (const auto& [format, expected] : cases) {
+        std::string written = Written(report, format, nullptr);
+        EXPECT_NE(written.find(expected), std::string::npos) << written;
+    }
+    EXPECT_EQ(NewProblemCount(report, nullptr), 1u);
+    const Baseline known = Known(report);
+    EXPECT_EQ(NewProblemCount(report, &known), 0u);
+    report.UnreadableFolders = {"other/"};
+    EXPECT_EQ(NewProblemCount(report, &known), 1u);
+}

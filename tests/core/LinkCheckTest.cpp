@@ -403,6 +403,11 @@ TEST(PageParserTest, ReadsMarkupAsTheHtmlTokenizerDoes) {
         {"<image src=i.png>\r\n<a\nhref\n=\n\"x.html\">\r<p style=\"x:url(s.png)\">",
          "img src i.png:1|a href x.html:5|p style s.png:6"},
         {"<a name=n id=i><b id=\"\"><p id=\"caf&eacute;\">", "", "i n caf\xC3\xA9"},
+        // The first of several same names counts, however many come between.
+        {"<a a b c d e f g h i j k l m n o p q r s href=one.html t href=two.html ID=x id=y>",
+         "a href one.html:1", "x"},
+        {"<svg><foreignObject><svg><foreignObject><p></p></svg></svg><a href=out.html>",
+         "a href out.html:1"},
     };
     for (const Case& c : cases) {
         ParsedPage page = ParsePage(c.html);
@@ -416,6 +421,14 @@ TEST(PageParserTest, ReadsMarkupAsTheHtmlTokenizerDoes) {
         EXPECT_EQ(anchors, c.anchors) << c.html;
     }
     EXPECT_EQ(ParsePage("<svg><title>pic</title></svg><title>A&amp;B</title>").Title, "A&B");
+    // A tag of a hundred thousand attributes: each is read, the first href counts.
+    std::string many = "<a href=first.html";
+    for (int i = 0; i < 100000; ++i)
+        many += " a" + std::to_string(i) + (i % 2 ? " href=later.html" : "");
+    ParsedPage crowded = ParsePage(many + " id=last>");
+    ASSERT_EQ(crowded.Links.size(), 1u);
+    EXPECT_EQ(crowded.Links[0].Value, "first.html");
+    EXPECT_EQ(crowded.Anchors, std::vector<std::string>{"last"});
     EXPECT_EQ(ParsePage("<template><title>T</title></template>").Title, std::nullopt);
 }
 
@@ -610,4 +623,33 @@ TEST(SiteCheckTest, AStopEndsTheScanOrTheCheckWithoutAReport) {
                       std::vector<std::string>{"dead index.html:152 a href gone.html"});
         }
     }
+}
+
+TEST(SiteCheckTest, FoldersLeftOutByTheScanAreNeitherDeadNorLost) {
+    // "latest" comes first in the walk: the pages of v2 are listed there.
+    TempDir site;
+    site.Write("index.html",
+               Page("Home", "<a href=\"v2/\">V</a> <a href=\"v2/a.html\">A</a>\n"
+                            "<a href=\"locked/\">L</a> <a href=\"locked/d/x.html\">X</a>\n"
+                            "<a href=\"LOCKED/x.html\">C</a> <a href=\"lockedx/\">Y</a>"));
+    site.Write("v2/index.html",
+               Page("V2", "<a href=\"b.html\">B</a> <a href=\"up/index.html\">U</a>"));
+    site.Write("v2/a.html", Page("A", ""));
+    site.Write("v2/b.html", Page("B", "<a href=\"gone.html\">G</a>"));
+    site.Write("locked/index.html", Page("Locked", ""));
+    ASSERT_EQ(symlink("v2", (site / "latest").c_str()), 0);
+    ASSERT_EQ(symlink("..", (site / "v2/up").c_str()), 0);
+    chmod((site / "locked").c_str(), 0);
+    twtest::PermissionsHold hold;
+    TMapProfile profile = MakeStartupProfile();
+    profile.SetIndexPage(site / "index.html");
+    profile.SetOutputFileName(site / "sitemap.html");
+    std::optional<LinkReport> report = CheckSite(profile);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(report->PageCount, 4u);
+    EXPECT_EQ(report->UnreadableFolders, std::vector<std::string>{"locked/"});
+    // Only the links that miss the unreadable folder by a letter or a name are dead.
+    EXPECT_EQ(Lines(*report), (std::vector<std::string>{"dead index.html:4 a href LOCKED/x.html",
+                                                        "dead index.html:4 a href lockedx/",
+                                                        "dead latest/b.html:2 a href gone.html"}));
 }

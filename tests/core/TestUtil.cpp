@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <linux/capability.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
@@ -13,6 +15,31 @@
 namespace fs = std::filesystem;
 
 namespace twtest {
+
+namespace {
+
+// Reads (Set false) or sets the calling thread's capabilities.
+bool Capabilities(bool set, __user_cap_data_struct (&data)[2]) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return syscall(set ? SYS_capset : SYS_capget, &header, data) == 0;
+}
+
+} // namespace
+
+PermissionsHold::PermissionsHold() {
+    __user_cap_data_struct data[2]{};
+    saved_ = Capabilities(false, data) ? data[0].effective : 0;
+    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    changed_ = data[0].effective != saved_ && Capabilities(true, data);
+}
+
+PermissionsHold::~PermissionsHold() {
+    __user_cap_data_struct data[2]{};
+    if (changed_ && Capabilities(false, data)) {
+        data[0].effective = saved_;
+        Capabilities(true, data);
+    }
+}
 
 TempDir::TempDir() {
     std::string pattern = (fs::temp_directory_path() / "tw-test-XXXXXX").string();

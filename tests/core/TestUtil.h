@@ -43,6 +43,20 @@ private:
 };
 bool Exists(const std::string& path);
 
+// While it lives, file permissions hold for this thread and those it starts,
+// even as root: the overrides leave the effective capabilities meanwhile.
+class PermissionsHold {
+public:
+    PermissionsHold();
+    ~PermissionsHold();
+    PermissionsHold(const PermissionsHold&) = delete;
+    PermissionsHold& operator=(const PermissionsHold&) = delete;
+
+private:
+    unsigned saved_ = 0;
+    bool changed_ = false;
+};
+
 // A page's text as UTF-16 bytes of either order, after a byte-order mark.
 std::string Utf16Page(std::u16string_view text, bool bigEndian);
 

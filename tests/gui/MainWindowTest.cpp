@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QTreeView>
@@ -194,7 +195,10 @@ void MainWindowTest::nextRefusesFileTypesWithoutAnEntry() {
     QCOMPARE(w.dialogs.Last().icon, MsgIcon::None);
     QCOMPARE(QApplication::focusWidget(), w.Edit("editFileTypes"));
 
-    // An ignore entry that leaves nothing out is told in the scan's log.
+    // An ignore entry that leaves nothing out is told in the scan's log, as
+    // is a folder that a link leads back to.
+    QVERIFY(
+        QFile::link(site.Path(QStringLiteral("docs")), site.Path(QStringLiteral("docs/deep/up"))));
     w.Edit("editFileTypes")->setText(QStringLiteral("*.html"));
     w.IgnoreFolder("/elsewhere/");
     w.Scan(site.Path(QStringLiteral("index.html")));
@@ -204,6 +208,9 @@ void MainWindowTest::nextRefusesFileTypesWithoutAnEntry() {
             .split(QLatin1Char('\n'))
             .contains(QStringLiteral(
                 "Warning: the ignore entry /elsewhere/ matches no folder or file of the site")));
+    QVERIFY(w.Log().contains(QStringLiteral("Warning: the folder ") +
+                             site.Path(QStringLiteral("docs/deep/up/ is left out: it is ")) +
+                             site.Path(QStringLiteral("docs/"))));
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
