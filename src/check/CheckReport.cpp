@@ -12,7 +12,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <regex>
+#include <re2/re2.h>
 
 namespace tw {
 
@@ -688,29 +688,27 @@ Baseline ReadBaseline(const std::string& fileName) {
 }
 
 std::string IgnorePatternError(const std::string& pattern) {
-    try {
-        std::regex regex(pattern, std::regex::ECMAScript);
-    } catch (const std::regex_error& e) {
-        return "not a regular expression: \"" + pattern + "\" (" + e.what() + ")";
-    }
-    return {};
+    RE2 regex(pattern, RE2::Quiet);
+    if (regex.ok())
+        return {};
+    return "not a regular expression of RE2's syntax: \"" + pattern + "\" (" + regex.error() + ")";
 }
 
 std::function<bool(std::string_view)>
 IgnoreLinksMatching(const std::vector<std::string>& patterns) {
     if (patterns.empty())
         return {};
-    std::vector<std::regex> regexes;
+    std::vector<std::shared_ptr<const RE2>> regexes;
     for (const std::string& pattern : patterns) {
         if (std::string error = IgnorePatternError(pattern); !error.empty())
             throw TError(error);
-        regexes.emplace_back(pattern, std::regex::ECMAScript);
+        regexes.push_back(std::make_shared<const RE2>(pattern, RE2::Quiet));
     }
+    // Shared, as the check's function is copied; RE2 matches from several
+    // threads at once.
     return [regexes = std::move(regexes)](std::string_view link) {
-        if (link.size() > kMaxIgnoredLinkBytes)
-            return false;
-        return std::any_of(regexes.begin(), regexes.end(), [link](const std::regex& regex) {
-            return std::regex_search(link.begin(), link.end(), regex);
+        return std::any_of(regexes.begin(), regexes.end(), [link](const auto& regex) {
+            return RE2::PartialMatch(re2::StringPiece(link.data(), link.size()), *regex);
         });
     };
 }

@@ -91,14 +91,9 @@ Baseline ParseBaseline(std::string_view jsonText);
 // read or holds no such report.
 Baseline ReadBaseline(const std::string& fileName);
 
-// Links as long as this at most are tried against the patterns of
-// IgnoreLinksMatching; longer ones are checked as usual. std::regex matches
-// by recursion, a level a character: a data: URL of a megabyte would
-// overflow the stack, and no address that a link names locally is so long.
-inline constexpr size_t kMaxIgnoredLinkBytes = 2048;
-
-// Empty when Pattern is a regular expression in ECMAScript's syntax, else
-// what is wrong with it.
+// Empty when Pattern is a regular expression in RE2's syntax, else what is
+// wrong with it. RE2 matches in time linear in the link, whatever the
+// pattern: back-references and look-around, which cannot, are refused.
 std::string IgnorePatternError(const std::string& pattern);
 
 // For LinkCheckLimits::IgnoreLink: true for a link, as written, in which one

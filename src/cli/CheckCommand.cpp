@@ -84,8 +84,8 @@ void AddCheckFlags(CLI::App& command, CheckFlags& flags) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     command
         .add_option("--ignore-url", flags.ignoreUrls,
-                    "Leave links unchecked in which REGEX (ECMAScript syntax) finds a match "
-                    "(repeatable)")
+                    "Leave links unchecked in which REGEX finds a match (repeatable); RE2 "
+                    "syntax: the common patterns, without back-references or look-around")
         ->type_name("REGEX")
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
