@@ -1,5 +1,6 @@
 #include "check/LinkCheck.h"
 
+#include "check/Findings.h"
 #include "check/LinkPath.h"
 #include "check/SiteCheck.h"
 #include "core/TestUtil.h"
