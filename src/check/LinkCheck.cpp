@@ -30,21 +30,6 @@ bool IsCheckedPage(std::string_view path) {
     return matcher.Matches(path);
 }
 
-std::string DescribeLink(const DeadLink& link) {
-    std::string css = link.CssImport ? "@import \"" + link.Link + "\"" : "url(" + link.Link + ")";
-    switch (link.Source) {
-    case LinkSource::StyleElement:
-        return "<style> " + css;
-    case LinkSource::StyleAttribute:
-        return "<" + link.Tag + " style> " + css;
-    case LinkSource::StyleSheet:
-        return css;
-    case LinkSource::Attribute:
-        break;
-    }
-    return "<" + link.Tag + " " + link.Attribute + "=\"" + link.Link + "\">";
-}
-
 namespace {
 
 // ASCII whitespace collapsed to single spaces, none at either end, as a

@@ -47,10 +47,6 @@ struct DeadLink {
     bool CssImport = false; // CSS: an @import rather than a url()
 };
 
-// The link as a reader finds it in its file: <img srcset="a.png">,
-// <style> url(a.png), <div style> url(a.png), url(a.png), @import "a.css".
-std::string DescribeLink(const DeadLink& link);
-
 enum class TitleProblemKind { Missing, Empty, Duplicate };
 
 struct TitleProblem {

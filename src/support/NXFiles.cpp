@@ -253,4 +253,28 @@ std::string LimitLength(std::string_view text, int maxLen) {
     return result;
 }
 
+std::string RelativeFolder(std::string_view site, std::string_view base) {
+    auto steps = [](std::string_view path) {
+        std::vector<std::string_view> list;
+        size_t start = 0;
+        while (start <= path.size()) {
+            size_t end = std::min(path.find('/', start), path.size());
+            if (end > start)
+                list.push_back(path.substr(start, end - start));
+            start = end + 1;
+        }
+        return list;
+    };
+    const auto to = steps(site), from = steps(base);
+    size_t common = 0;
+    while (common < to.size() && common < from.size() && to[common] == from[common])
+        ++common;
+    std::string path;
+    for (size_t i = common; i < from.size(); ++i)
+        path += "../";
+    for (size_t i = common; i < to.size(); ++i)
+        path += std::string(to[i]) + "/";
+    return path;
+}
+
 } // namespace tw

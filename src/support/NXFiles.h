@@ -40,6 +40,11 @@ std::string ProgramFolder();
 // Records argv[0] for ProgramFolder's fallback.
 void SetApplicationExeName(std::string_view exeName);
 
+// The path that leads from the folder Base to the folder Site, both absolute
+// and expanded: "" for the same folder, else ending in "/" ("public/",
+// "../site/").
+std::string RelativeFolder(std::string_view site, std::string_view base);
+
 // Appends the separator unless Path is empty or already ends in one.
 std::string AddTrailingBackslash(std::string_view path);
 

@@ -2,7 +2,6 @@
 
 #include "support/Errors.h"
 
-#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -180,16 +179,6 @@ TEST(CheckReport, WhatIsNoReportIsNoBaseline) {
         }
         EXPECT_EQ(said.rfind(error, 0), 0u) << text << ": " << said;
     }
-}
-
-TEST(CheckReport, PathsFromBaseToSite) {
-    const std::vector<std::array<const char*, 3>> cases = {
-        {"/w/site/", "/w/site", ""},         {"/w/site/", "/w", "site/"},
-        {"/w/site/", "/", "w/site/"},        {"/w/site/", "/w/docs/x", "../../site/"},
-        {"/w/site/", "/w/site/pics", "../"}, {"/", "/w", "../"},
-    };
-    for (const auto& [site, base, expected] : cases)
-        EXPECT_EQ(RelativeFolder(site, base), expected) << site << " from " << base;
 }
 
 TEST(CheckReport, IgnoredLinksAreThoseAPatternFinds) {

@@ -6,12 +6,14 @@
 #include "support/Errors.h"
 #include "support/FileDescriptor.h"
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace tw;
 using twtest::ReadAll;
@@ -69,6 +71,16 @@ TEST(MatchesFileTypes, SubstringRuleOfTheMaskList) {
     EXPECT_TRUE(matcher.Matches("/x/a.html"));
     EXPECT_TRUE(matcher.Matches("/x/a.TXT"));
     EXPECT_FALSE(matcher.Matches("/x/a.htm"));
+}
+
+TEST(RelativeFolder, PathsFromBaseToSite) {
+    const std::vector<std::array<const char*, 3>> cases = {
+        {"/w/site/", "/w/site", ""},         {"/w/site/", "/w", "site/"},
+        {"/w/site/", "/", "w/site/"},        {"/w/site/", "/w/docs/x", "../../site/"},
+        {"/w/site/", "/w/site/pics", "../"}, {"/", "/w", "../"},
+    };
+    for (const auto& [site, base, expected] : cases)
+        EXPECT_EQ(RelativeFolder(site, base), expected) << site << " from " << base;
 }
 
 TEST(HasInvalidFileNameChars, NineCharacters) {

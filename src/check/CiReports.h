@@ -1,0 +1,21 @@
+#pragma once
+
+// The report's forms for continuous integration services: JUnit XML,
+// SARIF 2.1.0 and GitHub Actions workflow commands.
+
+#include "check/CheckReport.h"
+#include "check/Findings.h"
+
+#include <iosfwd>
+#include <vector>
+
+namespace tw {
+
+void WriteJunitReport(const LinkReport& report, const std::vector<Finding>& findings,
+                      std::ostream& out);
+void WriteSarifReport(const std::vector<Finding>& findings, const ReportOptions& options,
+                      std::ostream& out);
+void WriteGithubReport(const std::vector<Finding>& findings, const ReportOptions& options,
+                       std::ostream& out);
+
+} // namespace tw

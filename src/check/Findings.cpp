@@ -1,0 +1,218 @@
+#include "check/Findings.h"
+
+#include "check/Baseline.h"
+#include "check/CheckReport.h"
+#include "support/NXStrings.h"
+
+#include <algorithm>
+
+namespace tw {
+
+std::string DescribeLink(const DeadLink& link) {
+    std::string css = link.CssImport ? "@import \"" + link.Link + "\"" : "url(" + link.Link + ")";
+    switch (link.Source) {
+    case LinkSource::StyleElement:
+        return "<style> " + css;
+    case LinkSource::StyleAttribute:
+        return "<" + link.Tag + " style> " + css;
+    case LinkSource::StyleSheet:
+        return css;
+    case LinkSource::Attribute:
+        break;
+    }
+    return "<" + link.Tag + " " + link.Attribute + "=\"" + link.Link + "\">";
+}
+
+namespace findings {
+
+const std::array<KindInfo, 10> kKinds = {{
+    {"deadLink", "Dead link", "error",
+     "A link names a file or folder that the site does not have."},
+    {"missingAnchor", "Missing anchor", "error",
+     "A link's fragment names no id and no anchor of its page."},
+    {"folderLinkWithoutDefaultPage", "Link to a folder without a default page", "error",
+     "A link names a folder that has no default page."},
+    {"orphanPage", "Orphan page", "warning",
+     "No chain of links from the index page reaches the page."},
+    {"missingTitle", "Missing title", "warning", "The page has no title element."},
+    {"emptyTitle", "Empty title", "warning", "The page's title element holds no text."},
+    {"duplicateTitle", "Duplicate title", "warning", "Other pages have the same title."},
+    {"folderWithoutDefaultPage", "Folder without a default page", "warning",
+     "The folder has no default page."},
+    {"notFullyChecked", "Page not fully checked", "warning",
+     "The page could not be read, or not all of it was checked."},
+    {"unreadableFolder", "Unreadable folder", "error",
+     "The folder could not be read: nothing in it was checked, and links into it are not "
+     "reported."},
+}};
+
+const KindInfo& Info(FindingKind kind) {
+    return kKinds.at(static_cast<size_t>(kind));
+}
+
+const char* ReasonName(DeadLinkReason reason) {
+    switch (reason) {
+    case DeadLinkReason::NoDefaultPage:
+        return "noDefaultPage";
+    case DeadLinkReason::MissingAnchor:
+        return "missingAnchor";
+    case DeadLinkReason::Missing:
+        break;
+    }
+    return "missing";
+}
+
+FindingKind KindOf(DeadLinkReason reason) {
+    switch (reason) {
+    case DeadLinkReason::NoDefaultPage:
+        return FindingKind::FolderLink;
+    case DeadLinkReason::MissingAnchor:
+        return FindingKind::MissingAnchor;
+    case DeadLinkReason::Missing:
+        break;
+    }
+    return FindingKind::DeadLink;
+}
+
+const char* TitleKindName(TitleProblemKind kind) {
+    switch (kind) {
+    case TitleProblemKind::Missing:
+        return "missing";
+    case TitleProblemKind::Empty:
+        return "empty";
+    case TitleProblemKind::Duplicate:
+        break;
+    }
+    return "duplicate";
+}
+
+FindingKind KindOf(TitleProblemKind kind) {
+    switch (kind) {
+    case TitleProblemKind::Missing:
+        return FindingKind::MissingTitle;
+    case TitleProblemKind::Empty:
+        return FindingKind::EmptyTitle;
+    case TitleProblemKind::Duplicate:
+        break;
+    }
+    return FindingKind::DuplicateTitle;
+}
+
+const char* NoteName(PageNoteKind kind) {
+    return kind == PageNoteKind::Unreadable ? "unreadable" : "truncated";
+}
+
+std::string NoteText(PageNoteKind kind, size_t maxPageBytes) {
+    if (kind == PageNoteKind::Unreadable)
+        return "cannot be read";
+    return "only the first " + std::to_string(maxPageBytes >> 20) + " MB were checked";
+}
+
+std::string Count(size_t n, const char* one, const char* many) {
+    return CountOf(static_cast<long long>(n), one, many);
+}
+
+FindingId IdOf(const DeadLink& d) {
+    return {KindOf(d.Reason), d.Page, d.Link, d.Tag, d.Attribute, ReasonName(d.Reason)};
+}
+
+FindingId IdOf(FindingKind kind, const std::string& page, std::string link, std::string reason) {
+    return {kind, page, std::move(link), {}, {}, std::move(reason)};
+}
+
+FindingId IdOf(const TitleProblem& t, const std::string& page) {
+    return IdOf(KindOf(t.Kind), page, t.Kind == TitleProblemKind::Duplicate ? t.Title : "");
+}
+
+FindingId IdOf(const PageNote& n) {
+    return IdOf(FindingKind::NotFullyChecked, n.Page, {}, NoteName(n.Kind));
+}
+
+KnownEntries::KnownEntries(const LinkReport& report, const Baseline* known) {
+    auto has = [known](const FindingId& id) { return known != nullptr && known->Contains(id); };
+    for (const DeadLink& d : report.DeadLinks)
+        DeadLinks.push_back(has(IdOf(d)));
+    for (const std::string& page : report.OrphanPages)
+        OrphanPages.push_back(has(IdOf(FindingKind::OrphanPage, page)));
+    for (const TitleProblem& t : report.TitleProblems)
+        TitleProblems.push_back(std::all_of(t.Pages.begin(), t.Pages.end(),
+                                            [&](const auto& p) { return has(IdOf(t, p)); }));
+    for (const std::string& folder : report.FoldersWithoutDefaultPage)
+        Folders.push_back(has(IdOf(FindingKind::FolderWithoutDefaultPage, folder)));
+    for (const PageNote& n : report.Notes)
+        Notes.push_back(has(IdOf(n)));
+    for (const std::string& folder : report.UnreadableFolders)
+        Unreadable.push_back(has(IdOf(FindingKind::UnreadableFolder, folder)));
+}
+
+size_t KnownEntries::Count() const {
+    size_t n = 0;
+    for (const auto* list :
+         {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes, &Unreadable})
+        n += static_cast<size_t>(std::count(list->begin(), list->end(), true));
+    return n;
+}
+
+std::string DeadLinkMessage(const DeadLink& d) {
+    std::string message = std::string(Info(KindOf(d.Reason)).Title) + ": " + DescribeLink(d);
+    if (d.Reason == DeadLinkReason::Missing && d.CaseDiffers)
+        message += " (differs only in letter case)";
+    return message;
+}
+
+std::string DuplicateMessage(const TitleProblem& t, const std::string& page) {
+    constexpr size_t kNamed = 3;
+    std::string message = "Duplicate title \"" + t.Title + "\", also on ";
+    size_t named = 0;
+    for (const std::string& other : t.Pages) {
+        if (other == page)
+            continue;
+        if (named == kNamed)
+            return message + " and " +
+                   Count(t.Pages.size() - 1 - kNamed, "more page", "more pages");
+        message += (named++ > 0 ? ", " : "") + other;
+    }
+    return message;
+}
+
+} // namespace findings
+
+using namespace findings;
+
+const char* FindingKindTitle(FindingKind kind) {
+    return Info(kind).Title;
+}
+
+std::vector<Finding> ListFindings(const LinkReport& report, const ReportOptions& options) {
+    std::vector<Finding> list;
+    auto add = [&](FindingId id, unsigned line, std::string message) {
+        bool known = options.Known != nullptr && options.Known->Contains(id);
+        list.push_back({std::move(id), line, std::move(message), known});
+    };
+    for (const DeadLink& d : report.DeadLinks)
+        add(IdOf(d), d.Line, DeadLinkMessage(d));
+    for (const std::string& page : report.OrphanPages)
+        add(IdOf(FindingKind::OrphanPage, page), 0,
+            "Orphan page: no chain of links from the index page reaches it");
+    for (const TitleProblem& t : report.TitleProblems)
+        for (const std::string& page : t.Pages)
+            add(IdOf(t, page), 0,
+                t.Kind == TitleProblemKind::Duplicate ? DuplicateMessage(t, page)
+                                                      : Info(KindOf(t.Kind)).Title);
+    for (const std::string& folder : report.FoldersWithoutDefaultPage)
+        add(IdOf(FindingKind::FolderWithoutDefaultPage, folder), 0,
+            Info(FindingKind::FolderWithoutDefaultPage).Title);
+    for (const PageNote& n : report.Notes)
+        add(IdOf(n), 0,
+            std::string(Info(FindingKind::NotFullyChecked).Title) + ": " +
+                NoteText(n.Kind, options.MaxPageBytes));
+    for (const std::string& folder : report.UnreadableFolders)
+        add(IdOf(FindingKind::UnreadableFolder, folder), 0, kUnreadableFolderText);
+    return list;
+}
+
+size_t NewProblemCount(const LinkReport& report, const Baseline* known) {
+    return report.ProblemCount() - KnownEntries(report, known).Count();
+}
+
+} // namespace tw

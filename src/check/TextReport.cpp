@@ -1,0 +1,214 @@
+#include "check/TextReport.h"
+
+#include "support/NXStrings.h"
+#include "support/TextEncoding.h"
+#include "support/UrlText.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+namespace tw {
+
+using namespace findings;
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* SourceName(LinkSource source) {
+    switch (source) {
+    case LinkSource::StyleElement:
+        return "styleElement";
+    case LinkSource::StyleAttribute:
+        return "styleAttribute";
+    case LinkSource::StyleSheet:
+        return "styleSheet";
+    case LinkSource::Attribute:
+        break;
+    }
+    return "attribute";
+}
+
+// Key's text in Item as valid UTF-8 and, when the site's bytes are not
+// valid UTF-8, those bytes percent-encoded under Key + "Bytes": U+FFFD would
+// make different names one for a baseline.
+void PutText(Json& item, const std::string& key, std::string_view raw) {
+    item[key] = ValidUtf8(raw);
+    if (!IsUtf8(raw))
+        item[key + "Bytes"] = EncodeUrlPath(raw);
+}
+
+} // namespace
+
+void WriteTextReport(const LinkReport& report, const KnownEntries& known,
+                     const ReportOptions& options, std::ostream& out) {
+    auto heading = [&out](const char* what, size_t n) { out << what << ": " << n << "\n"; };
+    auto end = [&out](bool isKnown) { out << (isKnown ? " (known)\n" : "\n"); };
+    if (!report.DeadLinks.empty()) {
+        heading("Dead links", report.DeadLinks.size());
+        for (size_t i = 0; i < report.DeadLinks.size(); ++i) {
+            const DeadLink& d = report.DeadLinks[i];
+            out << "  " << PrintableText(d.Page);
+            if (d.Line > 0)
+                out << ":" << d.Line;
+            out << ": " << PrintableText(DescribeLink(d));
+            if (d.Reason == DeadLinkReason::NoDefaultPage)
+                out << " (folder without a default page)";
+            else if (d.Reason == DeadLinkReason::MissingAnchor)
+                out << " (missing anchor)";
+            else if (d.CaseDiffers)
+                out << " (differs only in letter case)";
+            end(known.DeadLinks[i]);
+        }
+    }
+    if (!report.OrphanPages.empty()) {
+        heading("Orphan pages", report.OrphanPages.size());
+        for (size_t i = 0; i < report.OrphanPages.size(); ++i) {
+            out << "  " << PrintableText(report.OrphanPages[i]);
+            end(known.OrphanPages[i]);
+        }
+    }
+    if (!report.TitleProblems.empty()) {
+        heading("Title problems", report.TitleProblems.size());
+        for (size_t i = 0; i < report.TitleProblems.size(); ++i) {
+            const TitleProblem& t = report.TitleProblems[i];
+            out << "  ";
+            if (t.Kind == TitleProblemKind::Duplicate)
+                out << "duplicate title \"" << PrintableText(t.Title) << "\": ";
+            else
+                out << TitleKindName(t.Kind) << " title: ";
+            for (size_t k = 0; k < t.Pages.size(); ++k)
+                out << (k ? ", " : "") << PrintableText(t.Pages[k]);
+            end(known.TitleProblems[i]);
+        }
+    }
+    if (!report.FoldersWithoutDefaultPage.empty()) {
+        heading("Folders without a default page", report.FoldersWithoutDefaultPage.size());
+        for (size_t i = 0; i < report.FoldersWithoutDefaultPage.size(); ++i) {
+            out << "  " << PrintableText(report.FoldersWithoutDefaultPage[i]);
+            end(known.Folders[i]);
+        }
+    }
+    if (!report.Notes.empty()) {
+        heading("Pages not fully checked", report.Notes.size());
+        for (size_t i = 0; i < report.Notes.size(); ++i) {
+            const PageNote& n = report.Notes[i];
+            out << "  " << PrintableText(n.Page) << ": " << NoteText(n.Kind, options.MaxPageBytes);
+            end(known.Notes[i]);
+        }
+    }
+    if (!report.UnreadableFolders.empty()) {
+        heading("Unreadable folders", report.UnreadableFolders.size());
+        for (size_t i = 0; i < report.UnreadableFolders.size(); ++i) {
+            out << "  " << PrintableText(report.UnreadableFolders[i]) << ": "
+                << kUnreadableFolderText;
+            end(known.Unreadable[i]);
+        }
+    }
+
+    out << Count(report.PageCount, "page", "pages") << ", "
+        << Count(report.LocalLinkCount, "local link", "local links") << " checked. ";
+    if (report.ProblemCount() == 0) {
+        out << "No problems found.\n";
+        return;
+    }
+    std::vector<std::string> parts;
+    auto add = [&parts](size_t n, const char* one, const char* many) {
+        if (n > 0)
+            parts.push_back(Count(n, one, many));
+    };
+    add(report.DeadLinks.size(), "dead link", "dead links");
+    add(report.OrphanPages.size(), "orphan page", "orphan pages");
+    add(report.TitleProblems.size(), "title problem", "title problems");
+    add(report.FoldersWithoutDefaultPage.size(), "folder without a default page",
+        "folders without a default page");
+    add(report.Notes.size(), "page not fully checked", "pages not fully checked");
+    add(report.UnreadableFolders.size(), "unreadable folder", "unreadable folders");
+    out << Count(report.ProblemCount(), "problem", "problems") << ": ";
+    for (size_t i = 0; i < parts.size(); ++i)
+        out << (i ? ", " : "") << parts[i];
+    if (size_t n = known.Count(); n > 0)
+        out << "; " << n << " known";
+    out << ".\n";
+}
+
+void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::ostream& out) {
+    Json deadLinks = Json::array();
+    for (size_t i = 0; i < report.DeadLinks.size(); ++i) {
+        const DeadLink& d = report.DeadLinks[i];
+        Json item = Json::object();
+        PutText(item, "page", d.Page);
+        PutText(item, "link", d.Link);
+        PutText(item, "tag", d.Tag);
+        PutText(item, "attribute", d.Attribute);
+        item["source"] = SourceName(d.Source);
+        if (d.Source != LinkSource::Attribute)
+            item["cssImport"] = d.CssImport;
+        item["line"] = d.Line > 0 ? Json(d.Line) : Json(nullptr);
+        item["reason"] = ReasonName(d.Reason);
+        if (d.CaseDiffers)
+            item["hint"] = "differs only in letter case";
+        item["known"] = bool(known.DeadLinks[i]);
+        deadLinks.push_back(std::move(item));
+    }
+    auto entries = [](const char* key, const std::vector<std::string>& list,
+                      const std::vector<bool>& isKnown) {
+        Json array = Json::array();
+        for (size_t i = 0; i < list.size(); ++i) {
+            Json item = Json::object();
+            PutText(item, key, list[i]);
+            item["known"] = bool(isKnown[i]);
+            array.push_back(std::move(item));
+        }
+        return array;
+    };
+    Json titles = Json::array();
+    for (size_t i = 0; i < report.TitleProblems.size(); ++i) {
+        const TitleProblem& t = report.TitleProblems[i];
+        Json item = {{"kind", TitleKindName(t.Kind)}, {"pages", Json::array()}};
+        // The pages' bytes side by side with their names, null where valid.
+        Json bytes = Json::array();
+        bool anyBytes = false;
+        for (const std::string& page : t.Pages) {
+            item["pages"].push_back(ValidUtf8(page));
+            anyBytes = anyBytes || !IsUtf8(page);
+            bytes.push_back(IsUtf8(page) ? Json(nullptr) : Json(EncodeUrlPath(page)));
+        }
+        if (anyBytes)
+            item["pagesBytes"] = std::move(bytes);
+        if (t.Kind == TitleProblemKind::Duplicate)
+            PutText(item, "title", t.Title);
+        item["known"] = bool(known.TitleProblems[i]);
+        titles.push_back(std::move(item));
+    }
+    Json notes = Json::array();
+    for (size_t i = 0; i < report.Notes.size(); ++i) {
+        Json item = Json::object();
+        PutText(item, "page", report.Notes[i].Page);
+        item["kind"] = NoteName(report.Notes[i].Kind);
+        item["known"] = bool(known.Notes[i]);
+        notes.push_back(std::move(item));
+    }
+
+    Json json = Json::object();
+    json["deadLinks"] = std::move(deadLinks);
+    json["orphanPages"] = entries("page", report.OrphanPages, known.OrphanPages);
+    json["titleProblems"] = std::move(titles);
+    json["foldersWithoutDefaultPage"] =
+        entries("folder", report.FoldersWithoutDefaultPage, known.Folders);
+    json["notes"] = std::move(notes);
+    json["unreadableFolders"] = entries("folder", report.UnreadableFolders, known.Unreadable);
+    json["summary"] = {{"pages", report.PageCount},
+                       {"localLinks", report.LocalLinkCount},
+                       {"deadLinks", report.DeadLinks.size()},
+                       {"orphanPages", report.OrphanPages.size()},
+                       {"titleProblems", report.TitleProblems.size()},
+                       {"foldersWithoutDefaultPage", report.FoldersWithoutDefaultPage.size()},
+                       {"notes", report.Notes.size()},
+                       {"unreadableFolders", report.UnreadableFolders.size()},
+                       {"problems", report.ProblemCount()},
+                       {"known", known.Count()}};
+    out << JsonWithoutRunnerMarks(json.dump(2, ' ', false, Json::error_handler_t::replace)) << "\n";
+}
+
+} // namespace tw
