@@ -26,6 +26,11 @@ endif()
 target_compile_options(tw_settings INTERFACE -fstack-protector-strong)
 target_link_options(tw_settings INTERFACE -Wl,-z,relro -Wl,-z,now)
 
+# The version the programs print and the check's SARIF reports name, for
+# the targets that link it.
+add_library(tw_version INTERFACE)
+target_compile_definitions(tw_version INTERFACE TW_VERSION="${PROJECT_VERSION}")
+
 # Qt code spells out every conversion between bytes and text at the widget
 # boundary, so a file name never passes through an implicit Latin-1 cast.
 add_library(tw_qt_settings INTERFACE)

@@ -1,22 +1,14 @@
 #include "output/GitDates.h"
 
 #include "support/Errors.h"
+#include "support/Subprocess.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <fcntl.h>
 #include <functional>
-#include <poll.h>
-#include <spawn.h>
 #include <string_view>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
-
-extern char** environ;
 
 namespace tw {
 
@@ -32,17 +24,6 @@ namespace tw {
 namespace {
 
 constexpr std::int64_t kNotCommitted = INT64_MIN;
-
-struct GitOutcome {
-    int Status = -1;
-    std::string Err;
-};
-
-void ClosePair(int fds[2]) {
-    for (int i = 0; i < 2; ++i)
-        if (fds[i] >= 0)
-            close(fds[i]);
-}
 
 // The settings by which git's log and status could run a program, each
 // turned off; Drivers adds those of the filter and diff drivers named in
@@ -74,8 +55,8 @@ std::vector<std::string>
 GitEnvironment(const std::vector<std::pair<std::string, std::string>>& settings) {
     std::vector<std::string> env;
     size_t base = 0;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string_view text = *entry;
+    for (const std::string& entry : CurrentEnvironment()) {
+        std::string_view text = entry;
         if (text.starts_with("GIT_CONFIG_COUNT=")) {
             text.remove_prefix(17);
             std::from_chars(text.data(), text.data() + text.size(), base);
@@ -95,83 +76,12 @@ GitEnvironment(const std::vector<std::pair<std::string, std::string>>& settings)
     return env;
 }
 
-// Runs git with Args in Env, without a shell, handing its standard output to
-// Sink as it comes; its standard error is kept for the message of a failure.
-GitOutcome RunGit(const std::vector<std::string>& env, const std::vector<std::string>& args,
-                  const std::function<void(std::string_view)>& sink) {
-    std::vector<char*> argv;
-    static char program[] = "git";
-    static char noPager[] = "--no-pager";
-    argv.push_back(program);
-    argv.push_back(noPager);
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& entry : env)
-        envp.push_back(const_cast<char*>(entry.c_str()));
-    envp.push_back(nullptr);
-
-    int out[2] = {-1, -1}, err[2] = {-1, -1};
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-        int e = errno;
-        ClosePair(out);
-        ClosePair(err);
-        throw TError(std::string("Cannot run git: ") + std::strerror(e));
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    pid_t pid = -1;
-    int spawned = posix_spawnp(&pid, "git", &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        close(err[0]);
-        throw TError(std::string("Cannot run git: ") + std::strerror(spawned));
-    }
-
-    GitOutcome outcome;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    char buffer[65536];
-    int open = 2;
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        for (pollfd& fd : fds) {
-            if (fd.fd < 0 || fd.revents == 0)
-                continue;
-            ssize_t n = read(fd.fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                close(fd.fd);
-                fd.fd = -1;
-                --open;
-            } else if (&fd == &fds[0]) {
-                sink(std::string_view(buffer, static_cast<size_t>(n)));
-            } else {
-                outcome.Err.append(buffer, static_cast<size_t>(n));
-            }
-        }
-    }
-    for (pollfd& fd : fds)
-        if (fd.fd >= 0)
-            close(fd.fd);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    outcome.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    while (!outcome.Err.empty() && (outcome.Err.back() == '\n' || outcome.Err.back() == ' '))
-        outcome.Err.pop_back();
-    return outcome;
+// Runs git with Args in Env, its standard output handed to Sink as it comes.
+SubprocessResult RunGit(const std::vector<std::string>& env, const std::vector<std::string>& args,
+                        const std::function<void(std::string_view)>& sink) {
+    std::vector<std::string> argv = {"git", "--no-pager"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunSubprocess(argv, env, sink);
 }
 
 // Splits a stream of NUL-terminated fields, whatever the chunks it comes in.
@@ -213,7 +123,7 @@ struct WorkTree {
 // whether HEAD has a commit yet, in one call.
 WorkTree ProbeWorkTree(const std::string& siteFolder) {
     std::string facts;
-    GitOutcome probe =
+    SubprocessResult probe =
         RunGit(GitEnvironment(DisabledPrograms({})),
                {"-C", siteFolder, "rev-parse", "--is-inside-work-tree", "--is-shallow-repository",
                 "--show-prefix", "--verify", "-q", "HEAD"},
@@ -264,10 +174,10 @@ GitFileTimes ReadGitFileTimes(const std::string& siteFolder) {
         }
         scopeNext = !scopeNext;
     });
-    GitOutcome config = RunGit(GitEnvironment(DisabledPrograms({})),
-                               {"-C", siteFolder, "config", "-z", "--show-scope",
-                                "--get-regexp", "^(filter|diff)\\."},
-                               std::ref(configFields));
+    SubprocessResult config = RunGit(
+        GitEnvironment(DisabledPrograms({})),
+        {"-C", siteFolder, "config", "-z", "--show-scope", "--get-regexp", "^(filter|diff)\\."},
+        std::ref(configFields));
     if (config.Status != 0 && config.Status != 1) // 1: none
         throw TError("git config failed in " + siteFolder + ": " + config.Err);
     std::sort(drivers.begin(), drivers.end());
@@ -321,7 +231,7 @@ GitFileTimes ReadGitFileTimes(const std::string& siteFolder) {
     // top of the work tree pays it.
     if (!prefix.empty())
         args.insert(args.end(), {"--relative", "--", "."});
-    GitOutcome log = RunGit(env, args, std::ref(logFields));
+    SubprocessResult log = RunGit(env, args, std::ref(logFields));
     if (log.Status != 0)
         throw TError("git log failed in " + siteFolder + ": " + log.Err);
 
@@ -331,7 +241,7 @@ GitFileTimes ReadGitFileTimes(const std::string& siteFolder) {
         if (field.size() > 3 && field.substr(3).starts_with(prefix))
             committed.erase(std::string(field.substr(3 + prefix.size())));
     });
-    GitOutcome status =
+    SubprocessResult status =
         RunGit(env,
                {"--no-optional-locks", "-C", siteFolder, "status", "--porcelain", "-z",
                 "--no-renames", "--untracked-files=no", "--ignore-submodules=all", "--", "."},
