@@ -1,5 +1,6 @@
 #include "check/LinkPath.h"
 
+#include "support/NXStrings.h"
 #include "support/UrlText.h"
 
 #include <algorithm>
@@ -7,13 +8,6 @@
 namespace tw {
 
 namespace {
-
-bool IsAsciiAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":",
 // all before the first "/", "?" or "#".
@@ -24,7 +18,7 @@ bool HasScheme(std::string_view url) {
         char c = url[i];
         if (c == ':')
             return true;
-        if (!IsAsciiAlpha(c) && !IsDigit(c) && c != '+' && c != '-' && c != '.')
+        if (!IsAsciiAlpha(c) && !IsAsciiDigit(c) && c != '+' && c != '-' && c != '.')
             return false;
     }
     return false;

@@ -10,11 +10,8 @@ namespace tw {
 
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool IsHex(char c) {
-    return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+    return IsAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
 }
 bool IsNewline(char c) {
     return c == '\n' || c == '\r' || c == '\f';
@@ -27,7 +24,7 @@ bool IsNameStart(char c) {
            static_cast<unsigned char>(c) >= 0x80;
 }
 bool IsNameChar(char c) {
-    return IsNameStart(c) || IsDigit(c) || c == '-';
+    return IsNameStart(c) || IsAsciiDigit(c) || c == '-';
 }
 
 // The tokens of CSS Syntax that can hold a URL, read in one pass; the
@@ -59,8 +56,8 @@ public:
             } else if (c == '#' && (IsNameChar(At(i_ + 1)) || ValidEscape(i_ + 1))) {
                 ++i_;
                 Name();
-            } else if (IsDigit(c)) {
-                while (i_ < s_.size() && (IsDigit(s_[i_]) || s_[i_] == '.'))
+            } else if (IsAsciiDigit(c)) {
+                while (i_ < s_.size() && (IsAsciiDigit(s_[i_]) || s_[i_] == '.'))
                     ++i_;
                 if (StartsName(i_))
                     Name(); // a dimension's unit
@@ -125,8 +122,8 @@ private:
         }
         char32_t cp = 0;
         for (int k = 0; k < 6 && IsHex(At(i_)); ++k, ++i_)
-            cp = cp * 16 +
-                 static_cast<char32_t>(IsDigit(s_[i_]) ? s_[i_] - '0' : (s_[i_] | 0x20) - 'a' + 10);
+            cp = cp * 16 + static_cast<char32_t>(IsAsciiDigit(s_[i_]) ? s_[i_] - '0'
+                                                                      : (s_[i_] | 0x20) - 'a' + 10);
         if (i_ < s_.size() && IsWhite(s_[i_])) {
             if (IsNewline(s_[i_]))
                 Newline();

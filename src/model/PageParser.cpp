@@ -36,17 +36,8 @@ const Entity* FindEntity(std::string_view name) {
     return it != std::end(kEntities) && it->Name == name ? it : nullptr;
 }
 
-bool IsAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsAlnum(char c) {
-    return IsAlpha(c) || IsDigit(c);
-}
 bool IsHex(char c) {
-    return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+    return IsAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
 }
 // The tokenizer's whitespace; a CR counts as the LF it becomes.
 bool IsSpace(char c) {
@@ -60,9 +51,9 @@ size_t DecodeNumericReference(std::string_view text, std::string& out) {
         ++i;
     const size_t digits = i;
     std::uint32_t cp = 0;
-    for (; i < text.size() && (hex ? IsHex(text[i]) : IsDigit(text[i])); ++i) {
+    for (; i < text.size() && (hex ? IsHex(text[i]) : IsAsciiDigit(text[i])); ++i) {
         const char c = text[i];
-        const std::uint32_t d = IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+        const std::uint32_t d = IsAsciiDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
         // Anything past the last code point stays past it.
         cp = cp > 0x10FFFF ? cp : cp * (hex ? 16 : 10) + d;
     }
@@ -88,7 +79,7 @@ size_t DecodeCharacterReference(std::string_view text, bool inAttribute, std::st
     if (text[0] == '#')
         return DecodeNumericReference(text, out);
     size_t run = 0;
-    while (run < text.size() && run < kLongestEntityName && IsAlnum(text[run]))
+    while (run < text.size() && run < kLongestEntityName && IsAsciiAlnum(text[run]))
         ++run;
     if (run == 0)
         return 0;
@@ -107,7 +98,8 @@ size_t DecodeCharacterReference(std::string_view text, bool inAttribute, std::st
         const Entity* e = FindEntity(std::string_view(name, length));
         if (!e)
             continue;
-        if (inAttribute && length < text.size() && (IsAlnum(text[length]) || text[length] == '='))
+        if (inAttribute && length < text.size() &&
+            (IsAsciiAlnum(text[length]) || text[length] == '='))
             return 0;
         out += e->Value;
         return length;
@@ -261,13 +253,13 @@ private:
         if (c == '/') {
             if (i + 1 >= html_.size())
                 return false;
-            if (IsAlpha(html_[i + 1]))
+            if (IsAsciiAlpha(html_[i + 1]))
                 ReadTag(i + 1, true);
             else
                 pos_ = std::min(Find('>', i), html_.size() - 1) + 1; // "</>" or a bogus comment
             return true;
         }
-        if (IsAlpha(c)) {
+        if (IsAsciiAlpha(c)) {
             ReadTag(i, false);
             return true;
         }
@@ -696,7 +688,7 @@ private:
         while (i < v.size() && IsSpace(v[i]))
             ++i;
         size_t digits = i;
-        while (i < v.size() && (IsDigit(v[i]) || v[i] == '.'))
+        while (i < v.size() && (IsAsciiDigit(v[i]) || v[i] == '.'))
             ++i;
         if (i == digits)
             return;

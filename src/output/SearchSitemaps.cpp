@@ -862,17 +862,9 @@ std::string SitemapBaseURLError(std::string_view url) {
     size_t authorityEnd = std::min(rest.find('/'), rest.size());
     std::string_view authority = rest.substr(0, authorityEnd);
     std::string_view path = rest.substr(authorityEnd);
-    for (size_t i = 0; i < url.size(); ++i) {
-        auto c = static_cast<unsigned char>(url[i]);
-        bool bad =
-            c <= 0x20 || c >= 0x7F ||
-            std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
-        if (c == '%')
-            bad = i + 2 >= url.size() || !isxdigit(static_cast<unsigned char>(url[i + 1])) ||
-                  !isxdigit(static_cast<unsigned char>(url[i + 2]));
-        if (bad)
+    for (size_t i = 0; i < url.size(); ++i)
+        if (UrlByteNeedsEscape(url, i))
             return "the base URL contains a character that a URL may not hold as it is: " + quoted;
-    }
     if (path.find_first_of("[]") != std::string_view::npos)
         return "the base URL contains a character that a URL may not hold as it is: " + quoted;
     std::string_view host = authority.substr(std::min(authority.rfind('@') + 1, authority.size()));
@@ -966,16 +958,6 @@ std::string ResolveURL(std::string_view base, std::string_view ref) {
 
 namespace {
 
-bool IsAsciiAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsAsciiAlnum(char c) {
-    return IsAsciiAlpha(c) || IsAsciiDigit(c);
-}
-
 template <typename Pred> bool AllOf(std::string_view text, Pred pred) {
     return std::all_of(text.begin(), text.end(), pred);
 }
@@ -1006,17 +988,10 @@ bool IsHostName(std::string_view host) {
 // percent-encoded, and "%" too where no two hex digits follow it.
 void AppendUrlBytes(std::string& out, std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        bool escape =
-            c <= 0x20 || c >= 0x7F ||
-            std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
-        if (c == '%')
-            escape = i + 2 >= text.size() || HexDigitValue(text[i + 1]) < 0 ||
-                     HexDigitValue(text[i + 2]) < 0;
-        if (escape)
-            AppendPercentByte(out, c);
+        if (UrlByteNeedsEscape(text, i))
+            AppendPercentByte(out, static_cast<unsigned char>(text[i]));
         else
-            out += static_cast<char>(c);
+            out += text[i];
     }
 }
 

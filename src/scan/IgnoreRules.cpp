@@ -1,11 +1,10 @@
 #include "scan/IgnoreRules.h"
 
 #include "model/SiteLinks.h"
+#include "scan/DirectoryListing.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
-#include <dirent.h>
-#include <memory>
 #include <sys/stat.h>
 
 namespace tw {
@@ -52,13 +51,15 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name,
     };
     if (fits(folder + name))
         return folder + name;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir)
+    // The listing the scan walks by, which already follows links and knows
+    // each entry's type.
+    std::vector<TSearchRec> entries;
+    if (!ListFolder(folder, entries, ListingDetail::Types))
         return {};
     const std::string folded = AsciiLowerCase(name);
-    while (const dirent* entry = readdir(dir.get()))
-        if (AsciiLowerCase(entry->d_name) == folded && fits(folder + entry->d_name))
-            return folder + entry->d_name;
+    for (const TSearchRec& entry : entries)
+        if (AsciiLowerCase(entry.Name) == folded && ((entry.Attr & faDirectory) != 0) == wantFolder)
+            return folder + entry.Name;
     return {};
 }
 

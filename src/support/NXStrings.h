@@ -35,6 +35,16 @@ inline char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 std::string AsciiLowerCase(std::string_view text);
+// ASCII character classes, whatever the locale.
+inline bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool IsAsciiAlnum(char c) {
+    return IsAsciiAlpha(c) || IsAsciiDigit(c);
+}
 std::string AsciiUpperCase(std::string_view text);
 bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 

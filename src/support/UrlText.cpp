@@ -44,6 +44,15 @@ std::string EncodeUrlPath(std::string_view path) {
     return out;
 }
 
+bool UrlByteNeedsEscape(std::string_view text, size_t i) {
+    auto c = static_cast<unsigned char>(text[i]);
+    if (c == '%')
+        return i + 2 >= text.size() || HexDigitValue(text[i + 1]) < 0 ||
+               HexDigitValue(text[i + 2]) < 0;
+    return c <= 0x20 || c >= 0x7F ||
+           std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
 std::string EncodeTypedUrl(std::string_view url) {
     std::string out;
     out.reserve(url.size());

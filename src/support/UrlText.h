@@ -26,6 +26,11 @@ std::string EncodeUrlPath(std::string_view path);
 // The length EncodeUrlPath gives, without building it.
 size_t EncodedUrlPathLength(std::string_view path);
 
+// Whether the byte at I of a URL's text cannot stand in a URL as it is:
+// spaces, controls, bytes above 0x7E, one of "<>\^`{|}, or a "%" that no two
+// hexadecimal digits follow.
+bool UrlByteNeedsEscape(std::string_view text, size_t i);
+
 // An address the user typed, made safe for an href value: '"', control
 // bytes and bytes 0x80-0xFF become %XX, everything else stays as typed.
 std::string EncodeTypedUrl(std::string_view url);
