@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
-#include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -156,14 +155,11 @@ private:
 
     DiskEntry Examine(const std::string& path) const {
         DiskEntry entry;
-        struct stat st {};
-        // A decoded "%00" names nothing a file system can hold.
-        if (path.find('\0') != std::string::npos || stat(path.c_str(), &st) != 0)
-            return entry;
-        if (S_ISREG(st.st_mode)) {
+        const PathKind kind = StatusOf(path).Kind;
+        if (kind == PathKind::File) {
             entry.Kind = EntryKind::File;
             entry.Page = PageOf(path);
-        } else if (S_ISDIR(st.st_mode)) {
+        } else if (kind == PathKind::Folder) {
             entry.Kind = EntryKind::Folder;
             entry.DefaultPage = FindFolderIndexPage(path);
             entry.Page = PageOf(entry.DefaultPage);

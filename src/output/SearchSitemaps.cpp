@@ -14,7 +14,6 @@
 #include <climits>
 #include <cstdio>
 #include <map>
-#include <sys/stat.h>
 #include <unordered_map>
 #include <vector>
 #include <zlib.h>
@@ -794,11 +793,11 @@ private:
         std::string path = options_.SiteFolder + relative;
         if constexpr (kPathDelim != '/')
             std::replace(path.begin(), path.end(), '/', kPathDelim);
-        struct stat st {};
+        const PathStatus status = StatusOf(path);
         // A file gone since the scan keeps its URL; only the time is unknown.
-        if (stat(path.c_str(), &st) != 0)
+        if (status.Kind == PathKind::Missing)
             return {};
-        return W3CDateTime(st.st_mtime);
+        return W3CDateTime(static_cast<std::time_t>(status.Modified));
     }
 
     // Each chunk's lastmod is its newest URL's, so that the same site gives

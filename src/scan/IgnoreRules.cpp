@@ -5,8 +5,6 @@
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
-#include <sys/stat.h>
-
 namespace tw {
 
 IgnoreRules::IgnoreRules(const TMapProfile& profile) {
@@ -36,8 +34,7 @@ bool IgnoreRules::IsSiteFile(const std::string& siteFolder, const std::string& p
          sep = path.find(kPathDelim, sep + 1))
         if (FolderIgnored(path.substr(0, sep + 1)))
             return false;
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return FileExists(path);
 }
 
 namespace {

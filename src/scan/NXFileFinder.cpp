@@ -132,9 +132,10 @@ void TNXFileFinder::Search(const std::string& folder, int parentFd, const std::s
     }
 
     if (OnNewFolder) {
-        bool ignore = false;
-        OnNewFolder(*this, folder, ignore);
-        if (ignore)
+        const FolderAction action = OnNewFolder(*this, folder);
+        if (action == FolderAction::Stop)
+            Stop();
+        if (action == FolderAction::Skip)
             return;
     }
     if (stopped_)

@@ -41,9 +41,14 @@ class TNXFileFinder;
 // Folder ends in the separator; Folder + FileInfo.Name is the file's path.
 using TFoundEvent =
     std::function<void(TNXFileFinder& sender, const std::string& folder, const TSearchRec& info)>;
-// Set IgnoreFolder to skip the folder and everything below it.
+// What the walk does with a folder it has just come to.
+enum class FolderAction {
+    Enter, // list it and walk below it
+    Skip,  // leave out the folder and everything below it
+    Stop,  // end the walk, as Stop does
+};
 using TNewFolderEvent =
-    std::function<void(TNXFileFinder& sender, const std::string& folder, bool& ignoreFolder)>;
+    std::function<FolderAction(TNXFileFinder& sender, const std::string& folder)>;
 // A folder's entries, once listed and before its files are reported.
 using TListedEvent = std::function<void(TNXFileFinder& sender, const std::string& folder,
                                         const std::vector<TSearchRec>& entries)>;

@@ -24,8 +24,8 @@ ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* l
       fileTypes_(profile.FileTypes()) {
     if (profile.OutputType() == TMapOutputType::moutFile && !profile.OutputFileName().empty())
         outputFile_ = AsciiLowerCase(ExpandFileName(profile.OutputFileName()));
-    finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder, bool& ignore) {
-        NewFolder(folder, ignore);
+    finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder) {
+        return NewFolder(folder);
     };
     finder_.OnListed = [this](TNXFileFinder&, const std::string& folder,
                               const std::vector<TSearchRec>& entries) { Listed(folder, entries); };
@@ -90,13 +90,14 @@ void ScanRun::Run() {
     Finish();
 }
 
-void ScanRun::NewFolder(const std::string& folder, bool& ignoreFolder) {
+FolderAction ScanRun::NewFolder(const std::string& folder) {
     // Only entries ending in the separator can equal a folder path.
-    ignoreFolder = ignore_.FolderIgnored(folder);
+    const bool ignoreFolder = ignore_.FolderIgnored(folder);
     // The default page is known once the folder is listed.
     folderNode_ = ignoreFolder ? nullptr : builder_->AddFolderNode(folder, std::string());
     listener_->FolderEntered(folder, ignoreFolder);
     listener_->Idle();
+    return ignoreFolder ? FolderAction::Skip : FolderAction::Enter;
 }
 
 void ScanRun::NoteFileTime(TDataRec& file, const std::string& name) {

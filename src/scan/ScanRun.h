@@ -89,7 +89,7 @@ public:
     const TNXFileFinder& Finder() const { return finder_; }
 
 private:
-    void NewFolder(const std::string& folder, bool& ignoreFolder);
+    FolderAction NewFolder(const std::string& folder);
     void Listed(const std::string& folder, const std::vector<TSearchRec>& entries);
     void Found(const std::string& folder, const TSearchRec& info);
     // Whether a file of the listing becomes a node (the finder reports it).

@@ -121,14 +121,24 @@ std::string AddTrailingBackslash(std::string_view path) {
     return result;
 }
 
-bool FileExists(const std::string& path) {
+PathStatus StatusOf(const std::string& path) {
+    PathStatus status;
     struct stat st {};
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (path.empty() || path.find('\0') != std::string::npos || stat(path.c_str(), &st) != 0)
+        return status;
+    status.Kind = S_ISREG(st.st_mode)   ? PathKind::File
+                  : S_ISDIR(st.st_mode) ? PathKind::Folder
+                                        : PathKind::Other;
+    status.Modified = static_cast<std::int64_t>(st.st_mtime);
+    return status;
+}
+
+bool FileExists(const std::string& path) {
+    return StatusOf(path).Kind == PathKind::File;
 }
 
 bool FolderExists(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return StatusOf(path).Kind == PathKind::Folder;
 }
 
 void DeleteFileQuietly(const std::string& fileName) {

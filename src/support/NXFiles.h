@@ -48,6 +48,15 @@ std::string RelativeFolder(std::string_view site, std::string_view base);
 // Appends the separator unless Path is empty or already ends in one.
 std::string AddTrailingBackslash(std::string_view path);
 
+// What a path names, links followed. A path holding a NUL byte (a decoded
+// "%00") names nothing a file system can hold.
+enum class PathKind { Missing, File, Folder, Other };
+struct PathStatus {
+    PathKind Kind = PathKind::Missing;
+    std::int64_t Modified = 0; // seconds since the epoch; 0 when Missing
+};
+PathStatus StatusOf(const std::string& path);
+
 bool FileExists(const std::string& path);   // an existing regular file, links followed
 bool FolderExists(const std::string& path); // an existing folder, links followed
 

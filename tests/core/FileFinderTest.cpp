@@ -15,10 +15,9 @@ namespace {
 // Records the walk as lines "D <folder>" and "F <path>", relative to a base.
 struct Recorder {
     explicit Recorder(TNXFileFinder& finder, std::string base) : base_(std::move(base)) {
-        finder.OnNewFolder = [this](TNXFileFinder& f, const std::string& folder, bool& ignore) {
+        finder.OnNewFolder = [this](TNXFileFinder& f, const std::string& folder) {
             events.push_back("D " + Rel(folder));
-            if (onFolder)
-                onFolder(f, folder, ignore);
+            return onFolder ? onFolder(f, folder) : FolderAction::Enter;
         };
         finder.OnFound = [this](TNXFileFinder& f, const std::string& folder,
                                 const TSearchRec& rec) {
@@ -38,7 +37,7 @@ struct Recorder {
         return p.compare(0, base_.size(), base_) == 0 ? p.substr(base_.size()) : p;
     }
     std::vector<std::string> events;
-    std::function<void(TNXFileFinder&, const std::string&, bool&)> onFolder;
+    std::function<FolderAction(TNXFileFinder&, const std::string&)> onFolder;
     std::function<void(TNXFileFinder&, const std::string&)> onFile;
 
 private:
@@ -98,8 +97,8 @@ TEST(FileFinder, IgnoringAFolderSkipsEverythingBelowIt) {
     TNXFileFinder finder;
     finder.SetLocation(site.Path());
     Recorder rec(finder, site.Path());
-    rec.onFolder = [&](TNXFileFinder&, const std::string& folder, bool& ignore) {
-        ignore = folder == site / "skip/";
+    rec.onFolder = [&](TNXFileFinder&, const std::string& folder) {
+        return folder == site / "skip/" ? FolderAction::Skip : FolderAction::Enter;
     };
     finder.Execute();
     EXPECT_EQ(rec.events,
@@ -107,7 +106,7 @@ TEST(FileFinder, IgnoringAFolderSkipsEverythingBelowIt) {
 
     // Ignoring the start folder: that one event is all.
     rec.events.clear();
-    rec.onFolder = [](TNXFileFinder&, const std::string&, bool& ignore) { ignore = true; };
+    rec.onFolder = [](TNXFileFinder&, const std::string&) { return FolderAction::Skip; };
     finder.Execute();
     EXPECT_EQ(rec.events, (std::vector<std::string>{"D "}));
 }
@@ -128,7 +127,7 @@ TEST(FileFinder, StopEndsTheWalkAtTheNextCheckPoint) {
     // Stop from the folder event: none of its files are reported.
     rec.events.clear();
     rec.onFile = nullptr;
-    rec.onFolder = [](TNXFileFinder& f, const std::string&, bool&) { f.Stop(); };
+    rec.onFolder = [](TNXFileFinder&, const std::string&) { return FolderAction::Stop; };
     finder.Execute();
     EXPECT_EQ(rec.events, (std::vector<std::string>{"D "}));
     EXPECT_TRUE(finder.Stopped());
