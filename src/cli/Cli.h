@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
@@ -17,5 +18,11 @@ struct CliStreams {
 // returns the exit status: 0 success, 1 an error of the run, 2 a usage error;
 // check returns 3 when it found problems.
 int RunCli(const std::vector<std::string>& args, const CliStreams& streams);
+
+// An error's message may name a file of the site; its lines may not be
+// read by a terminal or a CI runner either.
+std::string PrintableLines(std::string_view text);
+// "trailwright-cli: warning: TEXT" on the error stream, printable.
+void Warn(const CliStreams& streams, const std::string& text);
 
 } // namespace tw

@@ -32,7 +32,7 @@ private:
 
 // Crawlers may stop reading a robots.txt after this many bytes (RFC 9309,
 // 2.5), and so does the program: a huge file costs no more than this.
-inline constexpr size_t kRobotsTxtReadLimit = 500 * 1024;
+inline constexpr size_t kRobotsTxtReadLimit = size_t{500} * 1024;
 
 // The start of the robots.txt at Path, at most kRobotsTxtReadLimit bytes;
 // empty for a missing or unreadable file.
