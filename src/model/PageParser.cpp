@@ -39,10 +39,6 @@ const Entity* FindEntity(std::string_view name) {
 bool IsHex(char c) {
     return IsAsciiDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
 }
-// The tokenizer's whitespace; a CR counts as the LF it becomes.
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
 
 size_t DecodeNumericReference(std::string_view text, std::string& out) {
     size_t i = 1;
@@ -137,10 +133,10 @@ void DecodeText(std::string_view raw, bool inAttribute, std::string& out) {
 bool HasToken(std::string_view value, std::string_view token) {
     size_t i = 0;
     while (i < value.size()) {
-        while (i < value.size() && IsSpace(value[i]))
+        while (i < value.size() && IsHtmlSpace(value[i]))
             ++i;
         size_t end = i;
-        while (end < value.size() && !IsSpace(value[end]))
+        while (end < value.size() && !IsHtmlSpace(value[end]))
             ++end;
         if (end > i && SameTextIgnoringCase(value.substr(i, end - i), token))
             return true;
@@ -305,7 +301,7 @@ private:
     void ReadTag(size_t i, bool isEnd) {
         const size_t n = html_.size();
         tag_.clear();
-        while (i < n && !IsSpace(html_[i]) && html_[i] != '/' && html_[i] != '>') {
+        while (i < n && !IsHtmlSpace(html_[i]) && html_[i] != '/' && html_[i] != '>') {
             if (html_[i] == '\0')
                 tag_ += kReplacementCharacter;
             else
@@ -319,7 +315,7 @@ private:
             nameSlots_ = {};
         selfClosing_ = false;
         for (;;) {
-            while (i < n && IsSpace(html_[i]))
+            while (i < n && IsHtmlSpace(html_[i]))
                 ++i;
             if (i >= n) {
                 pos_ = n;
@@ -363,14 +359,15 @@ private:
         a.Value.clear();
         a.ValueStart = i;
         a.Name += AsciiLower(html_[i++]);
-        while (i < n && !IsSpace(html_[i]) && html_[i] != '/' && html_[i] != '>' && html_[i] != '=')
+        while (i < n && !IsHtmlSpace(html_[i]) && html_[i] != '/' && html_[i] != '>' &&
+               html_[i] != '=')
             a.Name += AsciiLower(html_[i++]);
         size_t afterName = i;
-        while (afterName < n && IsSpace(html_[afterName]))
+        while (afterName < n && IsHtmlSpace(html_[afterName]))
             ++afterName;
         if (afterName < n && html_[afterName] == '=') {
             i = afterName + 1;
-            while (i < n && IsSpace(html_[i]))
+            while (i < n && IsHtmlSpace(html_[i]))
                 ++i;
             if (i >= n)
                 return n;
@@ -384,7 +381,7 @@ private:
                 i = end + 1;
             } else if (quote != '>') {
                 size_t end = i;
-                while (end < n && !IsSpace(html_[end]) && html_[end] != '>')
+                while (end < n && !IsHtmlSpace(html_[end]) && html_[end] != '>')
                     ++end;
                 if (end >= n)
                     return n;
@@ -631,9 +628,9 @@ private:
         while (!rules.empty()) {
             size_t comma = rules.find(',');
             std::string_view rule = rules.substr(0, comma);
-            while (!rule.empty() && IsSpace(rule.front()))
+            while (!rule.empty() && IsHtmlSpace(rule.front()))
                 rule.remove_prefix(1);
-            while (!rule.empty() && IsSpace(rule.back()))
+            while (!rule.empty() && IsHtmlSpace(rule.back()))
                 rule.remove_suffix(1);
             if (SameTextIgnoringCase(rule, "noindex") || SameTextIgnoringCase(rule, "none"))
                 page_.NoIndex = true;
@@ -650,10 +647,10 @@ private:
         const unsigned line = LineAt(a->ValueStart);
         size_t i = 0;
         while (i < v.size()) {
-            while (i < v.size() && (IsSpace(v[i]) || v[i] == ','))
+            while (i < v.size() && (IsHtmlSpace(v[i]) || v[i] == ','))
                 ++i;
             size_t end = i;
-            while (end < v.size() && !IsSpace(v[end]))
+            while (end < v.size() && !IsHtmlSpace(v[end]))
                 ++end;
             if (end == i)
                 break;
@@ -685,28 +682,28 @@ private:
             return;
         std::string_view v = a->Value;
         size_t i = 0;
-        while (i < v.size() && IsSpace(v[i]))
+        while (i < v.size() && IsHtmlSpace(v[i]))
             ++i;
         size_t digits = i;
         while (i < v.size() && (IsAsciiDigit(v[i]) || v[i] == '.'))
             ++i;
         if (i == digits)
             return;
-        while (i < v.size() && IsSpace(v[i]))
+        while (i < v.size() && IsHtmlSpace(v[i]))
             ++i;
         if (i < v.size() && (v[i] == ';' || v[i] == ','))
             ++i;
-        while (i < v.size() && IsSpace(v[i]))
+        while (i < v.size() && IsHtmlSpace(v[i]))
             ++i;
         if (i >= v.size())
             return; // the page itself again
         if (SameTextIgnoringCase(v.substr(i, 3), "url")) {
             size_t j = i + 3;
-            while (j < v.size() && IsSpace(v[j]))
+            while (j < v.size() && IsHtmlSpace(v[j]))
                 ++j;
             if (j < v.size() && v[j] == '=') {
                 ++j;
-                while (j < v.size() && IsSpace(v[j]))
+                while (j < v.size() && IsHtmlSpace(v[j]))
                     ++j;
                 i = j;
             }
@@ -741,7 +738,7 @@ private:
     bool IsEndTagOf(size_t lt) const {
         const size_t after = lt + 2 + tag_.size();
         return after < html_.size() && AtIgnoringCase(lt + 2, tag_) &&
-               (IsSpace(html_[after]) || html_[after] == '/' || html_[after] == '>');
+               (IsHtmlSpace(html_[after]) || html_[after] == '/' || html_[after] == '>');
     }
 
     void StyleElement() {
@@ -795,7 +792,7 @@ private:
             }
             if (state == Escaped && html_[i] == '<' && AtIgnoringCase(i + 1, "script") &&
                 i + 7 < n &&
-                (IsSpace(html_[i + 7]) || html_[i + 7] == '/' || html_[i + 7] == '>')) {
+                (IsHtmlSpace(html_[i + 7]) || html_[i + 7] == '/' || html_[i + 7] == '>')) {
                 state = DoubleEscaped;
                 i += 7;
                 continue;

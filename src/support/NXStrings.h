@@ -45,6 +45,10 @@ inline bool IsAsciiDigit(char c) {
 inline bool IsAsciiAlnum(char c) {
     return IsAsciiAlpha(c) || IsAsciiDigit(c);
 }
+// HTML's ASCII white space: space, tab, LF, FF and CR.
+inline bool IsHtmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
 std::string AsciiUpperCase(std::string_view text);
 bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 
