@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev libre2-dev
   xvfb xauth imagemagick fonts-dejavu-core
-  clang-format
+  clang-format clang-tidy
   libxml2-utils
   python3-jsonschema python3-rfc3987
   dpkg-dev fakeroot file

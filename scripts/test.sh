@@ -2,7 +2,7 @@
 # Sets everything up on a fresh Debian 12 machine, builds and runs every test:
 # once in the normal build, once more with AddressSanitizer and
 # UndefinedBehaviorSanitizer, so memory faults and undefined behaviour fail
-# the run too.
+# the run too. Then clang-tidy reads the sources, and a finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -15,3 +15,5 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_WERROR=ON \
   -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 cmake --build build-asan -j2
 (cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 900)
+
+bash tools/tidy.sh build

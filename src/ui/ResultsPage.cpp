@@ -654,8 +654,8 @@ void ResultsPage::SetProblemsOnly(bool on) {
     // one of its children does.
     const std::vector<SiteMapNode*> nodes = tree_.NodesInIndexOrder();
     std::unordered_set<const SiteMapNode*> kept;
-    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
-        const SiteMapNode* node = *it;
+    for (size_t i = nodes.size(); i-- > 0;) {
+        const SiteMapNode* node = nodes[i];
         if ((findings.Marked(node) || kept.count(node)) && node->Parent())
             kept.insert(node->Parent());
         if (findings.Marked(node))
