@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <map>
@@ -100,83 +99,6 @@ std::string OtherFormOf(const std::string& xmlOutput, bool gzip) {
 bool IsErrorPage(std::string_view relativePath) {
     std::string_view name = NameOf(relativePath);
     return SameTextIgnoringCase(name, "404.html") || SameTextIgnoringCase(name, "404.htm");
-}
-
-// The parts of a URL reference (RFC 3986, appendix B); the fragment is dropped.
-struct URLParts {
-    std::string_view Scheme, Authority, Path, Query;
-    bool HasScheme = false, HasAuthority = false, HasQuery = false;
-};
-
-URLParts SplitURL(std::string_view url) {
-    URLParts parts;
-    url = url.substr(0, url.find('#'));
-    size_t colon = url.find(':');
-    if (colon != std::string_view::npos && colon > 0 && colon < url.find_first_of("/?") &&
-        isalpha(static_cast<unsigned char>(url[0]))) {
-        parts.HasScheme = true;
-        parts.Scheme = url.substr(0, colon);
-        url.remove_prefix(colon + 1);
-    }
-    if (url.starts_with("//")) {
-        parts.HasAuthority = true;
-        size_t end = std::min(url.find_first_of("/?", 2), url.size());
-        parts.Authority = url.substr(2, end - 2);
-        url.remove_prefix(end);
-    }
-    size_t question = url.find('?');
-    parts.Path = url.substr(0, question);
-    if (question != std::string_view::npos) {
-        parts.HasQuery = true;
-        parts.Query = url.substr(question + 1);
-    }
-    return parts;
-}
-
-// RFC 3986, 5.2.4.
-std::string RemoveDotSegments(std::string_view in) {
-    std::string out;
-    while (!in.empty()) {
-        if (in.starts_with("../")) {
-            in.remove_prefix(3);
-        } else if (in.starts_with("./") || in.starts_with("/./")) {
-            // "./" goes; "/./" becomes "/".
-            in.remove_prefix(2);
-        } else if (in == "/.") {
-            in = "/";
-        } else if (in.starts_with("/../") || in == "/..") {
-            in = in.size() == 3 ? std::string_view("/") : in.substr(3);
-            size_t slash = out.rfind('/');
-            out.erase(slash == std::string::npos ? 0 : slash);
-        } else if (in == "." || in == "..") {
-            in = {};
-        } else {
-            size_t next = in.find('/', 1);
-            next = std::min(next, in.size());
-            out += in.substr(0, next);
-            in.remove_prefix(next);
-        }
-    }
-    return out;
-}
-
-// Scheme and authority as compared: lower case, without the scheme's
-// default port.
-std::string OriginOf(const URLParts& parts) {
-    std::string scheme = AsciiLowerCase(parts.Scheme);
-    std::string authority = AsciiLowerCase(parts.Authority);
-    if ((scheme == "https" && authority.ends_with(":443")) ||
-        (scheme == "http" && authority.ends_with(":80")))
-        authority.erase(authority.rfind(':'));
-    return scheme + "://" + authority;
-}
-
-// Whether a URL is an absolute http:// or https:// one with a host.
-bool IsWebURL(std::string_view url) {
-    URLParts parts = SplitURL(url);
-    return parts.HasScheme && parts.HasAuthority && !parts.Authority.empty() &&
-           (SameTextIgnoringCase(parts.Scheme, "http") ||
-            SameTextIgnoringCase(parts.Scheme, "https"));
 }
 
 // Set of URLs already listed, keyed by views into the tree's own strings (a
@@ -866,26 +788,12 @@ std::string SitemapBaseURLError(std::string_view url) {
             return "the base URL contains a character that a URL may not hold as it is: " + quoted;
     if (path.find_first_of("[]") != std::string_view::npos)
         return "the base URL contains a character that a URL may not hold as it is: " + quoted;
-    std::string_view host = authority.substr(std::min(authority.rfind('@') + 1, authority.size()));
-    std::string_view port;
-    if (!host.empty() && host.front() == '[') {
-        size_t close = host.find(']');
-        if (close == std::string_view::npos)
-            return "the base URL has no valid host: " + quoted;
-        std::string_view after = host.substr(close + 1);
-        if (!after.empty() && after.front() != ':')
-            return "the base URL has no valid host: " + quoted;
-        port = after.empty() ? after : after.substr(1);
-        host = host.substr(0, close + 1);
-    } else {
-        size_t colon = host.rfind(':');
-        if (colon != std::string_view::npos) {
-            port = host.substr(colon + 1);
-            host = host.substr(0, colon);
-        }
-        if (host.find_first_of("[]") != std::string_view::npos)
-            return "the base URL has no valid host: " + quoted;
-    }
+    std::optional<HostAndPort> hostPort =
+        SplitHostPort(authority.substr(std::min(authority.rfind('@') + 1, authority.size())));
+    if (!hostPort || (!hostPort->Host.starts_with('[') &&
+                      hostPort->Host.find_first_of("[]") != std::string_view::npos))
+        return "the base URL has no valid host: " + quoted;
+    auto [host, port] = *hostPort;
     if (host.empty() || host == "[]")
         return "the base URL has no host: " + quoted;
     if (!std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -906,53 +814,6 @@ std::string JoinSitemapURL(std::string_view baseURL, std::string_view relativePa
 
 bool SitemapBaseIsHostRoot(std::string_view baseURL) {
     return WithoutTrailingSlashes(SplitURL(baseURL).Path).empty();
-}
-
-std::string ResolveURL(std::string_view base, std::string_view ref) {
-    auto space = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!ref.empty() && space(ref.front()))
-        ref.remove_prefix(1);
-    while (!ref.empty() && space(ref.back()))
-        ref.remove_suffix(1);
-    URLParts b = SplitURL(base);
-    URLParts r = SplitURL(ref);
-    URLParts t = r;
-    std::string path;
-    if (r.HasScheme) {
-        path = RemoveDotSegments(r.Path);
-    } else {
-        t.HasScheme = b.HasScheme;
-        t.Scheme = b.Scheme;
-        if (r.HasAuthority) {
-            path = RemoveDotSegments(r.Path);
-        } else {
-            t.HasAuthority = b.HasAuthority;
-            t.Authority = b.Authority;
-            if (r.Path.empty()) {
-                path = b.Path;
-                if (!r.HasQuery) {
-                    t.HasQuery = b.HasQuery;
-                    t.Query = b.Query;
-                }
-            } else if (r.Path.front() == '/') {
-                path = RemoveDotSegments(r.Path);
-            } else {
-                std::string merged = b.HasAuthority && b.Path.empty()
-                                         ? "/"
-                                         : std::string(b.Path.substr(0, b.Path.rfind('/') + 1));
-                path = RemoveDotSegments(merged + std::string(r.Path));
-            }
-        }
-    }
-    std::string url;
-    if (t.HasScheme)
-        url += std::string(t.Scheme) + ":";
-    if (t.HasAuthority)
-        url += "//" + std::string(t.Authority);
-    url += path;
-    if (t.HasQuery)
-        url += "?" + std::string(t.Query);
-    return url;
 }
 
 namespace {
@@ -981,17 +842,6 @@ bool IsHostName(std::string_view host) {
         return true;
     in_addr v4{};
     return inet_pton(AF_INET, std::string(host).c_str(), &v4) == 1;
-}
-
-// A URL's path or query with the bytes a URL may not hold as they are
-// percent-encoded, and "%" too where no two hex digits follow it.
-void AppendUrlBytes(std::string& out, std::string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (UrlByteNeedsEscape(text, i))
-            AppendPercentByte(out, static_cast<unsigned char>(text[i]));
-        else
-            out += text[i];
-    }
 }
 
 // The tags RFC 5646 keeps for history that its syntax does not cover.
@@ -1065,28 +915,16 @@ std::optional<std::string> SitemapWebURL(std::string_view url) {
     if (!parts.HasScheme || !parts.HasAuthority || (scheme != "http" && scheme != "https") ||
         parts.Authority.find('@') != std::string_view::npos)
         return std::nullopt;
-    std::string_view host = parts.Authority;
-    std::string_view port;
+    std::optional<HostAndPort> hostPort = SplitHostPort(parts.Authority);
+    if (!hostPort)
+        return std::nullopt;
+    auto [host, port] = *hostPort;
     if (host.starts_with('[')) {
-        size_t close = host.find(']');
-        if (close == std::string_view::npos)
-            return std::nullopt;
-        std::string_view after = host.substr(close + 1);
-        if (!after.empty() && after.front() != ':')
-            return std::nullopt;
-        port = after.empty() ? after : after.substr(1);
         in6_addr v6{};
-        if (inet_pton(AF_INET6, std::string(host.substr(1, close - 1)).c_str(), &v6) != 1)
+        if (inet_pton(AF_INET6, std::string(host.substr(1, host.size() - 2)).c_str(), &v6) != 1)
             return std::nullopt;
-        host = host.substr(0, close + 1);
-    } else {
-        size_t colon = host.find(':');
-        if (colon != std::string_view::npos) {
-            port = host.substr(colon + 1);
-            host = host.substr(0, colon);
-        }
-        if (!IsHostName(host))
-            return std::nullopt;
+    } else if (!IsHostName(host)) {
+        return std::nullopt;
     }
     unsigned number = 0;
     if (port.size() > 5 || !AllOf(port, IsAsciiDigit))

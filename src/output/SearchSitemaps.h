@@ -39,10 +39,6 @@ std::string W3CDateTime(std::time_t time);
 // place crawlers read a robots.txt from.
 bool SitemapBaseIsHostRoot(std::string_view baseURL);
 
-// The reference Ref resolved against the absolute URL Base (RFC 3986), its
-// fragment dropped.
-std::string ResolveURL(std::string_view base, std::string_view ref);
-
 // Whether Tag is a well-formed language tag (RFC 5646 syntax, letter case
 // aside) or "x-default": the hreflang values a sitemap may carry.
 bool IsSitemapLanguageTag(std::string_view tag);

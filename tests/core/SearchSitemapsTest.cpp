@@ -400,17 +400,6 @@ TEST_F(SearchSitemapsTest, AFailedWriteKeepsTheOldFiles) {
     EXPECT_EQ(names, (std::vector<std::string>{"index.html", "sitemap.txt", "sitemap.xml"}));
 }
 
-TEST(SearchSitemapUrls, ReferencesResolveAsRfc3986Says) {
-    const char* base = "http://a/b/c/d;p?q";
-    const std::pair<const char*, const char*> cases[] = {
-        {"g", "http://a/b/c/g"},      {"./g/", "http://a/b/c/g/"},     {"/g", "http://a/g"},
-        {"//g", "http://g"},          {"?y", "http://a/b/c/d;p?y"},    {"#s", "http://a/b/c/d;p?q"},
-        {"../../../g", "http://a/g"}, {" g?y#s ", "http://a/b/c/g?y"}, {"https:x/../y", "https:/y"},
-    };
-    for (const auto& [ref, resolved] : cases)
-        EXPECT_EQ(ResolveURL(base, ref), resolved) << ref;
-}
-
 TEST(RobotsTxt, TheStarGroupsRulesDecide) {
     // The first rows are RFC 9309's own examples.
     const std::string rfc = "User-Agent: *\nDisallow: *.gif$\nDisallow: /example/\n"
