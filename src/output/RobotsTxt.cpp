@@ -80,10 +80,8 @@ std::string NormalizeRobotsPath(std::string_view path) {
     out.reserve(path.size());
     for (size_t i = 0; i < path.size(); ++i) {
         auto c = static_cast<unsigned char>(path[i]);
-        int high = c == '%' && i + 2 < path.size() ? HexDigitValue(path[i + 1]) : -1;
-        int low = high >= 0 ? HexDigitValue(path[i + 2]) : -1;
-        if (low >= 0) {
-            auto decoded = static_cast<unsigned char>(high * 16 + low);
+        if (int byte = PercentByteAt(path, i); byte >= 0) {
+            auto decoded = static_cast<unsigned char>(byte);
             if (IsUnreservedByte(decoded)) {
                 out += static_cast<char>(decoded);
             } else {

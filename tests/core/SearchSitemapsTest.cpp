@@ -3,26 +3,21 @@
 #include "core/SitemapCheck.h"
 #include "core/TestUtil.h"
 #include "output/GitDates.h"
-#include "output/RobotsTxt.h"
 #include "persist/FailingFile.h"
 #include "scan/ScanRun.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
-#include "support/UrlText.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <future>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
 #include <regex>
 #include <sys/time.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace tw;
@@ -78,63 +73,6 @@ protected:
 };
 
 } // namespace
-
-TEST(SearchSitemapUrls, BytesOutsideTheUnreservedSetArePercentEncoded) {
-    EXPECT_EQ(EncodeUrlPath("Az09-._~/x"), "Az09-._~/x");
-    EXPECT_EQ(EncodeUrlPath("a b%c#d?e"), "a%20b%25c%23d%3Fe");
-    EXPECT_EQ(EncodeUrlPath("caf\xC3\xA9 \xE6\x97\xA5.html"), "caf%C3%A9%20%E6%97%A5.html");
-    EXPECT_EQ(EncodeUrlPath("bad\xFF\x01.htm"), "bad%FF%01.htm");
-    EXPECT_EQ(EncodeUrlPath("it's&\"<>+;=:@"), "it%27s%26%22%3C%3E%2B%3B%3D%3A%40");
-
-    for (const char* base :
-         {"https://example.org", "https://example.org/", "https://example.org//"})
-        EXPECT_EQ(JoinSitemapURL(base, "a b/c.html"), "https://example.org/a%20b/c.html") << base;
-    EXPECT_EQ(JoinSitemapURL("http://example.org/site/", "/x.html"),
-              "http://example.org/site/x.html");
-
-    EXPECT_EQ(EscapeXmlText("a&b'c\"d<e>f"), "a&amp;b&apos;c&quot;d&lt;e&gt;f");
-}
-
-TEST(SearchSitemapUrls, BaseUrlMustBeAbsoluteHttpWithAHost) {
-    for (const char* good :
-         {"https://example.org", "http://example.org:8080/site/", "HTTPS://Example.org/a%20b/",
-          "https://user@[::1]:443/", "https://example.org/a&b'/"})
-        EXPECT_EQ(SitemapBaseURLError(good), "") << good;
-
-    struct Case {
-        const char* url;
-        const char* complaint;
-    };
-    for (const Case& c :
-         {Case{"", "absolute http"}, Case{"example.org/", "absolute http"},
-          Case{"/var/www/", "absolute http"}, Case{"ftp://example.org/", "absolute http"},
-          Case{"https:/example.org/", "absolute http"}, Case{"https://", "no host"},
-          Case{"https:///path/", "no host"}, Case{"https://user@/", "no host"},
-          Case{"https://example.org/?page=1", "query or a fragment"},
-          Case{"https://example.org/#top", "query or a fragment"},
-          Case{"https://exa mple.org/", "character"},
-          Case{"https://example.org/a%zz/", "character"},
-          Case{"https://example.org/caf\xC3\xA9/", "character"},
-          Case{"https://example.org/a\"b/", "character"}, Case{"https://example.org:80a/", "port"},
-          Case{"https://[::1/", "host"}}) {
-        std::string error = SitemapBaseURLError(c.url);
-        EXPECT_NE(error.find(c.complaint), std::string::npos) << c.url << ": " << error;
-    }
-
-    TSiteMapTree tree;
-    SearchSitemapOptions options;
-    options.BaseURL = "www.example.org";
-    options.XmlOutput = "/nonexistent/sitemap.xml";
-    EXPECT_THROW(WriteSearchSitemaps(tree, options), TError);
-}
-
-TEST(SearchSitemapUrls, LastmodIsAW3CDateTimeInUtc) {
-    EXPECT_EQ(W3CDateTime(0), "1970-01-01T00:00:00Z");
-    EXPECT_EQ(W3CDateTime(1700000000), "2023-11-14T22:13:20Z");
-    EXPECT_EQ(W3CDateTime(951825600), "2000-02-29T12:00:00Z");
-    // Outside four-digit years a lastmod would not be a valid date: none is given.
-    EXPECT_EQ(W3CDateTime(static_cast<time_t>(400000000000LL)), "");
-}
 
 TEST_F(SearchSitemapsTest, AwkwardNamesAreEncodedAndEscapedInBothFiles) {
     site.Write("index.html");
@@ -398,75 +336,6 @@ TEST_F(SearchSitemapsTest, AFailedWriteKeepsTheOldFiles) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"index.html", "sitemap.txt", "sitemap.xml"}));
-}
-
-TEST(SearchSitemapUrls, ReferencesResolveAsRfc3986Says) {
-    const char* base = "http://a/b/c/d;p?q";
-    const std::pair<const char*, const char*> cases[] = {
-        {"g", "http://a/b/c/g"},      {"./g/", "http://a/b/c/g/"},     {"/g", "http://a/g"},
-        {"//g", "http://g"},          {"?y", "http://a/b/c/d;p?y"},    {"#s", "http://a/b/c/d;p?q"},
-        {"../../../g", "http://a/g"}, {" g?y#s ", "http://a/b/c/g?y"}, {"https:x/../y", "https:/y"},
-    };
-    for (const auto& [ref, resolved] : cases)
-        EXPECT_EQ(ResolveURL(base, ref), resolved) << ref;
-}
-
-TEST(RobotsTxt, TheStarGroupsRulesDecide) {
-    // The first rows are RFC 9309's own examples.
-    const std::string rfc = "User-Agent: *\nDisallow: *.gif$\nDisallow: /example/\n"
-                            "Allow: /publications/\n\nUser-Agent: foobot\nDisallow:/\n";
-    struct Case {
-        std::string robots;
-        const char* path;
-        bool allowed;
-    };
-    const Case cases[] = {
-        {rfc, "/example/page.html", false},
-        {rfc, "/x/a.gif", false},
-        {rfc, "/x/a.gif?v=1", true},
-        {rfc, "/publications/", true},
-        {rfc, "/other", true},
-        {"User-agent: *\nAllow: /example/page/\nDisallow: /example/page/disallowed.gif",
-         "/example/page/disallowed.gif", false},
-        {"User-agent: *\nAllow: /example/page/\nDisallow: /example/page/disallowed.gif",
-         "/example/page/a.gif", true},
-        {"User-agent: *\nDisallow: /this/path/exactly$", "/this/path/exactly", false},
-        {"User-agent: *\nDisallow: /this/path/exactly$", "/this/path/exactly/x", true},
-        {"User-agent: *\nDisallow: /this/*/exactly", "/this/a/b/exactly/c", false},
-        {"User-agent: *\nDisallow: /p\nAllow: /p", "/p", true}, // equal length: Allow
-        {"USER-AGENT: * # all\r\nDISALLOW: /private # secret\r\n", "/private/x", false},
-        {"\xEF\xBB\xBFUser-agent: *\rDisallow: /a", "/a", false},
-        {"User-agent: *\nDisallow:", "/", true},
-        {"User-agent: foobot\nDisallow: /", "/x", true},
-        {"Disallow: /\nUser-agent: *\nDisallow: /y", "/x", true}, // no group yet
-        {"User-agent: a\nUser-agent: *\nDisallow: /x", "/x", false},
-        {"User-agent: *\nDisallow: /x\nUser-agent: b\nDisallow: /y", "/y", true},
-        {"User-agent: *\nDisallow: /x\nSitemap: /s\nDisallow: /y", "/y", false},
-        {"User-agent: *\nDisallow: /x\n\nUser-agent: *\nDisallow: /y", "/y", false},
-        {"User-agent: *\nDisallow: /foo/bar/%62%61%7A", "/foo/bar/baz", false},
-        {"User-agent: *\nDisallow: /foo/bar/\xE3\x83\x84", "/foo/bar/%E3%83%84", false},
-        {"User-agent: *\nDisallow: /caf%c3%a9", "/caf%C3%A9.html", false},
-        {"User-agent: *\nDisallow: /a%2Fb", "/a/b", true},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(RobotsRules(c.robots).Allows(c.path), c.allowed) << c.robots << "\n" << c.path;
-}
-
-TEST(RobotsTxt, ASitemapLineIsAddedOnce) {
-    const std::string url = "https://example.org/sitemap.xml";
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "Sitemap: " + url + "\n"},
-        {"User-agent: *\nDisallow: /x", "User-agent: *\nDisallow: /x\nSitemap: " + url + "\n"},
-        {"Sitemap: https://example.org/news.xml\n",
-         "Sitemap: https://example.org/news.xml\nSitemap: " + url + "\n"},
-        {"User-agent: *\r\n", "User-agent: *\r\nSitemap: " + url + "\r\n"},
-        {"sitemap:  " + url + "  # ours\nUser-agent: *",
-         "sitemap:  " + url + "  # ours\nUser-agent: *"},
-    };
-    for (const auto& [before, after] : cases) {
-        EXPECT_EQ(WithSitemapLine(before, url), after) << before;
-        EXPECT_EQ(WithSitemapLine(after, url), after) << after;
-    }
 }
 
 // One site with every rule at work; the pages' facts are made up here as
@@ -736,34 +605,6 @@ TEST_F(SearchSitemapsTest, EditedLinksResolveAgainstTheBaseAndLeaveItOut) {
     EXPECT_EQ(result.OutsideBase.Count, 4u);
 }
 
-TEST(SearchSitemapUrls, AlternatesNeedALanguageTagAndAWebUrl) {
-    for (const char* tag : {"en", "EN-gb", "de-CH-1996", "zh-Hant-TW", "sr-Latn-RS", "zh-yue-HK",
-                            "x-default", "x-whatever", "en-a-bbb-x-a-ccc", "i-klingon", "es-419"})
-        EXPECT_TRUE(IsSitemapLanguageTag(tag)) << tag;
-    for (const char* tag : {"", "e", "en_US", "en-", "-en", "en--us", "englishlanguage", "en-a",
-                            "en-x", "de-1996-a", "123", "en\x01", "en\xFF", "x"})
-        EXPECT_FALSE(IsSitemapLanguageTag(tag)) << tag;
-
-    const std::pair<const char*, const char*> urls[] = {
-        {"HTTPS://Example.ORG:443/a b\"<x>#f", "https://example.org/a%20b%22%3Cx%3E"},
-        {"http://[::1]:8080?q=%zz&r=%41", "http://[::1]:8080/?q=%25zz&r=%41"},
-        {"http://10.0.0.1:65535/", "http://10.0.0.1:65535/"},
-        {"javascript:alert(1)", nullptr},
-        {"https://[::1/", nullptr},
-        {"https://example.org:99999/", nullptr},
-        {"https://example.org:0/", nullptr},
-        {"https://exa\x01mple.org/", nullptr},
-        {"https://user@example.org/", nullptr},
-        {"https://999.1.1.1/", nullptr},
-        {"https://-a.org/", nullptr},
-        {"ftp://a.org/", nullptr},
-        {"https:///x", nullptr},
-        {"https://ex ample.org/", nullptr}};
-    for (const auto& [url, listed] : urls)
-        EXPECT_EQ(SitemapWebURL(url), listed ? std::optional<std::string>(listed) : std::nullopt)
-            << url;
-}
-
 // Heads as a hostile site writes them, read as the scan reads them: only the
 // alternates a crawler can use are listed, the XML stays valid, and the page
 // is named once.
@@ -817,52 +658,4 @@ TEST_F(SearchSitemapsTest, HostileAlternatesLeaveTheSitemapWellFormed) {
     EXPECT_EQ(result.BadAlternates[0].Page, "hostile.html");
     EXPECT_EQ(result.BadAlternates[0].Count, std::size(rows) - listed.size());
     EXPECT_EQ(result.BadAlternates[0].Hreflang, "en\x01");
-}
-
-// The test holds the lock: the second writer waits, then reads the file as
-// the first writer left it.
-TEST(RobotsTxt, TheSitemapLineIsAddedUnderALockToTheFileAsItIsThen) {
-    TempDir site;
-    const std::string path = site.Write("robots.txt", "User-agent: *\n");
-    const std::string first = "User-agent: *\nSitemap: https://a.example/sitemap.xml\n";
-    std::optional<RobotsTxtLock> held(std::in_place, path);
-    std::promise<void> blocked;
-    std::atomic<bool> told{false};
-    auto tell = [&] {
-        if (!told.exchange(true))
-            blocked.set_value();
-    };
-    std::thread writer([&] {
-        AddSitemapToRobotsTxt(path, "https://b.example/sitemap.xml", tell);
-        tell(); // a writer that never waited must not hang the test
-    });
-    blocked.get_future().wait();
-    SaveFileText(first, path);
-    held.reset();
-    writer.join();
-    EXPECT_EQ(ReadAll(path), first + "Sitemap: https://b.example/sitemap.xml\n");
-}
-
-TEST(RobotsTxt, OnlyTheStartCrawlersReadIsRead) {
-    TempDir site;
-    const std::string url = "https://example.org/sitemap.xml";
-    const std::string start = "User-agent: *\r\nDisallow: /private/\r\n#";
-    const std::string text = start + std::string(kRobotsTxtReadLimit - start.size(), 'x') +
-                             "\r\nDisallow: /late/\r\nSitemap: " + url + "\r\n#" +
-                             std::string(200000, 'y');
-    const std::string path = site.Write("robots.txt", text);
-    bool longer = false;
-    RobotsRules rules = ReadRobotsRules(path, &longer);
-    EXPECT_TRUE(longer);
-    EXPECT_FALSE(rules.Allows("/private/a"));
-    EXPECT_TRUE(rules.Allows("/late/a"));
-    // A line past the start is not seen; the new one goes where crawlers read it.
-    RobotsTxtUpdate update = AddSitemapToRobotsTxt(path, url);
-    EXPECT_TRUE(update.Changed && update.Longer);
-    EXPECT_EQ(ReadAll(path), "Sitemap: " + url + "\r\n" + text);
-    EXPECT_FALSE(AddSitemapToRobotsTxt(path, url).Changed);
-
-    site.Write("robots.txt", std::string(kRobotsTxtReadLimit, '#'));
-    ReadRobotsRules(path, &longer);
-    EXPECT_FALSE(longer);
 }
