@@ -1,5 +1,6 @@
 #include "check/LinkCheck.h"
 
+#include "check/DiskCache.h"
 #include "check/LinkPath.h"
 #include "check/PageReader.h"
 #include "model/CssReferences.h"
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -48,147 +48,6 @@ std::string CollapseWhitespace(std::string_view text) {
     }
     return out;
 }
-
-enum class EntryKind : std::uint8_t { Missing, File, Folder };
-
-// Folders (absolute, ending in "/") with a value each, found by a path that
-// is one of them or lies below one. A path's prefixes are hashed in one
-// pass, so that a long link costs its length whatever the folders.
-class FolderPrefixes {
-public:
-    void Add(const std::string& folder, std::string value) {
-        byHash_[Hash(folder, 0, folder.size(), kSeed)].push_back({folder, std::move(value)});
-    }
-    bool Empty() const { return byHash_.empty(); }
-
-    // The shortest folder that begins Path, with its value; null for none.
-    const std::pair<std::string, std::string>* Find(std::string_view path) const {
-        if (byHash_.empty())
-            return nullptr;
-        std::uint64_t hash = kSeed;
-        size_t hashed = 0;
-        for (size_t slash = path.find('/'); slash != std::string_view::npos;
-             slash = path.find('/', slash + 1)) {
-            hash = Hash(path, hashed, slash + 1, hash);
-            hashed = slash + 1;
-            auto it = byHash_.find(hash);
-            if (it == byHash_.end())
-                continue;
-            for (const auto& entry : it->second)
-                if (entry.first == path.substr(0, hashed))
-                    return &entry;
-        }
-        return nullptr;
-    }
-
-private:
-    static constexpr std::uint64_t kSeed = 14695981039346656037ull;
-    // FNV-1a, continued over bytes From to To of Text.
-    static std::uint64_t Hash(std::string_view text, size_t from, size_t to, std::uint64_t hash) {
-        for (size_t i = from; i < to; ++i)
-            hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
-        return hash;
-    }
-
-    std::unordered_map<std::uint64_t, std::vector<std::pair<std::string, std::string>>> byHash_;
-};
-
-constexpr size_t kNoPage = SIZE_MAX;
-
-struct DiskEntry {
-    EntryKind Kind = EntryKind::Missing;
-    std::string DefaultPage; // folders: the full path of their default page, or empty
-    size_t Page = kNoPage;   // the checked page it leads to: itself, or its default page
-};
-
-// A path with its hash, so that the shard and the table's bucket come from
-// one hashing.
-struct HashedPath {
-    std::string_view Path;
-    size_t Hash;
-};
-
-struct PathHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
-    size_t operator()(const HashedPath& path) const { return path.Hash; }
-};
-
-struct PathEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
-    bool operator()(const HashedPath& a, std::string_view b) const { return a.Path == b; }
-    bool operator()(std::string_view a, const HashedPath& b) const { return a == b.Path; }
-};
-
-// What the paths that links name are, looked at once each. Pages are
-// checked on several threads, and the lookups with them: the table is split
-// into shards, each with its own lock, so that threads seldom wait.
-class DiskCache {
-public:
-    DiskCache(const std::unordered_map<std::string, size_t>& pageIndex,
-              const FolderPrefixes& revisited)
-        : pageIndex_(pageIndex), revisited_(revisited) {}
-
-    // What is at Path (absolute, without a trailing "/"). The entry stays
-    // where it is for the cache's lifetime.
-    const DiskEntry& Lookup(const std::string& path) {
-        const HashedPath key{path, PathHash{}(path)};
-        Shard& shard = shards_[key.Hash % kShards];
-        {
-            std::lock_guard lock(shard.Mutex);
-            if (auto it = shard.Entries.find(key); it != shard.Entries.end())
-                return it->second;
-        }
-        DiskEntry entry = Examine(path);
-        std::lock_guard lock(shard.Mutex);
-        return shard.Entries.try_emplace(path, std::move(entry)).first->second;
-    }
-
-private:
-    static constexpr size_t kShards = 64;
-
-    struct Shard {
-        std::mutex Mutex;
-        std::unordered_map<std::string, DiskEntry, PathHash, PathEqual> Entries;
-    };
-
-    DiskEntry Examine(const std::string& path) const {
-        DiskEntry entry;
-        const PathKind kind = StatusOf(path).Kind;
-        if (kind == PathKind::File) {
-            entry.Kind = EntryKind::File;
-            entry.Page = PageOf(path);
-        } else if (kind == PathKind::Folder) {
-            entry.Kind = EntryKind::Folder;
-            entry.DefaultPage = FindFolderIndexPage(path);
-            entry.Page = PageOf(entry.DefaultPage);
-        }
-        return entry;
-    }
-
-    size_t PageOf(const std::string& path) const {
-        auto it = pageIndex_.find(path);
-        if (it != pageIndex_.end() || revisited_.Empty())
-            return it == pageIndex_.end() ? kNoPage : it->second;
-        // A folder the scan walked under another name: its pages are
-        // there. Each step takes one more folder of the path as walked.
-        std::string walked = path;
-        for (size_t steps = std::count(path.begin(), path.end(), '/'); steps > 0; --steps) {
-            const auto* place = revisited_.Find(walked);
-            if (!place)
-                break;
-            walked = place->second + walked.substr(place->first.size());
-            if (it = pageIndex_.find(walked); it != pageIndex_.end())
-                return it->second;
-        }
-        return kNoPage;
-    }
-
-    const std::unordered_map<std::string, size_t>& pageIndex_;
-    const FolderPrefixes& revisited_;
-    Shard shards_[kShards];
-};
 
 // A link as far as it can be taken without the site's shared state.
 struct PreparedLink {
