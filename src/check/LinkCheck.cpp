@@ -19,11 +19,6 @@
 
 namespace tw {
 
-std::string SiteRelativePath(std::string_view siteRoot, std::string_view path) {
-    std::string_view rel = path.starts_with(siteRoot) ? path.substr(siteRoot.size()) : path;
-    return rel.empty() ? std::string("./") : std::string(rel);
-}
-
 bool IsCheckedPage(std::string_view path) {
     static const FileTypeMatcher matcher(kCheckedPageTypes);
     return matcher.Matches(path);
