@@ -1,11 +1,11 @@
 #include "check/LinkCheck.h"
 
+#include "check/CaseHints.h"
 #include "check/DiskCache.h"
 #include "check/LinkPath.h"
 #include "check/PageReader.h"
 #include "model/CssReferences.h"
 #include "model/SiteLinks.h"
-#include "scan/DirectoryListing.h"
 #include "scan/PageReading.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
@@ -282,7 +282,8 @@ private:
             if (reason == DeadLinkReason::NoDefaultPage)
                 linkedFolders_.insert(link.Path + '/');
             bool caseDiffers = reason == DeadLinkReason::Missing &&
-                               ExistsIgnoringCase(link.NamesFolder ? link.Path + '/' : link.Path);
+                               caseHints_.ExistsIgnoringCase(
+                                   root_, link.NamesFolder ? link.Path + '/' : link.Path);
             report_.DeadLinks.push_back(Finding(place, reason, caseDiffers));
             return kNoPage;
         }
@@ -390,83 +391,6 @@ private:
         return JoinLexically(baseFolder, linkPath, root_.size());
     }
 
-    // A folder's entries in listing order, where names equal but for letter
-    // case stand together, ordered by their bytes: a name is found by two
-    // binary searches, so a folder is listed once however many dead links
-    // lead into it, and each costs little whatever the folder holds.
-    struct FolderNames {
-        std::vector<TSearchRec> Entries;
-
-        // The entry named Name exactly, else the first whose name differs
-        // only in letter case; null for none.
-        const TSearchRec* Find(std::string_view name) const {
-            struct FoldedLess {
-                static unsigned char Up(char c) {
-                    const auto u = static_cast<unsigned char>(c);
-                    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
-                }
-                static bool Less(std::string_view a, std::string_view b) {
-                    return std::lexicographical_compare(
-                        a.begin(), a.end(), b.begin(), b.end(),
-                        [](char x, char y) { return Up(x) < Up(y); });
-                }
-                bool operator()(const TSearchRec& a, std::string_view b) const {
-                    return Less(a.Name, b);
-                }
-                bool operator()(std::string_view a, const TSearchRec& b) const {
-                    return Less(a, b.Name);
-                }
-            };
-            auto [first, last] =
-                std::equal_range(Entries.begin(), Entries.end(), name, FoldedLess{});
-            if (first == last)
-                return nullptr;
-            auto exact =
-                std::lower_bound(first, last, name, [](const TSearchRec& a, std::string_view b) {
-                    return std::string_view(a.Name) < b;
-                });
-            return exact != last && exact->Name == name ? &*exact : &*first;
-        }
-    };
-
-    const FolderNames& NamesOf(const std::string& folder) {
-        auto [it, added] = listings_.try_emplace(folder);
-        if (added)
-            ListFolder(folder, it->second.Entries, ListingDetail::Types);
-        return it->second;
-    }
-
-    // Whether Path, below the root, names something only when letter case is
-    // ignored, step by step from the root.
-    bool ExistsIgnoringCase(const std::string& path) {
-        if (!path.starts_with(root_))
-            return false;
-        std::string folder = root_;
-        std::string_view rest = std::string_view(path).substr(root_.size());
-        const bool namesFolder = path.ends_with('/');
-        bool caseDiffers = false;
-        while (!rest.empty()) {
-            size_t slash = rest.find('/');
-            std::string_view step = rest.substr(0, slash);
-            rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-            if (step.empty())
-                continue;
-            const FolderNames& names = NamesOf(folder);
-            // An exact name wins over one that differs in case.
-            const TSearchRec* match = names.Find(step);
-            if (!match)
-                return false;
-            const bool last = rest.find_first_not_of('/') == std::string_view::npos;
-            if ((!last || namesFolder) && !(match->Attr & faDirectory))
-                return false;
-            caseDiffers = caseDiffers || match->Name != step;
-            folder += match->Name + "/";
-            if (last)
-                break;
-        }
-        return caseDiffers;
-    }
-
     void FindOrphans() {
         std::vector<bool> reached(pages_.size(), false);
         std::vector<size_t> queue{0};
@@ -559,7 +483,7 @@ private:
     std::vector<std::string> sheets_;
     std::unordered_set<std::string> sheetIndex_;
     std::unordered_set<std::string> linkedFolders_;
-    std::unordered_map<std::string, FolderNames> listings_;
+    CaseHints caseHints_;
     FolderPrefixes unreadable_;
     LinkReport report_;
 };
