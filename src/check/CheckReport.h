@@ -4,9 +4,9 @@
 // patterns it is made with come with this header.
 
 #include "check/Baseline.h"
+#include "check/CheckResult.h"
 #include "check/Findings.h"
 #include "check/IgnorePatterns.h"
-#include "check/LinkCheck.h"
 
 #include <cstddef>
 #include <iosfwd>
@@ -35,7 +35,7 @@ struct ReportOptions {
     std::string PathPrefix;
     std::string ToolVersion; // SARIF: the driver's version
     // The read limit of the check, which the note on a truncated page names.
-    size_t MaxPageBytes = LinkCheckLimits{}.MaxPageBytes;
+    size_t MaxPageBytes = kDefaultMaxPageBytes;
 };
 
 // The findings of Report one by one: dead links, orphan pages, title

@@ -3,7 +3,7 @@
 // What the check found, one finding at a time: the kinds, what makes a
 // finding the same in a later run, and the words every report form uses.
 
-#include "check/LinkCheck.h"
+#include "check/CheckResult.h"
 
 #include <array>
 #include <cstddef>

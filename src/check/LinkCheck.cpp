@@ -1,10 +1,11 @@
 #include "check/LinkCheck.h"
 
+#include "check/CaseHints.h"
+#include "check/DiskCache.h"
 #include "check/LinkPath.h"
 #include "check/PageReader.h"
 #include "model/CssReferences.h"
 #include "model/SiteLinks.h"
-#include "scan/DirectoryListing.h"
 #include "scan/PageReading.h"
 #include "support/Errors.h"
 #include "support/NXFiles.h"
@@ -12,17 +13,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
 namespace tw {
-
-std::string SiteRelativePath(std::string_view siteRoot, std::string_view path) {
-    std::string_view rel = path.starts_with(siteRoot) ? path.substr(siteRoot.size()) : path;
-    return rel.empty() ? std::string("./") : std::string(rel);
-}
 
 bool IsCheckedPage(std::string_view path) {
     static const FileTypeMatcher matcher(kCheckedPageTypes);
@@ -48,147 +43,6 @@ std::string CollapseWhitespace(std::string_view text) {
     }
     return out;
 }
-
-enum class EntryKind : std::uint8_t { Missing, File, Folder };
-
-// Folders (absolute, ending in "/") with a value each, found by a path that
-// is one of them or lies below one. A path's prefixes are hashed in one
-// pass, so that a long link costs its length whatever the folders.
-class FolderPrefixes {
-public:
-    void Add(const std::string& folder, std::string value) {
-        byHash_[Hash(folder, 0, folder.size(), kSeed)].push_back({folder, std::move(value)});
-    }
-    bool Empty() const { return byHash_.empty(); }
-
-    // The shortest folder that begins Path, with its value; null for none.
-    const std::pair<std::string, std::string>* Find(std::string_view path) const {
-        if (byHash_.empty())
-            return nullptr;
-        std::uint64_t hash = kSeed;
-        size_t hashed = 0;
-        for (size_t slash = path.find('/'); slash != std::string_view::npos;
-             slash = path.find('/', slash + 1)) {
-            hash = Hash(path, hashed, slash + 1, hash);
-            hashed = slash + 1;
-            auto it = byHash_.find(hash);
-            if (it == byHash_.end())
-                continue;
-            for (const auto& entry : it->second)
-                if (entry.first == path.substr(0, hashed))
-                    return &entry;
-        }
-        return nullptr;
-    }
-
-private:
-    static constexpr std::uint64_t kSeed = 14695981039346656037ull;
-    // FNV-1a, continued over bytes From to To of Text.
-    static std::uint64_t Hash(std::string_view text, size_t from, size_t to, std::uint64_t hash) {
-        for (size_t i = from; i < to; ++i)
-            hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
-        return hash;
-    }
-
-    std::unordered_map<std::uint64_t, std::vector<std::pair<std::string, std::string>>> byHash_;
-};
-
-constexpr size_t kNoPage = SIZE_MAX;
-
-struct DiskEntry {
-    EntryKind Kind = EntryKind::Missing;
-    std::string DefaultPage; // folders: the full path of their default page, or empty
-    size_t Page = kNoPage;   // the checked page it leads to: itself, or its default page
-};
-
-// A path with its hash, so that the shard and the table's bucket come from
-// one hashing.
-struct HashedPath {
-    std::string_view Path;
-    size_t Hash;
-};
-
-struct PathHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
-    size_t operator()(const HashedPath& path) const { return path.Hash; }
-};
-
-struct PathEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return a == b; }
-    bool operator()(const HashedPath& a, std::string_view b) const { return a.Path == b; }
-    bool operator()(std::string_view a, const HashedPath& b) const { return a == b.Path; }
-};
-
-// What the paths that links name are, looked at once each. Pages are
-// checked on several threads, and the lookups with them: the table is split
-// into shards, each with its own lock, so that threads seldom wait.
-class DiskCache {
-public:
-    DiskCache(const std::unordered_map<std::string, size_t>& pageIndex,
-              const FolderPrefixes& revisited)
-        : pageIndex_(pageIndex), revisited_(revisited) {}
-
-    // What is at Path (absolute, without a trailing "/"). The entry stays
-    // where it is for the cache's lifetime.
-    const DiskEntry& Lookup(const std::string& path) {
-        const HashedPath key{path, PathHash{}(path)};
-        Shard& shard = shards_[key.Hash % kShards];
-        {
-            std::lock_guard lock(shard.Mutex);
-            if (auto it = shard.Entries.find(key); it != shard.Entries.end())
-                return it->second;
-        }
-        DiskEntry entry = Examine(path);
-        std::lock_guard lock(shard.Mutex);
-        return shard.Entries.try_emplace(path, std::move(entry)).first->second;
-    }
-
-private:
-    static constexpr size_t kShards = 64;
-
-    struct Shard {
-        std::mutex Mutex;
-        std::unordered_map<std::string, DiskEntry, PathHash, PathEqual> Entries;
-    };
-
-    DiskEntry Examine(const std::string& path) const {
-        DiskEntry entry;
-        const PathKind kind = StatusOf(path).Kind;
-        if (kind == PathKind::File) {
-            entry.Kind = EntryKind::File;
-            entry.Page = PageOf(path);
-        } else if (kind == PathKind::Folder) {
-            entry.Kind = EntryKind::Folder;
-            entry.DefaultPage = FindFolderIndexPage(path);
-            entry.Page = PageOf(entry.DefaultPage);
-        }
-        return entry;
-    }
-
-    size_t PageOf(const std::string& path) const {
-        auto it = pageIndex_.find(path);
-        if (it != pageIndex_.end() || revisited_.Empty())
-            return it == pageIndex_.end() ? kNoPage : it->second;
-        // A folder the scan walked under another name: its pages are
-        // there. Each step takes one more folder of the path as walked.
-        std::string walked = path;
-        for (size_t steps = std::count(path.begin(), path.end(), '/'); steps > 0; --steps) {
-            const auto* place = revisited_.Find(walked);
-            if (!place)
-                break;
-            walked = place->second + walked.substr(place->first.size());
-            if (it = pageIndex_.find(walked); it != pageIndex_.end())
-                return it->second;
-        }
-        return kNoPage;
-    }
-
-    const std::unordered_map<std::string, size_t>& pageIndex_;
-    const FolderPrefixes& revisited_;
-    Shard shards_[kShards];
-};
 
 // A link as far as it can be taken without the site's shared state.
 struct PreparedLink {
@@ -428,7 +282,8 @@ private:
             if (reason == DeadLinkReason::NoDefaultPage)
                 linkedFolders_.insert(link.Path + '/');
             bool caseDiffers = reason == DeadLinkReason::Missing &&
-                               ExistsIgnoringCase(link.NamesFolder ? link.Path + '/' : link.Path);
+                               caseHints_.ExistsIgnoringCase(
+                                   root_, link.NamesFolder ? link.Path + '/' : link.Path);
             report_.DeadLinks.push_back(Finding(place, reason, caseDiffers));
             return kNoPage;
         }
@@ -536,83 +391,6 @@ private:
         return JoinLexically(baseFolder, linkPath, root_.size());
     }
 
-    // A folder's entries in listing order, where names equal but for letter
-    // case stand together, ordered by their bytes: a name is found by two
-    // binary searches, so a folder is listed once however many dead links
-    // lead into it, and each costs little whatever the folder holds.
-    struct FolderNames {
-        std::vector<TSearchRec> Entries;
-
-        // The entry named Name exactly, else the first whose name differs
-        // only in letter case; null for none.
-        const TSearchRec* Find(std::string_view name) const {
-            struct FoldedLess {
-                static unsigned char Up(char c) {
-                    const auto u = static_cast<unsigned char>(c);
-                    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
-                }
-                static bool Less(std::string_view a, std::string_view b) {
-                    return std::lexicographical_compare(
-                        a.begin(), a.end(), b.begin(), b.end(),
-                        [](char x, char y) { return Up(x) < Up(y); });
-                }
-                bool operator()(const TSearchRec& a, std::string_view b) const {
-                    return Less(a.Name, b);
-                }
-                bool operator()(std::string_view a, const TSearchRec& b) const {
-                    return Less(a, b.Name);
-                }
-            };
-            auto [first, last] =
-                std::equal_range(Entries.begin(), Entries.end(), name, FoldedLess{});
-            if (first == last)
-                return nullptr;
-            auto exact =
-                std::lower_bound(first, last, name, [](const TSearchRec& a, std::string_view b) {
-                    return std::string_view(a.Name) < b;
-                });
-            return exact != last && exact->Name == name ? &*exact : &*first;
-        }
-    };
-
-    const FolderNames& NamesOf(const std::string& folder) {
-        auto [it, added] = listings_.try_emplace(folder);
-        if (added)
-            ListFolder(folder, it->second.Entries, ListingDetail::Types);
-        return it->second;
-    }
-
-    // Whether Path, below the root, names something only when letter case is
-    // ignored, step by step from the root.
-    bool ExistsIgnoringCase(const std::string& path) {
-        if (!path.starts_with(root_))
-            return false;
-        std::string folder = root_;
-        std::string_view rest = std::string_view(path).substr(root_.size());
-        const bool namesFolder = path.ends_with('/');
-        bool caseDiffers = false;
-        while (!rest.empty()) {
-            size_t slash = rest.find('/');
-            std::string_view step = rest.substr(0, slash);
-            rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-            if (step.empty())
-                continue;
-            const FolderNames& names = NamesOf(folder);
-            // An exact name wins over one that differs in case.
-            const TSearchRec* match = names.Find(step);
-            if (!match)
-                return false;
-            const bool last = rest.find_first_not_of('/') == std::string_view::npos;
-            if ((!last || namesFolder) && !(match->Attr & faDirectory))
-                return false;
-            caseDiffers = caseDiffers || match->Name != step;
-            folder += match->Name + "/";
-            if (last)
-                break;
-        }
-        return caseDiffers;
-    }
-
     void FindOrphans() {
         std::vector<bool> reached(pages_.size(), false);
         std::vector<size_t> queue{0};
@@ -705,7 +483,7 @@ private:
     std::vector<std::string> sheets_;
     std::unordered_set<std::string> sheetIndex_;
     std::unordered_set<std::string> linkedFolders_;
-    std::unordered_map<std::string, FolderNames> listings_;
+    CaseHints caseHints_;
     FolderPrefixes unreadable_;
     LinkReport report_;
 };

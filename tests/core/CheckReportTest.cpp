@@ -1,10 +1,13 @@
 #include "check/CheckReport.h"
 
 #include "support/Errors.h"
+#include "support/TextEncoding.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 using namespace tw;
@@ -233,4 +236,98 @@ TEST(CheckReport, AnUnreadableFolderIsAFindingOfItsOwnInEveryFormat) {
     EXPECT_EQ(NewProblemCount(report, &known), 0u);
     report.UnreadableFolders = {"other/"};
     EXPECT_EQ(NewProblemCount(report, &known), 1u);
+}
+
+namespace {
+
+// A finding of each kind about Name.
+LinkReport AllAbout(const std::string& name) {
+    LinkReport r;
+    r.DeadLinks = {
+        {name, name, "a", "href", 3, DeadLinkReason::Missing},
+        {"s.css", name, "", "", 0, DeadLinkReason::Missing, false, LinkSource::StyleSheet}};
+    r.OrphanPages = {name};
+    r.TitleProblems = {{TitleProblemKind::Missing, {name}, ""},
+                       {TitleProblemKind::Duplicate, {name, "b.html"}, name}};
+    r.FoldersWithoutDefaultPage = {name + "/"};
+    r.Notes = {{name, PageNoteKind::Unreadable}};
+    r.UnreadableFolders = {name + "/"};
+    r.CheckedFiles = {name, "b.html", "s.css"};
+    return r;
+}
+
+// Elements that close in order, attribute values without "<", and "&" only
+// as a reference: what an XML reader needs to read a report at all.
+bool WellFormedXml(const std::string& xml) {
+    static const std::regex reference("&(lt|gt|amp|quot|apos|#[0-9]+|#x[0-9A-Fa-f]+);");
+    for (size_t at = xml.find('&'); at != std::string::npos; at = xml.find('&', at + 1))
+        if (!std::regex_search(xml.begin() + static_cast<std::ptrdiff_t>(at), xml.end(), reference,
+                               std::regex_constants::match_continuous))
+            return false;
+    std::vector<std::string> open;
+    for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at)) {
+        size_t end = at + 1;
+        for (char quote = 0; end < xml.size() && (quote || xml[end] != '>'); ++end) {
+            if (quote && xml[end] == '<')
+                return false;
+            if (xml[end] == quote)
+                quote = 0;
+            else if (!quote && (xml[end] == '"' || xml[end] == '\''))
+                quote = xml[end];
+        }
+        const std::string tag = xml.substr(at + 1, end - at - 1);
+        at = end;
+        if (end == xml.size() || tag.empty() || tag[0] == '?' || tag.ends_with('/'))
+            continue;
+        if (tag[0] != '/')
+            open.push_back(tag.substr(0, tag.find_first_of(" \t\n")));
+        else if (open.empty() || open.back() != tag.substr(1))
+            return false;
+        else
+            open.pop_back();
+    }
+    return open.empty() && xml.rfind('>') == xml.find_last_not_of('\n');
+}
+
+} // namespace
+
+TEST(CheckReport, EveryFormatStaysWellFormedWhateverTheNamesHold) {
+    const LinkReport hostile = AllAbout("q\"'<&>\x01\x1B\x7F\xFF\xC3(%0A\r\n::x ##[y.html");
+    const LinkReport tame = AllAbout("p.html");
+    auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+    // JSON's reader refuses text that is not UTF-8, as XML's does. The text
+    // report keeps the site's bytes, made safe for a terminal.
+    auto parses = [](const std::string& text, const std::string&) {
+        return nlohmann::json::accept(text);
+    };
+    auto sameLines = [&](const std::string& text, const std::string& tameText) {
+        return lines(text) == lines(tameText);
+    };
+    const std::vector<
+        std::pair<ReportFormat, std::function<bool(const std::string&, const std::string&)>>>
+        formats = {
+            {ReportFormat::Text, sameLines},
+            {ReportFormat::Json, parses},
+            {ReportFormat::Junit,
+             [](const std::string& xml, const std::string&) {
+                 return WellFormedXml(xml) && IsUtf8(xml);
+             }},
+            {ReportFormat::Sarif, parses},
+            {ReportFormat::Github, [&](const std::string& text, const std::string& tameText) {
+                 return sameLines(text, tameText) && IsUtf8(text);
+             }}};
+    for (const auto& [format, wellFormed] : formats) {
+        const std::string written = Written(hostile, format, nullptr);
+        EXPECT_TRUE(wellFormed(written, Written(tame, format, nullptr))) << written;
+        EXPECT_TRUE(std::none_of(written.begin(), written.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 && c != '\n';
+        })) << written;
+    }
+    // One line for each finding.
+    EXPECT_EQ(lines(Written(tame, ReportFormat::Github, nullptr)),
+              static_cast<std::ptrdiff_t>(ListFindings(tame, {}).size()));
+    // The JSON report read back as a baseline knows each finding, and only those.
+    const Baseline known = Known(hostile);
+    EXPECT_EQ(NewProblemCount(hostile, &known), 0u);
+    EXPECT_EQ(NewProblemCount(tame, &known), tame.ProblemCount());
 }
