@@ -32,7 +32,7 @@ std::string CollapseWhitespace(std::string_view text) {
     std::string out;
     bool pending = false;
     for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r') {
+        if (IsHtmlSpace(c)) {
             pending = !out.empty();
             continue;
         }
