@@ -1,7 +1,9 @@
 #include "ui/OutputPages.h"
 
 #include "model/ProfileRules.h"
+#include "output/OutputTargets.h"
 #include "output/PreviewPage.h"
+#include "output/SitemapJob.h"
 #include "support/ConfigFolder.h"
 #include "support/NXFiles.h"
 #include "ui/ColorPickerButton.h"
@@ -9,6 +11,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Guard.h"
 #include "ui/PathLabel.h"
+#include "ui/ShellOpen.h"
 #include "ui/Text.h"
 
 #include <QButtonGroup>
@@ -78,7 +81,7 @@ QGroupBox* MakeGroup(const QString& caption, const QString& name) {
 // Output settings
 
 OutputSettingsPage::OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), profile_(profile), dialogs_(dialogs), previewFolder_(ProgramFolder()) {
+    : WizardPage(parent), profile_(profile), dialogs_(dialogs), previewFolder_(ProgramFolder()) {
     setObjectName(u"tsOutputSettings"_s);
 
     auto* grid = new QGridLayout(this);
@@ -102,7 +105,8 @@ QGroupBox* OutputSettingsPage::BuildOutputType() {
     editOutputFile_->setObjectName(u"editOutputFile"_s);
     // The radio button is the field's caption but cannot be its buddy.
     editOutputFile_->setAccessibleName(u"Output File:"_s);
-    btnOutputFileBrowse_ = MakeButton(u"Bro&wse..."_s, u"btnOutputFileBrowse"_s, 10);
+    btnOutputFileBrowse_ =
+        MakeCommandButton(u"Bro&wse..."_s, u"btnOutputFileBrowse"_s, ButtonTag::BrowseOutputFile);
     rbOutputEditor_ = MakeRadio(QString(), u"rbOutputEditor"_s);
     rbOutputEditor_->setEnabled(false);
 
@@ -112,7 +116,8 @@ QGroupBox* OutputSettingsPage::BuildOutputType() {
     rbOutputInsert_ = MakeRadio(u"Insert into File:"_s, u"rbOutputInsert"_s);
     editOutputInsert_ = new QLineEdit;
     editOutputInsert_->setObjectName(u"editOutputInsert"_s);
-    btnOutputInsertBrowse_ = MakeButton(u"Browse..."_s, u"btnOutputInsertBrowse"_s, 11);
+    btnOutputInsertBrowse_ =
+        MakeButton(u"Browse..."_s, u"btnOutputInsertBrowse"_s, ButtonTag::BrowseOutputInsert);
     lblOutputInsertHowTo_ = new QLabel;
     lblOutputInsertHowTo_->setObjectName(u"lblOutputInsertHowTo"_s);
     for (QWidget* hidden :
@@ -172,7 +177,8 @@ QGroupBox* OutputSettingsPage::BuildPageColors() {
         connect(picker, &ColorPickerButton::NoneSelected, this,
                 [this, picker] { ColorPickerDefaultSelect(picker); });
     }
-    btnResetColors_ = MakeButton(u"&Reset Colors To Defaults"_s, u"btnResetColors"_s, 13);
+    btnResetColors_ = MakeCommandButton(u"&Reset Colors To Defaults"_s, u"btnResetColors"_s,
+                                        ButtonTag::ResetColors);
     btnResetColors_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     pickers->addWidget(btnResetColors_, kColorCount, 0, 1, 2);
     pickers->setRowStretch(kColorCount + 1, 1);
@@ -262,7 +268,8 @@ QWidget* OutputSettingsPage::BuildSearchEngines() {
     lblSitemapSummary_ = new QLabel;
     lblSitemapSummary_->setObjectName(u"lblSitemapSummary"_s);
     // Outside the window's numbered commands: the page handles it itself.
-    btnSearchSitemaps_ = MakeButton(u"Search &Engine Sitemaps..."_s, u"btnSearchSitemaps"_s, -1);
+    btnSearchSitemaps_ =
+        MakeButton(u"Search &Engine Sitemaps..."_s, u"btnSearchSitemaps"_s, ButtonTag::OwnHandler);
     btnSearchSitemaps_->setAccessibleDescription(u"XML and text sitemaps, robots.txt"_s);
     connect(btnSearchSitemaps_, &QPushButton::clicked, this,
             [this] { Guarded(this, dialogs_, [this] { EditSitemaps(); }); });
@@ -273,8 +280,114 @@ QWidget* OutputSettingsPage::BuildSearchEngines() {
     return row;
 }
 
-QList<QAbstractButton*> OutputSettingsPage::Buttons() const {
-    return {btnOutputFileBrowse_, btnResetColors_};
+OutputSettingsPage::~OutputSettingsPage() = default;
+
+bool OutputSettingsPage::RunCommand(ButtonTag tag) {
+    switch (tag) {
+    case ButtonTag::BrowseOutputFile:
+        BrowseOutputFile();
+        return true;
+    case ButtonTag::ResetColors:
+        ResetColors();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool OutputSettingsPage::MayLeave() {
+    return !CheckOutputPaths() && !CheckSitemapSettings() && !CheckOutputFiles();
+}
+
+std::unique_ptr<SitemapJob> OutputSettingsPage::TakePlannedSitemaps() {
+    return std::move(plannedSitemaps_);
+}
+
+bool OutputSettingsPage::CheckOutputPaths() {
+    // Linux file systems tell letter cases apart, so the folders are compared
+    // as written, and the fix keeps the index folder as the user wrote it.
+    const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
+    if (profile_.OutputType() != TMapOutputType::moutFile)
+        return false;
+    if (OutputPlaceOf(profile_.OutputFileName(), profile_.IndexPage()) == OutputPlace::IndexFolder)
+        return false;
+    MsgResult answer = dialogs_.messageBox(
+        window(), u"File Paths"_s,
+        u"The folder for the output file is not the same as the index folder.\n\nLinks to the "
+        u"pages in your site map are based on the index file location.\n\nWould you like to fix "
+        u"this now?\n\nYes\t= Fix it for me.\nNo\t= Leave it as it is.\nCancel\t= I'll fix it "
+        u"myself.\n"_s,
+        MsgIcon::Question, MsgButtons::YesNoCancel);
+    if (answer == MsgResult::Yes) {
+        SetOutputFileText(ToQ(indexFolder + ExtractFileName(profile_.OutputFileName())));
+        return false;
+    }
+    if (answer == MsgResult::No)
+        return false;
+    FocusOutputFile();
+    return true;
+}
+
+bool OutputSettingsPage::CheckSitemapSettings() {
+    using Setting = SitemapSettingError::Setting;
+    using Field = TfrmSearchSitemaps::Field;
+    plannedSitemaps_.reset();
+    // An editor has no folder to put sitemaps in.
+    if (profile_.OutputType() != TMapOutputType::moutFile)
+        return false;
+    try {
+        plannedSitemaps_ = SitemapJob::Plan(profile_);
+        return false;
+    } catch (const SitemapSettingError& e) {
+        static const std::map<Setting, std::pair<Field, const char*>> kWhere{
+            {Setting::BaseURL, {Field::BaseURL, "Base URL"}},
+            {Setting::RobotsTxt, {Field::RobotsTxt, "robots.txt"}},
+            {Setting::PageFile, {Field::XmlOutput, "XML file"}},
+            {Setting::SameFile, {Field::TextSitemap, "Text sitemap"}},
+            {Setting::LastMod, {Field::LastMod, "Last modified"}},
+        };
+        const auto& [field, caption] = kWhere.at(e.Which());
+        QString text = QString::fromUtf8(e.what());
+        if (!text.isEmpty())
+            text[0] = text[0].toUpper();
+        dialogs_.messageBox(window(), AppTitle(),
+                            u"Search Engine Sitemaps, "_s + QString::fromLatin1(caption) +
+                                u":\n\n"_s + text + u"."_s,
+                            MsgIcon::None, MsgButtons::Ok);
+        // The field is on the sitemaps dialog: it opens with the focus there.
+        EditSitemaps(field);
+        return true;
+    }
+}
+
+bool OutputSettingsPage::CheckOutputFiles() {
+    if (profile_.OutputType() != TMapOutputType::moutFile)
+        return false;
+    const std::vector<RunOutput> outputs = PlannedOutputs(profile_, plannedSitemaps_.get());
+    try {
+        CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), false);
+        return false;
+    } catch (const EOutputRefused& e) {
+        const QString text = QString::fromUtf8(e.what());
+        if (e.Which() != EOutputRefused::Reason::SitePage) {
+            dialogs_.messageBox(window(), AppTitle(), ErrorBoxText(text), MsgIcon::Error,
+                                MsgButtons::Ok);
+        } else if (dialogs_.messageBox(window(), AppTitle(), text + u".\n\nReplace it?"_s,
+                                       MsgIcon::Warning,
+                                       MsgButtons::YesNoDefaultNo) == MsgResult::Yes) {
+            // The user's answer covers that page; every other rule still holds.
+            try {
+                CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), true);
+                return false;
+            } catch (const EOutputRefused& again) {
+                dialogs_.messageBox(window(), AppTitle(),
+                                    ErrorBoxText(QString::fromUtf8(again.what())), MsgIcon::Error,
+                                    MsgButtons::Ok);
+            }
+        }
+        FocusOutputFile();
+        return true;
+    }
 }
 
 bool OutputSettingsPage::EditSitemaps(TfrmSearchSitemaps::Field focus) {
@@ -464,7 +577,8 @@ void OutputSettingsPage::ApplyProfile() {
 // ---------------------------------------------------------------------------
 // Output status
 
-OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
+OutputStatusPage::OutputStatusPage(const TMapProfile& profile, IDialogs& dialogs, QWidget* parent)
+    : WizardPage(parent), profile_(profile), dialogs_(dialogs) {
     setObjectName(u"tsOutputStatus"_s);
     lblGeneratingType_ = new QLabel(u"Generating..."_s);
     lblGeneratingType_->setObjectName(u"lblGeneratingType"_s);
@@ -485,12 +599,12 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     lblGenerationFile_ = new WrappingLabel(3);
     lblGenerationFile_->setObjectName(u"lblGenerationFile"_s);
     lblGenerationFile_->setText(u"Generating..."_s);
-    btnViewOutputFile_ =
-        MakeButton(u"View Output File in Default Browser..."_s, u"btnViewOutputFile"_s, 14);
+    btnViewOutputFile_ = MakeCommandButton(u"View Output File in Default Browser..."_s,
+                                           u"btnViewOutputFile"_s, ButtonTag::ViewOutputFile);
     btnViewOutputFile_->setEnabled(false);
-    btnOpenOutputFolder_ = MakeButton(u"Open Fol&der"_s, u"btnOpenOutputFolder"_s, -1);
-    connect(btnOpenOutputFolder_, &QPushButton::clicked, this,
-            &OutputStatusPage::openFolderClicked);
+    btnOpenOutputFolder_ =
+        MakeButton(u"Open Fol&der"_s, u"btnOpenOutputFolder"_s, ButtonTag::OwnHandler);
+    connect(btnOpenOutputFolder_, &QPushButton::clicked, this, &OutputStatusPage::OpenOutputFolder);
     btnOpenOutputFolder_->setEnabled(false);
     twOutputFiles_ = new QTreeWidget;
     twOutputFiles_->setObjectName(u"twOutputFiles"_s);
@@ -519,7 +633,8 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     auto* memoCaption = new QLabel(u"Generated Site Map Contents:"_s);
     memoCaption->setObjectName(u"lblGeneratedContents"_s);
     SetBuddy(memoCaption, memoGenerated_);
-    btnCopyToClipboard_ = MakeButton(u"Copy Output to Clipboard"_s, u"btnCopyToClipboard"_s, 17);
+    btnCopyToClipboard_ = MakeCommandButton(u"Copy Output to Clipboard"_s, u"btnCopyToClipboard"_s,
+                                            ButtonTag::CopyToClipboard);
     btnCopyToClipboard_->setEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
@@ -548,8 +663,33 @@ OutputStatusPage::OutputStatusPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(copyRow);
 }
 
-QList<QAbstractButton*> OutputStatusPage::Buttons() const {
-    return {btnViewOutputFile_, btnCopyToClipboard_};
+bool OutputStatusPage::RunCommand(ButtonTag tag) {
+    switch (tag) {
+    case ButtonTag::ViewOutputFile:
+        ViewOutputFile();
+        return true;
+    case ButtonTag::CopyToClipboard:
+        CopyOutputToClipboard();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void OutputStatusPage::ViewOutputFile() {
+    // A profile whose reading failed can still name the clipboard or insert
+    // targets; the run wrote a file for them.
+    if (profile_.OutputType() == TMapOutputType::moutEditor)
+        return;
+    OpenDocument(dialogs_, ToQ(profile_.OutputFileName()), window());
+}
+
+void OutputStatusPage::CopyOutputToClipboard() {
+    dialogs_.setClipboardText(GeneratedContents());
+}
+
+void OutputStatusPage::OpenOutputFolder() {
+    Guarded(this, dialogs_, [this] { OpenDocument(dialogs_, OutputFolder(), window()); });
 }
 
 void OutputStatusPage::ClearFiles() {

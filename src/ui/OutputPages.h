@@ -3,14 +3,15 @@
 #include "model/SiteMapProfile.h"
 #include "output/SiteMapWriter.h"
 #include "ui/SitemapsDialog.h"
+#include "ui/WizardPage.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
-class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -25,6 +26,10 @@ class QRadioButton;
 class QTextBrowser;
 class QTreeWidget;
 
+namespace tw {
+class SitemapJob;
+} // namespace tw
+
 namespace tw::ui {
 
 class ColorPickerButton;
@@ -34,15 +39,22 @@ class WrappingLabel;
 // Wizard page 3: the output file, the five page colours with their preview,
 // the layout and the options. Every control writes straight into the
 // profile; ApplyProfile sets the controls from it.
-class OutputSettingsPage : public QWidget {
+class OutputSettingsPage : public WizardPage {
     Q_OBJECT
 public:
     enum ColorSlot { kBackground, kText, kLink, kVisited, kActive, kColorCount };
 
     OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent = nullptr);
+    ~OutputSettingsPage() override;
 
-    // The page's push buttons, for the window's shared click handler.
-    QList<QAbstractButton*> Buttons() const;
+    // The output file's Browse and the colours' Reset.
+    bool RunCommand(ButtonTag tag) override;
+    // Finish: the output file beside the index page (or the user's word to
+    // keep it elsewhere), sitemap settings that can work, and outputs the
+    // run may write. The sitemaps planned here wait for the run.
+    bool MayLeave() override;
+    // The sitemaps the last MayLeave planned, or null.
+    std::unique_ptr<SitemapJob> TakePlannedSitemaps();
     // Where the preview file is written for a moment; with MakeOnDemand the
     // folder is made before the first write (a configuration folder, never
     // the program folder).
@@ -65,13 +77,10 @@ public:
 
     // The page's part of showing a profile: the output file to the options.
     // Changes moutInsert and moutClipboard into moutFile.
-    void ApplyProfile();
+    void ApplyProfile() override;
     // Writes the preview file, shows it and deletes it. Raises "Cannot create
     // file %s" when the preview folder cannot take it.
     void UpdatePreview();
-    // Commands (the window dispatches them by the buttons' tags).
-    void BrowseOutputFile();
-    void ResetColors();
     // The sitemaps dialog, opened with the focus on Focus; true when its
     // settings went into the profile.
     bool EditSitemaps(TfrmSearchSitemaps::Field focus = TfrmSearchSitemaps::Field::XmlSitemap);
@@ -84,6 +93,14 @@ public:
     void ColorPickerDefaultSelect(ColorPickerButton* picker);
 
 private:
+    void BrowseOutputFile();
+    void ResetColors();
+    // The leave checks in their order; each is true when the wizard stays.
+    bool CheckOutputPaths();
+    // Plans the sitemaps the profile asks for; a setting that cannot work is
+    // told, and its field is shown in the sitemaps dialog.
+    bool CheckSitemapSettings();
+    bool CheckOutputFiles();
     void OutputTypeOptionClick();
     void PickerChange(int slot);
     void OutputFormatChange();
@@ -103,6 +120,7 @@ private:
     bool resetting_ = false;
     bool resetChanged_ = false;
     bool outputChosen_ = false;
+    std::unique_ptr<SitemapJob> plannedSitemaps_;
 
     QRadioButton* rbOutputClipBoard_;
     QRadioButton* rbOutputFile_;
@@ -128,13 +146,15 @@ private:
     QPushButton* btnSearchSitemaps_;
 };
 
-// Wizard page 4, where the generation run shows its progress and result.
-class OutputStatusPage : public QWidget {
+// Wizard page 4, where the generation run shows its progress and result,
+// with the commands over the written files.
+class OutputStatusPage : public WizardPage {
     Q_OBJECT
 public:
-    explicit OutputStatusPage(QWidget* parent = nullptr);
+    OutputStatusPage(const TMapProfile& profile, IDialogs& dialogs, QWidget* parent = nullptr);
 
-    QList<QAbstractButton*> Buttons() const;
+    // View Output File and Copy Output to Clipboard.
+    bool RunCommand(ButtonTag tag) override;
 
     // The start of a run: the progress range, the buttons disabled, the
     // labels in the normal font and the target sentence.
@@ -171,10 +191,13 @@ public:
     // The progress range as the run set it: the node count minus one.
     int ProgressMaximum() const { return progressMaximum_; }
 
-signals:
-    void openFolderClicked();
-
 private:
+    void ViewOutputFile();
+    void CopyOutputToClipboard();
+    void OpenOutputFolder();
+
+    const TMapProfile& profile_;
+    IDialogs& dialogs_;
     QLabel* lblGeneratingType_;
     QProgressBar* pbOutput_;
     QLabel* lblGenerationStatus_;

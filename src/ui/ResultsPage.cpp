@@ -141,7 +141,7 @@ void SiteMapTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dialogs,
                          QWidget* parent)
-    : QWidget(parent), tree_(tree), profile_(profile), dialogs_(dialogs) {
+    : WizardPage(parent), tree_(tree), profile_(profile), dialogs_(dialogs) {
     setObjectName(u"tsResults"_s);
     model_ = new SiteMapTreeModel(tree_, this);
     tvMap_ = new SiteMapTreeView;

@@ -2,6 +2,7 @@
 
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "ui/WizardPage.h"
 
 #include <QPersistentModelIndex>
 #include <QTreeView>
@@ -57,7 +58,7 @@ protected:
 // Wizard page 2: the site map tree with in-place editing, deletion, the
 // ignore-list commands and the item properties dialog, and Check Site with
 // its findings on the tree's nodes and in a list below it.
-class ResultsPage : public QWidget {
+class ResultsPage : public WizardPage {
     Q_OBJECT
 public:
     ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dialogs,

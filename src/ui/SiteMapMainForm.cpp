@@ -183,9 +183,9 @@ void TfrmSiteMapMain::BuildPages() {
     outputSettings_ = new OutputSettingsPage(profile_, dialogs_);
     // The program folder is never made; a configuration folder is, when needed.
     outputSettings_->SetPreviewFolder(configFolder_, configFolder_ != programFolder_);
-    outputStatus_ = new OutputStatusPage;
-    for (QWidget* page : std::initializer_list<QWidget*>{information_, status_, results_,
-                                                         outputSettings_, outputStatus_})
+    outputStatus_ = new OutputStatusPage(profile_, dialogs_);
+    pages_ = {information_, status_, results_, outputSettings_, outputStatus_};
+    for (ui::WizardPage* page : pages_)
         pcMain_->addWidget(page);
 }
 
@@ -193,15 +193,16 @@ QWidget* TfrmSiteMapMain::BuildButtonBar() {
     auto* bottom = new QWidget;
     bottom->setObjectName(u"pnlButtons"_s);
     bottom->setStyleSheet(kFlatButtons);
-    btnOpenProfile_ = MakeButton(u"&Open..."_s, u"btnOpenProfile"_s, 4);
+    btnOpenProfile_ = MakeButton(u"&Open..."_s, u"btnOpenProfile"_s, ButtonTag::OpenProfile);
     btnOpenProfile_->setToolTip(u"Open Saved Profile"_s);
-    btnSaveProfile_ = MakeButton(u"&Save"_s, u"btnSaveProfile"_s, 5);
+    btnSaveProfile_ = MakeButton(u"&Save"_s, u"btnSaveProfile"_s, ButtonTag::SaveProfile);
     btnSaveProfile_->setToolTip(u"Save Profile"_s);
-    btnSaveProfileAs_ = MakeButton(u"Sa&ve As..."_s, u"btnSaveProfileAs"_s, 12);
+    btnSaveProfileAs_ =
+        MakeButton(u"Sa&ve As..."_s, u"btnSaveProfileAs"_s, ButtonTag::SaveProfileAs);
     btnSaveProfileAs_->setToolTip(u"Save Profile As"_s);
-    btnBack_ = MakeButton(u"&Back"_s, u"btnBack"_s, 2);
-    btnNext_ = MakeButton(u"&Next"_s, u"btnNext"_s, 1);
-    btnCancel_ = MakeButton(u"Cancel"_s, u"btnCancel"_s, 3);
+    btnBack_ = MakeButton(u"&Back"_s, u"btnBack"_s, ButtonTag::Back);
+    btnNext_ = MakeButton(u"&Next"_s, u"btnNext"_s, ButtonTag::Next);
+    btnCancel_ = MakeButton(u"Cancel"_s, u"btnCancel"_s, ButtonTag::Cancel);
     auto* bottomLayout = new QHBoxLayout(bottom);
     bottomLayout->setContentsMargins(8, 6, 8, 8);
     bottomLayout->setSpacing(6);
@@ -219,27 +220,17 @@ QWidget* TfrmSiteMapMain::BuildButtonBar() {
 void TfrmSiteMapMain::ConnectPages() {
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              btnOpenProfile_, btnSaveProfile_, btnSaveProfileAs_, btnBack_, btnNext_, btnCancel_})
-        ConnectButton(b);
-    for (QAbstractButton* b : information_->Buttons())
-        ConnectButton(b);
-    for (QAbstractButton* b : outputSettings_->Buttons())
-        ConnectButton(b);
-    for (QAbstractButton* b : outputStatus_->Buttons())
-        ConnectButton(b);
+        connect(b, &QAbstractButton::clicked, this, [this, b] { Clicked(b); });
+    for (ui::WizardPage* page : pages_)
+        connect(page, &ui::WizardPage::buttonClicked, this, &TfrmSiteMapMain::Clicked);
     connect(information_, &InformationPage::loadLastChanged, this, [this](bool on) {
         if (settings_)
             settings_->SetLoadLast(on);
     });
-    connect(information_, &InformationPage::buttonCommandRequested, this,
-            [this](QAbstractButton* b) { ButtonClick(b); });
     connect(results_, &ResultsPage::ignoreListsChanged, information_,
             &InformationPage::ShowIgnoreLists);
     connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
             &OutputSettingsPage::ProposeOutputFile);
-    connect(outputStatus_, &OutputStatusPage::openFolderClicked, this, [this] {
-        Guarded(this, dialogs_,
-                [this] { OpenDocument(dialogs_, outputStatus_->OutputFolder(), this); });
-    });
 }
 
 QWidget* TfrmSiteMapMain::BuildHelpArea() {
@@ -298,14 +289,12 @@ QWidget* TfrmSiteMapMain::BuildHelpArea() {
     return area;
 }
 
-void TfrmSiteMapMain::ConnectButton(QAbstractButton* button) {
-    connect(button, &QAbstractButton::clicked, this, [this, button] {
-        // A click from the keyboard lands a moment after the key (Qt animates
-        // it), by which time a scan or generation may have disabled the
-        // button: such a click must not start a second run inside the first.
-        if (button->isEnabled())
-            ButtonClick(button);
-    });
+void TfrmSiteMapMain::Clicked(QAbstractButton* button) {
+    // A click from the keyboard lands a moment after the key (Qt animates
+    // it), by which time a scan or generation may have disabled the
+    // button: such a click must not start a second run inside the first.
+    if (button->isEnabled())
+        ButtonClick(button);
 }
 
 void TfrmSiteMapMain::FormCreate() {
@@ -393,60 +382,34 @@ void TfrmSiteMapMain::closeEvent(QCloseEvent* event) {
 
 void TfrmSiteMapMain::ButtonClick(QObject* sender) {
     Guarded(this, dialogs_, [this, sender] {
-        switch (ButtonTag(sender)) {
-        case 0:
+        switch (TagOf(sender)) {
+        case ButtonTag::Undefined:
             UndefinedAction(sender);
             break;
-        case 1:
+        case ButtonTag::Next:
             Next();
             break;
-        case 2:
+        case ButtonTag::Back:
             Back();
             break;
-        case 3:
+        case ButtonTag::Cancel:
             Cancel();
             break;
-        case 4:
+        case ButtonTag::OpenProfile:
             OpenProfileCommand();
             break;
-        case 5:
+        case ButtonTag::SaveProfile:
             SaveProfileCommand();
             break;
-        case 6:
-            information_->AddIgnoreFolder();
-            break;
-        case 7:
-            information_->RemoveIgnoreFolders();
-            break;
-        case 8:
-            information_->ResetFileTypes();
-            break;
-        case 9:
-            information_->editIndexButtonClick();
-            break;
-        case 10:
-            OutputFileBrowse();
-            break;
-        case 12:
+        case ButtonTag::SaveProfileAs:
             SaveProfileAsCommand();
             break;
-        case 13:
-            ResetColors();
-            break;
-        case 14:
-            ViewOutputFile();
-            break;
-        case 15:
-            information_->AddIgnoreFiles();
-            break;
-        case 16:
-            information_->RemoveIgnoreFiles();
-            break;
-        case 17:
-            CopyOutputToClipboard();
-            break;
         default:
-            // 11 belongs to no control; higher tags have no action.
+            // The other tags are the pages' own; 11 and numbers above 17
+            // are nobody's and do nothing.
+            for (ui::WizardPage* page : pages_)
+                if (page->RunCommand(TagOf(sender)))
+                    break;
             break;
         }
     });
@@ -478,10 +441,7 @@ void TfrmSiteMapMain::UpdatePageState() {
 void TfrmSiteMapMain::Next() {
     if (wizardPage_ >= kOutputStatus)
         return;
-    if (wizardPage_ == kInformation && CheckIndexFolder())
-        return;
-    if (wizardPage_ == kOutputSettings &&
-        (CheckOutputPaths() || CheckSitemapSettings() || CheckOutputFiles()))
+    if (!pages_[static_cast<size_t>(wizardPage_)]->MayLeave())
         return;
     ++wizardPage_;
     UpdatePageState();
@@ -517,121 +477,6 @@ void TfrmSiteMapMain::ConnectSiteCheck() {
 
 bool TfrmSiteMapMain::NextAllowed() const {
     return wizardPage_ != kStatus && wizardPage_ != kOutputStatus && !results_->Checking();
-}
-
-bool TfrmSiteMapMain::CheckIndexFolder() {
-    if (!FolderExists(ExtractFilePath(profile_.IndexPage()))) {
-        dialogs_.messageBox(this, AppTitle(), QString::fromLatin1(kIndexFolderMissing),
-                            MsgIcon::None, MsgButtons::Ok);
-        information_->FocusIndex();
-        return true;
-    }
-    if (CanonicalFileTypes(profile_.FileTypes()).empty()) {
-        dialogs_.messageBox(this, AppTitle(),
-                            u"Please enter the file types to include, such as *.htm;*.html;"_s,
-                            MsgIcon::None, MsgButtons::Ok);
-        information_->FocusFileTypes();
-        return true;
-    }
-    if (FileExists(profile_.IndexPage()))
-        return false;
-    MsgResult answer = dialogs_.messageBox(
-        this, AppTitle(),
-        u"The index page "_s + ToQ(profile_.IndexPage()) +
-            u" does not exist.\n\nThe site map's link to it will not work. Scan its folder "
-            u"anyway?"_s,
-        MsgIcon::Question, MsgButtons::YesNo);
-    if (answer == MsgResult::Yes)
-        return false;
-    information_->FocusIndex();
-    return true;
-}
-
-bool TfrmSiteMapMain::CheckOutputPaths() {
-    // Linux file systems tell letter cases apart, so the folders are compared
-    // as written, and the fix keeps the index folder as the user wrote it.
-    const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
-    if (profile_.OutputType() != TMapOutputType::moutFile)
-        return false;
-    if (OutputPlaceOf(profile_.OutputFileName(), profile_.IndexPage()) == OutputPlace::IndexFolder)
-        return false;
-    MsgResult answer = dialogs_.messageBox(
-        this, u"File Paths"_s,
-        u"The folder for the output file is not the same as the index folder.\n\nLinks to the "
-        u"pages in your site map are based on the index file location.\n\nWould you like to fix "
-        u"this now?\n\nYes\t= Fix it for me.\nNo\t= Leave it as it is.\nCancel\t= I'll fix it "
-        u"myself.\n"_s,
-        MsgIcon::Question, MsgButtons::YesNoCancel);
-    if (answer == MsgResult::Yes) {
-        outputSettings_->SetOutputFileText(
-            ToQ(indexFolder + ExtractFileName(profile_.OutputFileName())));
-        return false;
-    }
-    if (answer == MsgResult::No)
-        return false;
-    outputSettings_->FocusOutputFile();
-    return true;
-}
-
-bool TfrmSiteMapMain::CheckSitemapSettings() {
-    using Setting = SitemapSettingError::Setting;
-    using Field = TfrmSearchSitemaps::Field;
-    sitemapJob_.reset();
-    // An editor has no folder to put sitemaps in.
-    if (profile_.OutputType() != TMapOutputType::moutFile)
-        return false;
-    try {
-        sitemapJob_ = SitemapJob::Plan(profile_);
-        return false;
-    } catch (const SitemapSettingError& e) {
-        static const std::map<Setting, std::pair<Field, const char*>> kWhere{
-            {Setting::BaseURL, {Field::BaseURL, "Base URL"}},
-            {Setting::RobotsTxt, {Field::RobotsTxt, "robots.txt"}},
-            {Setting::PageFile, {Field::XmlOutput, "XML file"}},
-            {Setting::SameFile, {Field::TextSitemap, "Text sitemap"}},
-            {Setting::LastMod, {Field::LastMod, "Last modified"}},
-        };
-        const auto& [field, caption] = kWhere.at(e.Which());
-        QString text = QString::fromUtf8(e.what());
-        if (!text.isEmpty())
-            text[0] = text[0].toUpper();
-        dialogs_.messageBox(this, AppTitle(),
-                            u"Search Engine Sitemaps, "_s + QString::fromLatin1(caption) +
-                                u":\n\n"_s + text + u"."_s,
-                            MsgIcon::None, MsgButtons::Ok);
-        // The field is on the sitemaps dialog: it opens with the focus there.
-        outputSettings_->EditSitemaps(field);
-        return true;
-    }
-}
-
-bool TfrmSiteMapMain::CheckOutputFiles() {
-    if (profile_.OutputType() != TMapOutputType::moutFile)
-        return false;
-    const std::vector<RunOutput> outputs = PlannedOutputs(profile_, sitemapJob_.get());
-    try {
-        CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), false);
-        return false;
-    } catch (const EOutputRefused& e) {
-        const QString text = QString::fromUtf8(e.what());
-        if (e.Which() != EOutputRefused::Reason::SitePage) {
-            dialogs_.messageBox(this, AppTitle(), ErrorBoxText(text), MsgIcon::Error,
-                                MsgButtons::Ok);
-        } else if (dialogs_.messageBox(this, AppTitle(), text + u".\n\nReplace it?"_s,
-                                       MsgIcon::Warning,
-                                       MsgButtons::YesNoDefaultNo) == MsgResult::Yes) {
-            // The user's answer covers that page; every other rule still holds.
-            try {
-                CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), true);
-                return false;
-            } catch (const EOutputRefused& again) {
-                dialogs_.messageBox(this, AppTitle(), ErrorBoxText(QString::fromUtf8(again.what())),
-                                    MsgIcon::Error, MsgButtons::Ok);
-            }
-        }
-        outputSettings_->FocusOutputFile();
-        return true;
-    }
 }
 
 void TfrmSiteMapMain::SetRunCommandsEnabled(bool enabled) {
@@ -816,8 +661,8 @@ void TfrmSiteMapMain::ApplyProfile() {
     // A profile that names an output file has chosen it; one that does not
     // takes the proposal that follows its index page.
     outputSettings_->SetOutputChosen(!profile_.OutputFileName().empty());
-    information_->ApplyProfile();
-    outputSettings_->ApplyProfile();
+    for (ui::WizardPage* page : pages_)
+        page->ApplyProfile();
     profile_.SetModified(false);
 }
 
@@ -915,26 +760,6 @@ void TfrmSiteMapMain::SaveSettings() {
 // ---------------------------------------------------------------------------
 // Output
 
-void TfrmSiteMapMain::OutputFileBrowse() {
-    outputSettings_->BrowseOutputFile();
-}
-
-void TfrmSiteMapMain::ResetColors() {
-    outputSettings_->ResetColors();
-}
-
-void TfrmSiteMapMain::ViewOutputFile() {
-    // A profile whose reading failed can still name the clipboard or insert
-    // targets; the run wrote a file for them.
-    if (profile_.OutputType() == TMapOutputType::moutEditor)
-        return;
-    OpenDocument(dialogs_, ToQ(profile_.OutputFileName()), this);
-}
-
-void TfrmSiteMapMain::CopyOutputToClipboard() {
-    dialogs_.setClipboardText(outputStatus_->GeneratedContents());
-}
-
 void TfrmSiteMapMain::GenerateSiteMap() {
     if (generating_)
         return;
@@ -981,7 +806,7 @@ void TfrmSiteMapMain::GenerateSiteMap() {
 void TfrmSiteMapMain::WriteOutputFiles() {
     // Planned at Finish; a run started otherwise plans here, before the page
     // is replaced, so that a setting that cannot work changes nothing.
-    std::unique_ptr<SitemapJob> job = std::move(sitemapJob_);
+    std::unique_ptr<SitemapJob> job = outputSettings_->TakePlannedSitemaps();
     if (!job)
         job = SitemapJob::Plan(profile_);
     outputStatus_->ClearFiles();

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,7 @@ class OutputSettingsPage;
 class OutputStatusPage;
 class ResultsPage;
 class StatusPage;
+class WizardPage;
 
 // The wizard's main window: owns the profile and the site map tree, moves
 // between the five pages and dispatches every push button by its tag.
@@ -102,13 +104,6 @@ private:
     // The commands: the buttons, the help menu and the window's events run
     // them.
     void UpdatePageState();
-    // True: the wizard stays on the page.
-    bool CheckIndexFolder();
-    bool CheckOutputPaths();
-    // Plans the sitemaps the profile asks for; a setting that cannot work is
-    // told, and its field is shown in the sitemaps dialog.
-    bool CheckSitemapSettings();
-    bool CheckOutputFiles();
     void ClearMap();
     void UpdateCaption();
     // The one-time start-up at the first activation.
@@ -131,11 +126,7 @@ private:
     bool SaveProfile();
     bool SaveProfileAs();
     bool WriteProfile();
-    // Commands of the output.
-    void OutputFileBrowse();
-    void ResetColors();
-    void ViewOutputFile();
-    void CopyOutputToClipboard();
+    // The generation run of the last page.
     void GenerateSiteMap();
     // The page, its item images and the sitemaps, each listed on the status page.
     void WriteOutputFiles();
@@ -168,7 +159,8 @@ private:
     void Back();
     void Cancel();
     void UndefinedAction(QObject* sender);
-    void ConnectButton(QAbstractButton* button);
+    // A button's click, or a key that stands for one, when the button is enabled.
+    void Clicked(QAbstractButton* button);
     void SetRunCommandsEnabled(bool enabled);
     QWidget* BuildHelpArea();
     // Check Site on the results page: Next waits for it.
@@ -198,7 +190,6 @@ private:
     bool scanReadPictures_ = false;
     // The tree's files as the last scan left them, before any edit.
     SitemapFileCount scannedFiles_;
-    std::unique_ptr<SitemapJob> sitemapJob_;
     QVector<QPixmap> ilAnimate_;
 
     QWidget* pnlHeader_ = nullptr;
@@ -212,6 +203,8 @@ private:
     ResultsPage* results_ = nullptr;
     OutputSettingsPage* outputSettings_ = nullptr;
     OutputStatusPage* outputStatus_ = nullptr;
+    // The five pages in their order.
+    std::array<ui::WizardPage*, 5> pages_{};
     QPushButton* btnOpenProfile_ = nullptr;
     QPushButton* btnSaveProfile_ = nullptr;
     QPushButton* btnSaveProfileAs_ = nullptr;

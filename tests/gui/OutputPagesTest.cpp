@@ -592,7 +592,9 @@ void OutputPagesTest::pickerWorksFromTheKeyboard() {
 
 TW_GUI_TEST(OutputPagesTest)
 void OutputPagesTest::largePageFillsTheMemoInParts() {
-    tw::ui::OutputStatusPage page;
+    const tw::TMapProfile profile;
+    ScriptedDialogs dialogs;
+    tw::ui::OutputStatusPage page(profile, dialogs);
     auto* memo = page.findChild<QPlainTextEdit*>(QStringLiteral("memoGenerated"));
     QVERIFY(memo);
     // A megabyte of CR LF lines with two-byte characters in them.
