@@ -8,7 +8,7 @@
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 #include "ui/Dialogs.h"
-#include "ui/OutputPages.h"
+#include "ui/OutputStatusPage.h"
 #include "ui/ScanSession.h"
 #include "ui/Text.h"
 

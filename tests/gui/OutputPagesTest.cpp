@@ -3,14 +3,14 @@
 // the colour reset, Browse, the status page, a failed write, the editor
 // target, the pacing and the picker's keyboard use.
 
-#include "ui/OutputPages.h"
-
 #include "WizardFixture.h"
 #include "output/OutputTargets.h"
 #include "output/PageWrapper.h"
 #include "output/SiteMapWriter.h"
 #include "support/NXFiles.h"
 #include "ui/ColorPickerButton.h"
+#include "ui/OutputSettingsPage.h"
+#include "ui/OutputStatusPage.h"
 
 #include <QCheckBox>
 #include <QFile>
