@@ -40,7 +40,6 @@ public:
 
     void SetFileTypesText(const QString& text);
     void FocusIndex();
-    void FocusFileTypes();
     // The page's part of showing a profile: the index page to the page
     // titles option, each through its control.
     void ApplyProfile() override;
@@ -68,6 +67,7 @@ private:
     void CreateControls();
     void LayOutControls();
     void ConnectControls();
+    void FocusFileTypes();
     void editIndexButtonClick();
     void AddIgnoreFolder();
     void RemoveIgnoreFolders();

@@ -55,16 +55,12 @@ public:
     }
     void SetEditorOptionCaption(const QString& caption);
 
-    // Sets the field as the user's choice; its change handler stores the
-    // name in the profile.
-    void SetOutputFileText(const QString& fileName);
     // Sets the field while the user has chosen no output file: a proposal
     // follows the index page until then.
     void ProposeOutputFile(const QString& fileName);
     // Whether the output file is the user's: typed, browsed for, fixed on
     // Finish, or named by an opened profile.
     void SetOutputChosen(bool chosen) { outputChosen_ = chosen; }
-    void FocusOutputFile();
 
     // The page's part of showing a profile: the output file to the options.
     // Changes moutInsert and moutClipboard into moutFile.
@@ -72,10 +68,6 @@ public:
     // Writes the preview file, shows it and deletes it. Raises "Cannot create
     // file %s" when the preview folder cannot take it.
     void UpdatePreview();
-    // The sitemaps dialog, opened with the focus on Focus; true when its
-    // settings went into the profile.
-    bool EditSitemaps(TfrmSearchSitemaps::Field focus = TfrmSearchSitemaps::Field::XmlSitemap);
-    void ShowSitemapSummary();
 
     // True while the program itself puts pickers into the None state.
     bool SettingColors() const { return settingColors_; }
@@ -84,6 +76,14 @@ public:
     void ColorPickerDefaultSelect(ColorPickerButton* picker);
 
 private:
+    // The sitemaps dialog, opened with the focus on Focus; true when its
+    // settings went into the profile.
+    bool EditSitemaps(TfrmSearchSitemaps::Field focus = TfrmSearchSitemaps::Field::XmlSitemap);
+    void ShowSitemapSummary();
+    // Sets the field as the user's choice; its change handler stores the
+    // name in the profile.
+    void SetOutputFileText(const QString& fileName);
+    void FocusOutputFile();
     void BrowseOutputFile();
     void ResetColors();
     // The leave checks in their order; each is true when the wizard stays.

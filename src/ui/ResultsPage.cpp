@@ -31,6 +31,7 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <climits>
+#include <ranges>
 #include <sstream>
 #include <unordered_set>
 #include <vector>
@@ -539,8 +540,7 @@ void ResultsPage::SetProblemsOnly(bool on) {
     // one of its children does.
     const std::vector<SiteMapNode*> nodes = tree_.NodesInIndexOrder();
     std::unordered_set<const SiteMapNode*> kept;
-    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
-        const SiteMapNode* node = *it;
+    for (const SiteMapNode* node : std::views::reverse(nodes)) {
         if ((findings.Marked(node) || kept.count(node)) && node->Parent())
             kept.insert(node->Parent());
         if (findings.Marked(node))
