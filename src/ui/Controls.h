@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Tags.h"
+
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,19 +12,11 @@
 
 namespace tw::ui {
 
-// Every push button of the main window carries its command number as the
-// "Tag" property; the window's one click handler dispatches on it.
-inline constexpr const char* kTagProperty = "Tag";
-
-inline int ButtonTag(const QObject* button) {
-    return button ? button->property(kTagProperty).toInt() : 0;
-}
-
-inline QPushButton* MakeButton(const QString& caption, const QString& name, int tag,
+inline QPushButton* MakeButton(const QString& caption, const QString& name, ButtonTag tag,
                                QWidget* parent = nullptr) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    b->setProperty(kTagProperty, tag);
+    SetTag(b, tag);
     // Enter and Escape press none of the window's buttons.
     b->setAutoDefault(false);
     return b;

@@ -46,7 +46,7 @@ QString DefaultFileTypesText() {
 }
 
 InformationPage::InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()),
+    : WizardPage(parent), profile_(profile), dialogs_(dialogs), programFolder_(ProgramFolder()),
       configFolder_(programFolder_) {
     setObjectName(u"tsInformation"_s);
     CreateControls();
@@ -58,17 +58,19 @@ void InformationPage::CreateControls() {
     editIndex_ = new QLineEdit;
     editIndex_->setObjectName(u"editIndex"_s);
     editIndex_->setPlaceholderText(u"/path/to/site/index.html"_s);
-    btnBrowse_ = MakeButton(u"Bro&wse..."_s, u"RzBitBtn2"_s, 9);
+    btnBrowse_ = MakeCommandButton(u"Bro&wse..."_s, u"RzBitBtn2"_s, ButtonTag::BrowseIndex);
     editFileTypes_ = new QLineEdit;
     editFileTypes_->setObjectName(u"editFileTypes"_s);
-    btnResetTypes_ = MakeButton(u"Rese&t..."_s, u"RzBitBtn1"_s, 8);
+    btnResetTypes_ = MakeCommandButton(u"Rese&t..."_s, u"RzBitBtn1"_s, ButtonTag::ResetFileTypes);
     lstIgnoreFolders_ = MakeList(u"lstIgnoreFolders"_s);
-    btnAddFolder_ = MakeButton(u"&Add..."_s, u"btnAddFolder"_s, 6);
-    btnRemoveFolder_ = MakeButton(u"&Remove"_s, u"btnRemoveFolder"_s, 7);
+    btnAddFolder_ = MakeCommandButton(u"&Add..."_s, u"btnAddFolder"_s, ButtonTag::AddIgnoreFolder);
+    btnRemoveFolder_ =
+        MakeCommandButton(u"&Remove"_s, u"btnRemoveFolder"_s, ButtonTag::RemoveIgnoreFolders);
     btnRemoveFolder_->setEnabled(false);
     lstIgnoreFiles_ = MakeList(u"lstIgnoreFiles"_s);
-    btnFileAdd_ = MakeButton(u"A&dd..."_s, u"btnFileAdd"_s, 15);
-    btnFileRemove_ = MakeButton(u"R&emove"_s, u"btnFileRemove"_s, 16);
+    btnFileAdd_ = MakeCommandButton(u"A&dd..."_s, u"btnFileAdd"_s, ButtonTag::AddIgnoreFiles);
+    btnFileRemove_ =
+        MakeCommandButton(u"R&emove"_s, u"btnFileRemove"_s, ButtonTag::RemoveIgnoreFiles);
     btnFileRemove_->setEnabled(false);
     chkUsePageTitles_ = new QCheckBox(u"&Use Page Titles from TITLE Tags"_s);
     chkUsePageTitles_->setObjectName(u"chkUsePageTitles"_s);
@@ -146,9 +148,57 @@ void InformationPage::ConnectControls() {
     lstIgnoreFiles_->installEventFilter(this);
 }
 
-QList<QAbstractButton*> InformationPage::Buttons() const {
-    return {btnBrowse_,       btnResetTypes_, btnAddFolder_,
-            btnRemoveFolder_, btnFileAdd_,    btnFileRemove_};
+bool InformationPage::RunCommand(ButtonTag tag) {
+    switch (tag) {
+    case ButtonTag::AddIgnoreFolder:
+        AddIgnoreFolder();
+        return true;
+    case ButtonTag::RemoveIgnoreFolders:
+        RemoveIgnoreFolders();
+        return true;
+    case ButtonTag::ResetFileTypes:
+        ResetFileTypes();
+        return true;
+    case ButtonTag::BrowseIndex:
+        editIndexButtonClick();
+        return true;
+    case ButtonTag::AddIgnoreFiles:
+        AddIgnoreFiles();
+        return true;
+    case ButtonTag::RemoveIgnoreFiles:
+        RemoveIgnoreFiles();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool InformationPage::MayLeave() {
+    if (!FolderExists(ExtractFilePath(profile_.IndexPage()))) {
+        dialogs_.messageBox(window(), AppTitle(), QString::fromLatin1(kIndexFolderMissing),
+                            MsgIcon::None, MsgButtons::Ok);
+        FocusIndex();
+        return false;
+    }
+    if (CanonicalFileTypes(profile_.FileTypes()).empty()) {
+        dialogs_.messageBox(window(), AppTitle(),
+                            u"Please enter the file types to include, such as *.htm;*.html;"_s,
+                            MsgIcon::None, MsgButtons::Ok);
+        FocusFileTypes();
+        return false;
+    }
+    if (FileExists(profile_.IndexPage()))
+        return true;
+    MsgResult answer = dialogs_.messageBox(
+        window(), AppTitle(),
+        u"The index page "_s + ToQ(profile_.IndexPage()) +
+            u" does not exist.\n\nThe site map's link to it will not work. Scan its folder "
+            u"anyway?"_s,
+        MsgIcon::Question, MsgButtons::YesNo);
+    if (answer == MsgResult::Yes)
+        return true;
+    FocusIndex();
+    return false;
 }
 
 void InformationPage::SetFileTypesText(const QString& text) {
@@ -359,8 +409,9 @@ bool InformationPage::eventFilter(QObject* watched, QEvent* event) {
                               : watched == lstIgnoreFiles_ ? btnFileRemove_
                                                            : nullptr;
         if (remove) {
+            // As a click of the button, through the window's click handler.
             if (remove->isEnabled())
-                emit buttonCommandRequested(remove);
+                emit buttonClicked(remove);
             return true;
         }
     }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "model/SiteMapProfile.h"
+#include "ui/WizardPage.h"
 
-#include <QWidget>
 #include <string>
 #include <vector>
 
-class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
@@ -18,23 +17,19 @@ class IDialogs;
 
 // Wizard page 0: the site's index page, the file types, the two ignore lists
 // and the options. Every control writes straight into the profile.
-class InformationPage : public QWidget {
+class InformationPage : public WizardPage {
     Q_OBJECT
 public:
     InformationPage(TMapProfile& profile, IDialogs& dialogs, QWidget* parent = nullptr);
 
-    // The page's push buttons, for the window's shared click handler.
-    QList<QAbstractButton*> Buttons() const;
     QPushButton* RemoveFolderButton() const { return btnRemoveFolder_; }
     QPushButton* RemoveFileButton() const { return btnFileRemove_; }
 
-    // Commands (the window dispatches them by the buttons' tags).
-    void editIndexButtonClick();
-    void AddIgnoreFolder();
-    void RemoveIgnoreFolders();
-    void AddIgnoreFiles();
-    void RemoveIgnoreFiles();
-    void ResetFileTypes();
+    // The index page's Browse, the ignore lists' buttons and Reset.
+    bool RunCommand(ButtonTag tag) override;
+    // Next scans only a folder that exists, with file types to list, and
+    // asks before it scans the folder of an index page that does not exist.
+    bool MayLeave() override;
 
     // The open-file dialog shared with the profile Open command: the chosen
     // file's full path, or empty when cancelled.
@@ -45,10 +40,9 @@ public:
 
     void SetFileTypesText(const QString& text);
     void FocusIndex();
-    void FocusFileTypes();
     // The page's part of showing a profile: the index page to the page
     // titles option, each through its control.
-    void ApplyProfile();
+    void ApplyProfile() override;
     // The folder the dialogs fall back on.
     void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
     const std::string& ProgramFolderPath() const { return programFolder_; }
@@ -62,8 +56,6 @@ public:
 signals:
     // editIndexChange proposes the default output file for page 3.
     void defaultOutputFileProposed(const QString& fileName);
-    // A list's Delete key runs its Remove button through the shared handler.
-    void buttonCommandRequested(QAbstractButton* sender);
     // The state of "Load Last Saved Profile on next Startup" changed.
     void loadLastChanged(bool on);
 
@@ -75,6 +67,13 @@ private:
     void CreateControls();
     void LayOutControls();
     void ConnectControls();
+    void FocusFileTypes();
+    void editIndexButtonClick();
+    void AddIgnoreFolder();
+    void RemoveIgnoreFolders();
+    void AddIgnoreFiles();
+    void RemoveIgnoreFiles();
+    void ResetFileTypes();
     void editIndexChange(const QString& text);
     void editFileTypesChange(const QString& text);
     void lstIgnoreFoldersClick();

@@ -11,12 +11,12 @@
 #include "ui/Dialogs.h"
 #include "ui/Guard.h"
 #include "ui/PathLabel.h"
+#include "ui/ReportFiles.h"
 #include "ui/SiteCheckRun.h"
 #include "ui/SiteMapTreeModel.h"
 #include "ui/Text.h"
 
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -24,14 +24,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
-#include <array>
 #include <climits>
 #include <sstream>
 #include <unordered_set>
@@ -68,80 +66,9 @@ private:
 
 using namespace Qt::StringLiterals;
 
-SiteMapTreeView::SiteMapTreeView(QWidget* parent) : QTreeView(parent) {}
-
-void SiteMapTreeView::keyPressEvent(QKeyEvent* event) {
-    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
-    const int key = event->key();
-    if (key == Qt::Key_F2 && mods == Qt::NoModifier) {
-        emit renameKeyPressed();
-        return;
-    }
-    if (key == Qt::Key_Delete && mods == Qt::NoModifier) {
-        if (!event->isAutoRepeat())
-            emit deleteKeyPressed();
-        return;
-    }
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::AltModifier) {
-        emit propertiesKeyPressed();
-        return;
-    }
-    if (key == Qt::Key_Asterisk && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
-        if (currentIndex().isValid())
-            ExpandSubtree(currentIndex());
-        return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
-void SiteMapTreeView::ExpandSubtree(const QModelIndex& top) {
-    if (!model() || !top.isValid())
-        return;
-    // With a layout pending, each expand only records the item.
-    scheduleDelayedItemsLayout();
-    std::vector<QModelIndex> pending{top};
-    while (!pending.empty()) {
-        QModelIndex index = pending.back();
-        pending.pop_back();
-        const int rows = model()->rowCount(index);
-        if (rows == 0)
-            continue;
-        expand(index);
-        for (int row = rows - 1; row >= 0; --row)
-            pending.push_back(model()->index(row, 0, index));
-    }
-    executeDelayedItemsLayout();
-}
-
-void SiteMapTreeView::CommitEdit() {
-    if (state() != EditingState)
-        return;
-    // The delegate's editor of a text is a line edit on the viewport.
-    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
-}
-
-void SiteMapTreeView::contextMenuEvent(QContextMenuEvent* event) {
-    bool fromMouse = event->reason() == QContextMenuEvent::Mouse;
-    QModelIndex index;
-    if (fromMouse)
-        index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
-    emit contextMenuAsked(index, event->globalPos(), fromMouse);
-    event->accept();
-}
-
-void SiteMapTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
-    const bool onItem = indexAt(event->position().toPoint()).isValid();
-    QTreeView::mouseDoubleClickEvent(event);
-    if (!onItem && event->button() == Qt::LeftButton)
-        emit emptySpaceDoubleClicked();
-}
-
 ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dialogs,
                          QWidget* parent)
-    : QWidget(parent), tree_(tree), profile_(profile), dialogs_(dialogs) {
+    : WizardPage(parent), tree_(tree), profile_(profile), dialogs_(dialogs) {
     setObjectName(u"tsResults"_s);
     model_ = new SiteMapTreeModel(tree_, this);
     tvMap_ = new SiteMapTreeView;
@@ -474,48 +401,6 @@ void ResultsPage::ForgetContextNodeWithin(SiteMapNode* removed) {
 // ---------------------------------------------------------------------------
 // Check Site
 
-namespace {
-
-// The report files Save Report writes, in the order of ReportFormatNames:
-// the name's ending picks the format.
-struct ReportFileType {
-    const char* Description;
-    const char* Ending;
-};
-constexpr std::array<ReportFileType, 5> kReportFiles = {{
-    {"Text report", ".txt"},
-    {"JSON report", ".json"},
-    {"JUnit XML report", ".xml"},
-    {"SARIF report", ".sarif"},
-    {"GitHub Actions commands", ".github.txt"},
-}};
-
-QString ReportFilter() {
-    QStringList parts;
-    for (const ReportFileType& type : kReportFiles) {
-        const QString pattern = u'*' + QString::fromLatin1(type.Ending);
-        parts << QString::fromLatin1(type.Description) + u" ("_s + pattern + u')' << pattern;
-    }
-    return parts.join(u'|');
-}
-
-ReportFormat ReportFormatOf(const QString& fileName) {
-    const QString lower = fileName.toLower();
-    // The longest ending that fits: ".github.txt" before ".txt".
-    size_t best = 0;
-    int bestLength = 0;
-    for (size_t i = 0; i < kReportFiles.size(); ++i) {
-        const QString ending = QString::fromLatin1(kReportFiles[i].Ending);
-        if (lower.endsWith(ending) && ending.size() > bestLength) {
-            best = i;
-            bestLength = static_cast<int>(ending.size());
-        }
-    }
-    return ParseReportFormat(ReportFormatNames()[best]).value_or(ReportFormat::Text);
-}
-
-} // namespace
-
 void ResultsPage::SetScannedProfile(const TMapProfile& profile) {
     StopCheck();
     ClearFindings();
@@ -679,7 +564,7 @@ void ResultsPage::SaveReport() {
     const std::string siteRoot = SiteFolderOf(scannedProfile_.IndexPage());
     SaveFileRequest request;
     request.title = u"Save Check Report"_s;
-    request.filter = ReportFilter();
+    request.filter = ReportFileFilter();
     request.defaultSuffix = u"txt"_s;
     request.startFolder = ToQ(siteRoot);
     request.fileName = u"check-report.txt"_s;

@@ -2,6 +2,8 @@
 
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "ui/SiteMapTreeView.h"
+#include "ui/WizardPage.h"
 
 #include <QPersistentModelIndex>
 #include <QTreeView>
@@ -24,40 +26,10 @@ class PathLabel;
 class SiteCheckRun;
 class SiteMapTreeModel;
 
-// The tree view of the results page: hands its keys and context-menu
-// requests to the page.
-class SiteMapTreeView : public QTreeView {
-    Q_OBJECT
-public:
-    explicit SiteMapTreeView(QWidget* parent = nullptr);
-
-    // Opens Top and every item below it that has children, with one layout
-    // at the end. Qt's own recursive expansion also records every leaf as
-    // expanded, which makes each later row removal walk them all.
-    void ExpandSubtree(const QModelIndex& top);
-    // Stores and closes an open in-place editor.
-    void CommitEdit();
-
-signals:
-    void renameKeyPressed();
-    void deleteKeyPressed();
-    void propertiesKeyPressed();
-    // A double click on no item; QTreeView tells only those on an item.
-    void emptySpaceDoubleClicked();
-    // Index is the node under the mouse pointer, invalid for a request from
-    // the keyboard or over empty space.
-    void contextMenuAsked(const QModelIndex& index, const QPoint& globalPos, bool fromMouse);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-};
-
 // Wizard page 2: the site map tree with in-place editing, deletion, the
 // ignore-list commands and the item properties dialog, and Check Site with
 // its findings on the tree's nodes and in a list below it.
-class ResultsPage : public QWidget {
+class ResultsPage : public WizardPage {
     Q_OBJECT
 public:
     ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dialogs,

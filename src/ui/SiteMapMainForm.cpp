@@ -1,13 +1,7 @@
 #include "ui/SiteMapMainForm.h"
 
 #include "model/ProfileRules.h"
-#include "output/OutputTargets.h"
-#include "output/PageWrapper.h"
-#include "output/RobotsTxt.h"
 #include "output/SitemapJob.h"
-#include "persist/ProfileFiles.h"
-#include "scan/IgnoreRules.h"
-#include "scan/ScanRun.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 #include "ui/Artwork.h"
@@ -15,7 +9,8 @@
 #include "ui/Dialogs.h"
 #include "ui/Guard.h"
 #include "ui/InformationPage.h"
-#include "ui/OutputPages.h"
+#include "ui/OutputSettingsPage.h"
+#include "ui/OutputStatusPage.h"
 #include "ui/ResultsPage.h"
 #include "ui/ShellOpen.h"
 #include "ui/SiteMapAboutForm.h"
@@ -58,7 +53,6 @@ const QString kFlatButtons = u"QPushButton { border: 1px solid palette(mid); bor
                              u" padding: 3px 11px; }"
                              u"QPushButton:disabled { border-color: palette(midlight); }"_s;
 
-const QString kProfileFilter = u"Zephyrix Trailwright Profile (*.zpf)|*.zpf"_s;
 const QString kEditorOption = u"Open as New Document in Zephyrix HTML Editor (Only available when "
                               u"run from within the Editor)"_s;
 constexpr const char* kHelpFileName = "Trailwright.html";
@@ -83,9 +77,8 @@ TfrmSiteMapMain::TfrmSiteMapMain(IDialogs& dialogs, const QStringList& arguments
     : QWidget(parent), dialogs_(dialogs), programFolder_(std::move(programFolder)),
       configFolder_(ConfigFolder(programFolder_, lookups)) {
     setObjectName(u"frmSiteMapMain"_s);
-    if (!arguments.isEmpty())
-        startupProfile_ = arguments.constFirst();
     BuildWindow();
+    CreateCommands(arguments.isEmpty() ? QString() : arguments.constFirst());
     ConnectSiteCheck();
     FormCreate();
     // F1 works from every control of the window, whatever has the focus.
@@ -97,7 +90,7 @@ TfrmSiteMapMain::~TfrmSiteMapMain() {
     // FormDestroy: the settings file first, then the tree. The program ends
     // whatever happens; an error is still told if a box can be shown.
     try {
-        SaveSettings();
+        profiles_->SaveSettings();
     } catch (const std::exception& e) {
         try {
             dialogs_.messageBox(nullptr, AppTitle(), ErrorBoxText(QString::fromUtf8(e.what())),
@@ -105,7 +98,7 @@ TfrmSiteMapMain::~TfrmSiteMapMain() {
         } catch (...) {
         }
     }
-    ClearMap();
+    tree_.Clear();
     // The pages refer to the profile and the tree, which go before the
     // widget base does; the pages must go first.
     delete pcMain_;
@@ -183,25 +176,44 @@ void TfrmSiteMapMain::BuildPages() {
     outputSettings_ = new OutputSettingsPage(profile_, dialogs_);
     // The program folder is never made; a configuration folder is, when needed.
     outputSettings_->SetPreviewFolder(configFolder_, configFolder_ != programFolder_);
-    outputStatus_ = new OutputStatusPage;
-    for (QWidget* page : std::initializer_list<QWidget*>{information_, status_, results_,
-                                                         outputSettings_, outputStatus_})
+    outputStatus_ = new OutputStatusPage(profile_, dialogs_);
+    pages_ = {information_, status_, results_, outputSettings_, outputStatus_};
+    for (ui::WizardPage* page : pages_)
         pcMain_->addWidget(page);
+}
+
+void TfrmSiteMapMain::CreateCommands(const QString& startupProfile) {
+    ProfileCommands::Hooks hooks;
+    hooks.showProfile = [this] { ApplyProfile(); };
+    hooks.showFirstPage = [this] {
+        if (wizardPage_ == kInformation)
+            return;
+        wizardPage_ = kInformation;
+        UpdatePageState();
+        QCoreApplication::processEvents();
+    };
+    profiles_ =
+        std::make_unique<ProfileCommands>(*this, dialogs_, profile_, *information_, programFolder_,
+                                          configFolder_, startupProfile, std::move(hooks));
+    scan_ = std::make_unique<ScanSession>(tree_, profile_, *status_, *results_);
+    generate_ =
+        std::make_unique<GenerateRun>(tree_, profile_, *outputStatus_, dialogs_, programFolder_);
 }
 
 QWidget* TfrmSiteMapMain::BuildButtonBar() {
     auto* bottom = new QWidget;
     bottom->setObjectName(u"pnlButtons"_s);
     bottom->setStyleSheet(kFlatButtons);
-    btnOpenProfile_ = MakeButton(u"&Open..."_s, u"btnOpenProfile"_s, 4);
+    btnOpenProfile_ = MakeButton(u"&Open..."_s, u"btnOpenProfile"_s, ButtonTag::OpenProfile);
     btnOpenProfile_->setToolTip(u"Open Saved Profile"_s);
-    btnSaveProfile_ = MakeButton(u"&Save"_s, u"btnSaveProfile"_s, 5);
+    btnSaveProfile_ = MakeButton(u"&Save"_s, u"btnSaveProfile"_s, ButtonTag::SaveProfile);
     btnSaveProfile_->setToolTip(u"Save Profile"_s);
-    btnSaveProfileAs_ = MakeButton(u"Sa&ve As..."_s, u"btnSaveProfileAs"_s, 12);
+    btnSaveProfileAs_ =
+        MakeButton(u"Sa&ve As..."_s, u"btnSaveProfileAs"_s, ButtonTag::SaveProfileAs);
     btnSaveProfileAs_->setToolTip(u"Save Profile As"_s);
-    btnBack_ = MakeButton(u"&Back"_s, u"btnBack"_s, 2);
-    btnNext_ = MakeButton(u"&Next"_s, u"btnNext"_s, 1);
-    btnCancel_ = MakeButton(u"Cancel"_s, u"btnCancel"_s, 3);
+    btnBack_ = MakeButton(u"&Back"_s, u"btnBack"_s, ButtonTag::Back);
+    btnNext_ = MakeButton(u"&Next"_s, u"btnNext"_s, ButtonTag::Next);
+    btnCancel_ = MakeButton(u"Cancel"_s, u"btnCancel"_s, ButtonTag::Cancel);
     auto* bottomLayout = new QHBoxLayout(bottom);
     bottomLayout->setContentsMargins(8, 6, 8, 8);
     bottomLayout->setSpacing(6);
@@ -219,27 +231,17 @@ QWidget* TfrmSiteMapMain::BuildButtonBar() {
 void TfrmSiteMapMain::ConnectPages() {
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              btnOpenProfile_, btnSaveProfile_, btnSaveProfileAs_, btnBack_, btnNext_, btnCancel_})
-        ConnectButton(b);
-    for (QAbstractButton* b : information_->Buttons())
-        ConnectButton(b);
-    for (QAbstractButton* b : outputSettings_->Buttons())
-        ConnectButton(b);
-    for (QAbstractButton* b : outputStatus_->Buttons())
-        ConnectButton(b);
+        connect(b, &QAbstractButton::clicked, this, [this, b] { Clicked(b); });
+    for (ui::WizardPage* page : pages_)
+        connect(page, &ui::WizardPage::buttonClicked, this, &TfrmSiteMapMain::Clicked);
     connect(information_, &InformationPage::loadLastChanged, this, [this](bool on) {
-        if (settings_)
-            settings_->SetLoadLast(on);
+        if (TSiteMapSettings* settings = profiles_->Settings())
+            settings->SetLoadLast(on);
     });
-    connect(information_, &InformationPage::buttonCommandRequested, this,
-            [this](QAbstractButton* b) { ButtonClick(b); });
     connect(results_, &ResultsPage::ignoreListsChanged, information_,
             &InformationPage::ShowIgnoreLists);
     connect(information_, &InformationPage::defaultOutputFileProposed, outputSettings_,
             &OutputSettingsPage::ProposeOutputFile);
-    connect(outputStatus_, &OutputStatusPage::openFolderClicked, this, [this] {
-        Guarded(this, dialogs_,
-                [this] { OpenDocument(dialogs_, outputStatus_->OutputFolder(), this); });
-    });
 }
 
 QWidget* TfrmSiteMapMain::BuildHelpArea() {
@@ -298,23 +300,21 @@ QWidget* TfrmSiteMapMain::BuildHelpArea() {
     return area;
 }
 
-void TfrmSiteMapMain::ConnectButton(QAbstractButton* button) {
-    connect(button, &QAbstractButton::clicked, this, [this, button] {
-        // A click from the keyboard lands a moment after the key (Qt animates
-        // it), by which time a scan or generation may have disabled the
-        // button: such a click must not start a second run inside the first.
-        if (button->isEnabled())
-            ButtonClick(button);
-    });
+void TfrmSiteMapMain::Clicked(QAbstractButton* button) {
+    // A click from the keyboard lands a moment after the key (Qt animates
+    // it), by which time a scan or generation may have disabled the
+    // button: such a click must not start a second run inside the first.
+    if (button->isEnabled())
+        ButtonClick(button);
 }
 
 void TfrmSiteMapMain::FormCreate() {
     firstActivate_ = true;
     wizardPage_ = 0;
-    foundCount_ = 0;
+    scan_->ClearFoundCount();
     SetupControls();
     UpdatePageState();
-    UpdateCaption();
+    profiles_->UpdateCaption();
 }
 
 void TfrmSiteMapMain::SetupControls() {
@@ -333,7 +333,7 @@ bool TfrmSiteMapMain::event(QEvent* event) {
 
 void TfrmSiteMapMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    closed_ = false;
+    scan_->SetWindowClosed(false);
     // Some desktops never activate a new window (focus stealing prevention,
     // a bare X server); the start-up then runs once the window is shown.
     if (firstActivate_)
@@ -347,7 +347,7 @@ void TfrmSiteMapMain::FormActivate() {
     if (!firstActivate_)
         return;
     firstActivate_ = false;
-    LoadSettings();
+    profiles_->LoadSettings();
     information_->FocusIndex();
     LoadSearchAnimation();
 }
@@ -377,76 +377,53 @@ void TfrmSiteMapMain::closeEvent(QCloseEvent* event) {
     bool mayClose = true;
     Guarded(this, dialogs_, [this, &mayClose] {
         mayClose = false;
-        mayClose = FormCloseQuery();
+        mayClose = profiles_->MayClose();
     });
     if (!mayClose) {
         event->ignore();
         return;
     }
     // A walk must not go on behind a closed window, whichever way it closed.
-    if (searching_ && scan_)
-        scan_->Stop();
+    scan_->Stop();
     results_->StopCheck();
-    closed_ = true;
+    scan_->SetWindowClosed(true);
     event->accept();
 }
 
 void TfrmSiteMapMain::ButtonClick(QObject* sender) {
     Guarded(this, dialogs_, [this, sender] {
-        switch (ButtonTag(sender)) {
-        case 0:
+        switch (TagOf(sender)) {
+        case ButtonTag::Undefined:
             UndefinedAction(sender);
             break;
-        case 1:
+        case ButtonTag::Next:
             Next();
             break;
-        case 2:
+        case ButtonTag::Back:
             Back();
             break;
-        case 3:
+        case ButtonTag::Cancel:
             Cancel();
             break;
-        case 4:
-            OpenProfileCommand();
+        // A running check stops before a profile command.
+        case ButtonTag::OpenProfile:
+            results_->StopCheck();
+            profiles_->Open();
             break;
-        case 5:
-            SaveProfileCommand();
+        case ButtonTag::SaveProfile:
+            results_->StopCheck();
+            (void)profiles_->Save();
             break;
-        case 6:
-            information_->AddIgnoreFolder();
-            break;
-        case 7:
-            information_->RemoveIgnoreFolders();
-            break;
-        case 8:
-            information_->ResetFileTypes();
-            break;
-        case 9:
-            information_->editIndexButtonClick();
-            break;
-        case 10:
-            OutputFileBrowse();
-            break;
-        case 12:
-            SaveProfileAsCommand();
-            break;
-        case 13:
-            ResetColors();
-            break;
-        case 14:
-            ViewOutputFile();
-            break;
-        case 15:
-            information_->AddIgnoreFiles();
-            break;
-        case 16:
-            information_->RemoveIgnoreFiles();
-            break;
-        case 17:
-            CopyOutputToClipboard();
+        case ButtonTag::SaveProfileAs:
+            results_->StopCheck();
+            (void)profiles_->SaveAs();
             break;
         default:
-            // 11 belongs to no control; higher tags have no action.
+            // The other tags are the pages' own; 11 and numbers above 17
+            // are nobody's and do nothing.
+            for (ui::WizardPage* page : pages_)
+                if (page->RunCommand(TagOf(sender)))
+                    break;
             break;
         }
     });
@@ -478,10 +455,7 @@ void TfrmSiteMapMain::UpdatePageState() {
 void TfrmSiteMapMain::Next() {
     if (wizardPage_ >= kOutputStatus)
         return;
-    if (wizardPage_ == kInformation && CheckIndexFolder())
-        return;
-    if (wizardPage_ == kOutputSettings &&
-        (CheckOutputPaths() || CheckSitemapSettings() || CheckOutputFiles()))
+    if (!pages_[static_cast<size_t>(wizardPage_)]->MayLeave())
         return;
     ++wizardPage_;
     UpdatePageState();
@@ -501,8 +475,7 @@ void TfrmSiteMapMain::Back() {
 }
 
 void TfrmSiteMapMain::Cancel() {
-    if (searching_ && scan_)
-        scan_->Stop();
+    scan_->Stop();
     // Also when the close is refused: Cancel ends what runs.
     results_->StopCheck();
     close();
@@ -519,121 +492,6 @@ bool TfrmSiteMapMain::NextAllowed() const {
     return wizardPage_ != kStatus && wizardPage_ != kOutputStatus && !results_->Checking();
 }
 
-bool TfrmSiteMapMain::CheckIndexFolder() {
-    if (!FolderExists(ExtractFilePath(profile_.IndexPage()))) {
-        dialogs_.messageBox(this, AppTitle(), QString::fromLatin1(kIndexFolderMissing),
-                            MsgIcon::None, MsgButtons::Ok);
-        information_->FocusIndex();
-        return true;
-    }
-    if (CanonicalFileTypes(profile_.FileTypes()).empty()) {
-        dialogs_.messageBox(this, AppTitle(),
-                            u"Please enter the file types to include, such as *.htm;*.html;"_s,
-                            MsgIcon::None, MsgButtons::Ok);
-        information_->FocusFileTypes();
-        return true;
-    }
-    if (FileExists(profile_.IndexPage()))
-        return false;
-    MsgResult answer = dialogs_.messageBox(
-        this, AppTitle(),
-        u"The index page "_s + ToQ(profile_.IndexPage()) +
-            u" does not exist.\n\nThe site map's link to it will not work. Scan its folder "
-            u"anyway?"_s,
-        MsgIcon::Question, MsgButtons::YesNo);
-    if (answer == MsgResult::Yes)
-        return false;
-    information_->FocusIndex();
-    return true;
-}
-
-bool TfrmSiteMapMain::CheckOutputPaths() {
-    // Linux file systems tell letter cases apart, so the folders are compared
-    // as written, and the fix keeps the index folder as the user wrote it.
-    const std::string indexFolder = ExtractFilePath(profile_.IndexPage());
-    if (profile_.OutputType() != TMapOutputType::moutFile)
-        return false;
-    if (OutputPlaceOf(profile_.OutputFileName(), profile_.IndexPage()) == OutputPlace::IndexFolder)
-        return false;
-    MsgResult answer = dialogs_.messageBox(
-        this, u"File Paths"_s,
-        u"The folder for the output file is not the same as the index folder.\n\nLinks to the "
-        u"pages in your site map are based on the index file location.\n\nWould you like to fix "
-        u"this now?\n\nYes\t= Fix it for me.\nNo\t= Leave it as it is.\nCancel\t= I'll fix it "
-        u"myself.\n"_s,
-        MsgIcon::Question, MsgButtons::YesNoCancel);
-    if (answer == MsgResult::Yes) {
-        outputSettings_->SetOutputFileText(
-            ToQ(indexFolder + ExtractFileName(profile_.OutputFileName())));
-        return false;
-    }
-    if (answer == MsgResult::No)
-        return false;
-    outputSettings_->FocusOutputFile();
-    return true;
-}
-
-bool TfrmSiteMapMain::CheckSitemapSettings() {
-    using Setting = SitemapSettingError::Setting;
-    using Field = TfrmSearchSitemaps::Field;
-    sitemapJob_.reset();
-    // An editor has no folder to put sitemaps in.
-    if (profile_.OutputType() != TMapOutputType::moutFile)
-        return false;
-    try {
-        sitemapJob_ = SitemapJob::Plan(profile_);
-        return false;
-    } catch (const SitemapSettingError& e) {
-        static const std::map<Setting, std::pair<Field, const char*>> kWhere{
-            {Setting::BaseURL, {Field::BaseURL, "Base URL"}},
-            {Setting::RobotsTxt, {Field::RobotsTxt, "robots.txt"}},
-            {Setting::PageFile, {Field::XmlOutput, "XML file"}},
-            {Setting::SameFile, {Field::TextSitemap, "Text sitemap"}},
-            {Setting::LastMod, {Field::LastMod, "Last modified"}},
-        };
-        const auto& [field, caption] = kWhere.at(e.Which());
-        QString text = QString::fromUtf8(e.what());
-        if (!text.isEmpty())
-            text[0] = text[0].toUpper();
-        dialogs_.messageBox(this, AppTitle(),
-                            u"Search Engine Sitemaps, "_s + QString::fromLatin1(caption) +
-                                u":\n\n"_s + text + u"."_s,
-                            MsgIcon::None, MsgButtons::Ok);
-        // The field is on the sitemaps dialog: it opens with the focus there.
-        outputSettings_->EditSitemaps(field);
-        return true;
-    }
-}
-
-bool TfrmSiteMapMain::CheckOutputFiles() {
-    if (profile_.OutputType() != TMapOutputType::moutFile)
-        return false;
-    const std::vector<RunOutput> outputs = PlannedOutputs(profile_, sitemapJob_.get());
-    try {
-        CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), false);
-        return false;
-    } catch (const EOutputRefused& e) {
-        const QString text = QString::fromUtf8(e.what());
-        if (e.Which() != EOutputRefused::Reason::SitePage) {
-            dialogs_.messageBox(this, AppTitle(), ErrorBoxText(text), MsgIcon::Error,
-                                MsgButtons::Ok);
-        } else if (dialogs_.messageBox(this, AppTitle(), text + u".\n\nReplace it?"_s,
-                                       MsgIcon::Warning,
-                                       MsgButtons::YesNoDefaultNo) == MsgResult::Yes) {
-            // The user's answer covers that page; every other rule still holds.
-            try {
-                CheckRunOutputs(outputs, profile_.IndexPage(), profile_.FileTypes(), true);
-                return false;
-            } catch (const EOutputRefused& again) {
-                dialogs_.messageBox(this, AppTitle(), ErrorBoxText(QString::fromUtf8(again.what())),
-                                    MsgIcon::Error, MsgButtons::Ok);
-            }
-        }
-        outputSettings_->FocusOutputFile();
-        return true;
-    }
-}
-
 void TfrmSiteMapMain::SetRunCommandsEnabled(bool enabled) {
     // While a walk runs nothing may start a second one inside it.
     btnOpenProfile_->setEnabled(enabled);
@@ -645,443 +503,51 @@ void TfrmSiteMapMain::SetRunCommandsEnabled(bool enabled) {
     }
 }
 
-void TfrmSiteMapMain::ClearMap() {
-    tree_.Clear();
-}
-
 void TfrmSiteMapMain::SearchFiles() {
-    BeginSearch();
-    ScanRun run(tree_, profile_, status_);
-    // What the sitemaps need comes from the scan's own reads; turned on
-    // after the scan, they read it when written.
-    scanReadFacts_ = profile_.XmlSitemap();
-    scanReadPictures_ = profile_.XmlImages();
-    run.SetFileTimesWanted(scanReadFacts_);
-    run.SetPageFactsWanted(scanReadFacts_, scanReadPictures_);
-    if (!PrepareScan(run))
-        return;
-    SiteMapTreeModel* model = results_->Model();
-    model->Suspend();
-    const QString walkError = WalkSite(run);
-    ReportWalk(run);
-    run.Finish();
-    scannedFiles_ = CountSitemapFiles(tree_);
-    model->Resume();
-    results_->ShowScanResult();
-    EndSearch(walkError);
-}
-
-void TfrmSiteMapMain::BeginSearch() {
-    foundCount_ = 0;
-    status_->SetFileCount(0);
-    status_->SetTitle(u"Searching for files, please wait...."_s);
     SetRunCommandsEnabled(false);
-    QCoreApplication::processEvents();
-    status_->ClearLog();
-    for (const std::string& entry : IgnoreEntriesMatchingNothing(profile_))
-        status_->AppendLog(u"Warning: the ignore entry "_s + ToQ(entry) +
-                           u" matches no folder or file of the site"_s);
-    status_->ClearLocation();
-    // Check Site checks the site as this scan sees it.
-    results_->SetScannedProfile(profile_);
-    ClearMap();
-    status_->Animation()->Start();
-}
-
-bool TfrmSiteMapMain::PrepareScan(ScanRun& run) {
-    try {
-        run.Prepare();
-        return true;
-    } catch (const std::exception& e) {
-        // The folder went away after the check. The user can only fix that on
-        // the information page, so the wizard goes back there.
-        status_->Animation()->Stop();
-        SetRunCommandsEnabled(true);
-        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(QString::fromUtf8(e.what())),
-                            MsgIcon::Error, MsgButtons::Ok);
+    const ScanSession::Outcome outcome = scan_->Run();
+    SetRunCommandsEnabled(true);
+    if (!outcome.Prepared) {
+        // The folder went away after the check. The user can only fix that
+        // on the information page, so the wizard goes back there.
+        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(outcome.Error), MsgIcon::Error,
+                            MsgButtons::Ok);
         wizardPage_ = kInformation;
         UpdatePageState();
         information_->FocusIndex();
-        return false;
+        return;
     }
-}
-
-QString TfrmSiteMapMain::WalkSite(ScanRun& run) {
-    QString walkError;
-    scan_ = &run;
-    searching_ = true;
-    try {
-        // A close accepted while the page was painted leaves nothing to walk.
-        if (!closed_)
-            run.Execute();
-    } catch (const std::exception& e) {
-        walkError = QString::fromUtf8(e.what());
-    }
-    searching_ = false;
-    scan_ = nullptr;
-    return walkError;
-}
-
-void TfrmSiteMapMain::ReportWalk(const ScanRun& run) {
-    foundCount_ = run.FoundCount();
-    status_->Flush();
-    status_->SetFileCount(foundCount_);
-    status_->Animation()->Stop();
-    status_->AppendLog(u"Total Files: "_s + QString::number(foundCount_));
-    // The root is shown under the tree before the pruning, which can take
-    // it away when no file was added.
-    if (SiteMapNode* root = tree_.First())
-        results_->SetLinkFileName(ToQ(root->Data.FilePath));
-}
-
-void TfrmSiteMapMain::EndSearch(const QString& walkError) {
-    status_->ClearLocation();
-    status_->SetTitle(u"Search Complete! Press Next to View Results."_s);
-    SetRunCommandsEnabled(true);
-    if (!walkError.isEmpty())
-        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(walkError), MsgIcon::Error,
+    if (!outcome.Error.isEmpty())
+        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(outcome.Error), MsgIcon::Error,
                             MsgButtons::Ok);
     ButtonClick(btnNext_);
-}
-
-// ---------------------------------------------------------------------------
-// Profile files and settings
-
-void TfrmSiteMapMain::UpdateCaption() {
-    setWindowTitle(AppTitle() + u" - "_s + ToQ(profile_.FileName()));
-}
-
-MsgResult TfrmSiteMapMain::ConfirmSaveProfile() {
-    return dialogs_.messageBox(
-        this, u"Save Profile"_s,
-        u"The settings for the current profile have changed.\n\nDo you wish to save this profile?"_s,
-        MsgIcon::Question, MsgButtons::YesNoCancel);
-}
-
-bool TfrmSiteMapMain::FormCloseQuery() {
-    if (!profile_.Modified())
-        return true;
-    switch (ConfirmSaveProfile()) {
-    case MsgResult::Yes:
-        return SaveProfile();
-    case MsgResult::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void TfrmSiteMapMain::OpenProfileCommand() {
-    results_->StopCheck();
-    if (profile_.Modified()) {
-        MsgResult answer = ConfirmSaveProfile();
-        if (answer == MsgResult::Cancel)
-            return;
-        if (answer == MsgResult::Yes && !SaveProfile())
-            return;
-    }
-    const QString chosen = information_->PromptOpenFile(ToQ(profile_.FileName()), kProfileFilter);
-    if (chosen.isEmpty())
-        return;
-    if (wizardPage_ != kInformation) {
-        wizardPage_ = kInformation;
-        UpdatePageState();
-        QCoreApplication::processEvents();
-    }
-    LoadProfile(ToStd(chosen));
-}
-
-void TfrmSiteMapMain::LoadProfile(const std::string& fileName) {
-    // Records the file as the last one first, also for a read that fails.
-    // The file is read into a copy, so that a read failing half way cannot
-    // leave a half-changed profile behind controls that show the old values.
-    TMapProfile loaded = profile_;
-    loaded.SetFileName(fileName);
-    try {
-        tw::LoadProfile(loaded, fileName, settings_.get());
-    } catch (...) {
-        // A file that could not be read may be the user's only copy of the
-        // profile: its name is not taken, so Save asks for one instead of
-        // overwriting it.
-        profile_.MakeUntitled();
-        UpdateCaption();
-        throw;
-    }
-    profile_ = std::move(loaded);
-    ApplyProfile();
-    UpdateCaption();
 }
 
 void TfrmSiteMapMain::ApplyProfile() {
     // A profile that names an output file has chosen it; one that does not
     // takes the proposal that follows its index page.
     outputSettings_->SetOutputChosen(!profile_.OutputFileName().empty());
-    information_->ApplyProfile();
-    outputSettings_->ApplyProfile();
+    for (ui::WizardPage* page : pages_)
+        page->ApplyProfile();
     profile_.SetModified(false);
 }
 
-void TfrmSiteMapMain::SaveProfileCommand() {
-    results_->StopCheck();
-    (void)SaveProfile();
-}
-
-void TfrmSiteMapMain::SaveProfileAsCommand() {
-    results_->StopCheck();
-    (void)SaveProfileAs();
-}
-
-bool TfrmSiteMapMain::SaveProfile() {
-    if (profile_.Untitled())
-        return SaveProfileAs();
-    return WriteProfile();
-}
-
-bool TfrmSiteMapMain::SaveProfileAs() {
-    SaveFileRequest request;
-    request.title = u"Save Profile As"_s;
-    request.filter = kProfileFilter;
-    request.defaultSuffix = u"zpf"_s;
-    if (profile_.Untitled()) {
-        // The profiles folder is proposed but never made by the program.
-        request.startFolder = ToQ(configFolder_ + "Profiles" + kPathDelim);
-        request.fileName = QString::fromLatin1(kUntitledProfileName);
-    } else {
-        const std::string folder = ExtractFilePath(profile_.FileName());
-        if (FolderExists(folder))
-            request.startFolder = ToQ(folder);
-        request.fileName = ToQ(profile_.FileName());
-    }
-    QString chosen = dialogs_.saveFile(this, request);
-    if (chosen.isEmpty())
-        return false;
-    if (ExtractFileExt(ToStd(chosen)).empty())
-        chosen += QString::fromLatin1(kProfileExtension);
-    profile_.SetFileName(ToStd(chosen));
-    return WriteProfile();
-}
-
-bool TfrmSiteMapMain::WriteProfile() {
-    tw::WriteProfile(profile_, settings_.get());
-    UpdateCaption();
-    return true;
-}
-
-void TfrmSiteMapMain::LoadSettings() {
-    // Every path ends with the controls showing what the profile holds; an
-    // error on the way is shown and the start goes on from the defaults.
-    settings_ = std::make_unique<TSiteMapSettings>(configFolder_);
-    Guarded(this, dialogs_, [this] {
-        try {
-            LoadSettingsFile(*settings_);
-        } catch (...) {
-            // A damaged file counts for nothing; it is replaced at exit.
-            settings_ = std::make_unique<TSiteMapSettings>(configFolder_);
-            throw;
-        }
-    });
-    information_->SetLoadLast(settings_->LoadLast());
-    ApplyProfile();
-    UpdateCaption();
-    std::string path;
-    if (!startupProfile_.isEmpty()) {
-        // The name wins over the last profile even when no such file exists:
-        // the defaults are then shown under that name, and Save writes there.
-        path = ToStd(startupProfile_);
-        if (!FileExists(path)) {
-            profile_.SetFileName(path);
-            UpdateCaption();
-            return;
-        }
-    } else if (settings_->LoadLast() && FileExists(settings_->LastFile())) {
-        path = settings_->LastFile();
-    } else {
-        return;
-    }
-    Guarded(this, dialogs_, [this, &path] { LoadProfile(path); });
-}
-
-void TfrmSiteMapMain::SaveSettings() {
-    // A window that never reached its first activation read no settings
-    // and has none to write.
-    if (!settings_)
-        return;
-    // A folder that cannot be made shows as the write's own error.
-    if (configFolder_ != programFolder_)
-        (void)MakeConfigFolder(configFolder_);
-    SaveSettingsFile(*settings_);
-}
-
-// ---------------------------------------------------------------------------
-// Output
-
-void TfrmSiteMapMain::OutputFileBrowse() {
-    outputSettings_->BrowseOutputFile();
-}
-
-void TfrmSiteMapMain::ResetColors() {
-    outputSettings_->ResetColors();
-}
-
-void TfrmSiteMapMain::ViewOutputFile() {
-    // A profile whose reading failed can still name the clipboard or insert
-    // targets; the run wrote a file for them.
-    if (profile_.OutputType() == TMapOutputType::moutEditor)
-        return;
-    OpenDocument(dialogs_, ToQ(profile_.OutputFileName()), this);
-}
-
-void TfrmSiteMapMain::CopyOutputToClipboard() {
-    dialogs_.setClipboardText(outputStatus_->GeneratedContents());
-}
-
 void TfrmSiteMapMain::GenerateSiteMap() {
-    if (generating_)
+    if (generate_->Running())
         return;
-    generating_ = true;
     // Nothing may start a second run inside this one or change the tree
     // under the walk: Back, Finish and the profile commands wait for its end.
     SetRunCommandsEnabled(false);
     struct Finally {
         TfrmSiteMapMain* self;
         ~Finally() {
-            self->outputStatus_->Complete();
             self->btnCancel_->setText(u"Close"_s);
-            self->generating_ = false;
             self->SetRunCommandsEnabled(true);
             self->btnBack_->setEnabled(self->wizardPage_ >= kResults);
             self->btnNext_->setEnabled(self->wizardPage_ != kOutputStatus);
         }
     } finally{this};
-
-    QCoreApplication::processEvents();
-    const bool toEditor = profile_.OutputType() == TMapOutputType::moutEditor;
-    const int count = tree_.Count();
-    outputStatus_->BeginRun(count, toEditor ? u"Generating Site Map to Open in Editor..."_s
-                                            : u"Generating Site Map to specified file..."_s);
-    QCoreApplication::processEvents();
-
-    // The page is built whole in one string: no copy of megabytes to wrap it.
-    GenerationProgress progress(*outputStatus_, count);
-    generatedText_ = SiteMapPageHead(profile_);
-    BuildSiteMapTo(tree_, profile_, &progress,
-                   [this](std::string_view piece) { generatedText_ += piece; });
-    generatedText_ += SiteMapPageFoot();
-    progress.Flush();
-
-    if (toEditor) {
-        outputStatus_->ShowResult(
-            u"Your generated Site Map is ready to be opened in the Editor."_s);
-    } else {
-        WriteOutputFiles();
-    }
-    outputStatus_->SetLabelsBold(true);
-}
-
-void TfrmSiteMapMain::WriteOutputFiles() {
-    // Planned at Finish; a run started otherwise plans here, before the page
-    // is replaced, so that a setting that cannot work changes nothing.
-    std::unique_ptr<SitemapJob> job = std::move(sitemapJob_);
-    if (!job)
-        job = SitemapJob::Plan(profile_);
-    outputStatus_->ClearFiles();
-    const std::string page = profile_.OutputFileName();
-    const int pageLine = outputStatus_->AddFile(u"Site map page"_s, ToQ(page));
-    try {
-        SaveSiteMapPage(generatedText_, profile_, programFolder_);
-    } catch (...) {
-        outputStatus_->FileFailed(pageLine, u"Not written"_s);
-        throw;
-    }
-    outputStatus_->FileWritten(pageLine);
-    if (profile_.AddImages())
-        for (const char* image : kItemImages) {
-            const std::string path = ExtractFilePath(page) + image;
-            if (FileExists(path))
-                outputStatus_->FileWritten(outputStatus_->AddFile(u"Item image"_s, ToQ(path)));
-        }
-    outputStatus_->ShowWritten(ToQ(page), generatedText_);
-    if (job)
-        WriteSitemaps(*job);
-}
-
-void TfrmSiteMapMain::WriteSitemaps(SitemapJob& job) {
-    // Each line is there before its file is written, so that a failure
-    // marks the file it was at.
-    std::map<std::string, int> lines;
-    auto line = [this, &lines](const QString& what, const std::string& path) {
-        auto [it, added] = lines.emplace(path, 0);
-        if (added)
-            it->second = outputStatus_->AddFile(what, ToQ(path));
-        return it->second;
-    };
-    line(u"XML sitemap"_s, job.XmlOutput());
-    if (!job.TextOutput().empty())
-        line(u"Text sitemap"_s, job.TextOutput());
-    if (!job.RobotsTxtPath().empty())
-        line(u"robots.txt"_s, job.RobotsTxtPath());
-    QCoreApplication::processEvents();
-    auto countOf = [](size_t count, const char* singular, const char* plural) {
-        return ToQ(CountOf(static_cast<long long>(count), singular, plural));
-    };
-    // Pages the user deleted or ignored since the scan are told apart.
-    job.SetScannedFiles(scannedFiles_);
-    try {
-        SitemapJob::Outcome outcome = job.Write(
-            tree_,
-            [&](const SitemapJobFile& file) {
-                using Kind = SitemapJobFile::Kind;
-                QString what = u"XML sitemap"_s;
-                QString note = countOf(file.Entries, "URL", "URLs");
-                if (file.FileKind == Kind::XmlIndex) {
-                    // The file planned as the sitemap became the index of numbered ones.
-                    what = u"Sitemap index"_s;
-                    note = countOf(file.Entries, "sitemap", "sitemaps");
-                } else if (file.FileKind == Kind::Text) {
-                    what = u"Text sitemap"_s;
-                } else if (file.FileKind == Kind::RobotsTxt) {
-                    what = u"robots.txt"_s;
-                    note = file.Entries > 0 ? QString() : u"already names it"_s;
-                }
-                outputStatus_->FileWritten(line(what, file.Path), note, what);
-            },
-            // Pictures asked for after a head-only scan need the pages again.
-            scanReadFacts_ && (scanReadPictures_ || !profile_.XmlImages()));
-        // Not a file: how much of the site the sitemaps list, and why not the rest.
-        const SearchSitemapResult& result = outcome.Result;
-        outputStatus_->FileWritten(
-            outputStatus_->AddFile(u"Pages listed"_s, ToQ(SitemapListedText(result))),
-            QString::number(result.Urls) + u" of "_s + QString::number(SitemapPages(result)));
-        // Another run's sitemaps may still be served: shown, never deleted.
-        for (const std::string& path : result.LeftBehind)
-            outputStatus_->FileWritten(outputStatus_->AddFile(u"Older sitemap"_s, ToQ(path)),
-                                       u"not written now, not deleted"_s);
-        if (outcome.RobotsTxtLonger)
-            outputStatus_->FileWritten(
-                outputStatus_->AddFile(u"robots.txt"_s,
-                                       ToQ(job.Options().SiteFolder + "robots.txt")),
-                u"longer than %1 KiB, where crawlers may stop reading: only its start was read"_s
-                    .arg(kRobotsTxtReadLimit / 1024));
-        for (const SitemapBadAlternates& page : result.BadAlternates)
-            outputStatus_->FileWritten(
-                outputStatus_->AddFile(u"Alternates left out"_s, ToQ(page.Page)),
-                ToQ(SitemapBadAlternatesText(page)));
-        if (outcome.RobotsTxtNamesOtherForm)
-            outputStatus_->FileWritten(
-                outputStatus_->AddFile(u"robots.txt"_s, ToQ(job.RobotsTxtPath())),
-                u"also names "_s + ToQ(result.OtherFormURL));
-    } catch (const std::exception& e) {
-        // The page stays written; the line the run was at shows the failure.
-        const QString error = QString::fromUtf8(e.what());
-        // The file the error names, else the first one still waiting.
-        int failed = outputStatus_->FirstWaitingFile();
-        for (const auto& [path, at] : lines)
-            if (error.contains(ToQ(path)))
-                failed = at;
-        outputStatus_->FileFailed(failed, error);
-        outputStatus_->FilesNotWritten();
-        dialogs_.messageBox(this, AppTitle(), ErrorBoxText(error), MsgIcon::Error, MsgButtons::Ok);
-    }
+    generate_->Run(outputSettings_->TakePlannedSitemaps(), *scan_);
 }
 
 // ---------------------------------------------------------------------------

@@ -2,15 +2,18 @@
 
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
-#include "output/SearchSitemaps.h"
 #include "persist/SiteMapSettings.h"
 #include "support/ConfigFolder.h"
 #include "support/NXFiles.h"
+#include "ui/GenerateRun.h"
+#include "ui/ProfileCommands.h"
+#include "ui/ScanSession.h"
 
 #include <QPixmap>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -20,24 +23,20 @@ class QMenu;
 class QPushButton;
 class QStackedWidget;
 
-namespace tw {
-class ScanRun;
-class SitemapJob;
-} // namespace tw
-
 namespace tw::ui {
 
 class ClickLabel;
 class IDialogs;
 class InformationPage;
-enum class MsgResult;
 class OutputSettingsPage;
 class OutputStatusPage;
 class ResultsPage;
 class StatusPage;
+class WizardPage;
 
 // The wizard's main window: owns the profile and the site map tree, moves
-// between the five pages and dispatches every push button by its tag.
+// between the five pages and dispatches every push button by its tag. The
+// profile files, the scan and the generation run are helpers it owns.
 class TfrmSiteMapMain : public QWidget {
     Q_OBJECT
 public:
@@ -61,13 +60,13 @@ public:
     ~TfrmSiteMapMain() override;
 
     int WizardPage() const { return wizardPage_; }
-    bool Searching() const { return searching_; }
-    int FoundCount() const { return foundCount_; }
+    bool Searching() const { return scan_->Searching(); }
+    int FoundCount() const { return scan_->FoundCount(); }
     TMapProfile& Profile() { return profile_; }
     TSiteMapTree& Tree() { return tree_; }
     // The profile file named on the command line, opened at start-up once
     // profiles can be read.
-    const QString& StartupProfileArgument() const { return startupProfile_; }
+    const QString& StartupProfileArgument() const { return profiles_->StartupProfile(); }
 
     InformationPage* Information() const { return information_; }
     StatusPage* Status() const { return status_; }
@@ -79,10 +78,10 @@ public:
     const std::string& ProgramFolderPath() const { return programFolder_; }
     const std::string& ConfigFolderPath() const { return configFolder_; }
     // Null until the first activation.
-    TSiteMapSettings* Settings() const { return settings_.get(); }
+    TSiteMapSettings* Settings() const { return profiles_->Settings(); }
     bool FirstActivatePending() const { return firstActivate_; }
-    bool Generating() const { return generating_; }
-    const std::string& GeneratedText() const { return generatedText_; }
+    bool Generating() const { return generate_->Running(); }
+    const std::string& GeneratedText() const { return generate_->Text(); }
 
     // The shared click handler of every push button: dispatches by the
     // button's tag, and tells of a tag it does not know.
@@ -99,47 +98,40 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The commands: the buttons, the help menu and the window's events run
-    // them.
-    void UpdatePageState();
-    // True: the wizard stays on the page.
-    bool CheckIndexFolder();
-    bool CheckOutputPaths();
-    // Plans the sitemaps the profile asks for; a setting that cannot work is
-    // told, and its field is shown in the sitemaps dialog.
-    bool CheckSitemapSettings();
-    bool CheckOutputFiles();
-    void ClearMap();
-    void UpdateCaption();
+    // The window in named steps: the header, the five pages, the commands
+    // over them, the button bar, and the wiring of the pages' buttons and
+    // signals.
+    void BuildWindow();
+    void BuildHeader();
+    void BuildPages();
+    void CreateCommands(const QString& startupProfile);
+    QWidget* BuildButtonBar();
+    QWidget* BuildHelpArea();
+    void ConnectPages();
+    // Check Site on the results page: Next waits for it.
+    void ConnectSiteCheck();
+    void FormCreate();
+    void SetupControls();
     // The one-time start-up at the first activation.
     void FormActivate();
+    void LoadSearchAnimation();
 
-    // Commands of the profile files.
-    void OpenProfileCommand();
-    void SaveProfileCommand();
-    void SaveProfileAsCommand();
-    void LoadSettings();
-    void SaveSettings();
-    // The question before unsaved changes are lost: Yes, No or Cancel.
-    MsgResult ConfirmSaveProfile();
-    // True: the window may close.
-    bool FormCloseQuery();
-    void LoadProfile(const std::string& fileName);
+    // The navigation.
+    void UpdatePageState();
+    void Next();
+    void Back();
+    void Cancel();
+    // Next leaves neither a run's page nor the results while a check runs.
+    bool NextAllowed() const;
+    void SetRunCommandsEnabled(bool enabled);
+    // A button's click, or a key that stands for one, when the button is
+    // enabled.
+    void Clicked(QAbstractButton* button);
+    void UndefinedAction(QObject* sender);
     // Sets every control from the profile, then clears Modified.
     void ApplyProfile();
-    // True when the profile was written.
-    bool SaveProfile();
-    bool SaveProfileAs();
-    bool WriteProfile();
-    // Commands of the output.
-    void OutputFileBrowse();
-    void ResetColors();
-    void ViewOutputFile();
-    void CopyOutputToClipboard();
+    // The generation run of the last page.
     void GenerateSiteMap();
-    // The page, its item images and the sitemaps, each listed on the status page.
-    void WriteOutputFiles();
-    void WriteSitemaps(SitemapJob& job);
     // Help, support and About.
     void ShowHelpFile();
     void ShowHelpMenu(const QPoint& globalPos);
@@ -147,58 +139,16 @@ private:
     void miSupportClick();
     void miAboutClick();
 
-    // The window in named steps: the header, the five pages, the button bar,
-    // and the wiring of the pages' buttons and signals.
-    void BuildWindow();
-    void BuildHeader();
-    void BuildPages();
-    QWidget* BuildButtonBar();
-    void ConnectPages();
-    // The scan in steps: the page made ready, the folder found (false: the
-    // wizard went back), the walk (its error, if any), its figures, the end.
-    void BeginSearch();
-    bool PrepareScan(ScanRun& run);
-    QString WalkSite(ScanRun& run);
-    void ReportWalk(const ScanRun& run);
-    void EndSearch(const QString& walkError);
-    void FormCreate();
-    void SetupControls();
-    void LoadSearchAnimation();
-    void Next();
-    void Back();
-    void Cancel();
-    void UndefinedAction(QObject* sender);
-    void ConnectButton(QAbstractButton* button);
-    void SetRunCommandsEnabled(bool enabled);
-    QWidget* BuildHelpArea();
-    // Check Site on the results page: Next waits for it.
-    void ConnectSiteCheck();
-    // Next leaves neither a run's page nor the results while a check runs.
-    bool NextAllowed() const;
-
     IDialogs& dialogs_;
-    QString startupProfile_;
     std::string programFolder_;
     std::string configFolder_;
     TMapProfile profile_;
     TSiteMapTree tree_;
-    std::unique_ptr<TSiteMapSettings> settings_;
-    // The last fragment, then the whole page of the last run.
-    std::string generatedText_;
-    bool generating_ = false;
+    std::unique_ptr<ProfileCommands> profiles_;
+    std::unique_ptr<ScanSession> scan_;
+    std::unique_ptr<GenerateRun> generate_;
     bool firstActivate_ = true;
     int wizardPage_ = 0;
-    int foundCount_ = 0;
-    bool searching_ = false;
-    bool closed_ = false;
-    ScanRun* scan_ = nullptr;
-    // Whether the last scan read what pages say of themselves, which the
-    // sitemaps' rules need.
-    bool scanReadFacts_ = false;
-    bool scanReadPictures_ = false;
-    // The tree's files as the last scan left them, before any edit.
-    SitemapFileCount scannedFiles_;
-    std::unique_ptr<SitemapJob> sitemapJob_;
     QVector<QPixmap> ilAnimate_;
 
     QWidget* pnlHeader_ = nullptr;
@@ -212,6 +162,8 @@ private:
     ResultsPage* results_ = nullptr;
     OutputSettingsPage* outputSettings_ = nullptr;
     OutputStatusPage* outputStatus_ = nullptr;
+    // The five pages in their order.
+    std::array<ui::WizardPage*, 5> pages_{};
     QPushButton* btnOpenProfile_ = nullptr;
     QPushButton* btnSaveProfile_ = nullptr;
     QPushButton* btnSaveProfileAs_ = nullptr;

@@ -54,9 +54,11 @@ TfrmSearchSitemaps::TfrmSearchSitemaps(const TMapProfile& profile, IDialogs& dia
     lblBaseURLProblem_->setStyleSheet(u"color: #b00000"_s);
     editXmlOutput_ = MakeEdit(profile.XmlOutputFileName(), u"editXmlOutput"_s,
                               u"sitemap.xml beside the index page"_s);
-    btnXmlOutputBrowse_ = MakeButton(u"Bro&wse..."_s, u"btnXmlOutputBrowse"_s, 0);
+    btnXmlOutputBrowse_ =
+        MakeButton(u"Bro&wse..."_s, u"btnXmlOutputBrowse"_s, ButtonTag::Undefined);
     editTextSitemap_ = MakeEdit(profile.TextSitemapFileName(), u"editTextSitemap"_s, u"none"_s);
-    btnTextSitemapBrowse_ = MakeButton(u"Brow&se..."_s, u"btnTextSitemapBrowse"_s, 0);
+    btnTextSitemapBrowse_ =
+        MakeButton(u"Brow&se..."_s, u"btnTextSitemapBrowse"_s, ButtonTag::Undefined);
     cbXmlLastMod_ = new QComboBox;
     cbXmlLastMod_->setObjectName(u"cbXmlLastMod"_s);
     // In the order of TMapLastMod.

@@ -67,7 +67,7 @@ QLabel* Caption(const QString& text, const QString& name) {
 
 } // namespace
 
-StatusPage::StatusPage(QWidget* parent) : QWidget(parent) {
+StatusPage::StatusPage(QWidget* parent) : WizardPage(parent) {
     setObjectName(u"tsStatus"_s);
     lblStatusTitle_ = Caption(u"Searching for files, please wait...."_s, u"lblStatusTitle"_s);
     QFont bold = lblStatusTitle_->font();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/ScanRun.h"
+#include "ui/WizardPage.h"
 
 #include <QElapsedTimer>
 #include <QPixmap>
@@ -46,7 +47,7 @@ private:
 // labels and log lines are gathered and shown at most about 60 times a
 // second, when the window is also given its pending events, so that a large
 // site is not slowed down by repainting after every file.
-class StatusPage : public QWidget, public ScanListener {
+class StatusPage : public WizardPage, public ScanListener {
     Q_OBJECT
 public:
     explicit StatusPage(QWidget* parent = nullptr);

@@ -543,8 +543,8 @@ void MainWindowTest::finishCheckAsksFilePaths() {
 
 void MainWindowTest::buttonTagsDispatch() {
     Wizard w;
-    auto* mystery =
-        tw::ui::MakeButton(QStringLiteral("?"), QStringLiteral("btnMystery"), 0, w.window.get());
+    auto* mystery = tw::ui::MakeButton(QStringLiteral("?"), QStringLiteral("btnMystery"),
+                                       tw::ui::ButtonTag::Undefined, w.window.get());
     w.dialogs.AnswerMessage(MsgResult::Ok);
     w.window->ButtonClick(mystery);
     QCOMPARE(w.dialogs.Last().caption, QStringLiteral("Zephyrix Trailwright"));

@@ -3,14 +3,14 @@
 // the colour reset, Browse, the status page, a failed write, the editor
 // target, the pacing and the picker's keyboard use.
 
-#include "ui/OutputPages.h"
-
 #include "WizardFixture.h"
 #include "output/OutputTargets.h"
 #include "output/PageWrapper.h"
 #include "output/SiteMapWriter.h"
 #include "support/NXFiles.h"
 #include "ui/ColorPickerButton.h"
+#include "ui/OutputSettingsPage.h"
+#include "ui/OutputStatusPage.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -592,7 +592,9 @@ void OutputPagesTest::pickerWorksFromTheKeyboard() {
 
 TW_GUI_TEST(OutputPagesTest)
 void OutputPagesTest::largePageFillsTheMemoInParts() {
-    tw::ui::OutputStatusPage page;
+    const tw::TMapProfile profile;
+    ScriptedDialogs dialogs;
+    tw::ui::OutputStatusPage page(profile, dialogs);
     auto* memo = page.findChild<QPlainTextEdit*>(QStringLiteral("memoGenerated"));
     QVERIFY(memo);
     // A megabyte of CR LF lines with two-byte characters in them.

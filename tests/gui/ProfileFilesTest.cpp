@@ -8,7 +8,8 @@
 #include "persist/SiteMapSettings.h"
 #include "ui/ColorPickerButton.h"
 #include "ui/InformationPage.h"
-#include "ui/OutputPages.h"
+#include "ui/OutputSettingsPage.h"
+#include "ui/OutputStatusPage.h"
 
 #include <QCheckBox>
 #include <QFile>

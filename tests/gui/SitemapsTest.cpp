@@ -5,7 +5,8 @@
 
 #include "WizardFixture.h"
 #include "persist/ProfileFiles.h"
-#include "ui/OutputPages.h"
+#include "ui/OutputSettingsPage.h"
+#include "ui/OutputStatusPage.h"
 #include "ui/ResultsPage.h"
 
 #include <QCheckBox>
