@@ -1,9 +1,11 @@
 // Builds a random site map tree and option set from the input, writes it in
 // both ways (whole and streamed), and checks that the page keeps its
 // structure: every list and paragraph it opens is closed, in order, and no
-// href value holds a quote, a control byte or a byte above 0x7E.
+// href value holds a quote, a control byte or a byte above 0x7E. The modern
+// page of the same tree is held to the same.
 
 #include "model/SiteMapTree.h"
+#include "output/ModernLayout.h"
 #include "output/PageWrapper.h"
 #include "output/SiteMapWriter.h"
 
@@ -122,5 +124,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                        [&streamed](std::string_view piece) { streamed += piece; });
     Check(whole == streamed, "the streamed fragment differs");
     CheckStructure(tw::BuildSiteMapPage(whole, profile));
+
+    // The modern page of the same tree: its lists closed in order, none empty.
+    profile.SetCollapsible(options & 64);
+    profile.SetFilterBox(options & 128);
+    std::string modern = tw::BuildModernPage(tree, profile, "en");
+    CheckStructure(modern);
+    Check(modern.find("<ul>\n</ul>") == std::string::npos, "an empty list");
     return 0;
 }

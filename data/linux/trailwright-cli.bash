@@ -8,7 +8,9 @@ _trailwright_cli_selection="--profile --index --file-types --ignore-folder --ign
 # The options of the written page, which check does not take.
 _trailwright_cli_profile="$_trailwright_cli_selection --output --format --color --styles
     --no-styles --images --no-images --folder-images --no-folder-images --folder-links
-    --no-folder-links"
+    --no-folder-links
+    --lang --page-title --collapsible --no-collapsible --filter-box --no-filter-box
+    --credit --no-credit"
 # The search-engine sitemaps, profile settings of generate and profile write;
 # each on/off one has a negation that turns a profile's setting off.
 _trailwright_cli_sitemaps="--xml-sitemap --no-xml-sitemap --xml-output --text-sitemap
@@ -64,7 +66,7 @@ _trailwright_cli_value() {
         if [[ $command == check ]]; then
             _trailwright_cli_words "text json junit sarif github" "$cur"
         else
-            _trailwright_cli_words "list paragraph" "$cur"
+            _trailwright_cli_words "list paragraph modern" "$cur"
         fi
         ;;
     --color)
@@ -77,7 +79,7 @@ _trailwright_cli_value() {
         fi
         ;;
     --lastmod) _trailwright_cli_words "mtime git none" "$cur" ;;
-    --file-types | --xml-sitemap | --ignore-url) COMPREPLY=() ;;
+    --file-types | --xml-sitemap | --ignore-url | --lang | --page-title) COMPREPLY=() ;;
     *) return 1 ;;
     esac
     return 0

@@ -237,6 +237,7 @@ int RunGenerate(const CLI::App& app, const ProfileOptions& options, bool quiet, 
                 const CliStreams& streams) {
     TMapProfile profile = BuildProfile(app, options);
     options.CheckSitemapNeeds(app, profile);
+    options.CheckModernNeeds(app, profile);
     // The command line has no editor to hand a page to: the file is the target.
     if (profile.OutputType() != TMapOutputType::moutFile)
         profile.SetOutputType(TMapOutputType::moutFile);

@@ -105,6 +105,7 @@ int WriteProfileFile(const CLI::App& app, const ProfileOptions& options,
     TMapProfile profile = BuildProfile(app, options);
     // A profile that asks for what it cannot do is refused as generate refuses it.
     options.CheckSitemapNeeds(app, profile);
+    options.CheckModernNeeds(app, profile);
     profile.SetFileName(ExpandFileName(fileName));
     WriteProfile(profile);
     return 0;

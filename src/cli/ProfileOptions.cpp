@@ -3,6 +3,7 @@
 #include "model/ProfileRules.h"
 #include "model/SiteLinks.h"
 #include "output/SearchSitemaps.h"
+#include "output/SitemapURLStyle.h"
 #include "persist/ProfileFiles.h"
 #include "scan/IgnoreRules.h"
 #include "scan/PageReading.h"
@@ -94,9 +95,10 @@ void ProfileOptions::Add(CLI::App& app, bool layoutOptions) {
     if (layoutOptions)
         output = value("--output", "The site map file to write")->type_name("PATH");
     if (layoutOptions)
-        format = value("--format", "Layout of the site map")
-                     ->type_name("list|paragraph")
-                     ->check(CLI::IsMember({"list", "paragraph"}));
+        format = value("--format", "Layout of the site map: indented lists, paragraphs, or the "
+                                   "modern HTML5 page")
+                     ->type_name("list|paragraph|modern")
+                     ->check(CLI::IsMember({"list", "paragraph", "modern"}));
     fileTypes = value("--file-types", "File types to include, separated by \";\", \",\" or "
                                       "spaces, e.g. \"*.htm;*.html\" or \"htm html\"")
                     ->type_name("MASKS");
@@ -118,6 +120,39 @@ void ProfileOptions::Add(CLI::App& app, bool layoutOptions) {
          [](TMapProfile& p, bool v) { p.SetNoFolderImages(!v); });
     Pair(app, "folder-links", "links on folder names",
          [](TMapProfile& p, bool v) { p.SetNoFolderLinks(!v); });
+
+    // The modern layout.
+    lang = value("--lang", "Language of the modern page (default: the index page's lang, else en)")
+               ->type_name("TAG")
+               ->check([](const std::string& tag) {
+                   return IsLanguageTag(tag) ? std::string()
+                                             : "\"" + tag + "\" is not a well-formed language tag";
+               });
+    pageTitle = value("--page-title", "Title and heading of the modern page (default: Site Map)")
+                    ->type_name("TEXT");
+    Pair(app, "collapsible", "Fold each folder of the modern page (no script needed)",
+         "Show every folder of the modern page open",
+         [](TMapProfile& p, bool v) { p.SetCollapsible(v); });
+    Pair(app, "filter-box", "Put a search field over the modern page's list",
+         "Put no search field on the modern page",
+         [](TMapProfile& p, bool v) { p.SetFilterBox(v); });
+    Pair(app, "credit", "Write the one-line credit under the modern page's list",
+         "Leave the credit out of the modern page",
+         [](TMapProfile& p, bool v) { p.SetNoCredit(!v); });
+    modernOnly = {lang, pageTitle};
+    for (const char* name : {"--collapsible", "--no-collapsible", "--filter-box", "--no-filter-box",
+                             "--credit", "--no-credit"})
+        modernOnly.push_back(app.get_option(name));
+}
+
+// An option of the modern layout given on the command line for a profile
+// that ends up with a classic layout is a usage error.
+void ProfileOptions::CheckModernNeeds(const CLI::App& app, const TMapProfile& profile) const {
+    if (profile.ModernLayout())
+        return;
+    for (const CLI::Option* opt : app.parse_order())
+        if (std::find(modernOnly.begin(), modernOnly.end(), opt) != modernOnly.end())
+            throw UsageError(opt->get_name() + " requires --format modern");
 }
 
 // The search-engine sitemaps, which generate writes beside the page.
@@ -223,8 +258,11 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
         } else if (opt == output) {
             profile.SetOutputFileName(ExpandFileName(v));
         } else if (opt == format) {
+            // The modern page leaves OutputFormat at its default.
             profile.SetOutputFormat(v == "list" ? TMapOutputFormat::mfmtList
                                                 : TMapOutputFormat::mfmtParagraph);
+            profile.SetPageLayout(v == "modern" ? TMapPageLayout::mlayModern
+                                                : TMapPageLayout::mlayClassic);
         } else if (opt == fileTypes) {
             std::string types = CanonicalFileTypes(v);
             if (types.empty())
@@ -241,6 +279,10 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
             profile.SetXmlOutputFileName(v.empty() ? v : ExpandFileName(v));
         } else if (opt == textSitemap) {
             profile.SetTextSitemapFileName(v.empty() ? v : ExpandFileName(v));
+        } else if (opt == lang) {
+            profile.SetPageLang(v);
+        } else if (opt == pageTitle) {
+            profile.SetPageTitle(v);
         } else if (opt == lastmod) {
             profile.SetXmlLastMod(v == "git"    ? TMapLastMod::mlmGit
                                   : v == "none" ? TMapLastMod::mlmNone

@@ -37,6 +37,10 @@ struct ProfileOptions {
     CLI::Option* lastmod = nullptr;
     // The sitemap options that mean nothing without a base URL.
     std::vector<const CLI::Option*> needBaseURL;
+    // The modern layout: its options mean nothing to the classic ones.
+    CLI::Option* lang = nullptr;
+    CLI::Option* pageTitle = nullptr;
+    std::vector<const CLI::Option*> modernOnly;
     // Flag pairs: the option that turns the setting on and the one that turns it off.
     std::map<CLI::Option*, std::pair<void (*)(TMapProfile&, bool), bool>> flags;
 
@@ -49,6 +53,9 @@ struct ProfileOptions {
     // An option given on the command line that needs a base URL the built
     // profile lacks is the usage error it was when the options were separate.
     void CheckSitemapNeeds(const CLI::App& app, const TMapProfile& profile) const;
+    // An option of the modern layout given on the command line for a
+    // profile that ends up with a classic layout is a usage error.
+    void CheckModernNeeds(const CLI::App& app, const TMapProfile& profile) const;
     // Applies the options through the profile's setters in command-line order.
     void Apply(const CLI::App& app, TMapProfile& profile) const;
 

@@ -604,6 +604,10 @@ private:
         } else if (t == "base"sv) {
             if (const Attribute* href = NonEmpty("href"); href && !page_.Base)
                 page_.Base = href->Value;
+        } else if (t == "html"sv) {
+            // A later html tag only adds attributes the first lacks.
+            if (const Attribute* lang = Attr("lang"); lang && !page_.Lang)
+                page_.Lang = lang->Value;
         }
         if (const Attribute* style = NonEmpty("style"))
             Css(style->Value, LineAt(style->ValueStart), LinkSource::StyleAttribute, "style");

@@ -44,6 +44,8 @@ struct ParsedPage {
     std::optional<std::string> Title;
     // What a fragment may name: every element's id and every a's name.
     std::vector<std::string> Anchors;
+    // The lang attribute of the first html start tag, as written.
+    std::optional<std::string> Lang;
 
     // What the head says to search engines. The head is the page up to
     // "</head>" or the first "<body>", and at most its first 64 KB.

@@ -14,6 +14,11 @@ enum class TMapOutputType : std::uint8_t { moutClipboard, moutFile, moutInsert, 
 enum class TMapOutputFormat : std::uint8_t { mfmtList, mfmtParagraph };
 // Where a search-engine sitemap's lastmod comes from.
 enum class TMapLastMod : std::uint8_t { mlmFileTime, mlmGit, mlmNone };
+// The page's layout: the classic ones that OutputFormat picks, or the modern
+// HTML5 page (which leaves OutputFormat at its default).
+enum class TMapPageLayout : std::uint8_t { mlayClassic, mlayModern };
+
+inline constexpr const char* kDefaultPageTitle = "Site Map";
 
 inline constexpr const char* kDefaultFileTypes = "*.htm;*.html;*.txt;*.php;*.php4;*.php5;";
 inline constexpr const char* kUntitledProfileName = "Untitled.zpf";
@@ -107,6 +112,23 @@ public:
     TMapLastMod XmlLastMod() const { return xmlLastMod_; }
     void SetXmlLastMod(TMapLastMod value) { Store(xmlLastMod_, value); }
 
+    // The modern layout and its options, streamed the same way.
+    TMapPageLayout PageLayout() const { return pageLayout_; }
+    void SetPageLayout(TMapPageLayout value) { Store(pageLayout_, value); }
+    bool ModernLayout() const { return pageLayout_ == TMapPageLayout::mlayModern; }
+    // Empty: the index page's own language, else "en".
+    const std::string& PageLang() const { return pageLang_; }
+    void SetPageLang(const std::string& value) { Store(pageLang_, value); }
+    // Empty: kDefaultPageTitle.
+    const std::string& PageTitle() const { return pageTitle_; }
+    void SetPageTitle(const std::string& value) { Store(pageTitle_, value); }
+    bool Collapsible() const { return collapsible_; }
+    void SetCollapsible(bool value) { Store(collapsible_, value); }
+    bool FilterBox() const { return filterBox_; }
+    void SetFilterBox(bool value) { Store(filterBox_, value); }
+    bool NoCredit() const { return noCredit_; }
+    void SetNoCredit(bool value) { Store(noCredit_, value); }
+
 private:
     template <typename T> void Store(T& field, const T& value) {
         field = value;
@@ -146,6 +168,13 @@ private:
     bool xmlGzip_ = false;
     bool robotsTxt_ = false;
     TMapLastMod xmlLastMod_ = TMapLastMod::mlmFileTime;
+    // The modern layout.
+    TMapPageLayout pageLayout_ = TMapPageLayout::mlayClassic;
+    std::string pageLang_;
+    std::string pageTitle_;
+    bool collapsible_ = false;
+    bool filterBox_ = false;
+    bool noCredit_ = false;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:

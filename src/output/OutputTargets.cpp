@@ -1,6 +1,7 @@
 #include "output/OutputTargets.h"
 
 #include "model/SiteLinks.h"
+#include "output/ModernLayout.h"
 #include "output/OutputGuard.h"
 #include "output/PageWrapper.h"
 #include "support/AtomicFile.h"
@@ -41,9 +42,13 @@ size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
         file.Write(text.data(), text.size());
         written += text.size();
     };
-    put(SiteMapPageHead(profile));
-    BuildSiteMapTo(tree, profile, listener, put);
-    put(SiteMapPageFoot());
+    if (profile.ModernLayout()) {
+        WriteModernPage(tree, profile, ModernPageLanguageOf(profile), listener, put);
+    } else {
+        put(SiteMapPageHead(profile));
+        BuildSiteMapTo(tree, profile, listener, put);
+        put(SiteMapPageFoot());
+    }
     file.Commit();
     CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
     return written;
@@ -51,7 +56,8 @@ size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
 
 void CopySiteMapImages(const std::string& targetFile, const TMapProfile& profile,
                        const std::string& programFolder) {
-    if (!profile.AddImages())
+    // The modern layout draws its icons in its style sheet.
+    if (!profile.AddImages() || profile.ModernLayout())
         return;
     std::string destination = AddTrailingBackslash(ExtractFilePath(targetFile));
     std::string source = AddTrailingBackslash(programFolder) + "smimages" + kPathDelim;

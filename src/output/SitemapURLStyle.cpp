@@ -141,8 +141,10 @@ constexpr std::string_view kIrregularLanguageTags[] = {
 } // namespace
 
 bool IsSitemapLanguageTag(std::string_view tag) {
-    if (SameTextIgnoringCase(tag, "x-default"))
-        return true;
+    return SameTextIgnoringCase(tag, "x-default") || IsLanguageTag(tag);
+}
+
+bool IsLanguageTag(std::string_view tag) {
     for (std::string_view irregular : kIrregularLanguageTags)
         if (SameTextIgnoringCase(tag, irregular))
             return true;

@@ -37,6 +37,9 @@ bool SitemapBaseIsHostRoot(std::string_view baseURL);
 // Whether Tag is a well-formed language tag (RFC 5646 syntax, letter case
 // aside) or "x-default": the hreflang values a sitemap may carry.
 bool IsSitemapLanguageTag(std::string_view tag);
+// Whether Tag is a well-formed language tag, without "x-default": the
+// values an html element's lang may carry.
+bool IsLanguageTag(std::string_view tag);
 
 // The absolute URL as a sitemap may list it, or nothing: an http or https URL
 // without user info whose host is a DNS name, an IPv4 or a bracketed IPv6

@@ -77,6 +77,17 @@ TStreamObject ProfileStreamObject(TMapProfile& profile) {
          "XmlLastMod", {"mlmFileTime", "mlmGit", "mlmNone"}, [p] { return p->XmlLastMod(); },
          [p](TMapLastMod v) { p->SetXmlLastMod(v); })
         .OmittedAt(static_cast<std::int32_t>(TMapLastMod::mlmFileTime));
+
+    // The modern layout.
+    o.Enumeration<TMapPageLayout>(
+         "PageLayout", {"mlayClassic", "mlayModern"}, [p] { return p->PageLayout(); },
+         [p](TMapPageLayout v) { p->SetPageLayout(v); })
+        .OmittedAt(static_cast<std::int32_t>(TMapPageLayout::mlayClassic));
+    string(o, "PageLang", &TMapProfile::PageLang, &TMapProfile::SetPageLang);
+    string(o, "PageTitle", &TMapProfile::PageTitle, &TMapProfile::SetPageTitle);
+    extraBoolean("Collapsible", &TMapProfile::Collapsible, &TMapProfile::SetCollapsible);
+    extraBoolean("FilterBox", &TMapProfile::FilterBox, &TMapProfile::SetFilterBox);
+    extraBoolean("NoCredit", &TMapProfile::NoCredit, &TMapProfile::SetNoCredit);
     return o;
 }
 

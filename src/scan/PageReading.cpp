@@ -192,6 +192,16 @@ const char* const kDefaultPageNames[] = {"index.html", "index.htm", "welcome.htm
 
 } // namespace
 
+std::string ReadPageLanguage(const std::string& path) {
+    std::string head;
+    try {
+        FileReader(path).ReadInto(head, kHeadBytes);
+    } catch (const std::exception&) {
+        return {};
+    }
+    return ParsePage(head).Lang.value_or(std::string());
+}
+
 std::string FindFolderIndexPage(const std::string& folder) {
     std::string base = AddTrailingBackslash(folder);
     for (const char* name : kDefaultPageNames) {

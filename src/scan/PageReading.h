@@ -55,6 +55,10 @@ PageLinkText ReadPageLinkTextAt(int dirFd, const std::string& name, PageReadWant
 // Whether a file's titles are read: its type is one of kTitledFileTypes.
 bool HasTitledType(const std::string& path);
 
+// The lang attribute of the page's html element as written, read from the
+// page's first kHeadBytes; empty when it has none or cannot be read.
+std::string ReadPageLanguage(const std::string& path);
+
 // Full path of the folder's default page ("index.html", "index.htm",
 // "welcome.html", "index.php", "index.asp", first existing file), or empty.
 std::string FindFolderIndexPage(const std::string& folder);

@@ -72,7 +72,7 @@ expect "write" trailwright-cli profile w
 # Options by command.
 expect "--xml-all-pages --xml-gzip --xml-images --xml-include-pictures --xml-output --xml-sitemap" \
     trailwright-cli generate --xml
-expect "--lastmod" trailwright-cli generate --la
+expect "--lang --lastmod" trailwright-cli generate --la
 expect "git mtime none" trailwright-cli generate --lastmod ""
 has --clean-urls --robots-txt -- trailwright-cli generate --
 has '!--lastmod' '!--robots-txt' -- trailwright-cli check --
@@ -94,16 +94,16 @@ has --json -- trailwright-cli check --index site/index.html --quiet ""
 expect "--output --overwrite" trailwright-cli generate --index x.html --quiet --o
 
 # Values: layouts, colour keys, nothing for free text.
-expect "list paragraph" trailwright-cli generate --format ""
+expect "list modern paragraph" trailwright-cli generate --format ""
 expect "paragraph" trailwright-cli generate --format p
 # Check's formats are reports, not layouts.
 expect "github json junit sarif text" trailwright-cli check --index x.html --format ""
 expect "json junit" trailwright-cli check --format = j
 expect "" trailwright-cli check --ignore-url ""
-expect "list paragraph" trailwright-cli profile write f.zpf --format ""
+expect "list modern paragraph" trailwright-cli profile write f.zpf --format ""
 # "--format=p" reaches the function as three words: bash splits at "=".
 expect "paragraph" trailwright-cli generate --format = p
-expect "list paragraph" trailwright-cli generate --format =
+expect "list modern paragraph" trailwright-cli generate --format =
 expect "active= background= link= text= visited=" trailwright-cli generate --color ""
 expect "link=" trailwright-cli generate --color l
 expect "visited=" trailwright-cli generate --color = vi

@@ -143,9 +143,20 @@ TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
         {"XmlCleanURLs", [](TMapProfile& p, bool on) { p.SetXmlCleanURLs(on); }},
         {"XmlGzip", [](TMapProfile& p, bool on) { p.SetXmlGzip(on); }},
         {"RobotsTxt", [](TMapProfile& p, bool on) { p.SetRobotsTxt(on); }},
-        {"XmlLastMod", [](TMapProfile& p, bool on) {
+        {"XmlLastMod",
+         [](TMapProfile& p, bool on) {
              p.SetXmlLastMod(on ? TMapLastMod::mlmGit : TMapLastMod::mlmFileTime);
-         }}};
+         }},
+        // The modern layout.
+        {"PageLayout",
+         [](TMapProfile& p, bool on) {
+             p.SetPageLayout(on ? TMapPageLayout::mlayModern : TMapPageLayout::mlayClassic);
+         }},
+        {"PageLang", [](TMapProfile& p, bool on) { p.SetPageLang(on ? "de-CH" : ""); }},
+        {"PageTitle", [](TMapProfile& p, bool on) { p.SetPageTitle(on ? "Pl\xC3\xA4ne" : ""); }},
+        {"Collapsible", [](TMapProfile& p, bool on) { p.SetCollapsible(on); }},
+        {"FilterBox", [](TMapProfile& p, bool on) { p.SetFilterBox(on); }},
+        {"NoCredit", [](TMapProfile& p, bool on) { p.SetNoCredit(on); }}};
     TMapProfile plain = MakeStartupProfile();
     for (const auto& [name, set] : settings)
         set(plain, false);
