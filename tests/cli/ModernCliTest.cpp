@@ -10,16 +10,16 @@ using twtest::TempDir;
 
 namespace {
 
+std::vector<std::string> Join(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
 class ModernCliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        site.Write("index.html", "<!DOCTYPE html><html lang=\"de\"><title>Start</title>");
-        site.Write("docs/guide.html", "<title>Guide</title>");
-    }
+    void SetUp() override { site.Write("index.html", "<html lang=\"de\"><title>Start</title>"); }
     std::vector<std::string> With(const std::vector<std::string>& extra) const {
-        std::vector<std::string> args = {"generate", "--quiet", "--index", site / "index.html"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
+        return Join({"generate", "--quiet", "--index", site / "index.html"}, extra);
     }
     TempDir site;
 };
@@ -35,15 +35,12 @@ TEST_F(ModernCliTest, ModernOptionsWithAClassicLayoutAreUsageErrors) {
         {{"--no-filter-box"}, "--no-filter-box requires --format modern"},
         {{"--format", "paragraph", "--no-credit"}, "--no-credit requires --format modern"},
         {{"--format", "modern", "--lang", "en_US"}, "\"en_US\" is not a well-formed language tag"},
-        {{"--format", "fancy"}, "--format: fancy not in"},
     };
     for (const auto& [extra, message] : cases) {
         twtest::ToolResult r = RunTool(With(extra));
         EXPECT_EQ(r.code, 2) << message;
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
-        std::vector<std::string> write = {"profile", "write", site / "p.zpf"};
-        write.insert(write.end(), extra.begin(), extra.end());
-        EXPECT_EQ(RunTool(write).code, 2) << message;
+        EXPECT_EQ(RunTool(Join({"profile", "write", site / "p.zpf"}, extra)).code, 2) << message;
     }
     EXPECT_FALSE(Exists(site / "sitemap.html") || Exists(site / "p.zpf"));
 }
@@ -56,9 +53,7 @@ TEST_F(ModernCliTest, AProfileKeepsTheModernSettings) {
     const std::vector<std::string> options = {
         "--format", "modern",        "--lang",       "nl",         "--page-title",
         "Kaart",    "--collapsible", "--filter-box", "--no-credit"};
-    std::vector<std::string> write = {"profile", "write", site / "m.zpf"};
-    write.insert(write.end(), options.begin(), options.end());
-    ASSERT_EQ(RunTool(write).code, 0);
+    ASSERT_EQ(RunTool(Join({"profile", "write", site / "m.zpf"}, options)).code, 0);
     twtest::ToolResult show = RunTool({"profile", "show", site / "m.zpf"});
     EXPECT_NE(show.out.find("\"OutputFormat\": \"mfmtParagraph\""), std::string::npos);
     EXPECT_NE(

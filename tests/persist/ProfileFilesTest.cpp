@@ -148,10 +148,7 @@ TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
              p.SetXmlLastMod(on ? TMapLastMod::mlmGit : TMapLastMod::mlmFileTime);
          }},
         // The modern layout.
-        {"PageLayout",
-         [](TMapProfile& p, bool on) {
-             p.SetPageLayout(on ? TMapPageLayout::mlayModern : TMapPageLayout::mlayClassic);
-         }},
+        {"PageLayout", [](TMapProfile& p, bool on) { p.SetPageLayout(TMapPageLayout(on)); }},
         {"PageLang", [](TMapProfile& p, bool on) { p.SetPageLang(on ? "de-CH" : ""); }},
         {"PageTitle", [](TMapProfile& p, bool on) { p.SetPageTitle(on ? "Pl\xC3\xA4ne" : ""); }},
         {"Collapsible", [](TMapProfile& p, bool on) { p.SetCollapsible(on); }},
