@@ -14,6 +14,11 @@ enum class TMapOutputType : std::uint8_t { moutClipboard, moutFile, moutInsert, 
 enum class TMapOutputFormat : std::uint8_t { mfmtList, mfmtParagraph };
 // Where a search-engine sitemap's lastmod comes from.
 enum class TMapLastMod : std::uint8_t { mlmFileTime, mlmGit, mlmNone };
+// What is cut from the pages' titles: nothing, the part most of them share
+// (the site's name), or the part TrimTitlesText names.
+enum class TMapTrimTitles : std::uint8_t { mttNone, mttAuto, mttText };
+// The order of each folder's items: the scan's, or by link text.
+enum class TMapItemSort : std::uint8_t { msortNone, msortName };
 
 inline constexpr const char* kDefaultFileTypes = "*.htm;*.html;*.txt;*.php;*.php4;*.php5;";
 inline constexpr const char* kUntitledProfileName = "Untitled.zpf";
@@ -107,6 +112,17 @@ public:
     TMapLastMod XmlLastMod() const { return xmlLastMod_; }
     void SetXmlLastMod(TMapLastMod value) { Store(xmlLastMod_, value); }
 
+    // Link texts: streamed like the sitemap settings, only when not their defaults.
+    TMapTrimTitles TrimTitles() const { return trimTitles_; }
+    void SetTrimTitles(TMapTrimTitles value) { Store(trimTitles_, value); }
+    // The part mttText removes, as the reader sees it (references resolved).
+    const std::string& TrimTitlesText() const { return trimTitlesText_; }
+    void SetTrimTitlesText(const std::string& value) { Store(trimTitlesText_, value); }
+    bool FolderTitles() const { return folderTitles_; }
+    void SetFolderTitles(bool value) { Store(folderTitles_, value); }
+    TMapItemSort ItemSort() const { return itemSort_; }
+    void SetItemSort(TMapItemSort value) { Store(itemSort_, value); }
+
 private:
     template <typename T> void Store(T& field, const T& value) {
         field = value;
@@ -146,6 +162,11 @@ private:
     bool xmlGzip_ = false;
     bool robotsTxt_ = false;
     TMapLastMod xmlLastMod_ = TMapLastMod::mlmFileTime;
+    // Link texts.
+    TMapTrimTitles trimTitles_ = TMapTrimTitles::mttNone;
+    std::string trimTitlesText_;
+    bool folderTitles_ = false;
+    TMapItemSort itemSort_ = TMapItemSort::msortNone;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:
