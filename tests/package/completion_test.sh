@@ -79,7 +79,6 @@ has '!--lastmod' '!--robots-txt' -- trailwright-cli check --
 expect "--text-sitemap --titles --trim-titles" trailwright-cli generate --t
 expect "auto none" trailwright-cli generate --trim-titles ""
 expect "name none" trailwright-cli generate --sort ""
-has '!--sort' '!--folder-titles' -- trailwright-cli check --
 has --index --output --format --color --quiet --no-folder-links --text-sitemap '!--json' \
     -- trailwright-cli generate --
 has --profile --index --file-types --ignore-folder --ignore-file --titles --no-titles \
