@@ -18,31 +18,28 @@ void DecodeTitle(std::string_view raw, std::string& out, std::vector<size_t>* at
     out.clear();
     if (at)
         at->clear();
-    auto mark = [&](size_t from, size_t before) {
-        if (!at)
-            return;
-        at->resize(out.size(), kInside);
-        (*at)[before] = from;
-    };
     size_t i = 0;
     while (i < raw.size()) {
+        size_t special = i;
+        while (special < raw.size() && raw[special] != '&' && raw[special] != '\0')
+            ++special;
+        out.append(raw.substr(i, special - i));
+        if (at)
+            for (size_t k = i; k < special; ++k)
+                at->push_back(k);
+        if (special == raw.size())
+            break;
         size_t before = out.size();
-        if (raw[i] == '\0') {
+        i = special + 1;
+        if (raw[special] == '\0')
             out += "\xEF\xBF\xBD";
-            mark(i, before);
-            ++i;
-        } else if (raw[i] != '&') {
-            out += raw[i];
-            mark(i, before);
-            ++i;
-        } else if (size_t used = DecodeCharacterReference(raw.substr(i + 1), false, out)) {
-            if (out.size() > before)
-                mark(i, before);
-            i += 1 + used;
-        } else {
+        else if (size_t used = DecodeCharacterReference(raw.substr(i), false, out))
+            i += used;
+        else
             out += '&';
-            mark(i, before);
-            ++i;
+        if (at && out.size() > before) {
+            at->push_back(special);
+            at->resize(out.size(), kInside);
         }
     }
     if (at)
@@ -51,6 +48,14 @@ void DecodeTitle(std::string_view raw, std::string& out, std::vector<size_t>* at
 
 // The byte after Sep's end where a part begins, if a separator starts at I.
 size_t SeparatorAt(std::string_view text, size_t i) {
+    // Most bytes, and most spaces, start no separator: told by two bytes.
+    if (i + 1 >= text.size())
+        return 0;
+    const char next = text[i + 1];
+    if (text[i] == ':' ? next != ' '
+                       : text[i] != ' ' || (next != ':' && next != '|' && next != '-' &&
+                                            next != '\xE2' && next != '\xC2'))
+        return 0;
     for (std::string_view sep : kTitleSeparators)
         if (text.substr(i, sep.size()) == sep)
             return i + sep.size();
@@ -96,42 +101,42 @@ struct Shared {
     size_t Count = 0;
 };
 
-// The parts in more than half of the titles at Place: a Misra-Gries summary
-// of the stream of candidates (at most kMaxCuts a title) with enough
-// counters that every such part survives, then their exact counts.
-std::vector<Shared> MostShared(std::span<const std::string_view> titles, TitlePartPlace place) {
-    constexpr size_t kCounters = 2 * kMaxCuts;
-    std::vector<Shared> kept;
-    std::string text;
-    std::array<std::string_view, kMaxCuts> parts;
-    for (std::string_view title : titles) {
-        DecodeTitle(title, text, nullptr);
-        for (size_t c = 0, n = Candidates(text, place, parts); c < n; ++c) {
-            auto it = std::find_if(kept.begin(), kept.end(),
-                                   [&](const Shared& s) { return s.Text == parts[c]; });
-            if (it != kept.end()) {
-                ++it->Count;
-            } else if (kept.size() < kCounters) {
-                kept.push_back({std::string(parts[c]), 1});
-            } else {
-                for (Shared& s : kept)
-                    --s.Count;
-                std::erase_if(kept, [](const Shared& s) { return s.Count == 0; });
-            }
+// The parts in more than half of the titles at each end: a Misra-Gries
+// summary of the stream of candidates (at most kMaxCuts a title) with
+// enough counters that every such part survives, then their exact counts.
+class SharedParts {
+public:
+    void Offer(std::string_view part) {
+        auto it = std::find_if(kept_.begin(), kept_.end(),
+                               [&](const Shared& s) { return s.Text == part; });
+        if (it != kept_.end()) {
+            ++it->Count;
+        } else if (kept_.size() < kCounters) {
+            kept_.push_back({std::string(part), 1});
+        } else {
+            for (Shared& s : kept_)
+                --s.Count;
+            std::erase_if(kept_, [](const Shared& s) { return s.Count == 0; });
         }
     }
-    for (Shared& s : kept)
-        s.Count = 0;
-    for (std::string_view title : titles) {
-        DecodeTitle(title, text, nullptr);
-        for (size_t c = 0, n = Candidates(text, place, parts); c < n; ++c)
-            for (Shared& s : kept)
-                s.Count += s.Text == parts[c] ? 1 : 0;
+    void StartCounting() {
+        for (Shared& s : kept_)
+            s.Count = 0;
     }
-    std::erase_if(kept,
-                  [&](const Shared& s) { return s.Count < 2 || s.Count * 2 <= titles.size(); });
-    return kept;
-}
+    void Count(std::string_view part) {
+        for (Shared& s : kept_)
+            s.Count += s.Text == part ? 1 : 0;
+    }
+    // Parts that more than half of Titles, and at least two, share.
+    std::vector<Shared> Found(size_t titles) {
+        std::erase_if(kept_, [&](const Shared& s) { return s.Count < 2 || s.Count * 2 <= titles; });
+        return std::move(kept_);
+    }
+
+private:
+    static constexpr size_t kCounters = 2 * kMaxCuts;
+    std::vector<Shared> kept_;
+};
 
 bool Better(const Shared& a, const Shared& b) {
     return a.Count != b.Count ? a.Count > b.Count : a.Text.size() > b.Text.size();
@@ -154,11 +159,66 @@ const SiteMapNode* DefaultPageItem(const SiteMapNode& folder) {
     return nullptr;
 }
 
+// TrimTitle with the caller's buffers, which a tree's many titles share.
+std::string_view TrimmedTitle(std::string_view title, const TitlePart& part, std::string& text,
+                              std::vector<size_t>& at) {
+    if (part.Text.empty())
+        return title;
+    DecodeTitle(title, text, &at);
+    std::string_view shown = text;
+    auto keeps = [](std::string_view rest) {
+        return rest.find_first_not_of(" \t\n\f\r") != std::string_view::npos;
+    };
+    if (part.Place != TitlePartPlace::Start && shown.ends_with(part.Text)) {
+        std::string_view before = shown.substr(0, shown.size() - part.Text.size());
+        for (std::string_view sep : kTitleSeparators) {
+            if (!before.ends_with(sep))
+                continue;
+            size_t cut = before.size() - sep.size();
+            if (keeps(shown.substr(0, cut)) && at[cut] != std::string_view::npos)
+                return title.substr(0, at[cut]);
+            break;
+        }
+    }
+    if (part.Place != TitlePartPlace::End && shown.starts_with(part.Text)) {
+        std::string_view after = shown.substr(part.Text.size());
+        for (std::string_view sep : kTitleSeparators) {
+            if (!after.starts_with(sep))
+                continue;
+            size_t cut = part.Text.size() + sep.size();
+            if (keeps(shown.substr(cut)) && at[cut] != std::string_view::npos)
+                return title.substr(at[cut]);
+            break;
+        }
+    }
+    return title;
+}
+
 } // namespace
 
 TitlePart FindSitePart(std::span<const std::string_view> titles) {
-    std::vector<Shared> end = MostShared(titles, TitlePartPlace::End);
-    std::vector<Shared> start = MostShared(titles, TitlePartPlace::Start);
+    SharedParts ends, starts;
+    std::string text;
+    std::array<std::string_view, kMaxCuts> parts;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            ends.StartCounting();
+            starts.StartCounting();
+        }
+        for (std::string_view title : titles) {
+            DecodeTitle(title, text, nullptr);
+            for (auto [place, shared] :
+                 {std::pair(TitlePartPlace::End, &ends), std::pair(TitlePartPlace::Start, &starts)})
+                for (size_t c = 0, n = Candidates(text, place, parts); c < n; ++c) {
+                    if (pass == 0)
+                        shared->Offer(parts[c]);
+                    else
+                        shared->Count(parts[c]);
+                }
+        }
+    }
+    std::vector<Shared> end = ends.Found(titles.size());
+    std::vector<Shared> start = starts.Found(titles.size());
     auto best = [](std::vector<Shared>& found) {
         return std::min_element(found.begin(), found.end(), Better);
     };
@@ -172,38 +232,9 @@ TitlePart FindSitePart(std::span<const std::string_view> titles) {
 }
 
 std::string TrimTitle(std::string_view title, const TitlePart& part) {
-    if (part.Text.empty())
-        return std::string(title);
     std::string text;
     std::vector<size_t> at;
-    DecodeTitle(title, text, &at);
-    std::string_view shown = text;
-    auto keeps = [](std::string_view rest) {
-        return rest.find_first_not_of(" \t\n\f\r") != std::string_view::npos;
-    };
-    if (part.Place != TitlePartPlace::Start && shown.ends_with(part.Text)) {
-        std::string_view before = shown.substr(0, shown.size() - part.Text.size());
-        for (std::string_view sep : kTitleSeparators) {
-            if (!before.ends_with(sep))
-                continue;
-            size_t cut = before.size() - sep.size();
-            if (keeps(shown.substr(0, cut)) && at[cut] != std::string_view::npos)
-                return std::string(title.substr(0, at[cut]));
-            break;
-        }
-    }
-    if (part.Place != TitlePartPlace::End && shown.starts_with(part.Text)) {
-        std::string_view after = shown.substr(part.Text.size());
-        for (std::string_view sep : kTitleSeparators) {
-            if (!after.starts_with(sep))
-                continue;
-            size_t cut = part.Text.size() + sep.size();
-            if (keeps(shown.substr(cut)) && at[cut] != std::string_view::npos)
-                return std::string(title.substr(at[cut]));
-            break;
-        }
-    }
-    return std::string(title);
+    return std::string(TrimmedTitle(title, part, text, at));
 }
 
 int NaturalCompare(std::string_view a, std::string_view b) {
@@ -260,11 +291,17 @@ TitlePart ApplyLinkTexts(TSiteMapTree& tree, const LinkTextOptions& options) {
         });
         part = FindSitePart(titles);
     }
-    if (!part.Text.empty())
-        tree.ForEach([&part](SiteMapNode& n, int) {
-            if (n.Data.LinkTextOrigin == TextOrigin::PageTitle)
-                n.Data.LinkText = TrimTitle(n.Data.LinkText, part);
+    if (!part.Text.empty()) {
+        std::string text;
+        std::vector<size_t> at;
+        tree.ForEach([&](SiteMapNode& n, int) {
+            if (n.Data.LinkTextOrigin != TextOrigin::PageTitle)
+                return;
+            std::string_view trimmed = TrimmedTitle(n.Data.LinkText, part, text, at);
+            if (trimmed.size() != n.Data.LinkText.size())
+                n.Data.LinkText = std::string(trimmed);
         });
+    }
     if (options.FolderTitles)
         tree.ForEach([](SiteMapNode& n, int) {
             const SiteMapNode* page = NamedAfterFolder(n) ? DefaultPageItem(n) : nullptr;
