@@ -125,7 +125,7 @@ TEST(ProfileFiles, EveryPropertyReadsBackAsWritten) {
     EXPECT_EQ(StreamOf(read), ReadAll(dir / "unusual.zpf"));
 }
 
-// The sitemap settings go after the published properties, only away from
+// The sitemap and link-text settings go after the published properties, only away from
 // their defaults, so a profile that leaves them alone keeps its bytes.
 TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
     using Set = void (*)(TMapProfile&, bool);
@@ -143,8 +143,18 @@ TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
         {"XmlCleanURLs", [](TMapProfile& p, bool on) { p.SetXmlCleanURLs(on); }},
         {"XmlGzip", [](TMapProfile& p, bool on) { p.SetXmlGzip(on); }},
         {"RobotsTxt", [](TMapProfile& p, bool on) { p.SetRobotsTxt(on); }},
-        {"XmlLastMod", [](TMapProfile& p, bool on) {
+        {"XmlLastMod",
+         [](TMapProfile& p, bool on) {
              p.SetXmlLastMod(on ? TMapLastMod::mlmGit : TMapLastMod::mlmFileTime);
+         }},
+        {"TrimTitles",
+         [](TMapProfile& p, bool on) {
+             p.SetTrimTitles(on ? TMapTrimTitles::mttAuto : TMapTrimTitles::mttNone);
+         }},
+        {"TrimTitlesText", [](TMapProfile& p, bool on) { p.SetTrimTitlesText(on ? "S &" : ""); }},
+        {"FolderTitles", [](TMapProfile& p, bool on) { p.SetFolderTitles(on); }},
+        {"ItemSort", [](TMapProfile& p, bool on) {
+             p.SetItemSort(on ? TMapItemSort::msortName : TMapItemSort::msortNone);
          }}};
     TMapProfile plain = MakeStartupProfile();
     for (const auto& [name, set] : settings)
