@@ -8,7 +8,7 @@ _trailwright_cli_selection="--profile --index --file-types --ignore-folder --ign
 # The options of the written page, which check does not take.
 _trailwright_cli_profile="$_trailwright_cli_selection --output --format --color --styles
     --no-styles --images --no-images --folder-images --no-folder-images --folder-links
-    --no-folder-links
+    --no-folder-links --trim-titles --folder-titles --no-folder-titles --sort
     --lang --page-title --collapsible --no-collapsible --filter-box --no-filter-box
     --credit --no-credit"
 # The search-engine sitemaps, profile settings of generate and profile write;
@@ -79,6 +79,8 @@ _trailwright_cli_value() {
         fi
         ;;
     --lastmod) _trailwright_cli_words "mtime git none" "$cur" ;;
+    --trim-titles) _trailwright_cli_words "auto none" "$cur" ;;
+    --sort) _trailwright_cli_words "none name" "$cur" ;;
     --file-types | --xml-sitemap | --ignore-url | --lang | --page-title) COMPREPLY=() ;;
     *) return 1 ;;
     esac

@@ -47,6 +47,10 @@ std::optional<LinkReport> CheckSite(TMapProfile profile, const LinkCheckLimits& 
     if (profile.OutputType() != TMapOutputType::moutFile)
         profile.SetOutputType(TMapOutputType::moutFile);
     profile.SetUsePageTitles(false);
+    // The check reads each page's title itself; its reports follow the scan's order.
+    profile.SetTrimTitles(TMapTrimTitles::mttNone);
+    profile.SetFolderTitles(false);
+    profile.SetItemSort(TMapItemSort::msortNone);
 
     TSiteMapTree tree;
     ScanRelay relay(told);

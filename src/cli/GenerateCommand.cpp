@@ -266,6 +266,14 @@ int RunGenerate(const CLI::App& app, const ProfileOptions& options, bool quiet, 
         streams.err << CountOf(scan.FoundCount(), "file", "files") << ", "
                     << CountOf(folders, "folder", "folders") << " -> "
                     << PrintableText(profile.OutputFileName()) << "\n";
+        if (profile.TrimTitles() == TMapTrimTitles::mttAuto) {
+            const TitlePart& part = scan.TrimmedTitlePart();
+            if (part.Text.empty())
+                streams.err << "Titles: no part that most of them share was found\n";
+            else
+                streams.err << "Titles: \"" << PrintableText(part.Text) << "\" cut at their "
+                            << (part.Place == TitlePartPlace::Start ? "start" : "end") << "\n";
+        }
     }
     if (writeSitemaps)
         sitemaps.Write(tree, quiet, streams);

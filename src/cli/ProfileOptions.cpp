@@ -143,6 +143,22 @@ void ProfileOptions::Add(CLI::App& app, bool layoutOptions) {
     for (const char* name : {"--collapsible", "--no-collapsible", "--filter-box", "--no-filter-box",
                              "--credit", "--no-credit"})
         modernOnly.push_back(app.get_option(name));
+    // Link texts.
+    trimTitles = value("--trim-titles",
+                       "Cut the site's name from the titles: auto finds the part most titles "
+                       "share at their end or start after \" - \", \" | \", \": \" or the like, "
+                       "TEXT cuts that part, none nothing (default: none)")
+                     ->type_name("auto|none|TEXT")
+                     ->check([](const std::string& v) {
+                         return v.empty() ? std::string("--trim-titles: the part to cut is empty")
+                                          : std::string();
+                     });
+    Pair(app, "folder-titles", "Name each folder by its default page's title",
+         "Name each folder by its name", [](TMapProfile& p, bool v) { p.SetFolderTitles(v); });
+    sort = value("--sort", "Order of each folder's items: as found, or by link text in natural "
+                           "order, letter case ignored (default: none)")
+               ->type_name("none|name")
+               ->check(CLI::IsMember({"none", "name"}));
 }
 
 // An option of the modern layout given on the command line for a profile
@@ -287,6 +303,13 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
             profile.SetXmlLastMod(v == "git"    ? TMapLastMod::mlmGit
                                   : v == "none" ? TMapLastMod::mlmNone
                                                 : TMapLastMod::mlmFileTime);
+        } else if (opt == trimTitles) {
+            profile.SetTrimTitles(v == "auto"   ? TMapTrimTitles::mttAuto
+                                  : v == "none" ? TMapTrimTitles::mttNone
+                                                : TMapTrimTitles::mttText);
+            profile.SetTrimTitlesText(v == "auto" || v == "none" ? std::string() : v);
+        } else if (opt == sort) {
+            profile.SetItemSort(v == "name" ? TMapItemSort::msortName : TMapItemSort::msortNone);
         }
     }
     for (const auto& [folder, given] : ignores) {

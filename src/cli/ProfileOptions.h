@@ -35,6 +35,9 @@ struct ProfileOptions {
     CLI::Option* xmlOutput = nullptr;
     CLI::Option* textSitemap = nullptr;
     CLI::Option* lastmod = nullptr;
+    // Link texts.
+    CLI::Option* trimTitles = nullptr;
+    CLI::Option* sort = nullptr;
     // The sitemap options that mean nothing without a base URL.
     std::vector<const CLI::Option*> needBaseURL;
     // The modern layout: its options mean nothing to the classic ones.

@@ -19,6 +19,11 @@ enum class TMapLastMod : std::uint8_t { mlmFileTime, mlmGit, mlmNone };
 enum class TMapPageLayout : std::uint8_t { mlayClassic, mlayModern };
 
 inline constexpr const char* kDefaultPageTitle = "Site Map";
+// What is cut from the pages' titles: nothing, the part most of them share
+// (the site's name), or the part TrimTitlesText names.
+enum class TMapTrimTitles : std::uint8_t { mttNone, mttAuto, mttText };
+// The order of each folder's items: the scan's, or by link text.
+enum class TMapItemSort : std::uint8_t { msortNone, msortName };
 
 inline constexpr const char* kDefaultFileTypes = "*.htm;*.html;*.txt;*.php;*.php4;*.php5;";
 inline constexpr const char* kUntitledProfileName = "Untitled.zpf";
@@ -128,6 +133,16 @@ public:
     void SetFilterBox(bool value) { Store(filterBox_, value); }
     bool NoCredit() const { return noCredit_; }
     void SetNoCredit(bool value) { Store(noCredit_, value); }
+    // Link texts: streamed like the sitemap settings, only when not their defaults.
+    TMapTrimTitles TrimTitles() const { return trimTitles_; }
+    void SetTrimTitles(TMapTrimTitles value) { Store(trimTitles_, value); }
+    // The part mttText removes, as the reader sees it (references resolved).
+    const std::string& TrimTitlesText() const { return trimTitlesText_; }
+    void SetTrimTitlesText(const std::string& value) { Store(trimTitlesText_, value); }
+    bool FolderTitles() const { return folderTitles_; }
+    void SetFolderTitles(bool value) { Store(folderTitles_, value); }
+    TMapItemSort ItemSort() const { return itemSort_; }
+    void SetItemSort(TMapItemSort value) { Store(itemSort_, value); }
 
 private:
     template <typename T> void Store(T& field, const T& value) {
@@ -175,6 +190,11 @@ private:
     bool collapsible_ = false;
     bool filterBox_ = false;
     bool noCredit_ = false;
+    // Link texts.
+    TMapTrimTitles trimTitles_ = TMapTrimTitles::mttNone;
+    std::string trimTitlesText_;
+    bool folderTitles_ = false;
+    TMapItemSort itemSort_ = TMapItemSort::msortNone;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:

@@ -182,6 +182,36 @@ void TSiteMapTree::RemoveEmptyFolders() {
         observer_->TreeReset();
 }
 
+void TSiteMapTree::ReorderChildren(const std::function<void(std::vector<SiteMapNode*>&)>& order) {
+    if (observer_)
+        observer_->TreeAboutToBeReset();
+    std::vector<std::vector<std::unique_ptr<SiteMapNode>>*> lists{&topLevel_};
+    std::vector<SiteMapNode*> nodes;
+    while (!lists.empty()) {
+        auto& list = *lists.back();
+        lists.pop_back();
+        nodes.clear();
+        for (const auto& n : list)
+            nodes.push_back(n.get());
+        order(nodes);
+        // Row still names each node's old place.
+        std::vector<std::unique_ptr<SiteMapNode>> sorted;
+        sorted.reserve(list.size());
+        for (SiteMapNode* n : nodes)
+            sorted.push_back(std::move(list[static_cast<size_t>(n->row_)]));
+        list = std::move(sorted);
+        for (size_t i = 0; i < list.size(); ++i) {
+            list[i]->row_ = static_cast<int>(i);
+            if (!list[i]->children_.empty())
+                lists.push_back(&list[i]->children_);
+        }
+    }
+    lastValid_ = false;
+    folderIndexValid_ = false;
+    if (observer_)
+        observer_->TreeReset();
+}
+
 void TSiteMapTree::ForEach(const std::function<void(SiteMapNode&, int)>& fn) const {
     std::vector<SiteMapNode*> stack;
     for (size_t i = topLevel_.size(); i > 0; --i)

@@ -130,6 +130,10 @@ public:
     // folders left empty by the deletion go too.
     void RemoveEmptyFolders();
 
+    // Puts every node's children (and the top-level nodes) in the order Order
+    // leaves them in; Order gets each list of siblings and may only permute it.
+    void ReorderChildren(const std::function<void(std::vector<SiteMapNode*>&)>& order);
+
     // Visits every node in absolute index order with its absolute index.
     void ForEach(const std::function<void(SiteMapNode&, int)>& fn) const;
     std::vector<SiteMapNode*> NodesInIndexOrder() const;

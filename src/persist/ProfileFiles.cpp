@@ -88,6 +88,17 @@ TStreamObject ProfileStreamObject(TMapProfile& profile) {
     extraBoolean("Collapsible", &TMapProfile::Collapsible, &TMapProfile::SetCollapsible);
     extraBoolean("FilterBox", &TMapProfile::FilterBox, &TMapProfile::SetFilterBox);
     extraBoolean("NoCredit", &TMapProfile::NoCredit, &TMapProfile::SetNoCredit);
+    // Link texts.
+    o.Enumeration<TMapTrimTitles>(
+         "TrimTitles", {"mttNone", "mttAuto", "mttText"}, [p] { return p->TrimTitles(); },
+         [p](TMapTrimTitles v) { p->SetTrimTitles(v); })
+        .OmittedAt(static_cast<std::int32_t>(TMapTrimTitles::mttNone));
+    string(o, "TrimTitlesText", &TMapProfile::TrimTitlesText, &TMapProfile::SetTrimTitlesText);
+    extraBoolean("FolderTitles", &TMapProfile::FolderTitles, &TMapProfile::SetFolderTitles);
+    o.Enumeration<TMapItemSort>(
+         "ItemSort", {"msortNone", "msortName"}, [p] { return p->ItemSort(); },
+         [p](TMapItemSort v) { p->SetItemSort(v); })
+        .OmittedAt(static_cast<std::int32_t>(TMapItemSort::msortNone));
     return o;
 }
 

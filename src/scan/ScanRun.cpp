@@ -82,6 +82,7 @@ void ScanRun::Execute() {
 
 void ScanRun::Finish() {
     tree_.RemoveEmptyFolders();
+    trimmedPart_ = ApplyLinkTexts(tree_, LinkTextOptionsOf(profile_));
 }
 
 void ScanRun::Run() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LinkTexts.h"
 #include "model/SiteLinks.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
@@ -67,7 +68,8 @@ public:
     void Prepare();
     // Walks the folder; returns when done or stopped.
     void Execute();
-    // Prunes the folders that received no file.
+    // Prunes the folders that received no file, then gives the items the
+    // link texts the profile asks for (trimmed titles, folder titles, order).
     void Finish();
     // Prepare, Execute and Finish.
     void Run();
@@ -87,6 +89,8 @@ public:
     bool Searching() const { return searching_; }
     int FoundCount() const { return foundCount_; }
     const TNXFileFinder& Finder() const { return finder_; }
+    // The part Finish cut from the titles (the site's name, when found).
+    const TitlePart& TrimmedTitlePart() const { return trimmedPart_; }
 
 private:
     FolderAction NewFolder(const std::string& folder);
@@ -112,6 +116,7 @@ private:
     bool factPictures_ = true;
     std::unique_ptr<TitlePrefetch> titles_; // while a walk runs
     int foundCount_ = 0;
+    TitlePart trimmedPart_;
     bool searching_ = false;
 };
 

@@ -348,3 +348,24 @@ TEST_F(CliTest, NoOutputLeavesTheSiteOrReplacesWhatItMustNot) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(ReadAll(s + "about.html").find("::: Made with Zephyrix :"), std::string::npos);
 }
+
+TEST_F(CliTest, LinkTextOptions) {
+    site.Write("about.html", "<title>About Us &#8212; Acme</title>");
+    site.Write("news/index.html", "<title>News — Acme</title>");
+    site.Write("drafts/old.html", "<title>Old | Acme</title>");
+    Result r = RunTool({"generate", "--index", site / "index.html", "--trim-titles", "auto",
+                        "--folder-titles", "--sort", "name", "--ignore-folder", site / "docs"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("\nTitles: \"Acme\" cut at their end\n"), std::string::npos) << r.err;
+    std::string page = ReadAll(site / "sitemap.html");
+    for (const char* text : {">About Us<", ">News<", ">Welcome<"})
+        EXPECT_NE(page.find(text), std::string::npos) << text;
+    EXPECT_LT(page.find(">About Us<"), page.find(">Welcome<")) << "sorted by name";
+    for (std::vector<std::string> bad : {std::vector<std::string>{"generate", "--sort", "size"},
+                                         {"generate", "--trim-titles", ""},
+                                         {"check", "--sort", "name"},
+                                         {"check", "--folder-titles"}}) {
+        bad.insert(bad.begin() + 1, {"--index", site / "index.html"});
+        EXPECT_EQ(RunTool(bad).code, 2) << bad.back();
+    }
+}

@@ -76,7 +76,9 @@ expect "--lang --lastmod" trailwright-cli generate --la
 expect "git mtime none" trailwright-cli generate --lastmod ""
 has --clean-urls --robots-txt -- trailwright-cli generate --
 has '!--lastmod' '!--robots-txt' -- trailwright-cli check --
-expect "--text-sitemap --titles" trailwright-cli generate --t
+expect "--text-sitemap --titles --trim-titles" trailwright-cli generate --t
+expect "auto none" trailwright-cli generate --trim-titles ""
+expect "name none" trailwright-cli generate --sort ""
 has --index --output --format --color --quiet --no-folder-links --text-sitemap '!--json' \
     -- trailwright-cli generate --
 has --profile --index --file-types --ignore-folder --ignore-file --titles --no-titles \

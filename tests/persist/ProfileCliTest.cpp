@@ -243,3 +243,30 @@ TEST(ProfileCli, GenerateStartsFromTheProfile) {
     EXPECT_EQ(page.find("About us"), std::string::npos);
     EXPECT_FALSE(twtest::Exists(dir / "site/smfile.gif"));
 }
+
+// The link-text settings go into the file only when set, and back out again.
+TEST(ProfileCli, LinkTextSettingsRoundTripAndLeaveNoTrace) {
+    TempDir dir;
+    // Marked modified, as the runs below are, and otherwise the start-up profile.
+    ASSERT_EQ(Cli({"profile", "write", dir / "x.zpf", "--sort", "none"}).code, 0);
+    const std::string plain = ReadAll(dir / "x.zpf");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--trim-titles", "auto", "--folder-titles", "--sort", "name"},
+         "\"TrimTitles\": \"mttAuto\",\n  \"FolderTitles\": true,\n  \"ItemSort\": \"msortName\""},
+        {{"--trim-titles", "Tom & \"Jerry\""},
+         "\"TrimTitles\": \"mttText\",\n  \"TrimTitlesText\": \"Tom & \\\"Jerry\\\"\""},
+    };
+    for (const auto& [options, shown] : cases) {
+        std::vector<std::string> args = {"profile", "write", dir / "p.zpf"};
+        args.insert(args.end(), options.begin(), options.end());
+        ASSERT_EQ(Cli(args).code, 0) << shown;
+        CliRun show = Cli({"profile", "show", dir / "p.zpf"});
+        EXPECT_NE(show.out.find("\"UsePageTitles\": true,\n  " + shown + "\n}"), std::string::npos)
+            << show.out;
+        ASSERT_EQ(Cli({"profile", "write", dir / "x.zpf", "--profile", dir / "p.zpf",
+                       "--trim-titles", "none", "--no-folder-titles", "--sort", "none"})
+                      .code,
+                  0);
+        EXPECT_EQ(ReadAll(dir / "x.zpf"), plain) << shown;
+    }
+}

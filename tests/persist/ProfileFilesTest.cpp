@@ -125,7 +125,7 @@ TEST(ProfileFiles, EveryPropertyReadsBackAsWritten) {
     EXPECT_EQ(StreamOf(read), ReadAll(dir / "unusual.zpf"));
 }
 
-// The sitemap settings go after the published properties, only away from
+// The sitemap and link-text settings go after the published properties, only away from
 // their defaults, so a profile that leaves them alone keeps its bytes.
 TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
     using Set = void (*)(TMapProfile&, bool);
@@ -153,7 +153,17 @@ TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
         {"PageTitle", [](TMapProfile& p, bool on) { p.SetPageTitle(on ? "Pl\xC3\xA4ne" : ""); }},
         {"Collapsible", [](TMapProfile& p, bool on) { p.SetCollapsible(on); }},
         {"FilterBox", [](TMapProfile& p, bool on) { p.SetFilterBox(on); }},
-        {"NoCredit", [](TMapProfile& p, bool on) { p.SetNoCredit(on); }}};
+        {"NoCredit", [](TMapProfile& p, bool on) { p.SetNoCredit(on); }},
+        // Link texts.
+        {"TrimTitles",
+         [](TMapProfile& p, bool on) {
+             p.SetTrimTitles(on ? TMapTrimTitles::mttAuto : TMapTrimTitles::mttNone);
+         }},
+        {"TrimTitlesText", [](TMapProfile& p, bool on) { p.SetTrimTitlesText(on ? "S &" : ""); }},
+        {"FolderTitles", [](TMapProfile& p, bool on) { p.SetFolderTitles(on); }},
+        {"ItemSort", [](TMapProfile& p, bool on) {
+             p.SetItemSort(on ? TMapItemSort::msortName : TMapItemSort::msortNone);
+         }}};
     TMapProfile plain = MakeStartupProfile();
     for (const auto& [name, set] : settings)
         set(plain, false);
