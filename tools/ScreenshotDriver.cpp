@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -228,6 +229,21 @@ int main(int argc, char* argv[]) {
         return int(QDialog::Accepted);
     });
     Get<QPushButton>(&window, "btnSearchSitemaps")->click();
+    // The modern page's options, opened beside the layout and left unchanged.
+    auto* classic = Get<QRadioButton>(&window, "rbOutputUnnumberedList");
+    const bool wasList = classic->isChecked();
+    Get<QRadioButton>(&window, "rbOutputModern")->click();
+    dialogs.AnswerModal([](QDialog& dialog) {
+        Get<QLineEdit>(&dialog, "editPageTitle")
+            ->setText(QStringLiteral("Harbour Walks: Site Map"));
+        Get<QCheckBox>(&dialog, "chkCollapsible")->setChecked(true);
+        Get<QLineEdit>(&dialog, "editPageLang")->setFocus(Qt::TabFocusReason);
+        QTest::qWait(150);
+        Save(&dialog, QStringLiteral("3d-modern-options"));
+        return int(QDialog::Rejected);
+    });
+    Get<QPushButton>(&window, "btnModernOptions")->click();
+    Get<QRadioButton>(&window, wasList ? "rbOutputUnnumberedList" : "rbOutputParagraph")->click();
     Get<QPushButton>(&window, "btnNext")->click();
     Save(&window, QStringLiteral("4-output-status"));
 

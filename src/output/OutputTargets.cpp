@@ -33,6 +33,17 @@ bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
     return written;
 }
 
+void WriteSiteMapPageTo(const TSiteMapTree& tree, const TMapProfile& profile,
+                        WriterListener* listener, const TextSink& sink) {
+    if (profile.ModernLayout()) {
+        WriteModernPage(tree, profile, ModernPageLanguageOf(profile), listener, sink);
+    } else {
+        sink(SiteMapPageHead(profile));
+        BuildSiteMapTo(tree, profile, listener, sink);
+        sink(SiteMapPageFoot());
+    }
+}
+
 size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
                         WriterListener* listener, const std::string& programFolder) {
     RefusePageLinkOutOfSite(profile);
@@ -42,13 +53,7 @@ size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
         file.Write(text.data(), text.size());
         written += text.size();
     };
-    if (profile.ModernLayout()) {
-        WriteModernPage(tree, profile, ModernPageLanguageOf(profile), listener, put);
-    } else {
-        put(SiteMapPageHead(profile));
-        BuildSiteMapTo(tree, profile, listener, put);
-        put(SiteMapPageFoot());
-    }
+    WriteSiteMapPageTo(tree, profile, listener, put);
     file.Commit();
     CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
     return written;

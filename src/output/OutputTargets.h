@@ -22,6 +22,11 @@ bool SaveSiteMapFile(std::string& generatedText, const TMapProfile& profile,
 bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
                      const std::string& programFolder);
 
+// Writes the whole page of the tree to Sink in the profile's layout: the
+// one choice of layout, for the command-line tool and the wizard.
+void WriteSiteMapPageTo(const TSiteMapTree& tree, const TMapProfile& profile,
+                        WriterListener* listener, const TextSink& sink);
+
 // Writes the whole page of the tree straight to the profile's output file,
 // as SaveSiteMapFile does, without holding the page in memory; then copies
 // the item images. Returns the number of bytes written.

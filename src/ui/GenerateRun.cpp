@@ -1,7 +1,6 @@
 #include "ui/GenerateRun.h"
 
 #include "output/OutputTargets.h"
-#include "output/PageWrapper.h"
 #include "output/RobotsTxt.h"
 #include "output/SiteMapWriter.h"
 #include "output/SitemapJob.h"
@@ -47,9 +46,9 @@ void GenerateRun::Run(std::unique_ptr<SitemapJob> planned, const ScanSession& sc
 
     // The page is built whole in one string: no copy of megabytes to wrap it.
     GenerationProgress progress(page_, count);
-    text_ = SiteMapPageHead(profile_);
-    BuildSiteMapTo(tree_, profile_, &progress, [this](std::string_view piece) { text_ += piece; });
-    text_ += SiteMapPageFoot();
+    text_.clear();
+    WriteSiteMapPageTo(tree_, profile_, &progress,
+                       [this](std::string_view piece) { text_ += piece; });
     progress.Flush();
 
     if (toEditor) {
@@ -73,7 +72,8 @@ void GenerateRun::WriteFiles(std::unique_ptr<SitemapJob> job, const ScanSession&
         throw;
     }
     page_.FileWritten(pageLine);
-    if (profile_.AddImages())
+    // The modern layout draws its icons itself: no image is copied for it.
+    if (profile_.AddImages() && !profile_.ModernLayout())
         for (const char* image : kItemImages) {
             const std::string path = ExtractFilePath(page) + image;
             if (FileExists(path))

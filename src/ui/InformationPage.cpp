@@ -8,6 +8,7 @@
 #include "ui/Text.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tw::ui {
@@ -77,6 +79,19 @@ void InformationPage::CreateControls() {
     chkUsePageTitles_->setChecked(profile_.UsePageTitles());
     chkLoadLast_ = new QCheckBox(u"&Load Last Saved Profile on next Startup"_s);
     chkLoadLast_->setObjectName(u"chkLoadLast"_s);
+    // The link texts a reader wants, applied by the scan.
+    cbTrimTitles_ = new QComboBox;
+    cbTrimTitles_->setObjectName(u"cbTrimTitles"_s);
+    // In the order of TMapTrimTitles.
+    cbTrimTitles_->addItems({u"None"_s, u"Automatic: the site's name"_s, u"This text:"_s});
+    editTrimTitlesText_ = new QLineEdit;
+    editTrimTitlesText_->setObjectName(u"editTrimTitlesText"_s);
+    editTrimTitlesText_->setAccessibleName(u"Text to trim from titles"_s);
+    editTrimTitlesText_->setEnabled(false);
+    chkFolderTitles_ = MakeCheckBox(u"Folders named by t&heir pages' titles"_s,
+                                    u"chkFolderTitles"_s, profile_.FolderTitles());
+    chkSortByName_ = MakeCheckBox(u"Sort items b&y name"_s, u"chkSortByName"_s,
+                                  profile_.ItemSort() == TMapItemSort::msortName);
 }
 
 void InformationPage::LayOutControls() {
@@ -123,10 +138,17 @@ void InformationPage::LayOutControls() {
 
     auto* options = new QGroupBox(u"Options"_s);
     options->setObjectName(u"RzGroupBox1"_s);
-    auto* optionsLayout = new QVBoxLayout(options);
-    optionsLayout->setSpacing(2);
-    optionsLayout->addWidget(chkUsePageTitles_);
-    optionsLayout->addWidget(chkLoadLast_);
+    auto* optionsLayout = new QGridLayout(options);
+    optionsLayout->setVerticalSpacing(2);
+    optionsLayout->addWidget(chkUsePageTitles_, 0, 0);
+    auto* trim = new QHBoxLayout;
+    trim->addWidget(MakeLabel(u"Tri&m titles:"_s, u"lblTrimTitles"_s, cbTrimTitles_));
+    trim->addWidget(cbTrimTitles_);
+    trim->addWidget(editTrimTitlesText_, 1);
+    optionsLayout->addLayout(trim, 0, 1);
+    optionsLayout->addWidget(chkFolderTitles_, 1, 0);
+    optionsLayout->addWidget(chkSortByName_, 1, 1);
+    optionsLayout->addWidget(chkLoadLast_, 2, 0);
     grid->addWidget(options, row++, 0, 1, 2);
     grid->setColumnStretch(0, 1);
 }
@@ -140,6 +162,14 @@ void InformationPage::ConnectControls() {
             &InformationPage::lstIgnoreFilesClick);
     connect(chkUsePageTitles_, &QCheckBox::toggled, this,
             [this](bool on) { profile_.SetUsePageTitles(on); });
+    connect(cbTrimTitles_, &QComboBox::currentIndexChanged, this,
+            &InformationPage::TrimTitlesChange);
+    connect(editTrimTitlesText_, &QLineEdit::textChanged, this, &InformationPage::TrimTitlesChange);
+    connect(chkFolderTitles_, &QCheckBox::toggled, this,
+            [this](bool on) { profile_.SetFolderTitles(on); });
+    connect(chkSortByName_, &QCheckBox::toggled, this, [this](bool on) {
+        profile_.SetItemSort(on ? TMapItemSort::msortName : TMapItemSort::msortNone);
+    });
     connect(chkLoadLast_, &QCheckBox::toggled, this, [this](bool on) {
         loadLast_ = on;
         emit loadLastChanged(on);
@@ -226,6 +256,24 @@ void InformationPage::ApplyProfile() {
     applying_ = false;
     ShowIgnoreLists();
     chkUsePageTitles_->setChecked(profile_.UsePageTitles());
+    {
+        // Both fields at once: neither may store the other's old value.
+        const QSignalBlocker blockCombo(cbTrimTitles_);
+        const QSignalBlocker blockText(editTrimTitlesText_);
+        cbTrimTitles_->setCurrentIndex(static_cast<int>(profile_.TrimTitles()));
+        editTrimTitlesText_->setText(ToQ(profile_.TrimTitlesText()));
+    }
+    editTrimTitlesText_->setEnabled(profile_.TrimTitles() == TMapTrimTitles::mttText);
+    chkFolderTitles_->setChecked(profile_.FolderTitles());
+    chkSortByName_->setChecked(profile_.ItemSort() == TMapItemSort::msortName);
+}
+
+void InformationPage::TrimTitlesChange() {
+    const auto mode = static_cast<TMapTrimTitles>(cbTrimTitles_->currentIndex());
+    profile_.SetTrimTitles(mode);
+    profile_.SetTrimTitlesText(mode == TMapTrimTitles::mttText ? ToStd(editTrimTitlesText_->text())
+                                                               : std::string());
+    editTrimTitlesText_->setEnabled(mode == TMapTrimTitles::mttText);
 }
 
 void InformationPage::ShowIgnoreLists() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -78,6 +79,9 @@ private:
     void editFileTypesChange(const QString& text);
     void lstIgnoreFoldersClick();
     void lstIgnoreFilesClick();
+    // The combo's choice and the text to cut, as the command line's
+    // --trim-titles stores them.
+    void TrimTitlesChange();
     void StoreIgnoreFolders();
     void StoreIgnoreFiles();
     void RemoveSelected(QListWidget* list, void (InformationPage::*store)(),
@@ -106,6 +110,10 @@ private:
     QPushButton* btnFileRemove_;
     QCheckBox* chkUsePageTitles_;
     QCheckBox* chkLoadLast_;
+    QComboBox* cbTrimTitles_;
+    QLineEdit* editTrimTitlesText_;
+    QCheckBox* chkFolderTitles_;
+    QCheckBox* chkSortByName_;
 };
 
 // The file types of a new profile and of Reset.

@@ -10,6 +10,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Guard.h"
+#include "ui/ModernOptionsDialog.h"
 #include "ui/Text.h"
 
 #include <QButtonGroup>
@@ -195,10 +196,24 @@ QWidget* OutputSettingsPage::BuildFormatAndOptions() {
         MakeRadio(u"&Unnumbered Indented Lists"_s, u"rbOutputUnnumberedList"_s);
     rbOutputUnnumberedList_->setChecked(true);
     rbOutputParagraph_ = MakeRadio(u"Simple &Paragraphs"_s, u"rbOutputParagraph"_s);
+    rbOutputModern_ = MakeRadio(u"Modern HTML&5 page"_s, u"rbOutputModern"_s);
+    // Outside the window's numbered commands: the page handles it itself.
+    btnModernOptions_ =
+        MakeButton(u"La&yout Options..."_s, u"btnModernOptions"_s, ButtonTag::OwnHandler);
+    btnModernOptions_->setAccessibleDescription(
+        u"Language, title, folding, filter box and credit of the modern page"_s);
+    btnModernOptions_->setEnabled(false);
+    connect(btnModernOptions_, &QPushButton::clicked, this,
+            [this] { Guarded(this, dialogs_, [this] { EditModernOptions(); }); });
+    auto* modernRow = new QHBoxLayout;
+    modernRow->addWidget(rbOutputModern_);
+    modernRow->addStretch(1);
+    modernRow->addWidget(btnModernOptions_);
     auto* formatLayout = new QVBoxLayout(format);
     formatLayout->setSpacing(4);
     formatLayout->addWidget(rbOutputUnnumberedList_);
     formatLayout->addWidget(rbOutputParagraph_);
+    formatLayout->addLayout(modernRow);
 
     auto* options = MakeGroup(u" Output Options "_s, u"gbOutputOptions"_s);
     chkClassAttribs_ = MakeCheckBox(u"Use Style S&heet for Items"_s, u"chkClassAttribs"_s);
@@ -226,10 +241,10 @@ QWidget* OutputSettingsPage::BuildFormatAndOptions() {
     layout->addWidget(options);
     layout->addStretch(1);
 
-    for (QRadioButton* rb : {rbOutputUnnumberedList_, rbOutputParagraph_})
-        connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
+    for (QRadioButton* rb : {rbOutputUnnumberedList_, rbOutputParagraph_, rbOutputModern_})
+        connect(rb, &QRadioButton::toggled, this, [this, rb](bool checked) {
             if (checked)
-                OutputFormatChange();
+                OutputFormatChange(rb);
         });
     connect(chkClassAttribs_, &QCheckBox::toggled, this,
             [this](bool on) { profile_.SetClassAttribs(on); });
@@ -505,11 +520,22 @@ void OutputSettingsPage::BrowseOutputFile() {
     SetOutputFileText(chosen);
 }
 
-void OutputSettingsPage::OutputFormatChange() {
-    if (rbOutputUnnumberedList_->isChecked())
-        profile_.SetOutputFormat(TMapOutputFormat::mfmtList);
-    if (rbOutputParagraph_->isChecked())
-        profile_.SetOutputFormat(TMapOutputFormat::mfmtParagraph);
+void OutputSettingsPage::OutputFormatChange(const QRadioButton* chosen) {
+    // As the command line's --format: the modern page leaves OutputFormat at
+    // its default; a classic layout keeps the modern options, unused.
+    const bool modern = chosen == rbOutputModern_;
+    profile_.SetOutputFormat(chosen == rbOutputUnnumberedList_ ? TMapOutputFormat::mfmtList
+                                                               : TMapOutputFormat::mfmtParagraph);
+    profile_.SetPageLayout(modern ? TMapPageLayout::mlayModern : TMapPageLayout::mlayClassic);
+    btnModernOptions_->setEnabled(modern);
+}
+
+bool OutputSettingsPage::EditModernOptions() {
+    TfrmModernOptions dialog(profile_, window());
+    if (dialogs_.showModal(dialog) != QDialog::Accepted)
+        return false;
+    dialog.ApplyTo(profile_);
+    return true;
 }
 
 void OutputSettingsPage::chkAddImagesClick(bool checked) {
@@ -546,8 +572,14 @@ void OutputSettingsPage::ApplyProfile() {
                               type == TMapOutputType::moutEditor);
 
     ShowSitemapSummary();
-    rbOutputUnnumberedList_->setChecked(profile_.OutputFormat() == TMapOutputFormat::mfmtList);
-    rbOutputParagraph_->setChecked(profile_.OutputFormat() == TMapOutputFormat::mfmtParagraph);
+    // One radio checked; its toggle stores what the profile already says.
+    if (profile_.ModernLayout())
+        rbOutputModern_->setChecked(true);
+    else if (profile_.OutputFormat() == TMapOutputFormat::mfmtList)
+        rbOutputUnnumberedList_->setChecked(true);
+    else
+        rbOutputParagraph_->setChecked(true);
+    btnModernOptions_->setEnabled(profile_.ModernLayout());
     chkClassAttribs_->setChecked(profile_.ClassAttribs());
     chkAddImages_->setChecked(profile_.AddImages());
     chkNoFolderImages_->setChecked(profile_.NoFolderImages());

@@ -80,6 +80,8 @@ private:
     // settings went into the profile.
     bool EditSitemaps(TfrmSearchSitemaps::Field focus = TfrmSearchSitemaps::Field::XmlSitemap);
     void ShowSitemapSummary();
+    // The modern page's options dialog; true when they went into the profile.
+    bool EditModernOptions();
     // Sets the field as the user's choice; its change handler stores the
     // name in the profile.
     void SetOutputFileText(const QString& fileName);
@@ -94,7 +96,7 @@ private:
     bool CheckOutputFiles();
     void OutputTypeOptionClick();
     void PickerChange(int slot);
-    void OutputFormatChange();
+    void OutputFormatChange(const QRadioButton* chosen);
     void chkAddImagesClick(bool checked);
     QGroupBox* BuildOutputType();
     QGroupBox* BuildPageColors();
@@ -129,6 +131,8 @@ private:
     QTextBrowser* htmlPreview_;
     QRadioButton* rbOutputUnnumberedList_;
     QRadioButton* rbOutputParagraph_;
+    QRadioButton* rbOutputModern_;
+    QPushButton* btnModernOptions_;
     QCheckBox* chkClassAttribs_;
     QCheckBox* chkAddImages_;
     QCheckBox* chkNoFolderImages_;

@@ -113,6 +113,12 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dia
     grid->addWidget(fileCaption, 2, 0);
     grid->addWidget(lblLinkFileName_, 2, 1);
     grid->addWidget(btnCheckSite_, 2, 2);
+    lblTrimmedPart_ = new QLabel;
+    lblTrimmedPart_->setObjectName(u"lblTrimmedPart"_s);
+    // A title's text shows as text, whatever it holds.
+    lblTrimmedPart_->setTextFormat(Qt::PlainText);
+    lblTrimmedPart_->hide();
+    grid->addWidget(lblTrimmedPart_, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
 
@@ -285,6 +291,12 @@ void ResultsPage::ShowScanResult() {
 
 void ResultsPage::SetLinkFileName(const QString& path) {
     lblLinkFileName_->setPath(path);
+}
+
+void ResultsPage::SetTrimmedPart(const QString& part) {
+    lblTrimmedPart_->setText(
+        part.isEmpty() ? QString() : u"Removed from titles: \u201C"_s + part + u"\u201D"_s);
+    lblTrimmedPart_->setVisible(!part.isEmpty());
 }
 
 void ResultsPage::tvMapClick() {

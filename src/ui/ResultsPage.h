@@ -45,6 +45,9 @@ public:
     // After a scan: the root expanded, selected, in view, and shown below.
     void ShowScanResult();
     void SetLinkFileName(const QString& path);
+    // The part the scan cut from the titles (the site's name); empty: none,
+    // and the line is hidden.
+    void SetTrimmedPart(const QString& part);
 
     void tvMapClick();
     void DeleteSelectedNodes();
@@ -115,6 +118,7 @@ private:
     QSplitter* splitter_;
     QPushButton* btnCheckSite_;
     QWidget* pnlCheck_;
+    QLabel* lblTrimmedPart_;
     QLabel* lblCheckFindings_;
     QLabel* lblCheckProgress_;
     QProgressBar* pbCheck_;

@@ -36,6 +36,7 @@ ScanSession::Outcome ScanSession::Run() {
     outcome.Error = Walk(run);
     Report(run);
     run.Finish();
+    results_.SetTrimmedPart(ToQ(run.TrimmedTitlePart().Text));
     scannedFiles_ = CountSitemapFiles(tree_);
     model->Resume();
     results_.ShowScanResult();

@@ -292,7 +292,8 @@ void InformationPageTest::acceleratorsAreUniqueOnEveryPage() {
          {"rbOutputFile", "btnOutputFileBrowse", "lblBackground", "lblText", "lblLink",
           "lblVisited", "lblActive", "btnResetColors", "rbOutputUnnumberedList",
           "rbOutputParagraph", "chkClassAttribs", "chkAddImages", "chkNoFolderImages",
-          "chkDontLinkFolders", "btnSearchSitemaps"}) {
+          "chkDontLinkFolders", "btnSearchSitemaps", "rbOutputModern", "btnModernOptions",
+          "lblTrimTitles", "chkFolderTitles", "chkSortByName"}) {
         auto* widget = w.Get<QWidget>(name);
         auto* label = qobject_cast<QLabel*>(widget);
         auto* button = qobject_cast<QAbstractButton*>(widget);

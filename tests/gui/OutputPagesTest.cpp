@@ -4,6 +4,7 @@
 // target, the pacing and the picker's keyboard use.
 
 #include "WizardFixture.h"
+#include "cli/Cli.h"
 #include "output/OutputTargets.h"
 #include "output/PageWrapper.h"
 #include "output/SiteMapWriter.h"
@@ -13,6 +14,7 @@
 #include "ui/OutputStatusPage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QProgressBar>
@@ -21,11 +23,13 @@
 #include <QSignalSpy>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <sstream>
 
 using tw::ui::ColorPickerButton;
 using tw::ui::MsgIcon;
 using tw::ui::MsgResult;
 using tw::ui::OutputSettingsPage;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -68,6 +72,8 @@ class OutputPagesTest : public QObject {
 private slots:
     void generatesEachLayout_data();
     void generatesEachLayout();
+    void modernPageAndLinkTextsAsTheCommandLine_data();
+    void modernPageAndLinkTextsAsTheCommandLine();
     void noneColourFlowsIntoThePage();
     void resetColorsOnlyWhenChanged();
     void previewShowsTheColoursAndLeavesNoFile();
@@ -176,6 +182,101 @@ void OutputPagesTest::generatesEachLayout() {
     w.Button("btnViewOutputFile")->click();
     QCOMPARE(w.dialogs.Last().kind, ScriptedDialogs::Kind::OpenDocument);
     QCOMPARE(w.dialogs.Last().text, output);
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void OutputPagesTest::modernPageAndLinkTextsAsTheCommandLine_data() {
+    QTest::addColumn<int>("downs"); // in the trim combo
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("keys"); // h, y on the first page; c, f, r in the dialog
+    QTest::addColumn<QStringList>("cli");
+    QTest::newRow("defaults") << 0 << QString() << QString() << QString() << QString()
+                              << QStringList{};
+    QTest::newRow("every option") << 1 << QString() << u"de-CH"_s << u"Plan <du> \"site\""_s
+                                  << u"hycfr"_s
+                                  << u"--trim-titles|auto|--folder-titles|--sort|name|--lang|de-CH|"
+                                     "--collapsible|--filter-box|--no-credit|--page-title|"
+                                     "Plan <du> \"site\""_s.split(u'|');
+    // A language that is no tag cannot be confirmed: the dialog changes nothing.
+    QTest::newRow("bad tag") << 0 << QString() << u"en_US"_s << u"x"_s << u"c"_s << QStringList{};
+    QTest::newRow("this text") << 2 << u"Acme <&>"_s << u"fr"_s << QString() << u"f"_s
+                               << u"--trim-titles|Acme <&>|--lang|fr|--filter-box"_s.split(u'|');
+}
+
+void OutputPagesTest::modernPageAndLinkTextsAsTheCommandLine() {
+    QFETCH(int, downs);
+    QFETCH(QString, text);
+    QFETCH(QString, lang);
+    QFETCH(QString, title);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, cli);
+    TestSite site;
+    for (const char* page : {"index", "about", "news/index"})
+        site.WritePage(QString::fromLatin1(page) + u".html"_s,
+                       u"%1 - Acme &lt;&amp;&gt;"_s.arg(page));
+    Wizard w;
+    WriteAbsolute(w.ProgramFolder() + u"smimages/smfolder.gif"_s, "GIF89a");
+    const QString file = w.ProgramFolder() + u"p.zpf"_s;
+    auto run = [&file](const QStringList& options) {
+        std::vector<std::string> args{"trailwright-cli", "profile", "write", file.toStdString()};
+        for (const QString& option : options)
+            args.push_back(option.toStdString());
+        std::ostringstream out;
+        return tw::RunCli(args, {out, out});
+    };
+    QCOMPARE(run({u"--titles"_s, u"--index"_s, site.Path(u"index.html"_s)}), 0);
+    const QByteArray classic = ReadAll(file);
+    w.dialogs.AnswerOpenFiles({file});
+    w.Button("btnOpenProfile")->click();
+    auto press = [&keys](QWidget* window, char key, bool always = true) {
+        if (always || keys.contains(QLatin1Char(key)))
+            QTest::keyClick(window, key, Qt::AltModifier);
+        LandKeyboardClicks(window);
+    };
+    press(w.window.get(), 'm');
+    for (int i = 0; i < downs; ++i)
+        QTest::keyClick(w.window->focusWidget(), Qt::Key_Down);
+    QTest::keyClicks(w.Edit("editTrimTitlesText"), text);
+    for (char key : {'h', 'y'})
+        press(w.window.get(), key, false);
+    w.Button("btnNext")->click();
+    QCOMPARE(w.LabelText("lblTrimmedPart"),
+             downs == 0 ? QString() : u"Removed from titles: \u201CAcme <&>\u201D"_s);
+    w.Button("btnNext")->click();
+    press(w.window.get(), '5');
+    w.dialogs.AnswerModal([&](QDialog& dialog) {
+        dialog.activateWindow();
+        press(&dialog, 'l');
+        QTest::keyClicks(dialog.focusWidget(), lang);
+        press(&dialog, 't');
+        QTest::keyClicks(dialog.focusWidget(), title);
+        for (char key : {'c', 'f', 'r'})
+            press(&dialog, key, false);
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+        return dialog.result();
+    });
+    press(w.window.get(), 'y');
+    w.Button("btnSaveProfile")->click();
+    const QByteArray saved = ReadAll(file);
+    WriteAbsolute(file, classic);
+    QCOMPARE(run(QStringList{u"--profile"_s, file, u"--format"_s, u"modern"_s} + cli), 0);
+    QCOMPARE(saved, ReadAll(file));
+
+    // The profile opened again shows the modern page and writes it.
+    w.dialogs.AnswerOpenFiles({file});
+    w.Button("btnOpenProfile")->click();
+    QCOMPARE(w.Edit("editTrimTitlesText")->text(), text);
+    w.Button("btnNext")->click();
+    w.Button("btnNext")->click();
+    QVERIFY(w.Get<QRadioButton>("rbOutputModern")->isChecked());
+    w.Button("btnNext")->click();
+    const QByteArray page = ReadAll(site.Path(u"sitemap.html"_s));
+    QVERIFY(page.startsWith("<!DOCTYPE html>"));
+    QVERIFY(page.contains(R"(<meta name="generator" content="Zephyrix Trailwright">)"));
+    QCOMPARE(page.contains("Acme"), downs == 0);
+    QVERIFY(!QFile::exists(site.Path(u"smfolder.gif"_s)));
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
