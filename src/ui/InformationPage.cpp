@@ -83,7 +83,9 @@ void InformationPage::CreateControls() {
     cbTrimTitles_ = new QComboBox;
     cbTrimTitles_->setObjectName(u"cbTrimTitles"_s);
     // In the order of TMapTrimTitles.
-    cbTrimTitles_->addItems({u"None"_s, u"Automatic: the site's name"_s, u"This text:"_s});
+    cbTrimTitles_->addItems({u"None"_s, u"Automatic"_s, u"This text:"_s});
+    cbTrimTitles_->setToolTip(u"Automatic finds the site's name that most titles share"_s);
+    cbTrimTitles_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     editTrimTitlesText_ = new QLineEdit;
     editTrimTitlesText_->setObjectName(u"editTrimTitlesText"_s);
     editTrimTitlesText_->setAccessibleName(u"Text to trim from titles"_s);

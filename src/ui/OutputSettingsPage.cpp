@@ -205,14 +205,16 @@ QWidget* OutputSettingsPage::BuildFormatAndOptions() {
     btnModernOptions_->setEnabled(false);
     connect(btnModernOptions_, &QPushButton::clicked, this,
             [this] { Guarded(this, dialogs_, [this] { EditModernOptions(); }); });
+    // Under its choice, as the folder images' option is under the images'.
     auto* modernRow = new QHBoxLayout;
-    modernRow->addWidget(rbOutputModern_);
-    modernRow->addStretch(1);
+    modernRow->addSpacing(20);
     modernRow->addWidget(btnModernOptions_);
+    modernRow->addStretch(1);
     auto* formatLayout = new QVBoxLayout(format);
     formatLayout->setSpacing(4);
     formatLayout->addWidget(rbOutputUnnumberedList_);
     formatLayout->addWidget(rbOutputParagraph_);
+    formatLayout->addWidget(rbOutputModern_);
     formatLayout->addLayout(modernRow);
 
     auto* options = MakeGroup(u" Output Options "_s, u"gbOutputOptions"_s);
