@@ -32,7 +32,7 @@ public:
     // page's write error; a sitemap's is shown and the page stays written.
     void Run(std::unique_ptr<SitemapJob> planned, const ScanSession& scan);
     bool Running() const { return running_; }
-    // The last fragment, then the whole page of the last run.
+    // The whole page of the last run, in the profile's layout.
     const std::string& Text() const { return text_; }
 
 private:
