@@ -247,7 +247,6 @@ void OutputPagesTest::modernPageAndLinkTextsAsTheCommandLine() {
     w.Button("btnNext")->click();
     press(w.window.get(), '5');
     w.dialogs.AnswerModal([&](QDialog& dialog) {
-        dialog.activateWindow();
         press(&dialog, 'l');
         QTest::keyClicks(dialog.focusWidget(), lang);
         press(&dialog, 't');
@@ -263,7 +262,6 @@ void OutputPagesTest::modernPageAndLinkTextsAsTheCommandLine() {
     WriteAbsolute(file, classic);
     QCOMPARE(run(QStringList{u"--profile"_s, file, u"--format"_s, u"modern"_s} + cli), 0);
     QCOMPARE(saved, ReadAll(file));
-
     // The profile opened again shows the modern page and writes it.
     w.dialogs.AnswerOpenFiles({file});
     w.Button("btnOpenProfile")->click();
