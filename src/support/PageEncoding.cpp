@@ -23,6 +23,13 @@ bool StartsWithFolded(std::string_view text, size_t at, std::string_view lower) 
     return true;
 }
 
+// The encodings a byte-order mark or the prescan's own rules name, looked up
+// once rather than per page.
+const Charset* const kUtf8Charset = CharsetForLabel("utf-8");
+const Charset* const kWindows1252Charset = CharsetForLabel("windows-1252");
+const Charset* const kUtf16LECharset = CharsetForLabel("utf-16le");
+const Charset* const kUtf16BECharset = CharsetForLabel("utf-16be");
+
 // The prescan of a page's first bytes for a meta element that declares its
 // encoding, as the HTML standard describes it. Every step moves on, and
 // nothing reads past the end of Text.
@@ -110,9 +117,9 @@ private:
             return nullptr;
         // The page was read as ASCII to find this: it is no UTF-16.
         if (charset->Kind == CharsetKind::Utf16LE || charset->Kind == CharsetKind::Utf16BE)
-            return CharsetForLabel("utf-8");
+            return kUtf8Charset;
         if (charset->Kind == CharsetKind::XUserDefined)
-            return CharsetForLabel("windows-1252");
+            return kWindows1252Charset;
         return charset;
     }
 
@@ -306,11 +313,11 @@ bool IconvToUtf8(std::string_view bytes, const char* name, std::string& out) {
 PageCharset SniffPageCharset(std::string_view start) {
     start = start.substr(0, std::min(start.size(), kCharsetSniffBytes));
     if (start.starts_with("\xEF\xBB\xBF"))
-        return {CharsetForLabel("utf-8"), 3};
+        return {kUtf8Charset, 3};
     if (start.starts_with("\xFF\xFE"))
-        return {CharsetForLabel("utf-16le"), 2};
+        return {kUtf16LECharset, 2};
     if (start.starts_with("\xFE\xFF"))
-        return {CharsetForLabel("utf-16be"), 2};
+        return {kUtf16BECharset, 2};
     return {Prescan(start).Run(), 0};
 }
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QString>
@@ -36,6 +37,22 @@ inline void SetBuddy(QLabel* label, QWidget* widget) {
     label->setBuddy(widget);
     if (widget->accessibleName().isEmpty())
         widget->setAccessibleName(label->text().remove(QLatin1Char('&')));
+}
+
+inline QLineEdit* MakeEdit(const QString& text, const QString& name,
+                           const QString& placeholder = QString()) {
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    edit->setPlaceholderText(placeholder);
+    return edit;
+}
+
+// A caption that names Buddy for the keyboard and for screen readers.
+inline QLabel* MakeCaption(const QString& caption, const QString& name, QWidget* buddy) {
+    auto* label = new QLabel(caption);
+    label->setObjectName(name);
+    SetBuddy(label, buddy);
+    return label;
 }
 
 // A label that acts like a link button: a click, or Space or Enter while it

@@ -16,35 +16,17 @@ namespace tw::ui {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QLineEdit* MakeEdit(const std::string& text, const QString& name, const QString& placeholder) {
-    auto* edit = new QLineEdit(ToQ(text));
-    edit->setObjectName(name);
-    edit->setPlaceholderText(placeholder);
-    return edit;
-}
-
-QLabel* MakeCaption(const QString& caption, const QString& name, QWidget* buddy) {
-    auto* label = new QLabel(caption);
-    label->setObjectName(name);
-    SetBuddy(label, buddy);
-    return label;
-}
-
-} // namespace
-
 TfrmModernOptions::TfrmModernOptions(const TMapProfile& profile, QWidget* parent)
     : QDialog(parent) {
     setObjectName(u"frmModernOptions"_s);
     setWindowTitle(u"Modern Page Options"_s);
 
-    editPageLang_ =
-        MakeEdit(profile.PageLang(), u"editPageLang"_s, u"automatic: the index page's, else en"_s);
+    editPageLang_ = MakeEdit(ToQ(profile.PageLang()), u"editPageLang"_s,
+                             u"automatic: the index page's, else en"_s);
     lblLangProblem_ = new QLabel(u"Not a language tag such as en, de or pt-BR"_s);
     lblLangProblem_->setObjectName(u"lblLangProblem"_s);
     lblLangProblem_->setStyleSheet(u"color: #b00000"_s);
-    editPageTitle_ = MakeEdit(profile.PageTitle(), u"editPageTitle"_s, ToQ(kDefaultPageTitle));
+    editPageTitle_ = MakeEdit(ToQ(profile.PageTitle()), u"editPageTitle"_s, ToQ(kDefaultPageTitle));
     chkCollapsible_ =
         MakeCheckBox(u"&Collapsible folders"_s, u"chkCollapsible"_s, profile.Collapsible());
     chkFilterBox_ =

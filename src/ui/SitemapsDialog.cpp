@@ -20,24 +20,6 @@ namespace tw::ui {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QLineEdit* MakeEdit(const std::string& text, const QString& name, const QString& placeholder) {
-    auto* edit = new QLineEdit(ToQ(text));
-    edit->setObjectName(name);
-    edit->setPlaceholderText(placeholder);
-    return edit;
-}
-
-QLabel* MakeCaption(const QString& caption, const QString& name, QWidget* buddy) {
-    auto* label = new QLabel(caption);
-    label->setObjectName(name);
-    SetBuddy(label, buddy);
-    return label;
-}
-
-} // namespace
-
 TfrmSearchSitemaps::TfrmSearchSitemaps(const TMapProfile& profile, IDialogs& dialogs,
                                        QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), siteFolder_(SiteFolderOf(profile.IndexPage())) {
@@ -47,16 +29,17 @@ TfrmSearchSitemaps::TfrmSearchSitemaps(const TMapProfile& profile, IDialogs& dia
     chkXmlSitemap_ = MakeCheckBox(u"Also write an &XML sitemap for search engines"_s,
                                   u"chkXmlSitemap"_s, profile.XmlSitemap());
     editXmlBaseURL_ =
-        MakeEdit(profile.XmlBaseURL(), u"editXmlBaseURL"_s, u"https://www.example.com/"_s);
+        MakeEdit(ToQ(profile.XmlBaseURL()), u"editXmlBaseURL"_s, u"https://www.example.com/"_s);
     lblBaseURLProblem_ = new QLabel;
     lblBaseURLProblem_->setObjectName(u"lblBaseURLProblem"_s);
     lblBaseURLProblem_->setWordWrap(true);
     lblBaseURLProblem_->setStyleSheet(u"color: #b00000"_s);
-    editXmlOutput_ = MakeEdit(profile.XmlOutputFileName(), u"editXmlOutput"_s,
+    editXmlOutput_ = MakeEdit(ToQ(profile.XmlOutputFileName()), u"editXmlOutput"_s,
                               u"sitemap.xml beside the index page"_s);
     btnXmlOutputBrowse_ =
         MakeButton(u"Bro&wse..."_s, u"btnXmlOutputBrowse"_s, ButtonTag::Undefined);
-    editTextSitemap_ = MakeEdit(profile.TextSitemapFileName(), u"editTextSitemap"_s, u"none"_s);
+    editTextSitemap_ =
+        MakeEdit(ToQ(profile.TextSitemapFileName()), u"editTextSitemap"_s, u"none"_s);
     btnTextSitemapBrowse_ =
         MakeButton(u"Brow&se..."_s, u"btnTextSitemapBrowse"_s, ButtonTag::Undefined);
     cbXmlLastMod_ = new QComboBox;
