@@ -243,6 +243,8 @@ int main(int argc, char* argv[]) {
         return int(QDialog::Rejected);
     });
     Get<QPushButton>(&window, "btnModernOptions")->click();
+    QTest::qWait(150);
+    Save(&window, QStringLiteral("3e-modern-layout"));
     Get<QRadioButton>(&window, wasList ? "rbOutputUnnumberedList" : "rbOutputParagraph")->click();
     Get<QPushButton>(&window, "btnNext")->click();
     Save(&window, QStringLiteral("4-output-status"));

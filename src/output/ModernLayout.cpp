@@ -127,22 +127,25 @@ bool IsScriptURL(std::string_view url) {
     return scheme == "javascript" || scheme == "vbscript" || scheme == "data";
 }
 
-std::string ColourOr(TColor colour, TColor fallback) {
-    std::string html = ColorToHTML(colour);
-    return html.empty() ? ColorToHTML(fallback) : html;
+} // namespace
+
+std::string ModernPageColour(const TMapProfile& profile, size_t k) {
+    const PageColour& colour = kPageColours[k];
+    std::string html = ColorToHTML((profile.*colour.Get)());
+    return html.empty() ? ColorToHTML(colour.Default) : html;
 }
 
-// The light scheme's five colours from the profile; a "none" colour takes
-// the default the profile starts with.
+namespace {
+
+// The light scheme's five colours from the profile.
 std::string LightColours(const TMapProfile& profile) {
     static constexpr const char* kNames[] = {"--bg", "--fg", "--link", "--visited", "--active"};
     std::string css = ":root{color-scheme:light dark";
     for (size_t k = 0; k < kPageColours.size(); ++k) {
-        const PageColour& colour = kPageColours[k];
         css += ';';
         css += kNames[k];
         css += ':';
-        css += ColourOr((profile.*colour.Get)(), colour.Default);
+        css += ModernPageColour(profile, k);
     }
     return css + "}\n";
 }

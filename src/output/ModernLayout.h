@@ -20,6 +20,10 @@ std::string ModernPageLanguage(const TMapProfile& profile, std::string_view inde
 // ModernPageLanguage with the index page's lang read from the disk.
 std::string ModernPageLanguageOf(const TMapProfile& profile);
 
+// The light scheme's colour K (in the order of kPageColours) as "#RRGGBB";
+// a "none" colour is the default the profile starts with.
+std::string ModernPageColour(const TMapProfile& profile, size_t k);
+
 // Appends Text as HTML text or a quoted attribute value: "&", "<", ">" and
 // '"' escaped, and the code points HTML forbids in text (controls other
 // than white space, noncharacters, bytes that are not UTF-8) written as

@@ -1,5 +1,6 @@
 #include "output/PreviewPage.h"
 
+#include "output/ModernLayout.h"
 #include "output/PageWrapper.h"
 #include "support/NXStrings.h"
 
@@ -7,7 +8,44 @@
 
 namespace tw {
 
+namespace {
+
+// The modern page as far as a rich-text view can show it: its light scheme,
+// title, filter field, a folder with underlined links, and the credit. The
+// view knows no style variables, so every colour is written where it is used.
+std::string BuildModernPreviewPage(const TMapProfile& profile) {
+    auto colour = [&profile](size_t k) { return ModernPageColour(profile, k); };
+    auto link = [&colour](size_t k, std::string_view text) {
+        return "<u style=\"color:" + colour(k) + "\">" + std::string(text) + "</u>";
+    };
+    std::string title = profile.PageTitle();
+    if (title.find_first_not_of(" \t\n\f\r") == std::string::npos)
+        title = kDefaultPageTitle;
+    std::string page = "<html><body style=\"background-color:" + colour(0) + ";color:" + colour(1) +
+                       ";font-family:sans-serif\">\n<h3>";
+    AppendHtmlEscaped(page, title);
+    page += "</h3>\n";
+    if (profile.FilterBox())
+        page += "<p>Filter the site map: <span style=\"border:1px solid " + colour(1) +
+                "\">&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;</span></p>\n";
+    // Qt's default indent of a list is wider than the whole preview.
+    page += "<ul style=\"list-style-type:square;-qt-list-indent:1\">\n<li><b>";
+    if (profile.Collapsible())
+        page += "&#9662; ";
+    page += (profile.NoFolderLinks() ? std::string("Folder") : link(2, "Folder")) + "</b>\n";
+    page += "<ul style=\"list-style-type:disc;-qt-list-indent:2\">\n<li>" + link(2, "Link") +
+            "</li>\n<li>" + link(3, "Visited link") + "</li>\n<li>" + link(4, "Active link") +
+            "</li>\n</ul></li>\n<li>Page text</li>\n</ul>\n";
+    if (!profile.NoCredit())
+        page += "<p><small>Made with " + link(2, "Zephyrix Trailwright") + "</small></p>\n";
+    return page + "</body></html>\n";
+}
+
+} // namespace
+
 std::string BuildPreviewPage(const TMapProfile& profile) {
+    if (profile.ModernLayout())
+        return BuildModernPreviewPage(profile);
     std::string page;
     auto line = [&page](const std::string& text) { page += text + "\r\n"; };
     line("<html>");

@@ -9,7 +9,8 @@ namespace tw {
 inline constexpr const char* kPreviewFileName = "~sitemap.html";
 
 // The small page that previews the five page colours: page text on the
-// page background, and samples of the three link colours.
+// page background, and samples of the three link colours; for the modern
+// layout, in the shape of its page.
 std::string BuildPreviewPage(const TMapProfile& profile);
 
 // Rich-text views that know only part of HTML 4 ignore the body's legacy

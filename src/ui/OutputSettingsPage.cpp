@@ -246,7 +246,7 @@ QWidget* OutputSettingsPage::BuildFormatAndOptions() {
     for (QRadioButton* rb : {rbOutputUnnumberedList_, rbOutputParagraph_, rbOutputModern_})
         connect(rb, &QRadioButton::toggled, this, [this, rb](bool checked) {
             if (checked)
-                OutputFormatChange(rb);
+                Guarded(this, dialogs_, [this, rb] { OutputFormatChange(rb); });
         });
     connect(chkClassAttribs_, &QCheckBox::toggled, this,
             [this](bool on) { profile_.SetClassAttribs(on); });
@@ -273,6 +273,10 @@ QWidget* OutputSettingsPage::BuildSearchEngines() {
             [this] { Guarded(this, dialogs_, [this] { EditSitemaps(); }); });
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(4, 0, 0, 0);
+    // A long summary gives way (its tip shows it whole); the button keeps
+    // its whole caption.
+    lblSitemapSummary_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    btnSearchSitemaps_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     layout->addWidget(lblSitemapSummary_, 1);
     layout->addWidget(btnSearchSitemaps_);
     return row;
@@ -400,6 +404,7 @@ bool OutputSettingsPage::EditSitemaps(TfrmSearchSitemaps::Field focus) {
 
 void OutputSettingsPage::ShowSitemapSummary() {
     lblSitemapSummary_->setText(SitemapSummary(profile_));
+    lblSitemapSummary_->setToolTip(lblSitemapSummary_->text());
 }
 
 void OutputSettingsPage::SetEditorOptionCaption(const QString& caption) {
@@ -528,8 +533,22 @@ void OutputSettingsPage::OutputFormatChange(const QRadioButton* chosen) {
     const bool modern = chosen == rbOutputModern_;
     profile_.SetOutputFormat(chosen == rbOutputUnnumberedList_ ? TMapOutputFormat::mfmtList
                                                                : TMapOutputFormat::mfmtParagraph);
+    const bool changed = profile_.ModernLayout() != modern;
     profile_.SetPageLayout(modern ? TMapPageLayout::mlayModern : TMapPageLayout::mlayClassic);
     btnModernOptions_->setEnabled(modern);
+    EnableClassicOptions();
+    // The preview follows the layout once the page shows; applying a profile
+    // leaves it to the page's own rebuild.
+    if (changed && isVisible())
+        UpdatePreview();
+}
+
+void OutputSettingsPage::EnableClassicOptions() {
+    // The modern page has its own style and icons; folder links apply to all.
+    const bool classic = !profile_.ModernLayout();
+    chkClassAttribs_->setEnabled(classic);
+    chkAddImages_->setEnabled(classic);
+    chkNoFolderImages_->setEnabled(classic && profile_.AddImages());
 }
 
 bool OutputSettingsPage::EditModernOptions() {
@@ -537,12 +556,13 @@ bool OutputSettingsPage::EditModernOptions() {
     if (dialogs_.showModal(dialog) != QDialog::Accepted)
         return false;
     dialog.ApplyTo(profile_);
+    UpdatePreview();
     return true;
 }
 
 void OutputSettingsPage::chkAddImagesClick(bool checked) {
     profile_.SetAddImages(checked);
-    chkNoFolderImages_->setEnabled(profile_.AddImages());
+    EnableClassicOptions();
 }
 
 void OutputSettingsPage::ApplyProfile() {
@@ -585,7 +605,7 @@ void OutputSettingsPage::ApplyProfile() {
     chkClassAttribs_->setChecked(profile_.ClassAttribs());
     chkAddImages_->setChecked(profile_.AddImages());
     chkNoFolderImages_->setChecked(profile_.NoFolderImages());
-    chkNoFolderImages_->setEnabled(profile_.AddImages());
+    EnableClassicOptions();
     chkDontLinkFolders_->setChecked(profile_.NoFolderLinks());
 }
 

@@ -98,6 +98,7 @@ private:
     void PickerChange(int slot);
     void OutputFormatChange(const QRadioButton* chosen);
     void chkAddImagesClick(bool checked);
+    void EnableClassicOptions();
     QGroupBox* BuildOutputType();
     QGroupBox* BuildPageColors();
     QWidget* BuildFormatAndOptions();

@@ -19,6 +19,25 @@ TEST(PreviewPage, ShowsTheFiveColours) {
               "</html>\r\n");
 }
 
+TEST(PreviewPage, ModernLayoutShowsItsShapeInTheProfilesColours) {
+    TMapProfile p;
+    p.SetPageLayout(TMapPageLayout::mlayModern);
+    p.SetclrBackground(kColorNone);
+    p.SetclrVisited(0x123456);
+    p.SetPageTitle("<b>&Plan");
+    std::string page = BuildPreviewPage(p);
+    EXPECT_NE(page.find("<h3>&lt;b&gt;&amp;Plan</h3>"), std::string::npos);
+    EXPECT_NE(page.find("background-color:#FFFFFF;"), std::string::npos); // none: the default
+    EXPECT_NE(page.find("<u style=\"color:#563412\">Visited link"), std::string::npos);
+    EXPECT_NE(page.find("Made with"), std::string::npos);
+    EXPECT_EQ(page.find("Filter"), std::string::npos);
+    p.SetFilterBox(true);
+    p.SetNoCredit(true);
+    page = BuildPreviewPage(p);
+    EXPECT_NE(page.find("Filter the site map"), std::string::npos);
+    EXPECT_EQ(page.find("Made with"), std::string::npos);
+}
+
 TEST(PreviewPage, TextColourBecomesAStyleOfTheBody) {
     EXPECT_EQ(
         WithBodyTextColourAsStyle("<html><body bgcolor=\"#FFFFFF\"text=\"#102030\"link=\"\">x"),

@@ -246,6 +246,8 @@ void OutputPagesTest::modernPageAndLinkTextsAsTheCommandLine() {
              downs == 0 ? QString() : u"Removed from titles: \u201CAcme <&>\u201D"_s);
     w.Button("btnNext")->click();
     press(w.window.get(), '5');
+    // The classic page's style sheet and images do not apply.
+    QVERIFY(!w.Get<QCheckBox>("chkAddImages")->isEnabled());
     w.dialogs.AnswerModal([&](QDialog& dialog) {
         press(&dialog, 'l');
         QTest::keyClicks(dialog.focusWidget(), lang);
@@ -257,6 +259,9 @@ void OutputPagesTest::modernPageAndLinkTextsAsTheCommandLine() {
         return dialog.result();
     });
     press(w.window.get(), 'y');
+    // The preview takes the page's shape with the options chosen.
+    QCOMPARE(PreviewHtml(w).contains(u"Filter the site map"_s), cli.contains(u"--filter-box"_s));
+    QCOMPARE(PreviewHtml(w).contains(u"Made with"_s), !cli.contains(u"--no-credit"_s));
     w.Button("btnSaveProfile")->click();
     const QByteArray saved = ReadAll(file);
     WriteAbsolute(file, classic);
