@@ -1,11 +1,8 @@
-// Paging in the wizard: the modern options dialog sets the links a page
-// from the keyboard, and the status page lists every page written and an
-// older one left from a longer run.
+// Paging in the wizard: the links a page set from the keyboard, and every
+// page written and an older one listed on the status page.
 
 #include "WizardFixture.h"
 #include "ui/OutputStatusPage.h"
-
-#include <QSpinBox>
 
 using namespace Qt::StringLiterals;
 
@@ -25,7 +22,6 @@ void PagingTest::theStatusPageListsEveryPage() {
     Wizard w;
     w.Scan(site.Path(u"index.html"_s));
     w.Button("btnNext")->click();
-    QCOMPARE(w.window->WizardPage(), 3);
     QTest::keyClick(w.window.get(), Qt::Key_5, Qt::AltModifier);
     LandKeyboardClicks(w.window.get());
     w.dialogs.AnswerModal([](QDialog& dialog) {
@@ -39,7 +35,6 @@ void PagingTest::theStatusPageListsEveryPage() {
     LandKeyboardClicks(w.window.get());
     QCOMPARE(w.window->Profile().MaxLinks(), 2);
     w.Button("btnNext")->click();
-    QCOMPARE(w.window->WizardPage(), 4);
 
     // Six links (the older page was scanned as a page of the site): three pages.
     const QStringList lines = w.window->OutputStatus()->FileLines();
