@@ -248,6 +248,19 @@ int main(int argc, char* argv[]) {
     Get<QRadioButton>(&window, wasList ? "rbOutputUnnumberedList" : "rbOutputParagraph")->click();
     Get<QPushButton>(&window, "btnNext")->click();
     Save(&window, QStringLiteral("4-output-status"));
+    // Paging: the status page lists every page of the modern page in parts.
+    Get<QPushButton>(&window, "btnBack")->click();
+    Get<QRadioButton>(&window, "rbOutputModern")->click();
+    window.Profile().SetMaxLinks(1000);
+    // The text sitemap of the run before, a .txt file of the site, may be replaced.
+    dialogs.AnswerMessage(tw::ui::MsgResult::Yes);
+    Get<QPushButton>(&window, "btnNext")->click();
+    Save(&window, QStringLiteral("4b-output-status-pages"));
+    window.Profile().SetMaxLinks(0);
+    Get<QPushButton>(&window, "btnBack")->click();
+    Get<QRadioButton>(&window, wasList ? "rbOutputUnnumberedList" : "rbOutputParagraph")->click();
+    dialogs.AnswerMessage(tw::ui::MsgResult::Yes);
+    Get<QPushButton>(&window, "btnNext")->click();
 
     // The help menu and the About dialog.
     QTest::keyClick(Get<QLabel>(&window, "lblHelp"), Qt::Key_Space);

@@ -10,7 +10,8 @@ _trailwright_cli_profile="$_trailwright_cli_selection --output --format --color 
     --no-styles --images --no-images --folder-images --no-folder-images --folder-links
     --no-folder-links --trim-titles --folder-titles --no-folder-titles --sort
     --lang --page-title --collapsible --no-collapsible --filter-box --no-filter-box
-    --credit --no-credit"
+    --credit --no-credit
+    --max-links --no-max-links"
 # The search-engine sitemaps, profile settings of generate and profile write;
 # each on/off one has a negation that turns a profile's setting off.
 _trailwright_cli_sitemaps="--xml-sitemap --no-xml-sitemap --xml-output --text-sitemap
@@ -81,7 +82,7 @@ _trailwright_cli_value() {
     --lastmod) _trailwright_cli_words "mtime git none" "$cur" ;;
     --trim-titles) _trailwright_cli_words "auto none" "$cur" ;;
     --sort) _trailwright_cli_words "none name" "$cur" ;;
-    --file-types | --xml-sitemap | --ignore-url | --lang | --page-title) COMPREPLY=() ;;
+    --file-types | --xml-sitemap | --ignore-url | --lang | --page-title | --max-links) COMPREPLY=() ;;
     *) return 1 ;;
     esac
     return 0

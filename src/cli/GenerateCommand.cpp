@@ -5,6 +5,7 @@
 #include "model/SiteLinks.h"
 #include "model/SiteMapTree.h"
 #include "output/OutputTargets.h"
+#include "output/PagedSiteMap.h"
 #include "output/RobotsTxt.h"
 #include "output/SearchSitemaps.h"
 #include "output/SiteMapWriter.h"
@@ -214,10 +215,13 @@ void CheckOutputPlace(const TMapProfile& profile, const CliStreams& streams) {
 
 // Nothing is written when one output would harm the site or the run: a
 // link out of the site is an error of the run, the rest usage errors.
-void CheckOutputs(const TMapProfile& profile, const SitemapJob* job, bool overwrite) {
+void CheckOutputs(const TMapProfile& profile, const SitemapJob* job, bool overwrite,
+                  const std::vector<std::string>& pageParts = {}) {
     try {
-        CheckRunOutputs(PlannedOutputs(profile, job), profile.IndexPage(), profile.FileTypes(),
-                        overwrite);
+        std::vector<RunOutput> outputs = PlannedOutputs(profile, job);
+        for (const std::string& part : pageParts)
+            outputs.push_back({part});
+        CheckRunOutputs(outputs, profile.IndexPage(), profile.FileTypes(), overwrite);
     } catch (const EOutputRefused& e) {
         switch (e.Which()) {
         case EOutputRefused::Reason::LinkOutOfSite:
@@ -256,8 +260,14 @@ int RunGenerate(const CLI::App& app, const ProfileOptions& options, bool quiet, 
     scan.SetFileTimesWanted(writeSitemaps);
     scan.SetPageFactsWanted(writeSitemaps, profile.XmlImages());
     scan.Run();
+    // The parts of a paged page are known only now: checked as the other outputs were.
+    if (SiteMapPaged(profile))
+        CheckOutputs(profile, sitemaps.job.get(), overwrite, SiteMapPartFiles(tree, profile));
     // Streamed to the file: the page of a very large site is never held whole.
-    WriteSiteMapFile(tree, profile, &progress, ProgramFolder());
+    std::vector<std::pair<std::string, size_t>> parts;
+    WriteSiteMapFile(
+        tree, profile, &progress, ProgramFolder(),
+        [&parts](const std::string& path, size_t links) { parts.emplace_back(path, links); });
     progress.Done();
 
     if (!quiet) {
@@ -266,6 +276,11 @@ int RunGenerate(const CLI::App& app, const ProfileOptions& options, bool quiet, 
         streams.err << CountOf(scan.FoundCount(), "file", "files") << ", "
                     << CountOf(folders, "folder", "folders") << " -> "
                     << PrintableText(profile.OutputFileName()) << "\n";
+        // Paging: every part written, with its links.
+        for (size_t k = 0; parts.size() > 1 && k < parts.size(); ++k)
+            streams.err << "Page " << k + 1 << " of " << parts.size() << ": "
+                        << CountOf(static_cast<long long>(parts[k].second), "link", "links")
+                        << " -> " << PrintableText(parts[k].first) << "\n";
         if (profile.TrimTitles() == TMapTrimTitles::mttAuto) {
             const TitlePart& part = scan.TrimmedTitlePart();
             if (part.Text.empty())
@@ -275,6 +290,10 @@ int RunGenerate(const CLI::App& app, const ProfileOptions& options, bool quiet, 
                             << (part.Place == TitlePartPlace::Start ? "start" : "end") << "\n";
         }
     }
+    // Paging: an earlier run's further parts may still be linked: named, never deleted.
+    for (const std::string& path : LeftoverSiteMapParts(profile.OutputFileName(), parts.size()))
+        Warn(streams, path + " is a page of an earlier, longer site map that this run did not "
+                             "write; delete it unless it is still linked");
     if (writeSitemaps)
         sitemaps.Write(tree, quiet, streams);
     return 0;

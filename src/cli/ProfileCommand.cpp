@@ -85,6 +85,7 @@ int ShowProfile(const std::string& fileName, const CliStreams& streams) {
             json[info.Name] = info.Identifiers.at(static_cast<size_t>(info.GetOrdinal()));
             break;
         case TPropKind::Colour:
+        case TPropKind::Integer:
             json[info.Name] = info.GetOrdinal();
             break;
         case TPropKind::String:

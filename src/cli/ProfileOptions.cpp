@@ -12,6 +12,8 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 namespace tw {
 
@@ -53,6 +55,21 @@ void SetColor(TMapProfile& profile, const std::string& setting) {
         keys += (keys.empty() ? "" : ", ") + std::string(colour.Key);
     }
     throw UsageError("--color: unknown key \"" + key + "\" (" + keys + ")");
+}
+
+// A count of links: decimal digits only, at most what a profile stores.
+std::optional<std::int32_t> ParseMaxLinks(const std::string& text) {
+    if (text.empty() || text.size() > 10)
+        return std::nullopt;
+    std::int64_t n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    if (n > INT32_MAX)
+        return std::nullopt;
+    return static_cast<std::int32_t>(n);
 }
 
 // An --index that names a folder stands for the folder's default page.
@@ -159,6 +176,22 @@ void ProfileOptions::Add(CLI::App& app, bool layoutOptions) {
                            "order, letter case ignored (default: none)")
                ->type_name("none|name")
                ->check(CLI::IsMember({"none", "name"}));
+    // Paging of the modern page.
+    maxLinks = value("--max-links", "Split the modern page into pages of at most N links each, "
+                                    "along its folders (0: one page)")
+                   ->type_name("N")
+                   ->check([](const std::string& v) {
+                       return ParseMaxLinks(v) ? std::string()
+                                               : "--max-links: expected a number of links from 0 "
+                                                 "to 2147483647, got \"" +
+                                                     v + "\"";
+                   });
+    auto* noMaxLinks =
+        app.add_flag("--no-max-links")
+            ->description("Write the modern page as one page, however many links it holds")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    flags[noMaxLinks] = {[](TMapProfile& p, bool) { p.SetMaxLinks(0); }, false};
+    modernOnly.insert(modernOnly.end(), {maxLinks, noMaxLinks});
 }
 
 // An option of the modern layout given on the command line for a profile
@@ -310,6 +343,8 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
             profile.SetTrimTitlesText(v == "auto" || v == "none" ? std::string() : v);
         } else if (opt == sort) {
             profile.SetItemSort(v == "name" ? TMapItemSort::msortName : TMapItemSort::msortNone);
+        } else if (opt == maxLinks) {
+            profile.SetMaxLinks(ParseMaxLinks(v).value_or(0));
         }
     }
     for (const auto& [folder, given] : ignores) {

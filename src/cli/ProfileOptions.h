@@ -44,6 +44,8 @@ struct ProfileOptions {
     CLI::Option* lang = nullptr;
     CLI::Option* pageTitle = nullptr;
     std::vector<const CLI::Option*> modernOnly;
+    // Paging of the modern page.
+    CLI::Option* maxLinks = nullptr;
     // Flag pairs: the option that turns the setting on and the one that turns it off.
     std::map<CLI::Option*, std::pair<void (*)(TMapProfile&, bool), bool>> flags;
 

@@ -143,6 +143,9 @@ public:
     void SetFolderTitles(bool value) { Store(folderTitles_, value); }
     TMapItemSort ItemSort() const { return itemSort_; }
     void SetItemSort(TMapItemSort value) { Store(itemSort_, value); }
+    // Paging of the modern page: at most this many links a page; 0: one page.
+    std::int32_t MaxLinks() const { return maxLinks_; }
+    void SetMaxLinks(std::int32_t value) { Store(maxLinks_, value); }
 
 private:
     template <typename T> void Store(T& field, const T& value) {
@@ -195,6 +198,8 @@ private:
     std::string trimTitlesText_;
     bool folderTitles_ = false;
     TMapItemSort itemSort_ = TMapItemSort::msortNone;
+    // Paging.
+    std::int32_t maxLinks_ = 0;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:

@@ -221,177 +221,208 @@ constexpr std::string_view kFilterScript = R"(<script>
 </script>
 )";
 
-class ModernWriter {
-public:
-    ModernWriter(const TMapProfile& profile, const TextSink& sink)
-        : profile_(profile), sink_(sink), collapsible_(profile.Collapsible()) {}
+} // namespace
 
-    void Run(const TSiteMapTree& tree, const std::string& lang, WriterListener* listener) {
-        Head(lang);
-        const int count = tree.Count();
-        if (count == 0) {
-            out_ += "<p>The site map lists no pages.</p>\n";
-        } else {
-            out_ += "<ul>\n";
-            tree.ForEach([&](SiteMapNode& node, int index) {
-                if (listener)
-                    listener->BeforeNode(node, index, count);
-                Node(node);
-                if (listener)
-                    listener->AfterNode(node, index, count);
-                if (out_.size() >= kFlushSize) {
-                    sink_(out_);
-                    out_.clear();
-                }
-            });
-            CloseFolders(0);
-            out_ += "</ul>\n";
-        }
-        Foot();
+bool ModernItemLinked(const SiteMapNode& node, const TMapProfile& profile) {
+    const TDataRec& rec = node.Data;
+    if (rec.LinkURL.empty() || (node.IsFolderNode() && profile.NoFolderLinks()))
+        return false;
+    return !(rec.LinkURLEdited && IsScriptURL(rec.LinkURL));
+}
+
+ModernPageWriter::ModernPageWriter(const TMapProfile& profile, const TextSink& sink)
+    : profile_(profile), sink_(sink), collapsible_(profile.Collapsible()) {}
+
+std::string ModernPageWriter::Title() const {
+    std::string title = profile_.PageTitle();
+    if (title.find_first_not_of(" \t\n\f\r") == std::string::npos)
+        title = kDefaultPageTitle;
+    return title;
+}
+
+void ModernPageWriter::DocumentHead(const std::string& lang, std::string_view title,
+                                    std::string_view extraStyle) {
+    out_ += "<!DOCTYPE html>\n<html lang=\"";
+    AppendHtmlEscaped(out_, lang);
+    out_ += "\">\n<head>\n<meta charset=\"utf-8\">\n"
+            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            "<meta name=\"generator\" content=\"Zephyrix Trailwright\">\n<title>";
+    AppendHtmlEscaped(out_, title);
+    out_ += "</title>\n<style>\n";
+    out_ += LightColours(profile_);
+    out_ += kStyle;
+    out_ += extraStyle;
+    out_ += "</style>\n</head>\n<body>\n";
+}
+
+void ModernPageWriter::Heading(std::string_view title) {
+    out_ += "<main>\n<h1 id=\"tw-title\">";
+    AppendHtmlEscaped(out_, title);
+    out_ += "</h1>\n";
+}
+
+void ModernPageWriter::MapOpen() {
+    if (profile_.FilterBox())
+        // Shown by the script only: without script there is no dead field.
+        out_ += "<div class=\"tw-filter\" id=\"tw-filter-box\" hidden>\n"
+                "<label for=\"tw-filter\">Filter the site map</label>\n"
+                "<input type=\"search\" id=\"tw-filter\" autocomplete=\"off\">\n"
+                "<p id=\"tw-filter-status\" role=\"status\"></p>\n</div>\n";
+    out_ += "<nav id=\"tw-map\" aria-labelledby=\"tw-title\">\n";
+}
+
+void ModernPageWriter::ListOpen(const std::vector<const SiteMapNode*>& context) {
+    out_ += "<ul>\n";
+    // The folders a part continues, named but not linked: their links are
+    // on the page where they begin.
+    for (const SiteMapNode* folder : context) {
+        out_ += collapsible_ ? "<li class=\"f\"><details open><summary>" : "<li class=\"f\">";
+        out_ += kIcon;
+        out_ += collapsible_ ? "" : "<span class=\"n\">";
+        Text(folder->Data);
+        out_ += collapsible_ ? " (continued)</summary>\n<ul>\n" : " (continued)</span>\n<ul>\n";
+        open_.push_back(folder->Level());
+    }
+}
+
+void ModernPageWriter::ListClose() {
+    CloseFolders(0);
+    out_ += "</ul>\n";
+}
+
+void ModernPageWriter::EmptyList() {
+    out_ += "<p>The site map lists no pages.</p>\n";
+}
+
+void ModernPageWriter::MapClose() {
+    out_ += "</nav>\n</main>\n";
+    if (!profile_.NoCredit()) {
+        out_ += "<footer><p>Made with <a href=\"";
+        out_ += kMakerHomePage;
+        out_ += "\">Zephyrix Trailwright</a></p></footer>\n";
+    }
+    if (profile_.FilterBox())
+        out_ += kFilterScript;
+}
+
+void ModernPageWriter::DocumentFoot() {
+    out_ += "</body>\n</html>\n";
+    sink_(out_);
+    out_.clear();
+}
+
+void ModernPageWriter::Flush(bool always) {
+    if (always || out_.size() >= kFlushSize) {
         sink_(out_);
+        out_.clear();
     }
+}
 
-private:
-    void Head(const std::string& lang) {
-        std::string title = profile_.PageTitle();
-        if (title.find_first_not_of(" \t\n\f\r") == std::string::npos)
-            title = kDefaultPageTitle;
-        out_ += "<!DOCTYPE html>\n<html lang=\"";
-        AppendHtmlEscaped(out_, lang);
-        out_ += "\">\n<head>\n<meta charset=\"utf-8\">\n"
-                "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-                "<meta name=\"generator\" content=\"Zephyrix Trailwright\">\n<title>";
-        AppendHtmlEscaped(out_, title);
-        out_ += "</title>\n<style>\n";
-        out_ += LightColours(profile_);
-        out_ += kStyle;
-        out_ += "</style>\n</head>\n<body>\n<main>\n<h1 id=\"tw-title\">";
-        AppendHtmlEscaped(out_, title);
-        out_ += "</h1>\n";
-        if (profile_.FilterBox())
-            // Shown by the script only: without script there is no dead field.
-            out_ += "<div class=\"tw-filter\" id=\"tw-filter-box\" hidden>\n"
-                    "<label for=\"tw-filter\">Filter the site map</label>\n"
-                    "<input type=\"search\" id=\"tw-filter\" autocomplete=\"off\">\n"
-                    "<p id=\"tw-filter-status\" role=\"status\"></p>\n</div>\n";
-        out_ += "<nav id=\"tw-map\" aria-labelledby=\"tw-title\">\n";
+// Closes the lists of the open folders at Level or deeper.
+void ModernPageWriter::CloseFolders(int level) {
+    while (!open_.empty() && open_.back() >= level) {
+        out_ += collapsible_ ? "</ul></details></li>\n" : "</ul></li>\n";
+        open_.pop_back();
     }
+}
 
-    void Foot() {
-        out_ += "</nav>\n</main>\n";
-        if (!profile_.NoCredit()) {
-            out_ += "<footer><p>Made with <a href=\"";
-            out_ += kMakerHomePage;
-            out_ += "\">Zephyrix Trailwright</a></p></footer>\n";
-        }
-        if (profile_.FilterBox())
-            out_ += kFilterScript;
-        out_ += "</body>\n</html>\n";
+// The link text as its reader sees it, written as text; never empty,
+// so that no link goes without a name.
+void ModernPageWriter::Text(const TDataRec& rec) {
+    if (rec.LinkTextOrigin == TextOrigin::FileName) {
+        text_ = rec.LinkText;
+    } else {
+        text_ = DecodeHtmlText(rec.LinkText);
     }
+    if (text_.find_first_not_of(" \t\n\f\r") == std::string::npos)
+        text_ = rec.LinkURL.empty() ? rec.FilePath : rec.LinkURL;
+    AppendHtmlEscaped(out_, text_);
+}
 
-    // Closes the lists of the open folders at Level or deeper.
-    void CloseFolders(int level) {
-        while (!open_.empty() && open_.back() >= level) {
-            out_ += collapsible_ ? "</ul></details></li>\n" : "</ul></li>\n";
-            open_.pop_back();
-        }
-    }
+void ModernPageWriter::Link(const TDataRec& rec) {
+    out_ += "<a href=\"";
+    AppendHtmlEscaped(out_, NodeHref(rec));
+    out_ += "\">";
+    Text(rec);
+    out_ += "</a>";
+}
 
-    // The link text as its reader sees it, written as text; never empty,
-    // so that no link goes without a name.
-    void Text(const TDataRec& rec) {
-        if (rec.LinkTextOrigin == TextOrigin::FileName) {
-            text_ = rec.LinkText;
-        } else {
-            text_ = DecodeHtmlText(rec.LinkText);
-        }
-        if (text_.find_first_not_of(" \t\n\f\r") == std::string::npos)
-            text_ = rec.LinkURL.empty() ? rec.FilePath : rec.LinkURL;
-        AppendHtmlEscaped(out_, text_);
-    }
-
-    bool Linked(const TDataRec& rec, bool folder) const {
-        if (rec.LinkURL.empty() || (folder && profile_.NoFolderLinks()))
-            return false;
-        return !(rec.LinkURLEdited && IsScriptURL(rec.LinkURL));
-    }
-
-    void Link(const TDataRec& rec) {
-        out_ += "<a href=\"";
-        AppendHtmlEscaped(out_, NodeHref(rec));
-        out_ += "\">";
-        Text(rec);
-        out_ += "</a>";
-    }
-
-    void Node(const SiteMapNode& node) {
-        const TDataRec& rec = node.Data;
-        CloseFolders(node.Level());
-        if (!node.IsFolderNode()) {
-            out_ += node.ImageIndex() == kImagePicture ? "<li class=\"g\">" : "<li class=\"p\">";
-            out_ += kIcon;
-            if (Linked(rec, false))
-                Link(rec);
-            else
-                Name(rec);
-            out_ += "</li>\n";
-            return;
-        }
-        const bool linked = Linked(rec, true);
-        if (collapsible_ && node.HasChildren()) {
-            // A link inside a summary is lost to some screen readers: the
-            // folder's page is the first item of its list instead.
-            out_ += node.Level() <= 1 ? "<li class=\"f\"><details open><summary>"
-                                      : "<li class=\"f\"><details><summary>";
-            out_ += kIcon;
-            Text(rec);
-            out_ += "</summary>\n<ul>\n";
-            if (linked) {
-                out_ += "<li class=\"p\">";
-                out_ += kIcon;
-                Link(rec);
-                out_ += "</li>\n";
-            }
-            open_.push_back(node.Level());
-            return;
-        }
-        out_ += "<li class=\"f\">";
+void ModernPageWriter::Item(const SiteMapNode& node) {
+    const TDataRec& rec = node.Data;
+    CloseFolders(node.Level());
+    const bool linked = ModernItemLinked(node, profile_);
+    if (!node.IsFolderNode()) {
+        out_ += node.ImageIndex() == kImagePicture ? "<li class=\"g\">" : "<li class=\"p\">";
         out_ += kIcon;
         if (linked)
             Link(rec);
         else
             Name(rec);
-        if (node.HasChildren()) {
-            out_ += "\n<ul>\n";
-            open_.push_back(node.Level());
-        } else {
+        out_ += "</li>\n";
+        return;
+    }
+    if (collapsible_ && node.HasChildren()) {
+        // A link inside a summary is lost to some screen readers: the
+        // folder's page is the first item of its list instead.
+        out_ += node.Level() <= 1 ? "<li class=\"f\"><details open><summary>"
+                                  : "<li class=\"f\"><details><summary>";
+        out_ += kIcon;
+        Text(rec);
+        out_ += "</summary>\n<ul>\n";
+        if (linked) {
+            out_ += "<li class=\"p\">";
+            out_ += kIcon;
+            Link(rec);
             out_ += "</li>\n";
         }
+        open_.push_back(node.Level());
+        return;
     }
-
-    void Name(const TDataRec& rec) {
-        out_ += "<span class=\"n\">";
-        Text(rec);
-        out_ += "</span>";
+    out_ += "<li class=\"f\">";
+    out_ += kIcon;
+    if (linked)
+        Link(rec);
+    else
+        Name(rec);
+    if (node.HasChildren()) {
+        out_ += "\n<ul>\n";
+        open_.push_back(node.Level());
+    } else {
+        out_ += "</li>\n";
     }
+}
 
-    static constexpr std::string_view kIcon = "<span class=\"k\" aria-hidden=\"true\"></span>";
-    static constexpr size_t kFlushSize = 1 << 20;
-    const TMapProfile& profile_;
-    const TextSink& sink_;
-    bool collapsible_;
-    std::string out_;
-    std::string text_;
-    std::vector<int> open_; // levels of the folders whose lists are open
-};
-
-} // namespace
+void ModernPageWriter::Name(const TDataRec& rec) {
+    out_ += "<span class=\"n\">";
+    Text(rec);
+    out_ += "</span>";
+}
 
 void WriteModernPage(const TSiteMapTree& tree, const TMapProfile& profile, const std::string& lang,
                      WriterListener* listener, const TextSink& sink) {
-    ModernWriter(profile, sink).Run(tree, lang, listener);
+    ModernPageWriter page(profile, sink);
+    const std::string title = page.Title();
+    page.DocumentHead(lang, title, {});
+    page.Heading(title);
+    page.MapOpen();
+    const int count = tree.Count();
+    if (count == 0) {
+        page.EmptyList();
+    } else {
+        page.ListOpen({});
+        tree.ForEach([&](SiteMapNode& node, int index) {
+            if (listener)
+                listener->BeforeNode(node, index, count);
+            page.Item(node);
+            if (listener)
+                listener->AfterNode(node, index, count);
+            page.Flush(false);
+        });
+        page.ListClose();
+    }
+    page.MapClose();
+    page.DocumentFoot();
 }
-
 std::string BuildModernPage(const TSiteMapTree& tree, const TMapProfile& profile,
                             const std::string& lang) {
     std::string page;

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tw {
 
@@ -29,6 +30,61 @@ std::string ModernPageColour(const TMapProfile& profile, size_t k);
 // than white space, noncharacters, bytes that are not UTF-8) written as
 // U+FFFD.
 void AppendHtmlEscaped(std::string& out, std::string_view text);
+
+// Whether the modern page writes the node as a link (an <a href> item): a
+// page, or a folder whose name links to its default page, with an address
+// that runs no script.
+bool ModernItemLinked(const SiteMapNode& node, const TMapProfile& profile);
+
+// The pieces of a modern page, in the order they are called: the document's
+// head, then its body (heading, map, items, map's end), then its foot. The
+// document stays apart from the body so that another page can wrap the body.
+// Text goes to Sink in pieces of about a megabyte.
+class ModernPageWriter {
+public:
+    ModernPageWriter(const TMapProfile& profile, const TextSink& sink);
+
+    // The page's title: the profile's, else kDefaultPageTitle.
+    std::string Title() const;
+    // Up to and including <body>; ExtraStyle goes at the style sheet's end.
+    void DocumentHead(const std::string& lang, std::string_view title, std::string_view extraStyle);
+    // Opens <main> with the one <h1>, which names the map's nav.
+    void Heading(std::string_view title);
+    // The filter field and the map's nav.
+    void MapOpen();
+    // The outer list, with the folders of Context (outermost first) written
+    // as unlinked items whose lists the following items continue.
+    void ListOpen(const std::vector<const SiteMapNode*>& context);
+    // One item; the items of a list come in the tree's index order.
+    void Item(const SiteMapNode& node);
+    void ListClose();
+    // The line a map without items shows instead of its list.
+    void EmptyList();
+    // Ends the map and <main>; the credit and the filter's script.
+    void MapClose();
+    // Ends the document and hands the rest to Sink.
+    void DocumentFoot();
+    // Hands the text so far to Sink: always, or when it has grown large.
+    void Flush(bool always);
+    // Markup of the caller's own, as it stands.
+    void Raw(std::string_view html) { out_ += html; }
+    // The item's link text as its reader sees it, escaped.
+    void Text(const TDataRec& rec);
+
+private:
+    void CloseFolders(int level);
+    void Link(const TDataRec& rec);
+    void Name(const TDataRec& rec);
+
+    static constexpr std::string_view kIcon = "<span class=\"k\" aria-hidden=\"true\"></span>";
+    static constexpr size_t kFlushSize = 1 << 20;
+    const TMapProfile& profile_;
+    const TextSink& sink_;
+    bool collapsible_;
+    std::string out_;
+    std::string text_;
+    std::vector<int> open_; // levels of the folders whose lists are open
+};
 
 // Writes the whole modern page of the tree to Sink in pieces of about a
 // megabyte, with the page's language Lang; time and memory linear in the

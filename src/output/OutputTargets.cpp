@@ -4,6 +4,7 @@
 #include "output/ModernLayout.h"
 #include "output/OutputGuard.h"
 #include "output/PageWrapper.h"
+#include "output/PagedSiteMap.h"
 #include "support/AtomicFile.h"
 #include "support/NXFiles.h"
 
@@ -12,9 +13,13 @@ namespace tw {
 namespace {
 
 // Checked again as the page is written: the site may have changed since.
-void RefusePageLinkOutOfSite(const TMapProfile& profile) {
+void RefusePageLinkOutOfSite(const TMapProfile& profile, const std::string& file) {
     if (!profile.IndexPage().empty())
-        RefuseLinkOutOfSite(profile.OutputFileName(), SiteFolderOf(profile.IndexPage()));
+        RefuseLinkOutOfSite(file, SiteFolderOf(profile.IndexPage()));
+}
+
+void RefusePageLinkOutOfSite(const TMapProfile& profile) {
+    RefusePageLinkOutOfSite(profile, profile.OutputFileName());
 }
 
 } // namespace
@@ -45,16 +50,36 @@ void WriteSiteMapPageTo(const TSiteMapTree& tree, const TMapProfile& profile,
 }
 
 size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
-                        WriterListener* listener, const std::string& programFolder) {
-    RefusePageLinkOutOfSite(profile);
-    AtomicFile file(profile.OutputFileName());
+                        WriterListener* listener, const std::string& programFolder,
+                        const SiteMapPartWritten& told) {
     size_t written = 0;
-    auto put = [&file, &written](std::string_view text) {
-        file.Write(text.data(), text.size());
-        written += text.size();
+    auto writeFile = [&](const std::string& path,
+                         const std::function<void(const TextSink&)>& fill) {
+        RefusePageLinkOutOfSite(profile, path);
+        AtomicFile file(path);
+        fill([&file, &written](std::string_view text) {
+            file.Write(text.data(), text.size());
+            written += text.size();
+        });
+        file.Commit();
     };
-    WriteSiteMapPageTo(tree, profile, listener, put);
-    file.Commit();
+    if (SiteMapPaged(profile)) {
+        const PagedSiteMap paged(tree, profile);
+        if (paged.PartCount() > 1) {
+            const std::string lang = ModernPageLanguageOf(profile);
+            for (size_t k = 0; k < paged.PartCount(); ++k) {
+                writeFile(paged.PartFile(k),
+                          [&](const TextSink& sink) { paged.WritePart(k, lang, listener, sink); });
+                if (told)
+                    told(paged.PartFile(k), paged.Part(k).Links);
+            }
+            return written;
+        }
+    }
+    writeFile(profile.OutputFileName(),
+              [&](const TextSink& sink) { WriteSiteMapPageTo(tree, profile, listener, sink); });
+    if (told)
+        told(profile.OutputFileName(), 0);
     CopySiteMapImages(profile.OutputFileName(), profile, programFolder);
     return written;
 }

@@ -4,6 +4,7 @@
 #include "model/SiteMapTree.h"
 #include "output/SiteMapWriter.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,11 +28,18 @@ bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
 void WriteSiteMapPageTo(const TSiteMapTree& tree, const TMapProfile& profile,
                         WriterListener* listener, const TextSink& sink);
 
+// Told of each file of the site map page once it is in place, with its links
+// when the page is written in parts (0 for a page written whole).
+using SiteMapPartWritten = std::function<void(const std::string& path, size_t links)>;
+
 // Writes the whole page of the tree straight to the profile's output file,
 // as SaveSiteMapFile does, without holding the page in memory; then copies
-// the item images. Returns the number of bytes written.
+// the item images. A paged profile (SiteMapPaged) whose tree holds more
+// links than MaxLinks is written in parts, one file each (PagedSiteMap).
+// Returns the number of bytes written.
 size_t WriteSiteMapFile(const TSiteMapTree& tree, const TMapProfile& profile,
-                        WriterListener* listener, const std::string& programFolder);
+                        WriterListener* listener, const std::string& programFolder,
+                        const SiteMapPartWritten& told = {});
 
 // Copies the three item images beside TargetFile when AddImages is on. The
 // images come from ProgramFolder's "smimages" folder, or from ProgramFolder

@@ -324,6 +324,13 @@ void ReadPropertyValue(TStreamReader& in, TStreamObject& object, const std::stri
         case TPropKind::String:
             info->SetString(in.StringValue());
             return;
+        case TPropKind::Integer: {
+            std::int32_t value = in.IntegerValue();
+            if (value < 0)
+                Fail(kInvalidPropertyValue);
+            info->SetOrdinal(value);
+            return;
+        }
         }
     }
     // The base object's own properties.
@@ -373,6 +380,17 @@ TStreamObject& TStreamObject::String(std::string name, std::function<std::string
     return *this;
 }
 
+TStreamObject& TStreamObject::Integer(std::string name, std::function<std::int32_t()> get,
+                                      std::function<void(std::int32_t)> set) {
+    TPropInfo info;
+    info.Name = std::move(name);
+    info.Kind = TPropKind::Integer;
+    info.GetOrdinal = std::move(get);
+    info.SetOrdinal = std::move(set);
+    Properties.push_back(std::move(info));
+    return *this;
+}
+
 std::optional<std::string_view> ColorToIdent(TColor color) {
     for (const ColorIdent& row : kColorIdents)
         if (static_cast<TColor>(row.Value) == color)
@@ -417,6 +435,10 @@ void WriteObject(std::string& stream, const TStreamObject& object) {
                 out.Integer(color);
             break;
         }
+        case TPropKind::Integer:
+            out.ShortString(info.Name);
+            out.Integer(info.GetOrdinal());
+            break;
         case TPropKind::String: {
             std::string text = info.GetString();
             if (!text.empty()) {

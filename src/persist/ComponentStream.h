@@ -52,11 +52,11 @@ enum TValueType : std::uint8_t {
     svUTF8String = 0x14,
 };
 
-enum class TPropKind { Boolean, Enumeration, Colour, String };
+enum class TPropKind { Boolean, Enumeration, Colour, String, Integer };
 
 // One persisted property. Boolean, enumeration and colour values travel as
 // an ordinal (0/1, the value's index in Identifiers, the colour itself);
-// strings as UTF-8 text.
+// strings as UTF-8 text; integers (never negative) as themselves.
 struct TPropInfo {
     std::string Name;
     TPropKind Kind = TPropKind::Boolean;
@@ -84,6 +84,9 @@ public:
                           std::function<void(TColor)> set);
     TStreamObject& String(std::string name, std::function<std::string()> get,
                           std::function<void(const std::string&)> set);
+    // A count: a negative value in a stream is refused.
+    TStreamObject& Integer(std::string name, std::function<std::int32_t()> get,
+                           std::function<void(std::int32_t)> set);
     template <typename E>
     TStreamObject& Enumeration(std::string name, std::vector<std::string> identifiers,
                                std::function<E()> get, std::function<void(E)> set) {

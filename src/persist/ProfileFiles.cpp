@@ -99,6 +99,10 @@ TStreamObject ProfileStreamObject(TMapProfile& profile) {
          "ItemSort", {"msortNone", "msortName"}, [p] { return p->ItemSort(); },
          [p](TMapItemSort v) { p->SetItemSort(v); })
         .OmittedAt(static_cast<std::int32_t>(TMapItemSort::msortNone));
+    // Paging of the modern page.
+    o.Integer(
+         "MaxLinks", [p] { return p->MaxLinks(); }, [p](std::int32_t v) { p->SetMaxLinks(v); })
+        .OmittedAt(0);
     return o;
 }
 

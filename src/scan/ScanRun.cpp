@@ -1,5 +1,6 @@
 #include "scan/ScanRun.h"
 
+#include "model/SiteMapParts.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
@@ -22,8 +23,10 @@ std::string UnreadableFolderWarning(const std::string& folder, int error) {
 ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* listener)
     : tree_(tree), profile_(profile), listener_(listener ? listener : &silent_), ignore_(profile),
       fileTypes_(profile.FileTypes()) {
-    if (profile.OutputType() == TMapOutputType::moutFile && !profile.OutputFileName().empty())
+    if (profile.OutputType() == TMapOutputType::moutFile && !profile.OutputFileName().empty()) {
         outputFile_ = AsciiLowerCase(ExpandFileName(profile.OutputFileName()));
+        outputParts_ = SiteMapPaged(profile);
+    }
     finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder) {
         return NewFolder(folder);
     };
@@ -113,8 +116,11 @@ bool ScanRun::Takes(const std::string& path) const {
     if (!fileTypes_.Matches(path))
         return false;
     std::string folded = AsciiLowerCase(path);
-    // The site map's own output file never becomes part of the site map.
-    return (outputFile_.empty() || folded != outputFile_) && !ignore_.FoldedFileIgnored(folded);
+    // The site map's own output file, and the parts it may be written in,
+    // never become part of the site map.
+    return (outputFile_.empty() || (folded != outputFile_ &&
+                                    !(outputParts_ && IsLaterSiteMapPart(outputFile_, folded)))) &&
+           !ignore_.FoldedFileIgnored(folded);
 }
 
 void ScanRun::Listed(const std::string& folder, const std::vector<TSearchRec>& entries) {

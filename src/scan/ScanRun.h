@@ -107,7 +107,8 @@ private:
     TNXFileFinder finder_;
     IgnoreRules ignore_;
     FileTypeMatcher fileTypes_;
-    std::string outputFile_; // folded; empty when no file is to be skipped
+    std::string outputFile_;   // folded; empty when no file is to be skipped
+    bool outputParts_ = false; // and its parts sitemap-2.html, ... too
     SiteMapBuilder* builder_ = nullptr;
     SiteMapNode* folderNode_ = nullptr; // of the folder being listed
     std::string defaultPage_;           // its default page's name, or empty

@@ -1,6 +1,7 @@
 #include "ui/GenerateRun.h"
 
 #include "output/OutputTargets.h"
+#include "output/PagedSiteMap.h"
 #include "output/RobotsTxt.h"
 #include "output/SiteMapWriter.h"
 #include "output/SitemapJob.h"
@@ -64,6 +65,12 @@ void GenerateRun::WriteFiles(std::unique_ptr<SitemapJob> job, const ScanSession&
         job = SitemapJob::Plan(profile_);
     page_.ClearFiles();
     const std::string page = profile_.OutputFileName();
+    // Paging: a page split in parts has its own writer.
+    if (SiteMapPaged(profile_) && !SiteMapPartFiles(tree_, profile_).empty()) {
+        if (WriteParts() && job)
+            WriteSitemaps(*job, scan);
+        return;
+    }
     const int pageLine = page_.AddFile(u"Site map page"_s, ToQ(page));
     try {
         SaveSiteMapPage(text_, profile_, programFolder_);
@@ -72,6 +79,10 @@ void GenerateRun::WriteFiles(std::unique_ptr<SitemapJob> job, const ScanSession&
         throw;
     }
     page_.FileWritten(pageLine);
+    // Paging: parts an earlier run wrote beyond this one's single page.
+    for (const std::string& path : LeftoverSiteMapParts(page, 1))
+        page_.FileWritten(page_.AddFile(u"Older site map page"_s, ToQ(path)),
+                          u"not written now, not deleted"_s);
     // The modern layout draws its icons itself: no image is copied for it.
     if (profile_.AddImages() && !profile_.ModernLayout())
         for (const char* image : kItemImages) {

@@ -38,6 +38,9 @@ public:
 private:
     void WriteFiles(std::unique_ptr<SitemapJob> job, const ScanSession& scan);
     void WriteSitemaps(SitemapJob& job, const ScanSession& scan);
+    // Paging: writes the page in its parts, each listed; false when the user
+    // would not have a page of the site replaced and nothing was written.
+    bool WriteParts();
 
     const TSiteMapTree& tree_;
     const TMapProfile& profile_;

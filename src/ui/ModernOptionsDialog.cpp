@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <cstdint>
 
 namespace tw::ui {
 
@@ -43,6 +45,16 @@ TfrmModernOptions::TfrmModernOptions(const TMapProfile& profile, QWidget* parent
     int row = 3;
     for (QCheckBox* check : {chkCollapsible_, chkFilterBox_, chkCredit_})
         grid->addWidget(check, row++, 0, 1, 2);
+    // Paging: at most this many links a page, 0 for one page.
+    spinMaxLinks_ = new QSpinBox;
+    spinMaxLinks_->setObjectName(u"spinMaxLinks"_s);
+    spinMaxLinks_->setRange(0, INT32_MAX);
+    spinMaxLinks_->setSpecialValueText(u"one page"_s);
+    spinMaxLinks_->setSuffix(u" links a page"_s);
+    spinMaxLinks_->setValue(profile.MaxLinks());
+    spinMaxLinks_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    grid->addWidget(MakeCaption(u"S&plit into pages:"_s, u"lblMaxLinks"_s, spinMaxLinks_), row, 0);
+    grid->addWidget(spinMaxLinks_, row++, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
 
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -74,6 +86,8 @@ void TfrmModernOptions::ApplyTo(TMapProfile& profile) const {
     profile.SetCollapsible(chkCollapsible_->isChecked());
     profile.SetFilterBox(chkFilterBox_->isChecked());
     profile.SetNoCredit(!chkCredit_->isChecked());
+    if (profile.MaxLinks() != spinMaxLinks_->value())
+        profile.SetMaxLinks(spinMaxLinks_->value());
 }
 
 } // namespace tw::ui

@@ -8,11 +8,12 @@ class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 namespace tw::ui {
 
 // The modern page's options beside the layout group: its language, its
-// title, folding, the filter field and the credit line. It edits the
+// title, folding, the filter field, the credit line and paging. It edits the
 // profile's settings only when confirmed; a language that is not a
 // well-formed tag cannot be confirmed.
 class TfrmModernOptions : public QDialog {
@@ -32,6 +33,8 @@ private:
     QCheckBox* chkCollapsible_;
     QCheckBox* chkFilterBox_;
     QCheckBox* chkCredit_;
+    // Paging.
+    QSpinBox* spinMaxLinks_;
     QDialogButtonBox* buttons_;
 };
 

@@ -102,6 +102,10 @@ std::vector<BrokenSample> BrokenProfileSamples() {
                  InProp("clrText", readError)});
     s.push_back({"string as identifier", head().Ident("IndexPage", "clBlue").End(),
                  InProp("IndexPage", invalid)});
+    s.push_back({"count below zero", head().Value("MaxLinks", {2, 0xFF}).End(),
+                 InProp("MaxLinks", invalid)});
+    s.push_back(
+        {"count as identifier", head().Ident("MaxLinks", "x").End(), InProp("MaxLinks", invalid)});
     s.push_back({"Left as string", head().Str("Left", "10").End(), InProp("Left", invalid)});
     s.push_back({"Name as integer", head().Value("Name", {2, 5}).End(), InProp("Name", invalid)});
 
