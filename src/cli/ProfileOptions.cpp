@@ -2,6 +2,7 @@
 
 #include "model/ProfileRules.h"
 #include "model/SiteLinks.h"
+#include "output/PageTemplate.h"
 #include "output/SearchSitemaps.h"
 #include "output/SitemapURLStyle.h"
 #include "persist/ProfileFiles.h"
@@ -159,6 +160,16 @@ void ProfileOptions::Add(CLI::App& app, bool layoutOptions) {
                            "order, letter case ignored (default: none)")
                ->type_name("none|name")
                ->check(CLI::IsMember({"none", "name"}));
+    // Template.
+    pageTemplate = value("--template", "A page of the site holding the comment <!-- "
+                                       "trailwright:sitemap -->: the modern page is written as "
+                                       "that page with the site map in the comment's place")
+                       ->type_name("FILE");
+    auto* noTemplate = app.add_flag("--no-template")
+                           ->description("Write the modern page without a template")
+                           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    flags[noTemplate] = {[](TMapProfile& p, bool) { p.SetPageTemplate({}); }, false};
+    modernOnly.insert(modernOnly.end(), {pageTemplate, noTemplate});
 }
 
 // An option of the modern layout given on the command line for a profile
@@ -310,6 +321,8 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
             profile.SetTrimTitlesText(v == "auto" || v == "none" ? std::string() : v);
         } else if (opt == sort) {
             profile.SetItemSort(v == "name" ? TMapItemSort::msortName : TMapItemSort::msortNone);
+        } else if (opt == pageTemplate) {
+            profile.SetPageTemplate(ExpandFileName(v));
         }
     }
     for (const auto& [folder, given] : ignores) {
@@ -318,6 +331,16 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
             AppendIgnoreFolder(profile, AddTrailingBackslash(path));
         else
             AppendIgnoreFile(profile, AsciiLowerCase(path));
+    }
+}
+
+void CheckPageTemplate(const TMapProfile& profile) {
+    if (!profile.ModernLayout() || profile.PageTemplate().empty())
+        return;
+    try {
+        LoadPageTemplate(profile.PageTemplate(), profile.OutputFileName());
+    } catch (const ETemplateError& e) {
+        throw UsageError(e.what());
     }
 }
 

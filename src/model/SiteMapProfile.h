@@ -143,6 +143,10 @@ public:
     void SetFolderTitles(bool value) { Store(folderTitles_, value); }
     TMapItemSort ItemSort() const { return itemSort_; }
     void SetItemSort(TMapItemSort value) { Store(itemSort_, value); }
+    // Template: a page of the site's own look the modern nav is written
+    // into (an absolute path); empty: none.
+    const std::string& PageTemplate() const { return pageTemplate_; }
+    void SetPageTemplate(const std::string& value) { Store(pageTemplate_, value); }
 
 private:
     template <typename T> void Store(T& field, const T& value) {
@@ -195,6 +199,8 @@ private:
     std::string trimTitlesText_;
     bool folderTitles_ = false;
     TMapItemSort itemSort_ = TMapItemSort::msortNone;
+    // Template.
+    std::string pageTemplate_;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:

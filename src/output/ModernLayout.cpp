@@ -136,7 +136,7 @@ std::string ColourOr(TColor colour, TColor fallback) {
 // the default the profile starts with.
 std::string LightColours(const TMapProfile& profile) {
     static constexpr const char* kNames[] = {"--bg", "--fg", "--link", "--visited", "--active"};
-    std::string css = ":root{color-scheme:light dark";
+    std::string css = "color-scheme:light dark";
     for (size_t k = 0; k < kPageColours.size(); ++k) {
         const PageColour& colour = kPageColours[k];
         css += ';';
@@ -144,46 +144,126 @@ std::string LightColours(const TMapProfile& profile) {
         css += ':';
         css += ColourOr((profile.*colour.Get)(), colour.Default);
     }
-    return css + "}\n";
+    return css;
 }
 
-constexpr std::string_view kStyle =
-    "@media (prefers-color-scheme:dark){:root{--bg:#16181C;--fg:#E8E6E3;--link:#8AB4F8;"
-    "--visited:#D0A8F7;--active:#FF9E80}}\n"
-    "body{margin:0 auto;max-width:60rem;padding:1rem;background:var(--bg);color:var(--fg);"
-    "font-family:system-ui,sans-serif;font-size:1rem;line-height:1.5}\n"
-    "h1{font-size:1.75rem;line-height:1.25;margin:0 0 1rem}\n"
-    "a{color:var(--link);text-decoration:underline}\n"
-    "a:visited{color:var(--visited)}\n"
-    "a:hover,a:active{color:var(--active)}\n"
-    "a:focus-visible,summary:focus-visible,input:focus-visible{outline:0.1875rem solid "
-    "var(--fg);outline-offset:0.125rem}\n"
-    "nav ul{list-style:none;margin:0;padding:0 0 0 1.25rem}\n"
-    "nav>ul{padding-left:0}\n"
-    "nav li{margin:0.25rem 0;overflow-wrap:anywhere}\n"
-    "li.f>a,li.f>.n,summary{font-weight:bold}\n"
-    "summary{cursor:pointer}\n"
-    ".k{display:inline-block;box-sizing:border-box;width:0.75rem;height:0.9375rem;"
-    "margin-right:0.5rem;border:0.125rem solid currentColor;border-radius:0.125rem;"
-    "vertical-align:-0.125rem}\n"
-    "li.f>.k,summary>.k{width:1rem;height:0.8125rem;border-top-width:0.3125rem}\n"
-    "li.g>.k{border-radius:50%}\n"
-    "[hidden]{display:none!important}\n"
-    ".tw-filter{margin:0 0 1rem}\n"
-    ".tw-filter input{font:inherit;max-width:100%;color:var(--fg);background:var(--bg);"
-    "border:0.0625rem solid var(--fg);padding:0.25rem 0.5rem}\n"
-    "footer{margin-top:2rem;font-size:0.875rem}\n"
-    "@media print{:root{--bg:#FFFFFF;--fg:#000000;--link:#000000;--visited:#000000;"
-    "--active:#000000}body{max-width:none;padding:0}.tw-filter{display:none}}\n";
+// The style sheet as rules, so that one table serves the page and a nav
+// scoped under its id. Rules of one Media are written in one block.
+struct CssRule {
+    std::string_view Media, Selectors, Body;
+};
+
+constexpr CssRule kRules[] = {
+    {"(prefers-color-scheme:dark)", ":root",
+     "--bg:#16181C;--fg:#E8E6E3;--link:#8AB4F8;--visited:#D0A8F7;--active:#FF9E80"},
+    {"", "body",
+     "margin:0 auto;max-width:60rem;padding:1rem;background:var(--bg);color:var(--fg);"
+     "font-family:system-ui,sans-serif;font-size:1rem;line-height:1.5"},
+    {"", "h1", "font-size:1.75rem;line-height:1.25;margin:0 0 1rem"},
+    {"", "a", "color:var(--link);text-decoration:underline"},
+    {"", "a:visited", "color:var(--visited)"},
+    {"", "a:hover,a:active", "color:var(--active)"},
+    {"", "a:focus-visible,summary:focus-visible,input:focus-visible",
+     "outline:0.1875rem solid var(--fg);outline-offset:0.125rem"},
+    {"", "nav ul", "list-style:none;margin:0;padding:0 0 0 1.25rem"},
+    {"", "nav>ul", "padding-left:0"},
+    {"", "nav li", "margin:0.25rem 0;overflow-wrap:anywhere"},
+    {"", "li.f>a,li.f>.n,summary", "font-weight:bold"},
+    {"", "summary", "cursor:pointer"},
+    {"", ".k",
+     "display:inline-block;box-sizing:border-box;width:0.75rem;height:0.9375rem;"
+     "margin-right:0.5rem;border:0.125rem solid currentColor;border-radius:0.125rem;"
+     "vertical-align:-0.125rem"},
+    {"", "li.f>.k,summary>.k", "width:1rem;height:0.8125rem;border-top-width:0.3125rem"},
+    {"", "li.g>.k", "border-radius:50%"},
+    {"", "[hidden]", "display:none!important"},
+    {"", ".tw-filter", "margin:0 0 1rem"},
+    {"", ".tw-filter input",
+     "font:inherit;max-width:100%;color:var(--fg);background:var(--bg);"
+     "border:0.0625rem solid var(--fg);padding:0.25rem 0.5rem"},
+    {"", "footer", "margin-top:2rem;font-size:0.875rem"},
+    {"print", ":root",
+     "--bg:#FFFFFF;--fg:#000000;--link:#000000;--visited:#000000;--active:#000000"},
+    {"print", "body", "max-width:none;padding:0"},
+    {"print", ".tw-filter", "display:none"},
+};
+
+// One selector under Scope, the nav's id: the page's root and body are
+// the nav itself, and so is "nav"; its heading is an h2 there.
+void AppendScopedSelector(std::string& out, std::string_view selector, std::string_view scope) {
+    out += scope;
+    if (selector == ":root" || selector == "body")
+        return;
+    if (selector.starts_with("nav")) {
+        out += selector.substr(3);
+        return;
+    }
+    out += ' ';
+    out += selector == "h1" ? "h2" : selector;
+}
+
+void AppendSelectors(std::string& out, std::string_view selectors, std::string_view scope) {
+    if (scope.empty()) {
+        out += selectors;
+        return;
+    }
+    for (size_t from = 0;;) {
+        size_t comma = selectors.find(',', from);
+        AppendScopedSelector(out, selectors.substr(from, comma - from), scope);
+        if (comma == std::string_view::npos)
+            break;
+        out += ',';
+        from = comma + 1;
+    }
+}
+
+void AppendRule(std::string& out, const CssRule& rule, std::string_view scope) {
+    AppendSelectors(out, rule.Selectors, scope);
+    out += '{';
+    out += rule.Body;
+    out += '}';
+}
+
+} // namespace
+
+std::string ModernStyleSheet(const TMapProfile& profile, std::string_view scope) {
+    std::string css;
+    const std::string light = LightColours(profile);
+    AppendRule(css, {"", ":root", light}, scope);
+    css += '\n';
+    std::string_view media;
+    for (const CssRule& rule : kRules) {
+        if (rule.Media != media) {
+            if (!media.empty())
+                css += "}\n";
+            media = rule.Media;
+            if (!media.empty()) {
+                css += "@media ";
+                css += media;
+                css += '{';
+            }
+        }
+        AppendRule(css, rule, scope);
+        if (media.empty())
+            css += '\n';
+    }
+    if (!media.empty())
+        css += "}\n";
+    return css;
+}
+
+namespace {
 
 // Hides the items that do not match, keeping the folders on their way and
 // everything inside a matching folder; two passes over the items.
-constexpr std::string_view kFilterScript = R"(<script>
+// The map's id goes between its two halves.
+constexpr std::string_view kFilterScriptStart = R"(<script>
 (function () {
   var box = document.getElementById("tw-filter-box");
   var field = document.getElementById("tw-filter");
   var status = document.getElementById("tw-filter-status");
-  var items = Array.prototype.slice.call(document.getElementById("tw-map").getElementsByTagName("li"));
+  var items = Array.prototype.slice.call(document.getElementById(")";
+constexpr std::string_view kFilterScript = R"(").getElementsByTagName("li"));
   var n = items.length, texts = [], parents = [], folds = [], i;
   for (i = 0; i < n; i++) {
     var li = items[i], c, text = "", fold = null, up;
@@ -220,11 +300,15 @@ constexpr std::string_view kFilterScript = R"(<script>
 
 class ModernWriter {
 public:
-    ModernWriter(const TMapProfile& profile, const TextSink& sink)
-        : profile_(profile), sink_(sink), collapsible_(profile.Collapsible()) {}
+    // NavOnly: the nav alone, for a page of the site's own look.
+    ModernWriter(const TMapProfile& profile, const TextSink& sink, bool navOnly = false)
+        : profile_(profile), sink_(sink), collapsible_(profile.Collapsible()), navOnly_(navOnly) {}
 
     void Run(const TSiteMapTree& tree, const std::string& lang, WriterListener* listener) {
-        Head(lang);
+        if (navOnly_)
+            NavHead();
+        else
+            Head(lang);
         const int count = tree.Count();
         if (count == 0) {
             out_ += "<p>The site map lists no pages.</p>\n";
@@ -244,15 +328,63 @@ public:
             CloseFolders(0);
             out_ += "</ul>\n";
         }
-        Foot();
+        if (navOnly_)
+            NavFoot();
+        else
+            Foot();
         sink_(out_);
     }
 
 private:
-    void Head(const std::string& lang) {
+    std::string Title() const {
         std::string title = profile_.PageTitle();
         if (title.find_first_not_of(" \t\n\f\r") == std::string::npos)
             title = kDefaultPageTitle;
+        return title;
+    }
+
+    void FilterBox() {
+        // Shown by the script only: without script there is no dead field.
+        out_ += "<div class=\"tw-filter\" id=\"tw-filter-box\" hidden>\n"
+                "<label for=\"tw-filter\">Filter the site map</label>\n"
+                "<input type=\"search\" id=\"tw-filter\" autocomplete=\"off\">\n"
+                "<p id=\"tw-filter-status\" role=\"status\"></p>\n</div>\n";
+    }
+
+    void Credit() {
+        out_ += "<footer><p>Made with <a href=\"";
+        out_ += kMakerHomePage;
+        out_ += "\">Zephyrix Trailwright</a></p></footer>\n";
+    }
+
+    void FilterScript(std::string_view mapId) {
+        out_ += kFilterScriptStart;
+        out_ += mapId;
+        out_ += kFilterScript;
+    }
+
+    // The page's own h1 and title stay the template's: the nav's heading
+    // is an h2 inside it, which names it.
+    void NavHead() {
+        out_ += "<nav id=\"";
+        out_ += kTemplateNavId;
+        out_ += "\" aria-labelledby=\"tw-title\">\n<h2 id=\"tw-title\">";
+        AppendHtmlEscaped(out_, Title());
+        out_ += "</h2>\n";
+        if (profile_.FilterBox())
+            FilterBox();
+    }
+
+    void NavFoot() {
+        if (!profile_.NoCredit())
+            Credit();
+        out_ += "</nav>\n";
+        if (profile_.FilterBox())
+            FilterScript(kTemplateNavId);
+    }
+
+    void Head(const std::string& lang) {
+        const std::string title = Title();
         out_ += "<!DOCTYPE html>\n<html lang=\"";
         AppendHtmlEscaped(out_, lang);
         out_ += "\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -260,29 +392,21 @@ private:
                 "<meta name=\"generator\" content=\"Zephyrix Trailwright\">\n<title>";
         AppendHtmlEscaped(out_, title);
         out_ += "</title>\n<style>\n";
-        out_ += LightColours(profile_);
-        out_ += kStyle;
+        out_ += ModernStyleSheet(profile_);
         out_ += "</style>\n</head>\n<body>\n<main>\n<h1 id=\"tw-title\">";
         AppendHtmlEscaped(out_, title);
         out_ += "</h1>\n";
         if (profile_.FilterBox())
-            // Shown by the script only: without script there is no dead field.
-            out_ += "<div class=\"tw-filter\" id=\"tw-filter-box\" hidden>\n"
-                    "<label for=\"tw-filter\">Filter the site map</label>\n"
-                    "<input type=\"search\" id=\"tw-filter\" autocomplete=\"off\">\n"
-                    "<p id=\"tw-filter-status\" role=\"status\"></p>\n</div>\n";
+            FilterBox();
         out_ += "<nav id=\"tw-map\" aria-labelledby=\"tw-title\">\n";
     }
 
     void Foot() {
         out_ += "</nav>\n</main>\n";
-        if (!profile_.NoCredit()) {
-            out_ += "<footer><p>Made with <a href=\"";
-            out_ += kMakerHomePage;
-            out_ += "\">Zephyrix Trailwright</a></p></footer>\n";
-        }
+        if (!profile_.NoCredit())
+            Credit();
         if (profile_.FilterBox())
-            out_ += kFilterScript;
+            FilterScript("tw-map");
         out_ += "</body>\n</html>\n";
     }
 
@@ -377,6 +501,7 @@ private:
     const TMapProfile& profile_;
     const TextSink& sink_;
     bool collapsible_;
+    bool navOnly_;
     std::string out_;
     std::string text_;
     std::vector<int> open_; // levels of the folders whose lists are open
@@ -387,6 +512,11 @@ private:
 void WriteModernPage(const TSiteMapTree& tree, const TMapProfile& profile, const std::string& lang,
                      WriterListener* listener, const TextSink& sink) {
     ModernWriter(profile, sink).Run(tree, lang, listener);
+}
+
+void WriteModernNav(const TSiteMapTree& tree, const TMapProfile& profile, WriterListener* listener,
+                    const TextSink& sink) {
+    ModernWriter(profile, sink, true).Run(tree, {}, listener);
 }
 
 std::string BuildModernPage(const TSiteMapTree& tree, const TMapProfile& profile,

@@ -32,6 +32,21 @@ void AppendHtmlEscaped(std::string& out, std::string_view text);
 void WriteModernPage(const TSiteMapTree& tree, const TMapProfile& profile, const std::string& lang,
                      WriterListener* listener, const TextSink& sink);
 
+// The id of the nav that WriteModernNav writes into a page of the site's own.
+inline constexpr std::string_view kTemplateNavId = "trailwright-sitemap";
+
+// The modern page's style sheet. With Scope (a selector such as
+// "#trailwright-sitemap") every rule, the dark scheme's and the print
+// style's too, applies only inside that element, which takes the page's
+// root and body rules and the colour variables.
+std::string ModernStyleSheet(const TMapProfile& profile, std::string_view scope = {});
+
+// Writes the modern page's nav alone, with the id kTemplateNavId and named
+// by an h2 of the page title, its filter box, credit and filter script
+// inside it or right after it; for a page of the site's own look.
+void WriteModernNav(const TSiteMapTree& tree, const TMapProfile& profile, WriterListener* listener,
+                    const TextSink& sink);
+
 // WriteModernPage into one string.
 std::string BuildModernPage(const TSiteMapTree& tree, const TMapProfile& profile,
                             const std::string& lang);

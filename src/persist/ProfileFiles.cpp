@@ -99,6 +99,8 @@ TStreamObject ProfileStreamObject(TMapProfile& profile) {
          "ItemSort", {"msortNone", "msortName"}, [p] { return p->ItemSort(); },
          [p](TMapItemSort v) { p->SetItemSort(v); })
         .OmittedAt(static_cast<std::int32_t>(TMapItemSort::msortNone));
+    // Template.
+    string(o, "PageTemplate", &TMapProfile::PageTemplate, &TMapProfile::SetPageTemplate);
     return o;
 }
 
