@@ -6,6 +6,7 @@
 #include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
+#include "support/PageEncoding.h"
 #include "support/UrlText.h"
 
 #include <algorithm>
@@ -75,8 +76,13 @@ public:
           outputFolder_(std::move(outputFolder)), rebase_(templateFolder_ != outputFolder_) {}
 
     void Read() {
-        ParsePage(page_.Text, nullptr, this);
         const std::string& name = page_.Path;
+        // The nav's text is UTF-8: in a page of another encoding it would be garbled.
+        if (const Charset* declared = SniffPageCharset(page_.Text).Declared;
+            declared && declared->Kind != CharsetKind::Utf8)
+            throw ETemplateError("The template " + name + " is in " + declared->Name +
+                                 ": the site map is UTF-8, so its template must be too");
+        ParsePage(page_.Text, nullptr, this);
         if (markers_ == 0)
             throw ETemplateError("The template " + name + " holds no " +
                                  std::string(kTemplateMarker) +
@@ -95,8 +101,10 @@ public:
                                  " comment in its head: put it in the body");
         page_.HeadEnd = *headEnd_;
         // A base URL is the one the others resolve against: it alone moves.
-        if (base_)
-            page_.Edits.assign(1, std::move(*base_));
+        if (base_) {
+            page_.Edits.clear();
+            page_.Edits.push_back(std::move(*base_));
+        }
     }
 
     void Comment(size_t begin, size_t end) override {

@@ -45,7 +45,8 @@ struct LoadedTemplate {
 
 // Reads and checks the template Path for a page written to OutputFile (both
 // absolute). Raises ETemplateError when it cannot be read, is larger than
-// kTemplateMaxBytes, holds the marker comment not exactly once, has no
+// kTemplateMaxBytes, declares an encoding other than UTF-8 (the nav is
+// UTF-8), holds the marker comment not exactly once, has no
 // "</head>" end tag (comments and scripts do not count), or holds the
 // marker in its head. Linear in the template's size.
 LoadedTemplate LoadPageTemplate(const std::string& path, const std::string& outputFile);

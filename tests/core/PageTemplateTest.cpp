@@ -62,6 +62,7 @@ TEST(PageTemplate, AFaultyTemplateIsRefusedWithItsName) {
         {"<head></head>" + marker + marker, "2 times"},
         {"<head><!-- </head> --><script>'</head>'</script>" + marker, "has no </head>"},
         {"<head>" + marker + "</head>", "in its head"},
+        {"<meta charset=latin1><head></head>" + marker, "is in windows-1252"},
     };
     for (const auto& [text, message] : cases) {
         std::string path = dir.Write("t.html", text);
