@@ -53,3 +53,18 @@ TEST(TemplateCli, AProfileKeepsTheTemplateUntilNoTemplate) {
     EXPECT_EQ(RunTool({"profile", "show", site / "u.zpf"}).out.find("PageTemplate"),
               std::string::npos);
 }
+
+TEST(TemplateCli, TheNextRunKnowsAPageWrittenIntoALongTemplateAsItsOwn) {
+    TempDir site;
+    const std::string index = site.Write("index.html", "<title>Start</title>");
+    const std::string filler(20000, ' '); // past the edges the guard reads first
+    const std::string page =
+        site.Write("theme/page.html",
+                   "<head>" + filler + "</head>" + std::string(tw::kTemplateMarker) + filler);
+    for (int run = 0; run < 2; ++run)
+        EXPECT_EQ(RunTool({"generate", "--quiet", "--index", index, "--format", "modern",
+                           "--template", page})
+                      .code,
+                  0)
+            << run;
+}
