@@ -100,10 +100,12 @@ public:
                                  std::string(kTemplateMarker) +
                                  " comment in its head: put it in the body");
         page_.HeadEnd = *headEnd_;
-        // A base URL is the one the others resolve against: it alone moves.
-        if (base_) {
+        // A base URL is the one the others resolve against: it alone moves,
+        // and an absolute one not at all.
+        if (sawBase_) {
             page_.Edits.clear();
-            page_.Edits.push_back(std::move(*base_));
+            if (base_)
+                page_.Edits.push_back(std::move(*base_));
         }
     }
 

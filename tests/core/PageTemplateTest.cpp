@@ -129,11 +129,16 @@ TEST(PageTemplate, ElsewhereItsURLsLeadWhereTheyDidAndNoMarkupBreaks) {
         Written(LoadPageTemplate(path, dir.MakeDir("out") + "sitemap.html"), TMapProfile());
     EXPECT_NE(page.find("<body>\n" + expected + "<nav"), std::string::npos) << page;
 
-    // A base URL is what the others resolve against: it alone moves.
-    dir.Write("t/t.html",
-              "<head><base href=b/></head><a href=x.html>" + std::string(kTemplateMarker));
-    EXPECT_TRUE(Written(LoadPageTemplate(path, dir / "out/sitemap.html"), TMapProfile())
-                    .starts_with("<head><base href=\"../t/b/\">"));
+    // A base URL is what the others resolve against: it alone moves, an absolute one not at all.
+    for (const auto& [base, written] : {std::pair{"b/", "\"../t/b/\""}, {"//e.org/", "//e.org/"}}) {
+        dir.Write("t/t.html", std::string("<head><base href=") + base + "></head><a href=x.html>" +
+                                  std::string(kTemplateMarker));
+        const std::string based =
+            Written(LoadPageTemplate(path, dir / "out/sitemap.html"), TMapProfile());
+        EXPECT_TRUE(based.starts_with(std::string("<head><base href=") + written + ">") &&
+                    based.find("</head><a href=x.html>") != std::string::npos)
+            << based;
+    }
 }
 
 TEST(PageTemplate, EveryRuleOfTheInsertedSheetStaysInsideTheNav) {
