@@ -37,34 +37,25 @@ TEST(TemplateCli, AFaultyTemplateIsAUsageErrorAndNothingIsWritten) {
     EXPECT_FALSE(Exists(site / "sitemap.html") || Exists(site / "sitemap.xml"));
 }
 
-TEST(TemplateCli, AProfileKeepsTheTemplateUntilNoTemplate) {
-    TempDir site;
-    const std::string page = site.Write("theme/page.html");
-    ASSERT_EQ(
-        RunTool({"profile", "write", site / "t.zpf", "--format", "modern", "--template", page})
-            .code,
-        0);
-    EXPECT_NE(RunTool({"profile", "show", site / "t.zpf"}).out.find("\"PageTemplate\": \"" + page),
-              std::string::npos);
-    ASSERT_EQ(
-        RunTool({"profile", "write", site / "u.zpf", "--profile", site / "t.zpf", "--no-template"})
-            .code,
-        0);
-    EXPECT_EQ(RunTool({"profile", "show", site / "u.zpf"}).out.find("PageTemplate"),
-              std::string::npos);
-}
-
-TEST(TemplateCli, TheNextRunKnowsAPageWrittenIntoALongTemplateAsItsOwn) {
+TEST(TemplateCli, AProfileKeepsTheTemplateAndTheNextRunKnowsItsPage) {
     TempDir site;
     const std::string index = site.Write("index.html", "<title>Start</title>");
     const std::string filler(20000, ' '); // past the edges the guard reads first
     const std::string page =
         site.Write("theme/page.html",
                    "<head>" + filler + "</head>" + std::string(tw::kTemplateMarker) + filler);
+    ASSERT_EQ(RunTool({"profile", "write", site / "t.zpf", "--index", index, "--format", "modern",
+                       "--template", page})
+                  .code,
+              0);
+    EXPECT_NE(RunTool({"profile", "show", site / "t.zpf"}).out.find("\"PageTemplate\": \"" + page),
+              std::string::npos);
     for (int run = 0; run < 2; ++run)
-        EXPECT_EQ(RunTool({"generate", "--quiet", "--index", index, "--format", "modern",
-                           "--template", page})
-                      .code,
-                  0)
-            << run;
+        EXPECT_EQ(RunTool({"generate", "--quiet", "--profile", site / "t.zpf"}).code, 0) << run;
+    ASSERT_EQ(
+        RunTool({"profile", "write", site / "u.zpf", "--profile", site / "t.zpf", "--no-template"})
+            .code,
+        0);
+    EXPECT_EQ(RunTool({"profile", "show", site / "u.zpf"}).out.find("PageTemplate"),
+              std::string::npos);
 }

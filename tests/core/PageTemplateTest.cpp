@@ -27,28 +27,22 @@ std::string Written(const LoadedTemplate& page, const TMapProfile& profile) {
 
 TEST(PageTemplate, RelativeURLsAreRebasedAndTheRestLeftAlone) {
     // What the template's page links to, and the link from the output's folder.
-    const std::pair<const char*, const char*> rebased[] = {
-        {"a.css", "../theme/a.css"},           {"img/b.png?v=1#x", "../theme/img/b.png?v=1#x"},
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.css", "../theme/a.css"}, {"img/b.png?v=1#x", "../theme/img/b.png?v=1#x"},
         {" \tsub/../c.js\n", "../theme/c.js"}, {"../index.html", "../index.html"},
-        {"../out/x.html", "x.html"},           {"../out/", "./"},
-        {"../../../../up", "../../up"},        {"..\\x.png", "../theme/..\\x.png"},
-        {"%2e%2e/y", "../theme/%2e%2e/y"},
+        {"../out/x.html", "x.html"}, {"../out/", "./"},
+        {"../../../../up", "../../up"}, {"..\\x.png", "../theme/..\\x.png"},
+        {"%2e%2e/y", "../theme/%2e%2e/y"}, {"http://e.org/a", "(left)"},
+        {"//cdn.example/x", "(left)"}, {"/abs.css", "(left)"},
+        {"\\\\host\\x", "(left)"}, {"#frag", "(left)"},
+        {"?q=1", "(left)"}, {"", "(left)"},
+        {"data:text/html,x", "(left)"}, {"mailto:a@b.org", "(left)"},
+        {" JavaScript:alert(1)", "(left)"}, {"java\nscript:alert(1)", "(left)"},
     };
-    for (const auto& [url, expected] : rebased)
+    // clang-format on
+    for (const auto& [url, expected] : cases)
         EXPECT_EQ(RebasedURL(url, "/s/theme/", "/s/out/").value_or("(left)"), expected) << url;
-    const char* left[] = {"http://e.org/a",
-                          "//cdn.example/x",
-                          "/abs.css",
-                          "\\\\host\\x",
-                          "#frag",
-                          "?q=1",
-                          "data:text/html,x",
-                          "mailto:a@b.org",
-                          " JavaScript:alert(1)",
-                          "java\nscript:alert(1)",
-                          ""};
-    for (const char* url : left)
-        EXPECT_FALSE(RebasedURL(url, "/s/theme/", "/s/out/")) << url;
 }
 
 TEST(PageTemplate, AFaultyTemplateIsRefusedWithItsName) {
@@ -73,7 +67,6 @@ TEST(PageTemplate, AFaultyTemplateIsRefusedWithItsName) {
             EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
         }
     }
-    EXPECT_THROW(LoadPageTemplate(dir / "none.html", dir / "sitemap.html"), ETemplateError);
 }
 
 TEST(PageTemplate, InTheOutputsFolderOnlyTheTwoInsertionsChangeIt) {
