@@ -11,7 +11,7 @@ _trailwright_cli_profile="$_trailwright_cli_selection --output --format --color 
     --no-folder-links --trim-titles --folder-titles --no-folder-titles --sort
     --lang --page-title --collapsible --no-collapsible --filter-box --no-filter-box
     --credit --no-credit
-    --max-links --no-max-links"
+    --max-links --no-max-links --template --no-template"
 # The search-engine sitemaps, profile settings of generate and profile write;
 # each on/off one has a negation that turns a profile's setting off.
 _trailwright_cli_sitemaps="--xml-sitemap --no-xml-sitemap --xml-output --text-sitemap
@@ -59,7 +59,8 @@ _trailwright_cli_paths() {
 _trailwright_cli_value() {
     local option=$1 cur=$2 command=$3
     case $option in
-    --profile | --index | --output | --ignore-file | --xml-output | --text-sitemap | --baseline)
+    --profile | --index | --output | --ignore-file | --xml-output | --text-sitemap | --baseline | \
+        --template)
         _trailwright_cli_paths -f "$cur"
         ;;
     --ignore-folder | --path-base) _trailwright_cli_paths -d "$cur" ;;

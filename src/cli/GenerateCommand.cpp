@@ -248,6 +248,7 @@ int RunGenerate(const CLI::App& app, const ProfileOptions& options, bool quiet, 
 
     CheckIndexPage(profile, streams);
     CheckOutputPlace(profile, streams);
+    CheckPageTemplate(profile);
     SitemapRun sitemaps;
     bool writeSitemaps = sitemaps.Prepare(profile);
     CheckOutputs(profile, sitemaps.job.get(), overwrite);

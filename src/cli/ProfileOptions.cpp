@@ -2,6 +2,7 @@
 
 #include "model/ProfileRules.h"
 #include "model/SiteLinks.h"
+#include "output/PageTemplate.h"
 #include "output/SearchSitemaps.h"
 #include "output/SitemapURLStyle.h"
 #include "persist/ProfileFiles.h"
@@ -192,6 +193,16 @@ void ProfileOptions::Add(CLI::App& app, bool layoutOptions) {
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     flags[noMaxLinks] = {[](TMapProfile& p, bool) { p.SetMaxLinks(0); }, false};
     modernOnly.insert(modernOnly.end(), {maxLinks, noMaxLinks});
+    // Template.
+    pageTemplate = value("--template", "A page of the site holding the comment <!-- "
+                                       "trailwright:sitemap -->: the modern page is written as "
+                                       "that page with the site map in the comment's place")
+                       ->type_name("FILE");
+    auto* noTemplate = app.add_flag("--no-template")
+                           ->description("Write the modern page without a template")
+                           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    flags[noTemplate] = {[](TMapProfile& p, bool) { p.SetPageTemplate({}); }, false};
+    modernOnly.insert(modernOnly.end(), {pageTemplate, noTemplate});
 }
 
 // An option of the modern layout given on the command line for a profile
@@ -345,6 +356,8 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
             profile.SetItemSort(v == "name" ? TMapItemSort::msortName : TMapItemSort::msortNone);
         } else if (opt == maxLinks) {
             profile.SetMaxLinks(ParseMaxLinks(v).value_or(0));
+        } else if (opt == pageTemplate) {
+            profile.SetPageTemplate(ExpandFileName(v));
         }
     }
     for (const auto& [folder, given] : ignores) {
@@ -353,6 +366,16 @@ void ProfileOptions::Apply(const CLI::App& app, TMapProfile& profile) const {
             AppendIgnoreFolder(profile, AddTrailingBackslash(path));
         else
             AppendIgnoreFile(profile, AsciiLowerCase(path));
+    }
+}
+
+void CheckPageTemplate(const TMapProfile& profile) {
+    if (!profile.ModernLayout() || profile.PageTemplate().empty())
+        return;
+    try {
+        LoadPageTemplate(profile.PageTemplate(), profile.OutputFileName());
+    } catch (const ETemplateError& e) {
+        throw UsageError(e.what());
     }
 }
 

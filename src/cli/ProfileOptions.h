@@ -48,6 +48,8 @@ struct ProfileOptions {
     CLI::Option* maxLinks = nullptr;
     // Flag pairs: the option that turns the setting on and the one that turns it off.
     std::map<CLI::Option*, std::pair<void (*)(TMapProfile&, bool), bool>> flags;
+    // Template: a page of the site's own look for the modern nav.
+    CLI::Option* pageTemplate = nullptr;
 
     // LayoutOptions: the options of the written page (--output, --format,
     // --color and the item options), which mean nothing to check; check has
@@ -71,6 +73,10 @@ private:
     void Pair(CLI::App& app, const std::string& name, const std::string& onHelp,
               const std::string& offHelp, void (*set)(TMapProfile&, bool));
 };
+
+// The profile's template checked before anything is written: a template
+// that cannot be used is a usage error with its message.
+void CheckPageTemplate(const TMapProfile& profile);
 
 // Reads a profile file into the profile as the wizard's Open does: the file
 // name first (which titles the profile), then the file, then what showing it

@@ -44,6 +44,7 @@ public:
                 SkipComment();
             } else if (c == '"' || c == '\'') {
                 const unsigned line = line_;
+                begin_ = i_;
                 if (std::optional<std::string> value = String(c))
                     StringToken(std::move(*value), line);
             } else if (c == '@' && StartsName(i_ + 1)) {
@@ -156,6 +157,7 @@ private:
             const char c = s_[i_];
             if (c == quote) {
                 ++i_;
+                stringEnd_ = i_;
                 return value;
             }
             if (IsNewline(c))
@@ -173,6 +175,7 @@ private:
             value += c;
             ++i_;
         }
+        stringEnd_ = i_;
         return value;
     }
 
@@ -188,6 +191,7 @@ private:
                 ++i_;
         }
         const char c = At(i_);
+        begin_ = i_;
         if (c == '"' || c == '\'') {
             std::optional<std::string> value = String(c);
             if (value)
@@ -200,13 +204,16 @@ private:
 
     void UnquotedUrl(unsigned line) {
         std::string value;
+        end_ = s_.size();
         while (i_ < s_.size()) {
             const char c = s_[i_];
             if (c == ')') {
+                end_ = i_;
                 ++i_;
                 break;
             }
             if (IsWhite(c)) {
+                end_ = i_;
                 while (i_ < s_.size() && IsWhite(s_[i_])) {
                     if (IsNewline(s_[i_]))
                         Newline();
@@ -260,7 +267,7 @@ private:
         if (atRule_ == AtRule::Namespace || value.empty())
             return;
         const bool import = TakesImport();
-        found_({std::move(value), line, import});
+        found_({std::move(value), line, import, begin_, QuotedEnd()});
     }
 
     // A string is a URL as what an @import names and inside image-set().
@@ -268,13 +275,22 @@ private:
         if (value.empty())
             return;
         if (TakesImport())
-            found_({std::move(value), line, true});
+            found_({std::move(value), line, true, begin_, i_});
         else if (!functions_.empty() && functions_.back())
-            found_({std::move(value), line, false});
+            found_({std::move(value), line, false, begin_, i_});
+    }
+
+    // A quoted url() ends where its string did; an unquoted one at end_.
+    size_t QuotedEnd() const {
+        const char c = s_[begin_];
+        return c == '"' || c == '\'' ? stringEnd_ : end_;
     }
 
     std::string_view s_;
     size_t i_ = 0;
+    // Where the URL being read begins, and where its string or unquoted
+    // contents end.
+    size_t begin_ = 0, end_ = 0, stringEnd_ = 0;
     unsigned line_;
     const std::function<void(CssReference&&)>& found_;
     AtRule atRule_ = AtRule::None;

@@ -12,6 +12,9 @@ struct CssReference {
     std::string Value;
     unsigned Line = 0;
     bool Import = false;
+    // Where the URL stands in the text: a string with its quotes, or an
+    // unquoted url()'s contents.
+    size_t Begin = 0, End = 0;
 };
 
 // Finds the references of CSS text as the CSS tokenizer reads it: comments

@@ -159,8 +159,9 @@ bool BreaksOutOfForeignContent(std::string_view tag) {
 
 class Tokenizer {
 public:
-    Tokenizer(std::string_view html, const Charset* charset)
-        : html_(html), charset_(charset), hasCr_(html.find('\r') != std::string_view::npos) {}
+    Tokenizer(std::string_view html, const Charset* charset, PageMarkupObserver* observer)
+        : html_(html), charset_(charset), observer_(observer),
+          hasCr_(html.find('\r') != std::string_view::npos) {}
 
     ParsedPage Run() {
         while (pos_ < html_.size()) {
@@ -179,6 +180,8 @@ private:
         std::string Name;
         std::string Value;
         size_t ValueStart = 0;
+        // The value as written, its quotes included; equal without a value.
+        size_t RawBegin = 0, RawEnd = 0;
     };
 
     struct ForeignElement {
@@ -234,9 +237,11 @@ private:
             return false;
         const char c = html_[i];
         if (c == '!') {
-            if (At(i, "!--"))
+            if (At(i, "!--")) {
                 SkipComment(i + 3);
-            else if (InForeignContent() && At(i, "![CDATA["))
+                if (observer_)
+                    observer_->Comment(tagStart_, pos_);
+            } else if (InForeignContent() && At(i, "![CDATA["))
                 pos_ = SkipPast(i + 8, "]]>");
             else
                 pos_ = std::min(Find('>', i), html_.size() - 1) + 1; // doctype or bogus comment
@@ -341,10 +346,26 @@ private:
             }
         }
         pos_ = i;
+        if (observer_)
+            Observe(isEnd);
         if (isEnd)
             EndTag();
         else
             StartTag();
+    }
+
+    void Observe(bool isEnd) {
+        if (isEnd) {
+            if (foreign_.empty())
+                observer_->EndTag(tag_, tagStart_);
+            return;
+        }
+        observed_.clear();
+        for (size_t k = 0; k < attributeCount_; ++k) {
+            const Attribute& a = attributes_[k];
+            observed_.push_back({a.Name, a.Value, a.RawBegin, a.RawEnd});
+        }
+        observer_->StartTag(tag_, observed_);
     }
 
     // Reads one attribute from its name's first character (which may be an
@@ -358,6 +379,7 @@ private:
         a.Name.clear();
         a.Value.clear();
         a.ValueStart = i;
+        a.RawBegin = a.RawEnd = i;
         a.Name += AsciiLower(html_[i++]);
         while (i < n && !IsHtmlSpace(html_[i]) && html_[i] != '/' && html_[i] != '>' &&
                html_[i] != '=')
@@ -377,6 +399,8 @@ private:
                 if (end == std::string_view::npos)
                     return n;
                 a.ValueStart = i + 1;
+                a.RawBegin = i;
+                a.RawEnd = end + 1;
                 DecodeText(html_.substr(i + 1, end - i - 1), true, a.Value);
                 i = end + 1;
             } else if (quote != '>') {
@@ -386,6 +410,8 @@ private:
                 if (end >= n)
                     return n;
                 a.ValueStart = i;
+                a.RawBegin = i;
+                a.RawEnd = end;
                 DecodeText(html_.substr(i, end - i), true, a.Value);
                 i = end;
             }
@@ -748,6 +774,8 @@ private:
     void StyleElement() {
         const size_t start = pos_;
         pos_ = RawTextEnd(start);
+        if (observer_)
+            observer_->StyleText(start, pos_);
         if (templateDepth_ == 0)
             Css(html_.substr(start, pos_ - start), LineAt(start), LinkSource::StyleElement, "");
     }
@@ -807,6 +835,8 @@ private:
 
     std::string_view html_;
     const Charset* charset_;
+    PageMarkupObserver* observer_;
+    std::vector<PageMarkupObserver::Attribute> observed_;
     const bool hasCr_;
     size_t pos_ = 0;
     size_t lineOffset_ = 0;
@@ -829,8 +859,8 @@ private:
 
 } // namespace
 
-ParsedPage ParsePage(std::string_view html, const Charset* charset) {
-    return Tokenizer(html, charset).Run();
+ParsedPage ParsePage(std::string_view html, const Charset* charset, PageMarkupObserver* observer) {
+    return Tokenizer(html, charset, observer).Run();
 }
 
 std::string DecodeHtmlText(std::string_view raw) {

@@ -59,6 +59,28 @@ struct ParsedPage {
 
 inline constexpr size_t kHeadBytes = size_t{64} << 10;
 
+// What a caller that edits a page (a template) learns of where things stand
+// in it, as byte offsets into the text ParsePage reads: told in document
+// order, comments, script and raw text never taken for markup.
+class PageMarkupObserver {
+public:
+    struct Attribute {
+        std::string_view Name;    // lower case
+        const std::string& Value; // as a browser takes it
+        size_t Begin, End;        // the value as written, quotes included; Begin == End: none
+    };
+    virtual ~PageMarkupObserver() = default;
+    // A comment, from its "<!--" to just past its end.
+    virtual void Comment(size_t begin, size_t end) = 0;
+    // A start tag (name in lower case) with its attributes, the first of
+    // duplicates only.
+    virtual void StartTag(std::string_view tag, const std::vector<Attribute>& attributes) = 0;
+    // An end tag outside foreign content, at its "<".
+    virtual void EndTag(std::string_view tag, size_t at) = 0;
+    // The text of a style element.
+    virtual void StyleText(size_t begin, size_t end) = 0;
+};
+
 // Reads HTML as the HTML tokenizer does, in one pass and without building a
 // tree: comments, doctypes and the raw text of script, style, textarea,
 // title and the like hold no elements; the first of duplicate attributes
@@ -74,7 +96,9 @@ inline constexpr size_t kHeadBytes = size_t{64} << 10;
 // and memory are linear in the length of the text. The title's bytes are
 // read in Charset, the page's encoding (SniffPageCharset; a UTF-16 page must
 // be converted first); without one, as PageTextToUtf8 reads undeclared text.
-ParsedPage ParsePage(std::string_view html, const Charset* charset = nullptr);
+// Observer, when given, is told where the markup stands.
+ParsedPage ParsePage(std::string_view html, const Charset* charset = nullptr,
+                     PageMarkupObserver* observer = nullptr);
 
 // The character reference at the start of Text (just after "&") resolved
 // into Out, as the tokenizer does; returns the bytes it took, 0 when Text

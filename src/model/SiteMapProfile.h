@@ -146,6 +146,10 @@ public:
     // Paging of the modern page: at most this many links a page; 0: one page.
     std::int32_t MaxLinks() const { return maxLinks_; }
     void SetMaxLinks(std::int32_t value) { Store(maxLinks_, value); }
+    // Template: a page of the site's own look the modern nav is written
+    // into (an absolute path); empty: none.
+    const std::string& PageTemplate() const { return pageTemplate_; }
+    void SetPageTemplate(const std::string& value) { Store(pageTemplate_, value); }
 
 private:
     template <typename T> void Store(T& field, const T& value) {
@@ -200,6 +204,8 @@ private:
     TMapItemSort itemSort_ = TMapItemSort::msortNone;
     // Paging.
     std::int32_t maxLinks_ = 0;
+    // Template.
+    std::string pageTemplate_;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:

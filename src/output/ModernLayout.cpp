@@ -140,53 +140,148 @@ namespace {
 // The light scheme's five colours from the profile.
 std::string LightColours(const TMapProfile& profile) {
     static constexpr const char* kNames[] = {"--bg", "--fg", "--link", "--visited", "--active"};
-    std::string css = ":root{color-scheme:light dark";
+    std::string css = "color-scheme:light dark";
     for (size_t k = 0; k < kPageColours.size(); ++k) {
         css += ';';
         css += kNames[k];
         css += ':';
         css += ModernPageColour(profile, k);
     }
-    return css + "}\n";
+    return css;
 }
 
-constexpr std::string_view kStyle =
-    "@media (prefers-color-scheme:dark){:root{--bg:#16181C;--fg:#E8E6E3;--link:#8AB4F8;"
-    "--visited:#D0A8F7;--active:#FF9E80}}\n"
-    "body{margin:0 auto;max-width:60rem;padding:1rem;background:var(--bg);color:var(--fg);"
-    "font-family:system-ui,sans-serif;font-size:1rem;line-height:1.5}\n"
-    "h1{font-size:1.75rem;line-height:1.25;margin:0 0 1rem}\n"
-    "a{color:var(--link);text-decoration:underline}\n"
-    "a:visited{color:var(--visited)}\n"
-    "a:hover,a:active{color:var(--active)}\n"
-    "a:focus-visible,summary:focus-visible,input:focus-visible{outline:0.1875rem solid "
-    "var(--fg);outline-offset:0.125rem}\n"
-    "nav ul{list-style:none;margin:0;padding:0 0 0 1.25rem}\n"
-    "nav>ul{padding-left:0}\n"
-    "nav li{margin:0.25rem 0;overflow-wrap:anywhere}\n"
-    "li.f>a,li.f>.n,summary{font-weight:bold}\n"
-    "summary{cursor:pointer}\n"
-    ".k{display:inline-block;box-sizing:border-box;width:0.75rem;height:0.9375rem;"
-    "margin-right:0.5rem;border:0.125rem solid currentColor;border-radius:0.125rem;"
-    "vertical-align:-0.125rem}\n"
-    "li.f>.k,summary>.k{width:1rem;height:0.8125rem;border-top-width:0.3125rem}\n"
-    "li.g>.k{border-radius:50%}\n"
-    "[hidden]{display:none!important}\n"
-    ".tw-filter{margin:0 0 1rem}\n"
-    ".tw-filter input{font:inherit;max-width:100%;color:var(--fg);background:var(--bg);"
-    "border:0.0625rem solid var(--fg);padding:0.25rem 0.5rem}\n"
-    "footer{margin-top:2rem;font-size:0.875rem}\n"
-    "@media print{:root{--bg:#FFFFFF;--fg:#000000;--link:#000000;--visited:#000000;"
-    "--active:#000000}body{max-width:none;padding:0}.tw-filter{display:none}}\n";
+// The style sheet as rules, so that one table serves the page and a nav
+// scoped under its id. Rules of one Media are written in one block.
+struct CssRule {
+    std::string_view Media, Selectors, Body;
+};
+
+constexpr CssRule kRules[] = {
+    {"(prefers-color-scheme:dark)", ":root",
+     "--bg:#16181C;--fg:#E8E6E3;--link:#8AB4F8;--visited:#D0A8F7;--active:#FF9E80"},
+    {"", "body",
+     "margin:0 auto;max-width:60rem;padding:1rem;background:var(--bg);color:var(--fg);"
+     "font-family:system-ui,sans-serif;font-size:1rem;line-height:1.5"},
+    {"", "h1", "font-size:1.75rem;line-height:1.25;margin:0 0 1rem"},
+    {"", "a", "color:var(--link);text-decoration:underline"},
+    {"", "a:visited", "color:var(--visited)"},
+    {"", "a:hover,a:active", "color:var(--active)"},
+    {"", "a:focus-visible,summary:focus-visible,input:focus-visible",
+     "outline:0.1875rem solid var(--fg);outline-offset:0.125rem"},
+    {"", "nav ul", "list-style:none;margin:0;padding:0 0 0 1.25rem"},
+    {"", "nav>ul", "padding-left:0"},
+    {"", "nav li", "margin:0.25rem 0;overflow-wrap:anywhere"},
+    {"", "li.f>a,li.f>.n,summary", "font-weight:bold"},
+    {"", "summary", "cursor:pointer"},
+    {"", ".k",
+     "display:inline-block;box-sizing:border-box;width:0.75rem;height:0.9375rem;"
+     "margin-right:0.5rem;border:0.125rem solid currentColor;border-radius:0.125rem;"
+     "vertical-align:-0.125rem"},
+    {"", "li.f>.k,summary>.k", "width:1rem;height:0.8125rem;border-top-width:0.3125rem"},
+    {"", "li.g>.k", "border-radius:50%"},
+    {"", "[hidden]", "display:none!important"},
+    {"", ".tw-filter", "margin:0 0 1rem"},
+    {"", ".tw-filter input",
+     "font:inherit;max-width:100%;color:var(--fg);background:var(--bg);"
+     "border:0.0625rem solid var(--fg);padding:0.25rem 0.5rem"},
+    {"", "footer", "margin-top:2rem;font-size:0.875rem"},
+    {"print", ":root",
+     "--bg:#FFFFFF;--fg:#000000;--link:#000000;--visited:#000000;--active:#000000"},
+    {"print", "body", "max-width:none;padding:0"},
+    {"print", ".tw-filter", "display:none"},
+};
+
+// One selector under Scope, the nav's id: the page's root and body are
+// the nav itself, and so is "nav"; its heading is an h2 there.
+void AppendScopedSelector(std::string& out, std::string_view selector, std::string_view scope) {
+    out += scope;
+    if (selector == ":root" || selector == "body")
+        return;
+    if (selector.starts_with("nav")) {
+        out += selector.substr(3);
+        return;
+    }
+    out += ' ';
+    out += selector == "h1" ? "h2" : selector;
+}
+
+void AppendSelectors(std::string& out, std::string_view selectors, std::string_view scope) {
+    if (scope.empty()) {
+        out += selectors;
+        return;
+    }
+    for (size_t from = 0;;) {
+        size_t comma = selectors.find(',', from);
+        AppendScopedSelector(out, selectors.substr(from, comma - from), scope);
+        if (comma == std::string_view::npos)
+            break;
+        out += ',';
+        from = comma + 1;
+    }
+}
+
+void AppendRule(std::string& out, const CssRule& rule, std::string_view scope) {
+    AppendSelectors(out, rule.Selectors, scope);
+    out += '{';
+    out += rule.Body;
+    out += '}';
+}
+
+} // namespace
+
+std::string ScopedCssRules(std::string_view rules, std::string_view scope) {
+    std::string css;
+    for (size_t from = 0; from < rules.size();) {
+        size_t open = rules.find('{', from);
+        size_t close = rules.find('}', open);
+        if (open == std::string_view::npos || close == std::string_view::npos)
+            break;
+        AppendSelectors(css, rules.substr(from, open - from), scope);
+        css += rules.substr(open, close + 1 - open);
+        css += '\n';
+        from = rules.find_first_not_of('\n', close + 1);
+    }
+    return css;
+}
+
+std::string ModernStyleSheet(const TMapProfile& profile, std::string_view scope) {
+    std::string css;
+    const std::string light = LightColours(profile);
+    AppendRule(css, {"", ":root", light}, scope);
+    css += '\n';
+    std::string_view media;
+    for (const CssRule& rule : kRules) {
+        if (rule.Media != media) {
+            if (!media.empty())
+                css += "}\n";
+            media = rule.Media;
+            if (!media.empty()) {
+                css += "@media ";
+                css += media;
+                css += '{';
+            }
+        }
+        AppendRule(css, rule, scope);
+        if (media.empty())
+            css += '\n';
+    }
+    if (!media.empty())
+        css += "}\n";
+    return css;
+}
+
+namespace {
 
 // Hides the items that do not match, keeping the folders on their way and
 // everything inside a matching folder; two passes over the items.
-constexpr std::string_view kFilterScript = R"(<script>
+// The map's id goes between its two halves.
+constexpr std::string_view kFilterScriptStart = R"(<script>
 (function () {
   var box = document.getElementById("tw-filter-box");
   var field = document.getElementById("tw-filter");
   var status = document.getElementById("tw-filter-status");
-  var items = Array.prototype.slice.call(document.getElementById("tw-map").getElementsByTagName("li"));
+  var items = Array.prototype.slice.call(document.getElementById(")";
+constexpr std::string_view kFilterScript = R"(").getElementsByTagName("li"));
   var n = items.length, texts = [], parents = [], folds = [], i;
   for (i = 0; i < n; i++) {
     var li = items[i], c, text = "", fold = null, up;
@@ -249,8 +344,7 @@ void ModernPageWriter::DocumentHead(const std::string& lang, std::string_view ti
             "<meta name=\"generator\" content=\"Zephyrix Trailwright\">\n<title>";
     AppendHtmlEscaped(out_, title);
     out_ += "</title>\n<style>\n";
-    out_ += LightColours(profile_);
-    out_ += kStyle;
+    out_ += ModernStyleSheet(profile_);
     out_ += extraStyle;
     out_ += "</style>\n</head>\n<body>\n";
 }
@@ -261,14 +355,50 @@ void ModernPageWriter::Heading(std::string_view title) {
     out_ += "</h1>\n";
 }
 
+void ModernPageWriter::FilterBox() {
+    // Shown by the script only: without script there is no dead field.
+    out_ += "<div class=\"tw-filter\" id=\"tw-filter-box\" hidden>\n"
+            "<label for=\"tw-filter\">Filter the site map</label>\n"
+            "<input type=\"search\" id=\"tw-filter\" autocomplete=\"off\">\n"
+            "<p id=\"tw-filter-status\" role=\"status\"></p>\n</div>\n";
+}
+
+void ModernPageWriter::Credit() {
+    out_ += "<footer><p>Made with <a href=\"";
+    out_ += kMakerHomePage;
+    out_ += "\">Zephyrix Trailwright</a></p></footer>\n";
+}
+
+void ModernPageWriter::FilterScript(std::string_view mapId) {
+    out_ += kFilterScriptStart;
+    out_ += mapId;
+    out_ += kFilterScript;
+}
+
 void ModernPageWriter::MapOpen() {
     if (profile_.FilterBox())
-        // Shown by the script only: without script there is no dead field.
-        out_ += "<div class=\"tw-filter\" id=\"tw-filter-box\" hidden>\n"
-                "<label for=\"tw-filter\">Filter the site map</label>\n"
-                "<input type=\"search\" id=\"tw-filter\" autocomplete=\"off\">\n"
-                "<p id=\"tw-filter-status\" role=\"status\"></p>\n</div>\n";
+        FilterBox();
     out_ += "<nav id=\"tw-map\" aria-labelledby=\"tw-title\">\n";
+}
+
+// The page's own h1 and title stay the template's: the nav's heading is an
+// h2 inside it, which names it.
+void ModernPageWriter::NavOpen(std::string_view title) {
+    out_ += "<nav id=\"";
+    out_ += kTemplateNavId;
+    out_ += "\" aria-labelledby=\"tw-title\">\n<h2 id=\"tw-title\">";
+    AppendHtmlEscaped(out_, title);
+    out_ += "</h2>\n";
+    if (profile_.FilterBox())
+        FilterBox();
+}
+
+void ModernPageWriter::NavClose(std::string_view mapId) {
+    if (!profile_.NoCredit())
+        Credit();
+    out_ += "</nav>\n";
+    if (profile_.FilterBox())
+        FilterScript(mapId.empty() ? kTemplateNavId : mapId);
 }
 
 void ModernPageWriter::ListOpen(const std::vector<const SiteMapNode*>& context) {
@@ -296,13 +426,10 @@ void ModernPageWriter::EmptyList() {
 
 void ModernPageWriter::MapClose() {
     out_ += "</nav>\n</main>\n";
-    if (!profile_.NoCredit()) {
-        out_ += "<footer><p>Made with <a href=\"";
-        out_ += kMakerHomePage;
-        out_ += "\">Zephyrix Trailwright</a></p></footer>\n";
-    }
+    if (!profile_.NoCredit())
+        Credit();
     if (profile_.FilterBox())
-        out_ += kFilterScript;
+        FilterScript("tw-map");
 }
 
 void ModernPageWriter::DocumentFoot() {
@@ -398,6 +525,29 @@ void ModernPageWriter::Name(const TDataRec& rec) {
     out_ += "</span>";
 }
 
+namespace {
+
+// Every item of the tree, or the line an empty map shows.
+void WriteModernItems(ModernPageWriter& page, const TSiteMapTree& tree, WriterListener* listener) {
+    const int count = tree.Count();
+    if (count == 0) {
+        page.EmptyList();
+        return;
+    }
+    page.ListOpen({});
+    tree.ForEach([&](SiteMapNode& node, int index) {
+        if (listener)
+            listener->BeforeNode(node, index, count);
+        page.Item(node);
+        if (listener)
+            listener->AfterNode(node, index, count);
+        page.Flush(false);
+    });
+    page.ListClose();
+}
+
+} // namespace
+
 void WriteModernPage(const TSiteMapTree& tree, const TMapProfile& profile, const std::string& lang,
                      WriterListener* listener, const TextSink& sink) {
     ModernPageWriter page(profile, sink);
@@ -405,24 +555,20 @@ void WriteModernPage(const TSiteMapTree& tree, const TMapProfile& profile, const
     page.DocumentHead(lang, title, {});
     page.Heading(title);
     page.MapOpen();
-    const int count = tree.Count();
-    if (count == 0) {
-        page.EmptyList();
-    } else {
-        page.ListOpen({});
-        tree.ForEach([&](SiteMapNode& node, int index) {
-            if (listener)
-                listener->BeforeNode(node, index, count);
-            page.Item(node);
-            if (listener)
-                listener->AfterNode(node, index, count);
-            page.Flush(false);
-        });
-        page.ListClose();
-    }
+    WriteModernItems(page, tree, listener);
     page.MapClose();
     page.DocumentFoot();
 }
+
+void WriteModernNav(const TSiteMapTree& tree, const TMapProfile& profile, WriterListener* listener,
+                    const TextSink& sink) {
+    ModernPageWriter page(profile, sink);
+    page.NavOpen(page.Title());
+    WriteModernItems(page, tree, listener);
+    page.NavClose();
+    page.Flush(true);
+}
+
 std::string BuildModernPage(const TSiteMapTree& tree, const TMapProfile& profile,
                             const std::string& lang) {
     std::string page;

@@ -36,6 +36,9 @@ void AppendHtmlEscaped(std::string& out, std::string_view text);
 // that runs no script.
 bool ModernItemLinked(const SiteMapNode& node, const TMapProfile& profile);
 
+// The id of the nav that WriteModernNav writes into a page of the site's own.
+inline constexpr std::string_view kTemplateNavId = "trailwright-sitemap";
+
 // The pieces of a modern page, in the order they are called: the document's
 // head, then its body (heading, map, items, map's end), then its foot. The
 // document stays apart from the body so that another page can wrap the body.
@@ -62,6 +65,12 @@ public:
     void EmptyList();
     // Ends the map and <main>; the credit and the filter's script.
     void MapClose();
+    // For a page of the site's own look, instead of Heading, MapOpen and
+    // MapClose: the nav with the id kTemplateNavId, named by an h2 of
+    // Title, with the filter box, the credit and the filter's script, which
+    // filters the items inside the element MapId (empty: the nav).
+    void NavOpen(std::string_view title);
+    void NavClose(std::string_view mapId = {});
     // Ends the document and hands the rest to Sink.
     void DocumentFoot();
     // Hands the text so far to Sink: always, or when it has grown large.
@@ -73,6 +82,9 @@ public:
 
 private:
     void CloseFolders(int level);
+    void FilterBox();
+    void Credit();
+    void FilterScript(std::string_view mapId);
     void Link(const TDataRec& rec);
     void Name(const TDataRec& rec);
 
@@ -91,6 +103,22 @@ private:
 // tree, beyond the depth of its deepest folder.
 void WriteModernPage(const TSiteMapTree& tree, const TMapProfile& profile, const std::string& lang,
                      WriterListener* listener, const TextSink& sink);
+
+// The modern page's style sheet. With Scope (a selector such as
+// "#trailwright-sitemap") every rule, the dark scheme's and the print
+// style's too, applies only inside that element, which takes the page's
+// root and body rules and the colour variables.
+std::string ModernStyleSheet(const TMapProfile& profile, std::string_view scope = {});
+
+// Rules of the form "selectors{declarations}", one a line, with every
+// selector put under Scope as ModernStyleSheet puts its own.
+std::string ScopedCssRules(std::string_view rules, std::string_view scope);
+
+// Writes the modern page's nav alone, with the id kTemplateNavId and named
+// by an h2 of the page title, its filter box, credit and filter script
+// inside it or right after it; for a page of the site's own look.
+void WriteModernNav(const TSiteMapTree& tree, const TMapProfile& profile, WriterListener* listener,
+                    const TextSink& sink);
 
 // WriteModernPage into one string.
 std::string BuildModernPage(const TSiteMapTree& tree, const TMapProfile& profile,

@@ -1,10 +1,12 @@
 #include "output/OutputGuard.h"
 
 #include "model/SiteLinks.h"
+#include "output/PageTemplate.h"
 #include "support/FileDescriptor.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -79,6 +81,27 @@ void RefuseLinkOutOfSite(const std::string& target, const std::string& siteFolde
                                  resolved + ", out of the site's folder " + site);
 }
 
+namespace {
+
+// Whether Mark stands in the file's first Limit bytes, read in pieces.
+bool MarkWithin(int fd, size_t limit, std::string_view mark) {
+    std::string window, piece(size_t{1} << 16, '\0');
+    for (size_t offset = 0; offset < limit;) {
+        ssize_t n = pread(fd, piece.data(), std::min(piece.size(), limit - offset),
+                          static_cast<off_t>(offset));
+        if (n <= 0)
+            return false;
+        window.append(piece, 0, static_cast<size_t>(n));
+        if (window.find(mark) != std::string::npos)
+            return true;
+        window.erase(0, window.size() - std::min(window.size(), mark.size() - 1));
+        offset += static_cast<size_t>(n);
+    }
+    return false;
+}
+
+} // namespace
+
 bool IsOurSiteMapPage(const std::string& path) {
     static constexpr std::string_view kMarks[] = {
         "::: Made with Zephyrix :", "<meta name=\"generator\" content=\"Zephyrix Trailwright\">"};
@@ -98,7 +121,9 @@ bool IsOurSiteMapPage(const std::string& path) {
     for (std::string_view mark : kMarks)
         if (text.find(mark) != std::string::npos)
             return true;
-    return false;
+    // Template: a page written into one carries the generator meta at its
+    // head's end, which a template's head may put past the first kEdge bytes.
+    return size > 2 * kEdge && MarkWithin(fd.Get(), std::min(size, kTemplateMaxBytes), kMarks[1]);
 }
 
 void CheckRunOutputs(const std::vector<RunOutput>& outputs, const std::string& indexPage,

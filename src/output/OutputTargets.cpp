@@ -3,6 +3,7 @@
 #include "model/SiteLinks.h"
 #include "output/ModernLayout.h"
 #include "output/OutputGuard.h"
+#include "output/PageTemplate.h"
 #include "output/PageWrapper.h"
 #include "output/PagedSiteMap.h"
 #include "support/AtomicFile.h"
@@ -40,7 +41,10 @@ bool SaveSiteMapPage(std::string_view page, const TMapProfile& profile,
 
 void WriteSiteMapPageTo(const TSiteMapTree& tree, const TMapProfile& profile,
                         WriterListener* listener, const TextSink& sink) {
-    if (profile.ModernLayout()) {
+    if (profile.ModernLayout() && !profile.PageTemplate().empty()) {
+        WriteModernTemplatedPage(LoadPageTemplate(profile.PageTemplate(), profile.OutputFileName()),
+                                 tree, profile, listener, sink);
+    } else if (profile.ModernLayout()) {
         WriteModernPage(tree, profile, ModernPageLanguageOf(profile), listener, sink);
     } else {
         sink(SiteMapPageHead(profile));

@@ -2,6 +2,7 @@
 
 #include "output/ModernLayout.h"
 #include "output/OutputGuard.h"
+#include "output/PageTemplate.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
 #include "support/UrlText.h"
@@ -81,7 +82,7 @@ constexpr std::string_view kPartStyle =
     ".tw-crumbs li+li::before{content:\"\\203A\";margin:0 0.5rem}\n"
     ".tw-parts ol{margin:0 0 1.5rem;padding-left:2rem}\n"
     ".tw-parts li{margin:0.25rem 0;overflow-wrap:anywhere}\n"
-    "h2{font-size:1.25rem;margin:0 0 0.5rem}\n";
+    ".tw-parts>h2,.tw-parts>h3{font-size:1.25rem;margin:0 0 0.5rem}\n";
 
 // A part's file as a link from another part: they share the folder.
 std::string PartHref(const std::string& file) {
@@ -92,13 +93,43 @@ std::string PartHref(const std::string& file) {
 
 void PagedSiteMap::WritePart(size_t k, const std::string& lang, WriterListener* listener,
                              const TextSink& sink) const {
+    const std::string_view style = parts_.size() > 1 ? kPartStyle : std::string_view();
+    if (!profile_.PageTemplate().empty()) {
+        // Read once for all the parts.
+        if (!frame_)
+            frame_ = LoadPageTemplate(profile_.PageTemplate(), profile_.OutputFileName());
+        WriteTemplatedPage(
+            *frame_, ModernTemplateHead(profile_, style),
+            [&](const TextSink& body) {
+                ModernPageWriter page(profile_, body);
+                WriteBody(page, k, listener, true);
+                page.Flush(true);
+            },
+            sink);
+        return;
+    }
     ModernPageWriter page(profile_, sink);
+    page.DocumentHead(lang, Heading(page, k), style);
+    WriteBody(page, k, listener, false);
+    page.DocumentFoot();
+}
+
+std::string PagedSiteMap::Heading(const ModernPageWriter& page, size_t k) const {
+    std::string heading = page.Title();
+    if (parts_.size() > 1)
+        heading += " (page " + std::to_string(k + 1) + " of " + std::to_string(parts_.size()) + ")";
+    return heading;
+}
+
+void PagedSiteMap::WriteBody(ModernPageWriter& page, size_t k, WriterListener* listener,
+                             bool templated) const {
     const std::string title = page.Title();
     const size_t count = parts_.size();
-    std::string heading = title;
-    if (count > 1)
-        heading += " (page " + std::to_string(k + 1) + " of " + std::to_string(count) + ")";
-    page.DocumentHead(lang, heading, count > 1 ? kPartStyle : std::string_view());
+    const std::string heading = Heading(page, k);
+    // In a page of the site's own look everything lies inside the one nav
+    // the template's marker stands for, under its h2.
+    if (templated)
+        page.NavOpen(heading);
     auto link = [&page](const std::string& file) {
         std::string href;
         AppendHtmlEscaped(href, PartHref(file));
@@ -112,12 +143,15 @@ void PagedSiteMap::WritePart(size_t k, const std::string& lang, WriterListener* 
         page.Raw(first + "</a></li><li aria-current=\"page\">Page " + std::to_string(k + 1) +
                  " of " + std::to_string(count) + "</li></ol></nav>\n");
     }
-    page.Heading(heading);
+    if (!templated)
+        page.Heading(heading);
     if (k == 0 && count > 1) {
         // Every part with its links and the item it starts at, under the
         // names of the folders that item lies in.
-        page.Raw("<nav class=\"tw-parts\" aria-labelledby=\"tw-parts\">\n"
-                 "<h2 id=\"tw-parts\">Pages of the site map</h2>\n<ol>\n");
+        page.Raw(templated ? "<nav class=\"tw-parts\" aria-labelledby=\"tw-parts\">\n"
+                             "<h3 id=\"tw-parts\">Pages of the site map</h3>\n<ol>\n"
+                           : "<nav class=\"tw-parts\" aria-labelledby=\"tw-parts\">\n"
+                             "<h2 id=\"tw-parts\">Pages of the site map</h2>\n<ol>\n");
         for (size_t p = 0; p < count; ++p) {
             page.Raw("<li>");
             if (p == 0) {
@@ -140,7 +174,11 @@ void PagedSiteMap::WritePart(size_t k, const std::string& lang, WriterListener* 
         }
         page.Raw("</ol>\n</nav>\n");
     }
-    page.MapOpen();
+    // The filter looks at the map's items only, not at the pages' lists.
+    if (templated)
+        page.Raw("<div id=\"tw-map\">\n");
+    else
+        page.MapOpen();
     const SiteMapPart& part = parts_[k];
     if (part.Begin == part.End) {
         page.EmptyList();
@@ -162,8 +200,12 @@ void PagedSiteMap::WritePart(size_t k, const std::string& lang, WriterListener* 
         }
         page.ListClose();
     }
-    page.MapClose();
-    page.DocumentFoot();
+    if (templated) {
+        page.Raw("</div>\n");
+        page.NavClose("tw-map");
+    } else {
+        page.MapClose();
+    }
 }
 
 std::vector<std::string> SiteMapPartFiles(const TSiteMapTree& tree, const TMapProfile& profile) {

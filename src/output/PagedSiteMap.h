@@ -7,9 +7,12 @@
 #include "model/SiteMapParts.h"
 #include "model/SiteMapProfile.h"
 #include "model/SiteMapTree.h"
+#include "output/ModernLayout.h"
+#include "output/PageTemplate.h"
 #include "output/SiteMapWriter.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,15 +46,23 @@ public:
     const SiteMapPart& Part(size_t k) const { return parts_[k]; }
     // The file of part K (from 0).
     std::string PartFile(size_t k) const;
-    // Writes part K (from 0) as a whole modern page; Listener hears of every
-    // node with its index in the whole tree.
+    // Writes part K (from 0) as a whole modern page, or into the profile's
+    // template when it names one (raising ETemplateError as the one page
+    // does); Listener hears of every node with its index in the whole tree.
     void WritePart(size_t k, const std::string& lang, WriterListener* listener,
                    const TextSink& sink) const;
 
 private:
+    std::string Heading(const ModernPageWriter& page, size_t k) const;
+    // The part's lists; Templated: inside the nav a template's marker
+    // stands for, else the page's heading and map.
+    void WriteBody(ModernPageWriter& page, size_t k, WriterListener* listener,
+                   bool templated) const;
+
     const TMapProfile& profile_;
     std::vector<SiteMapNode*> nodes_;
     std::vector<SiteMapPart> parts_;
+    mutable std::optional<LoadedTemplate> frame_; // the profile's template, once read
 };
 
 // The files of parts 2 and later that the profile's page would be written in.

@@ -103,6 +103,8 @@ TStreamObject ProfileStreamObject(TMapProfile& profile) {
     o.Integer(
          "MaxLinks", [p] { return p->MaxLinks(); }, [p](std::int32_t v) { p->SetMaxLinks(v); })
         .OmittedAt(0);
+    // Template.
+    string(o, "PageTemplate", &TMapProfile::PageTemplate, &TMapProfile::SetPageTemplate);
     return o;
 }
 

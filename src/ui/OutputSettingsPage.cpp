@@ -2,6 +2,7 @@
 
 #include "model/ProfileRules.h"
 #include "output/OutputTargets.h"
+#include "output/PageTemplate.h"
 #include "output/PreviewPage.h"
 #include "output/SitemapJob.h"
 #include "support/ConfigFolder.h"
@@ -71,7 +72,12 @@ OutputSettingsPage::OutputSettingsPage(TMapProfile& profile, IDialogs& dialogs, 
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(8);
     grid->addWidget(BuildOutputType(), 0, 0, 1, 2);
-    grid->addWidget(BuildPageColors(), 1, 0);
+    // Template: under the colours, where the window's smallest height has room.
+    auto* colorsAndTemplate = new QVBoxLayout;
+    colorsAndTemplate->setSpacing(8);
+    colorsAndTemplate->addWidget(BuildPageColors(), 1);
+    colorsAndTemplate->addWidget(BuildTemplate());
+    grid->addLayout(colorsAndTemplate, 1, 0);
     grid->addWidget(BuildFormatAndOptions(), 1, 1);
     grid->addWidget(BuildSearchEngines(), 2, 0, 1, 2, Qt::AlignBottom);
     grid->setColumnStretch(0, 3);
@@ -298,7 +304,8 @@ bool OutputSettingsPage::RunCommand(ButtonTag tag) {
 }
 
 bool OutputSettingsPage::MayLeave() {
-    return !CheckOutputPaths() && !CheckSitemapSettings() && !CheckOutputFiles();
+    return !CheckOutputPaths() && !CheckSitemapSettings() && !CheckOutputFiles() &&
+           !CheckTemplate();
 }
 
 std::unique_ptr<SitemapJob> OutputSettingsPage::TakePlannedSitemaps() {
@@ -537,6 +544,7 @@ void OutputSettingsPage::OutputFormatChange(const QRadioButton* chosen) {
     profile_.SetPageLayout(modern ? TMapPageLayout::mlayModern : TMapPageLayout::mlayClassic);
     btnModernOptions_->setEnabled(modern);
     EnableClassicOptions();
+    EnableTemplate();
     // The preview follows the layout once the page shows; applying a profile
     // leaves it to the page's own rebuild.
     if (changed && isVisible())
@@ -607,6 +615,70 @@ void OutputSettingsPage::ApplyProfile() {
     chkNoFolderImages_->setChecked(profile_.NoFolderImages());
     EnableClassicOptions();
     chkDontLinkFolders_->setChecked(profile_.NoFolderLinks());
+    edTemplate_->setText(ToQ(profile_.PageTemplate()));
+    EnableTemplate();
+}
+
+// Template.
+QWidget* OutputSettingsPage::BuildTemplate() {
+    auto* row = new QWidget;
+    row->setObjectName(u"pnlTemplate"_s);
+    edTemplate_ = MakeEdit(QString(), u"edTemplate"_s, u"none"_s);
+    edTemplate_->setToolTip(
+        u"A page of your site holding the comment <!-- trailwright:sitemap "
+        u"-->: the modern site map is written into it in the comment's place"_s);
+    lblTemplate_ = MakeCaption(u"Template (e&xisting page):"_s, u"lblTemplate"_s, edTemplate_);
+    // Short, so that the field keeps room in the colours' column.
+    btnBrowseTemplate_ = MakeButton(u"..."_s, u"btnBrowseTemplate"_s, ButtonTag::OwnHandler);
+    btnBrowseTemplate_->setAccessibleName(u"Browse for a template"_s);
+    btnBrowseTemplate_->setToolTip(u"Browse for a template"_s);
+    btnBrowseTemplate_->setStyleSheet(u"QPushButton { min-width: 0px; padding: 4px 8px; }"_s);
+    connect(btnBrowseTemplate_, &QPushButton::clicked, this, [this] { BrowseTemplate(); });
+    connect(edTemplate_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { profile_.SetPageTemplate(ToStd(text)); });
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(lblTemplate_);
+    layout->addWidget(edTemplate_, 1);
+    layout->addWidget(btnBrowseTemplate_);
+    return row;
+}
+
+void OutputSettingsPage::EnableTemplate() {
+    const bool modern = rbOutputModern_->isChecked();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{lblTemplate_, edTemplate_, btnBrowseTemplate_})
+        control->setEnabled(modern);
+}
+
+void OutputSettingsPage::BrowseTemplate() {
+    OpenFileRequest request;
+    request.title = u"Template Page"_s;
+    request.filter = kHtmlFilter;
+    request.startFolder = DialogStartFolder(
+        {ExtractFilePath(profile_.PageTemplate()), ExtractFilePath(profile_.IndexPage())});
+    const QStringList chosen = dialogs_.openFiles(window(), request);
+    if (!chosen.isEmpty())
+        edTemplate_->setText(chosen.front());
+}
+
+bool OutputSettingsPage::CheckTemplate() {
+    if (!profile_.ModernLayout() || profile_.PageTemplate().empty() ||
+        profile_.OutputType() != TMapOutputType::moutFile)
+        return false;
+    // A name without its folder is taken from the index page's.
+    if (!profile_.PageTemplate().starts_with('/'))
+        edTemplate_->setText(
+            ToQ(ExpandFileName(ExtractFilePath(profile_.IndexPage()) + profile_.PageTemplate())));
+    try {
+        LoadPageTemplate(profile_.PageTemplate(), profile_.OutputFileName());
+        return false;
+    } catch (const ETemplateError& e) {
+        dialogs_.messageBox(window(), AppTitle(), ErrorBoxText(QString::fromUtf8(e.what())),
+                            MsgIcon::Error, MsgButtons::Ok);
+        edTemplate_->setFocus();
+        return true;
+    }
 }
 
 } // namespace tw::ui

@@ -140,6 +140,17 @@ private:
     QCheckBox* chkDontLinkFolders_;
     QLabel* lblSitemapSummary_;
     QPushButton* btnSearchSitemaps_;
+
+    // Template: a page of the site's own look for the modern nav.
+    QWidget* BuildTemplate();
+    void BrowseTemplate();
+    // Enabled with the modern layout only.
+    void EnableTemplate();
+    // A template that cannot be used is told; true when the wizard stays.
+    bool CheckTemplate();
+    QLabel* lblTemplate_;
+    QLineEdit* edTemplate_;
+    QPushButton* btnBrowseTemplate_;
 };
 
 } // namespace tw::ui

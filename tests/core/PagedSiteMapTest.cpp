@@ -1,5 +1,6 @@
 #include "output/PagedSiteMap.h"
 
+#include "core/TestUtil.h"
 #include "model/PageParser.h"
 #include "output/ModernLayout.h"
 
@@ -120,4 +121,38 @@ TEST(PagedSiteMap, PartNames) {
                              "/s/sitemap.html", "/s/sitemap-99999999999.html"})
         EXPECT_FALSE(IsLaterSiteMapPart("/s/sitemap.html", path)) << path;
     // The scan leaving them out: PagingCliTest, whose runs would list them.
+}
+
+// In a template every part is the template with its one nav: the pages'
+// lists, breadcrumb and filter inside it, every added rule scoped under it.
+TEST(PagedSiteMap, EveryPartGoesIntoTheTemplate) {
+    twtest::TempDir dir;
+    const std::string frame = "<!DOCTYPE html><html lang=\"fr\"><head><title>Own</title></head>"
+                              "<body><h1>Own</h1><!-- trailwright:sitemap --></body></html>";
+    dir.Write("frame.html", frame);
+    TSiteMapTree tree;
+    Build(tree, "F(pp)F(pp)F(pp)", nullptr);
+    TMapProfile profile;
+    profile.SetPageLayout(TMapPageLayout::mlayModern);
+    profile.SetMaxLinks(3);
+    profile.SetFilterBox(true);
+    profile.SetPageTemplate(dir / "frame.html");
+    profile.SetOutputFileName(dir / "map.html");
+    const PagedSiteMap paged(tree, profile);
+    ASSERT_EQ(paged.PartCount(), 3u);
+    for (size_t k = 0; k < 3; ++k) {
+        std::string page;
+        paged.WritePart(k, "en", nullptr, [&](std::string_view t) { page += t; });
+        EXPECT_TRUE(page.starts_with("<!DOCTYPE html><html lang=\"fr\"><head><title>Own</title>"));
+        EXPECT_TRUE(page.ends_with("</body></html>"));
+        EXPECT_EQ(page.find("<h1"), page.rfind("<h1")); // the template's own only
+        const size_t nav = page.find("<nav id=\"trailwright-sitemap\"");
+        ASSERT_NE(nav, std::string::npos);
+        EXPECT_NE(page.find("(page " + std::to_string(k + 1) + " of 3)</h2>"), std::string::npos);
+        EXPECT_EQ(page.find(k == 0 ? "tw-crumbs\"" : "<h3 id=\"tw-parts\""), std::string::npos);
+        EXPECT_GT(page.find(k == 0 ? "<h3 id=\"tw-parts\"" : "class=\"tw-crumbs\""), nav);
+        EXPECT_NE(page.find("#trailwright-sitemap .tw-crumbs ol{"), std::string::npos);
+        EXPECT_EQ(page.find("\n.tw-"), std::string::npos);
+        EXPECT_NE(page.find("getElementById(\"tw-map\")"), std::string::npos);
+    }
 }

@@ -89,6 +89,8 @@ private slots:
     void largeTreeIsNotSlowedDown();
     void largePageFillsTheMemoInParts();
     void pickerWorksFromTheKeyboard();
+    // Template.
+    void templateFieldBrowsesAndRefusesAFaultyTemplate();
 };
 
 void OutputPagesTest::generatesEachLayout_data() {
@@ -723,6 +725,44 @@ void OutputPagesTest::largePageFillsTheMemoInParts() {
     QCOMPARE(memo->toPlainText(),
              QString::fromStdString(second).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     QCOMPARE(page.GeneratedContents(), QString::fromStdString(second));
+}
+
+// Template.
+void OutputPagesTest::templateFieldBrowsesAndRefusesAFaultyTemplate() {
+    TestSite site;
+    MakeSite(site);
+    Wizard w;
+    ToOutputSettings(w, site);
+    QLineEdit* field = w.Edit("edTemplate");
+    QVERIFY(!field->isEnabled() && !w.Button("btnBrowseTemplate")->isEnabled());
+    w.Get<QRadioButton>("rbOutputModern")->click();
+    QVERIFY(field->isEnabled() && w.Button("btnBrowseTemplate")->isEnabled());
+    QCOMPARE(w.Get<QLabel>("lblTemplate")->buddy(), field);
+    // Browse offers HTML files; the one chosen is the field's and the profile's.
+    const QString faulty = site.Path(QStringLiteral("theme/plain.html"));
+    site.WriteFile(QStringLiteral("theme/plain.html"), "<head></head><body>");
+    w.dialogs.AnswerOpenFiles({faulty});
+    w.Button("btnBrowseTemplate")->click();
+    QVERIFY(w.dialogs.Last().open.filter.contains(QStringLiteral("*.html")));
+    QCOMPARE(field->text(), faulty);
+    QCOMPARE(w.window->Profile().PageTemplate(), faulty.toStdString());
+    // Finish: an error box names the file; the wizard stays, nothing written.
+    w.dialogs.AnswerMessage(MsgResult::Ok);
+    w.Button("btnNext")->click();
+    QCOMPARE(w.window->WizardPage(), 3);
+    QCOMPARE(w.dialogs.Last().icon, MsgIcon::Error);
+    QVERIFY2(w.dialogs.Last().text.contains(faulty + QStringLiteral(" holds no")),
+             qPrintable(w.dialogs.Last().text));
+    QCOMPARE(QApplication::focusWidget(), field);
+    QVERIFY(!QFile::exists(site.Path(QStringLiteral("sitemap.html"))));
+    site.WriteFile(QStringLiteral("theme/page.html"),
+                   "<head></head><body><!-- trailwright:sitemap --></body>");
+    field->setText(site.Path(QStringLiteral("theme/page.html")));
+    w.Button("btnNext")->click();
+    QCOMPARE(w.window->WizardPage(), 4);
+    QVERIFY(ReadAll(site.Path(QStringLiteral("sitemap.html")))
+                .contains("<body><nav id=\"trailwright-sitemap\""));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 
 #include "OutputPagesTest.moc"

@@ -76,7 +76,7 @@ expect "--lang --lastmod" trailwright-cli generate --la
 expect "git mtime none" trailwright-cli generate --lastmod ""
 has --clean-urls --robots-txt -- trailwright-cli generate --
 has '!--lastmod' '!--robots-txt' -- trailwright-cli check --
-expect "--text-sitemap --titles --trim-titles" trailwright-cli generate --t
+expect "--template --text-sitemap --titles --trim-titles" trailwright-cli generate --t
 expect "auto none" trailwright-cli generate --trim-titles ""
 expect "name none" trailwright-cli generate --sort ""
 has --index --output --format --color --quiet --no-folder-links --text-sitemap '!--json' \
@@ -128,6 +128,7 @@ expect "site/index.html" trailwright-cli generate --index = site/i
 expect "site site.zpf" trailwright-cli generate --output s
 expect "site site.zpf" trailwright-cli generate --xml-output s
 expect "site site.zpf" trailwright-cli generate --text-sitemap s
+expect "site site.zpf" trailwright-cli generate --template s
 expect "site/about.html" trailwright-cli check --ignore-file site/a
 expect "site.zpf" trailwright-cli profile show site.
 expect "site.zpf" trailwright-cli profile write --profile site.
