@@ -158,8 +158,11 @@ constexpr std::string_view kStyle =
     "a:hover,a:active{color:var(--active)}\n"
     "a:focus-visible,summary:focus-visible,input:focus-visible{outline:0.1875rem solid "
     "var(--fg);outline-offset:0.125rem}\n"
-    "nav ul{list-style:none;margin:0;padding:0 0 0 1.25rem}\n"
+    "nav ul{list-style:none;margin:0;padding:0 0 0 min(1.25rem,4vw)}\n"
     "nav>ul{padding-left:0}\n"
+    // A deep tree would push its names past a phone's width: levels below
+    // the eleventh are not indented further.
+    "nav ul ul ul ul ul ul ul ul ul ul ul ul{padding-left:0}\n"
     "nav li{margin:0.25rem 0;overflow-wrap:anywhere}\n"
     "li.f>a,li.f>.n,summary{font-weight:bold}\n"
     "summary{cursor:pointer}\n"
