@@ -4,15 +4,20 @@
 # of a user's own, a picker at None and a palette dropped down, the status
 # page after a generation, the help menu, the About dialog and the question
 # to save a changed profile. The window keeps its settings in a temporary
-# program folder, so the build's own folder is left alone.
+# program folder, so the build's own folder is left alone. Then the modern
+# page of a small demonstration site in headless Chromium: light, dark, 320
+# pixels wide and with folding folders (5-modern-*.png), with the browser
+# checks' tools (tests/browser/install-tools.sh).
 #   tools/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
+# SCREENSHOTS=wizard or SCREENSHOTS=modern takes only those pictures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-screenshots}")
 build=${2:-build}
 
 cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target tw_screenshots
+cmake --build "$build" --target tw_screenshots trailwright-cli
+which=${SCREENSHOTS:-all}
 
 site=$(mktemp -d /tmp/tw-sample-site-XXXXXX)
 trap 'rm -rf "$site"' EXIT
@@ -42,6 +47,52 @@ for d in $(seq -w 1 12); do
 done
 
 mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$build/bin/tw_screenshots" "$site/index.html" "$out"
+if [ "$which" != modern ]; then
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$build/bin/tw_screenshots" "$site/index.html" "$out"
+fi
+
+# modern page pictures
+if [ "$which" != wizard ]; then
+  demo=$site-modern shots=$site-pages
+  mkdir -p "$demo" "$shots"
+  trap 'rm -rf "$site" "$demo" "$shots"' EXIT
+  demo_page() {
+    mkdir -p "$(dirname "$demo/$1")"
+    printf '<html lang="en"><head><title>%s \xe2\x80\x94 Harbour Walks</title></head><body></body></html>\n' \
+      "$2" >"$demo/$1"
+  }
+  demo_page index.html "Welcome"
+  demo_page about.html "About the Walking Club"
+  demo_page contact.html "Contact & Membership"
+  demo_page "news/index.html" "News"
+  demo_page "news/spring-programme.html" "Spring Programme 2024"
+  demo_page "news/autumn-programme.html" "Autumn Programme"
+  demo_page "routes/index.html" "Routes"
+  demo_page "routes/coastal/index.html" "Coastal Routes"
+  demo_page "routes/coastal/cliff-path.html" "The Cliff Path (12 km)"
+  demo_page "routes/coastal/lighthouse.html" "Lighthouse Loop"
+  demo_page "routes/inland/river-meadows.html" "River Meadows"
+  demo_page "routes/inland/the-old-drovers-road-from-harbourside-to-highfield.html" \
+    "The Old Drovers' Road from Harbourside to Highfield"
+  demo_page "routes/inland/page-10.html" "Route 10: Mill Pond"
+  demo_page "routes/inland/page-2.html" "Route 2: Beech Wood"
+  mkdir -p "$demo/images"
+  printf 'GIF89a' >"$demo/images/harbour-map.gif"
+  common=(--format modern --file-types "html gif" --trim-titles auto --folder-titles --sort name
+    --page-title "Harbour Walks: Site Map")
+  "$build/bin/trailwright-cli" generate --quiet --index "$demo/index.html" "${common[@]}" \
+    --filter-box --output "$demo/sitemap.html"
+  mv "$demo/sitemap.html" "$shots/plain.html"
+  "$build/bin/trailwright-cli" generate --quiet --index "$demo/index.html" "${common[@]}" \
+    --collapsible --output "$demo/sitemap.html"
+  mv "$demo/sitemap.html" "$shots/collapsible.html"
+  tools=$(bash tests/browser/install-tools.sh)
+  node tests/browser/screenshot.mjs "$tools" \
+    "$shots/plain.html|$out/5-modern-light.png|800|light" \
+    "$shots/plain.html|$out/5-modern-dark.png|800|dark" \
+    "$shots/plain.html|$out/5-modern-320.png|320|light|full" \
+    "$shots/collapsible.html|$out/5-modern-collapsible.png|800|light"
+  # 5-modern-template.png: the page in a site's own template goes here.
+fi
 echo "Screenshots are in $out"
