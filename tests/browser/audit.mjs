@@ -31,6 +31,8 @@ const runs = [
 ];
 const limitMs = Number(process.env.AUDIT_TIMEOUT || 600) * 1000;
 
+// A reader that stops early (head) must not keep the profile folder behind.
+process.stdout.on('error', () => {});
 const profile = mkdtempSync(join(tmpdir(), 'tw-audit-profile-'));
 let context;
 const cleanUp = async () => {
