@@ -2,7 +2,9 @@
 # Times trailwright-cli generate against `tree -H` on the same synthetic site,
 # with a warm cache (hyperfine), and prints medians, files per second, peak
 # memory, the ratio, the program pinned to one core, and the system calls
-# per file of both from a separate untimed run under strace.
+# per file of both from a separate untimed run under strace; then the modern
+# layout's time against the classic list's and its peak memory, and with
+# --max-links 5000 (where generate has it) the most links on a written page.
 # Usage: bench/run.sh [small|large|all] [repeats]
 #   small: 50,000 files in 2,000 folders; large: 1,000,000 in 20,000.
 # Sites are generated once under ${BENCH_DIR:-/tmp/trailwright-bench}.
@@ -81,6 +83,59 @@ run_size() {
     "$(cd "$site" && syscalls "$files" tree -H . -P "$pattern" -o "$root/$name-tree.html")"
   # Kept for the verdicts at the end.
   eval "${name}_files=$files ${name}_s=$tw_s ${name}_kb=$tw_kb ${name}_tree_s=$tr_s"
+  layouts "$name" "$files" "$site"
+}
+
+# User plus system seconds of one run of a command.
+cpu_seconds() {
+  local stats
+  stats=$(mktemp)
+  /usr/bin/time -f '%U %S' -o "$stats" "$@" >/dev/null 2>&1
+  tail -n 1 "$stats" | awk '{printf "%.2f", $1 + $2}'
+  rm -f "$stats"
+}
+
+# The modern page against the classic list on the same site, and with paging
+# (where generate has --max-links) the most links any written page holds.
+layouts() {
+  local name=$1 files=$2 site=$3
+  read -r list_s _ < <(measure "$cli" generate --quiet --format list --index "$site/index.html" \
+    --output "$root/$name-list.html")
+  read -r modern_s modern_kb < <(measure "$cli" generate --quiet --format modern \
+    --index "$site/index.html" --output "$root/$name-modern.html")
+  # Processor time (user + system) of one more run each: on a machine that
+  # others load too, a steadier ratio than the wall times'.
+  local list_cpu modern_cpu
+  list_cpu=$(cpu_seconds "$cli" generate --quiet --format list --index "$site/index.html" \
+    --output "$root/$name-list.html")
+  modern_cpu=$(cpu_seconds "$cli" generate --quiet --format modern --index "$site/index.html" \
+    --output "$root/$name-modern.html")
+  awk -v n="$name" -v f="$files" -v l="$list_s" -v m="$modern_s" -v k="$modern_kb" \
+    -v lc="$list_cpu" -v mc="$modern_cpu" 'BEGIN {
+    printf "%-6s layouts: list %.3f s | modern %.3f s, %.1f MB, %.0f B/file | modern / list %.2f | processor time: list %.2f s, modern %.2f s, ratio %.2f\n",
+      n, l, m, k / 1024, k * 1024 / f, m / l, lc, mc, mc / lc }'
+  local paged=""
+  local help
+  help=$("$cli" generate --help)
+  if [[ $help == *--max-links* ]]; then
+    rm -f "$root/$name-paged"*.html
+    "$cli" generate --quiet --format modern --max-links 5000 --index "$site/index.html" \
+      --output "$root/$name-paged.html"
+    # Links inside the pages' nav elements (the list and the way back); the
+    # first page's own list of pages counts too.
+    local counts
+    counts=$(for f in "$root/$name-paged.html" "$root/$name-paged"-*.html; do
+      [ -f "$f" ] || continue
+      grep -o '<nav\|</nav>\|<a ' "$f" | awk '/^<nav/ {in_nav = 1} /^<\/nav>/ {in_nav = 0}
+        /^<a / && in_nav {n++} END {print n + 0}'
+    done)
+    paged=$(printf '%s\n' "$counts" | sort -n | tail -n 1)
+    printf '%-6s --max-links 5000: %d pages, at most %d links on a page\n' "$name" \
+      "$(printf '%s\n' "$counts" | wc -l)" "$paged"
+  else
+    printf '%-6s --max-links: not in this build of generate\n' "$name"
+  fi
+  eval "${name}_list_s=$list_s ${name}_modern_s=$modern_s ${name}_modern_kb=$modern_kb ${name}_paged=$paged"
 }
 
 # One line per target with its figure and whether it is met.
@@ -94,6 +149,16 @@ verdicts() {
       r = a / b; printf "target: 1,000,000 files, trailwright-cli / tree -H = %.2f (at most 1.00) %s\n", r, r <= 1.0 ? "met" : "MISSED" }'
     awk -v kb="$large_kb" -v f="$large_files" 'BEGIN {
       m = kb * 1024 / f; printf "target: 1,000,000 files, peak memory %.0f B/file (at most 600) %s\n", m, m <= 600 ? "met" : "MISSED" }'
+  fi
+  if [ -n "${large_modern_s:-}" ]; then
+    awk -v a="$large_modern_s" -v b="$large_list_s" 'BEGIN {
+      r = a / b; printf "target: 1,000,000 files, modern / list layout time = %.2f (at most 1.20) %s\n", r, r <= 1.2 ? "met" : "MISSED" }'
+    awk -v kb="$large_modern_kb" -v f="$large_files" 'BEGIN {
+      m = kb * 1024 / f; printf "target: 1,000,000 files, modern layout peak memory %.0f B/file (at most 600) %s\n", m, m <= 600 ? "met" : "MISSED" }'
+  fi
+  if [ -n "${large_paged:-}" ]; then
+    awk -v p="$large_paged" 'BEGIN {
+      printf "target: 1,000,000 files, --max-links 5000: at most %d links on a page (at most 5000) %s\n", p, p <= 5000 ? "met" : "MISSED" }'
   fi
   if [ -n "${small_s:-}" ] && [ -n "${large_s:-}" ]; then
     awk -v a="$small_s" -v fa="$small_files" -v b="$large_s" -v fb="$large_files" 'BEGIN {

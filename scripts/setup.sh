@@ -16,7 +16,13 @@ packages=(
   dpkg-dev fakeroot file
   zlib1g-dev git
   appstream desktop-file-utils groff-base xdotool lintian
+  # The browser checks of the modern page: Chromium runs axe-core, Java
+  # runs the Nu Html Checker (tests/browser/install-tools.sh fetches both).
+  chromium default-jre-headless
 )
+# A machine may carry a newer Node.js of its own: Debian's only where there
+# is no npm at all.
+command -v npm >/dev/null || packages+=(nodejs npm)
 # Callers may ask for more, e.g. the benchmark's tree and time.
 packages+=("$@")
 

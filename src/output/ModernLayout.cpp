@@ -168,8 +168,11 @@ constexpr CssRule kRules[] = {
     {"", "a:hover,a:active", "color:var(--active)"},
     {"", "a:focus-visible,summary:focus-visible,input:focus-visible",
      "outline:0.1875rem solid var(--fg);outline-offset:0.125rem"},
-    {"", "nav ul", "list-style:none;margin:0;padding:0 0 0 1.25rem"},
+    {"", "nav ul", "list-style:none;margin:0;padding:0 0 0 min(1.25rem,4vw)"},
     {"", "nav>ul", "padding-left:0"},
+    // A deep tree would push its names past a phone's width: levels below
+    // the eleventh are not indented further.
+    {"", "nav ul ul ul ul ul ul ul ul ul ul ul ul", "padding-left:0"},
     {"", "nav li", "margin:0.25rem 0;overflow-wrap:anywhere"},
     {"", "li.f>a,li.f>.n,summary", "font-weight:bold"},
     {"", "summary", "cursor:pointer"},
@@ -184,7 +187,7 @@ constexpr CssRule kRules[] = {
     {"", ".tw-filter input",
      "font:inherit;max-width:100%;color:var(--fg);background:var(--bg);"
      "border:0.0625rem solid var(--fg);padding:0.25rem 0.5rem"},
-    {"", "footer", "margin-top:2rem;font-size:0.875rem"},
+    {"", "footer,.tw-credit", "margin-top:2rem;font-size:0.875rem"},
     {"print", ":root",
      "--bg:#FFFFFF;--fg:#000000;--link:#000000;--visited:#000000;--active:#000000"},
     {"print", "body", "max-width:none;padding:0"},
@@ -363,10 +366,13 @@ void ModernPageWriter::FilterBox() {
             "<p id=\"tw-filter-status\" role=\"status\"></p>\n</div>\n";
 }
 
-void ModernPageWriter::Credit() {
-    out_ += "<footer><p>Made with <a href=\"";
+void ModernPageWriter::Credit(bool inNav) {
+    // Inside a template's nav a footer would take the template's footer style.
+    out_ +=
+        inNav ? "<p class=\"tw-credit\">Made with <a href=\"" : "<footer><p>Made with <a href=\"";
     out_ += kMakerHomePage;
-    out_ += "\">Zephyrix Trailwright</a></p></footer>\n";
+    out_ +=
+        inNav ? "\">Zephyrix Trailwright</a></p>\n" : "\">Zephyrix Trailwright</a></p></footer>\n";
 }
 
 void ModernPageWriter::FilterScript(std::string_view mapId) {
@@ -395,7 +401,7 @@ void ModernPageWriter::NavOpen(std::string_view title) {
 
 void ModernPageWriter::NavClose(std::string_view mapId) {
     if (!profile_.NoCredit())
-        Credit();
+        Credit(true);
     out_ += "</nav>\n";
     if (profile_.FilterBox())
         FilterScript(mapId.empty() ? kTemplateNavId : mapId);
@@ -427,7 +433,7 @@ void ModernPageWriter::EmptyList() {
 void ModernPageWriter::MapClose() {
     out_ += "</nav>\n</main>\n";
     if (!profile_.NoCredit())
-        Credit();
+        Credit(false);
     if (profile_.FilterBox())
         FilterScript("tw-map");
 }

@@ -83,7 +83,7 @@ public:
 private:
     void CloseFolders(int level);
     void FilterBox();
-    void Credit();
+    void Credit(bool inNav);
     void FilterScript(std::string_view mapId);
     void Link(const TDataRec& rec);
     void Name(const TDataRec& rec);
