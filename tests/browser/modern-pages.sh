@@ -126,5 +126,5 @@ write classic-paragraph --format paragraph
 echo "== classic pages (for information, not required to pass)"
 bash "$here/check-pages.sh" --report-only "$pages/classic-list.html" "$pages/classic-paragraph.html" |
   grep -E '^(vnu|axe summary):'
-echo "== modern pages: ${#modern[@]} option sets"
+echo "== modern pages: ${#modern[@]} pages of ${#option_sets[@]} option sets"
 bash "$here/check-pages.sh" "${modern[@]}"
