@@ -93,9 +93,9 @@ if [ "$which" != wizard ]; then
     "$shots/plain.html|$out/5-modern-dark.png|800|dark" \
     "$shots/plain.html|$out/5-modern-320.png|320|light|full" \
     "$shots/collapsible.html|$out/5-modern-collapsible.png|800|light"
-  # The same site map in a page of the club's own look, kept in another folder.
-  mkdir -p "$demo/theme"
-  cat >"$demo/theme/frame.html" <<'FRAME'
+  # The same site map in a page of the club's own look, kept outside the site.
+  mkdir -p "$shots/theme"
+  cat >"$shots/theme/frame.html" <<'FRAME'
 <!DOCTYPE html>
 <html lang="en">
 <head>
@@ -122,7 +122,7 @@ footer{background:#E2DCCB;padding:1rem 1.5rem;font-size:.9rem}
 </html>
 FRAME
   "$build/bin/trailwright-cli" generate --quiet --index "$demo/index.html" "${common[@]}" \
-    --collapsible --no-credit --template "$demo/theme/frame.html" --output "$demo/sitemap.html"
+    --collapsible --no-credit --template "$shots/theme/frame.html" --output "$demo/sitemap.html"
   mv "$demo/sitemap.html" "$shots/template.html"
   node tests/browser/screenshot.mjs "$tools" \
     "$shots/template.html|$out/5-modern-template.png|800|light"
