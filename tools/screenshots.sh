@@ -88,7 +88,7 @@ if [ "$which" != wizard ]; then
     --collapsible --output "$demo/sitemap.html"
   mv "$demo/sitemap.html" "$shots/collapsible.html"
   tools=$(bash tests/browser/install-tools.sh)
-  node tests/browser/screenshot.mjs "$tools" \
+  node tools/screenshot.mjs "$tools" \
     "$shots/plain.html|$out/5-modern-light.png|800|light" \
     "$shots/plain.html|$out/5-modern-dark.png|800|dark" \
     "$shots/plain.html|$out/5-modern-320.png|320|light|full" \
@@ -124,7 +124,7 @@ FRAME
   "$build/bin/trailwright-cli" generate --quiet --index "$demo/index.html" "${common[@]}" \
     --collapsible --no-credit --template "$shots/theme/frame.html" --output "$demo/sitemap.html"
   mv "$demo/sitemap.html" "$shots/template.html"
-  node tests/browser/screenshot.mjs "$tools" \
+  node tools/screenshot.mjs "$tools" \
     "$shots/template.html|$out/5-modern-template.png|800|light"
 fi
 echo "Screenshots are in $out"
