@@ -668,42 +668,14 @@ private:
         }
     }
 
-    // Each URL of a srcset: candidates are split at commas, a URL ends at
-    // whitespace, and commas that end it belong to the list.
     void SourceSet(const Attribute* a) {
         if (!a)
             return;
         const std::string& v = a->Value;
         const unsigned line = LineAt(a->ValueStart);
-        size_t i = 0;
-        while (i < v.size()) {
-            while (i < v.size() && (IsHtmlSpace(v[i]) || v[i] == ','))
-                ++i;
-            size_t end = i;
-            while (end < v.size() && !IsHtmlSpace(v[end]))
-                ++end;
-            if (end == i)
-                break;
-            std::string_view url(v.data() + i, end - i);
-            const bool endsCandidate = url.back() == ',';
-            while (!url.empty() && url.back() == ',')
-                url.remove_suffix(1);
-            if (!url.empty())
-                page_.Links.push_back({std::string(url), tag_, "srcset", line});
-            i = end;
-            if (endsCandidate)
-                continue;
-            // Descriptors run to the next comma outside parentheses.
-            int depth = 0;
-            for (; i < v.size(); ++i) {
-                if (v[i] == '(')
-                    ++depth;
-                else if (v[i] == ')' && depth > 0)
-                    --depth;
-                else if (v[i] == ',' && depth == 0)
-                    break;
-            }
-        }
+        ForEachSourceSetURL(v, [&](size_t begin, size_t end) {
+            page_.Links.push_back({v.substr(begin, end - begin), tag_, "srcset", line});
+        });
     }
 
     // The URL of a refresh: "5; url='next.html'", "0,next.html", "3".
@@ -861,6 +833,37 @@ private:
 
 ParsedPage ParsePage(std::string_view html, const Charset* charset, PageMarkupObserver* observer) {
     return Tokenizer(html, charset, observer).Run();
+}
+
+void ForEachSourceSetURL(std::string_view v, const std::function<void(size_t, size_t)>& each) {
+    size_t i = 0;
+    while (i < v.size()) {
+        while (i < v.size() && (IsHtmlSpace(v[i]) || v[i] == ','))
+            ++i;
+        size_t end = i;
+        while (end < v.size() && !IsHtmlSpace(v[end]))
+            ++end;
+        if (end == i)
+            break;
+        size_t urlEnd = end;
+        while (urlEnd > i && v[urlEnd - 1] == ',')
+            --urlEnd;
+        if (urlEnd > i)
+            each(i, urlEnd);
+        const bool endsCandidate = urlEnd < end;
+        i = end;
+        if (endsCandidate)
+            continue;
+        // Descriptors run to the next comma outside parentheses.
+        for (int depth = 0; i < v.size(); ++i) {
+            if (v[i] == '(')
+                ++depth;
+            else if (v[i] == ')' && depth > 0)
+                --depth;
+            else if (v[i] == ',' && depth == 0)
+                break;
+        }
+    }
 }
 
 std::string DecodeHtmlText(std::string_view raw) {

@@ -3,6 +3,7 @@
 #include "support/PageEncoding.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -106,6 +107,11 @@ ParsedPage ParsePage(std::string_view html, const Charset* charset = nullptr,
 // named reference without its ";" before "=" or a letter or digit is no
 // reference, as in attribute values.
 size_t DecodeCharacterReference(std::string_view text, bool inAttribute, std::string& out);
+
+// Each URL of a srcset value as the span [Begin, End) of Value: candidates
+// are split at commas, a URL ends at white space, commas that end it belong
+// to the list, and descriptors run to the next comma outside parentheses.
+void ForEachSourceSetURL(std::string_view value, const std::function<void(size_t, size_t)>& each);
 
 // Text of a page as its reader sees it: character references resolved and
 // NULs replaced, as the tokenizer reads text between tags.

@@ -180,38 +180,16 @@ private:
     std::string SourceSet(const std::string& v) const {
         std::string out;
         bool changed = false;
-        size_t copied = 0, i = 0;
-        while (i < v.size()) {
-            while (i < v.size() && (IsHtmlSpace(v[i]) || v[i] == ','))
-                ++i;
-            size_t end = i;
-            while (end < v.size() && !IsHtmlSpace(v[end]))
-                ++end;
-            if (end == i)
-                break;
-            size_t urlEnd = end;
-            while (urlEnd > i && v[urlEnd - 1] == ',')
-                --urlEnd;
-            const bool endsCandidate = urlEnd < end;
+        size_t copied = 0;
+        ForEachSourceSetURL(v, [&](size_t begin, size_t end) {
             if (std::optional<std::string> url =
-                    Rebased(std::string_view(v).substr(i, urlEnd - i))) {
-                out.append(v, copied, i - copied);
+                    Rebased(std::string_view(v).substr(begin, end - begin))) {
+                out.append(v, copied, begin - copied);
                 out += *url;
-                copied = urlEnd;
+                copied = end;
                 changed = true;
             }
-            i = end;
-            if (endsCandidate)
-                continue;
-            for (int depth = 0; i < v.size(); ++i) {
-                if (v[i] == '(')
-                    ++depth;
-                else if (v[i] == ')' && depth > 0)
-                    --depth;
-                else if (v[i] == ',' && depth == 0)
-                    break;
-            }
-        }
+        });
         if (!changed)
             return {};
         out.append(v, copied, std::string::npos);
