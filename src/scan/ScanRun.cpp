@@ -27,6 +27,8 @@ ScanRun::ScanRun(TSiteMapTree& tree, const TMapProfile& profile, ScanListener* l
         outputFile_ = AsciiLowerCase(ExpandFileName(profile.OutputFileName()));
         outputParts_ = SiteMapPaged(profile);
     }
+    if (profile.ModernLayout() && !profile.PageTemplate().empty())
+        templateFile_ = AsciiLowerCase(ExpandFileName(profile.PageTemplate()));
     finder_.OnNewFolder = [this](TNXFileFinder&, const std::string& folder) {
         return NewFolder(folder);
     };
@@ -117,10 +119,11 @@ bool ScanRun::Takes(const std::string& path) const {
         return false;
     std::string folded = AsciiLowerCase(path);
     // The site map's own output file, and the parts it may be written in,
-    // never become part of the site map.
+    // never become part of the site map; nor does the template it is
+    // written into, a frame with a marker rather than a page to visit.
     return (outputFile_.empty() || (folded != outputFile_ &&
                                     !(outputParts_ && IsLaterSiteMapPart(outputFile_, folded)))) &&
-           !ignore_.FoldedFileIgnored(folded);
+           folded != templateFile_ && !ignore_.FoldedFileIgnored(folded);
 }
 
 void ScanRun::Listed(const std::string& folder, const std::vector<TSearchRec>& entries) {

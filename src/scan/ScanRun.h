@@ -109,6 +109,7 @@ private:
     FileTypeMatcher fileTypes_;
     std::string outputFile_;   // folded; empty when no file is to be skipped
     bool outputParts_ = false; // and its parts sitemap-2.html, ... too
+    std::string templateFile_; // folded; the modern page's template, or empty
     SiteMapBuilder* builder_ = nullptr;
     SiteMapNode* folderNode_ = nullptr; // of the folder being listed
     std::string defaultPage_;           // its default page's name, or empty

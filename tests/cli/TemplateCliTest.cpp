@@ -52,6 +52,8 @@ TEST(TemplateCli, AProfileKeepsTheTemplateAndTheNextRunKnowsItsPage) {
               std::string::npos);
     for (int run = 0; run < 2; ++run)
         EXPECT_EQ(RunTool({"generate", "--quiet", "--profile", site / "t.zpf"}).code, 0) << run;
+    // The template is no page of the map, though it lies in the site.
+    EXPECT_EQ(ReadAll(site / "sitemap.html").find("page.html"), std::string::npos);
     ASSERT_EQ(
         RunTool({"profile", "write", site / "u.zpf", "--profile", site / "t.zpf", "--no-template"})
             .code,
