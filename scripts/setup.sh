@@ -17,8 +17,9 @@ packages=(
   zlib1g-dev git
   appstream desktop-file-utils groff-base xdotool lintian
   # The browser checks of the modern page: Chromium runs axe-core, Java
-  # runs the Nu Html Checker (tests/browser/install-tools.sh fetches both).
-  chromium default-jre-headless
+  # runs the Nu Html Checker (tests/browser/install-tools.sh fetches both
+  # with curl).
+  chromium default-jre-headless curl ca-certificates
 )
 # A machine may carry a newer Node.js of its own: Debian's only where there
 # is no npm at all.
