@@ -3,38 +3,24 @@
 // page rather than the first screen (800 px high).
 //   node screenshot.mjs TOOLS_DIR JOB...
 // TOOLS_DIR is the folder tests/browser/install-tools.sh printed.
-import { createRequire } from 'node:module';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
+import { headlessBrowser } from '../tests/browser/browser.mjs';
 
 const [toolsDir, ...jobs] = process.argv.slice(2);
 if (!toolsDir || jobs.length === 0) {
   console.error('usage: node screenshot.mjs TOOLS_DIR PAGE|PNG|WIDTH|SCHEME[|full]...');
   process.exit(2);
 }
-const require = createRequire(join(resolve(toolsDir), 'node_modules', 'shot.cjs'));
-const { chromium } = require('playwright-core');
-
-const profile = mkdtempSync(join(tmpdir(), 'tw-shot-profile-'));
-const watchdog = setTimeout(() => {
+const browser = headlessBrowser(toolsDir, 'shot');
+const watchdog = setTimeout(async () => {
   console.error('screenshot: not finished after 300 s');
-  rmSync(profile, { recursive: true, force: true });
+  await browser.close();
   process.exit(2);
 }, 300000);
-let context;
 let rc = 0;
 try {
-  const args = ['--no-first-run', '--disable-gpu', '--hide-scrollbars'];
-  if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args,
-    timeout: 60000,
-  });
-  const page = context.pages()[0] || (await context.newPage());
+  const page = await browser.open(['--hide-scrollbars']);
   for (const job of jobs) {
     const [file, png, width, scheme, full] = job.split('|');
     await page.setViewportSize({ width: Number(width), height: 800 });
@@ -47,7 +33,6 @@ try {
   console.error(`screenshot: ${e && e.message ? e.message : e}`);
   rc = 2;
 }
-if (context) await context.close().catch(() => {});
-rmSync(profile, { recursive: true, force: true });
+await browser.close();
 clearTimeout(watchdog);
 process.exit(rc);

@@ -7,20 +7,17 @@
 // TOOLS_DIR is the folder tests/browser/install-tools.sh printed.
 // Environment: CHROMIUM (default /usr/bin/chromium), AUDIT_TIMEOUT (seconds
 // for the whole run, default 600).
-import { createRequire } from 'node:module';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { readFileSync } from 'node:fs';
+import { resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
+import { headlessBrowser, toolsRequire } from './browser.mjs';
 
 const [toolsDir, ...pages] = process.argv.slice(2);
 if (!toolsDir || pages.length === 0) {
   console.error('usage: node audit.mjs TOOLS_DIR PAGE...');
   process.exit(2);
 }
-const require = createRequire(join(resolve(toolsDir), 'node_modules', 'audit.cjs'));
-const { chromium } = require('playwright-core');
-const axeSource = readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
+const axeSource = readFileSync(toolsRequire(toolsDir).resolve('axe-core/axe.min.js'), 'utf8');
 
 const tags = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'];
 const runs = [
@@ -33,12 +30,8 @@ const limitMs = Number(process.env.AUDIT_TIMEOUT || 600) * 1000;
 
 // A reader that stops early (head) must not keep the profile folder behind.
 process.stdout.on('error', () => {});
-const profile = mkdtempSync(join(tmpdir(), 'tw-audit-profile-'));
-let context;
-const cleanUp = async () => {
-  if (context) await context.close().catch(() => {});
-  rmSync(profile, { recursive: true, force: true });
-};
+const browser = headlessBrowser(toolsDir, 'audit');
+const cleanUp = () => browser.close();
 // A browser that hangs must not hold the test until CTest's own timeout.
 const watchdog = setTimeout(async () => {
   console.error(`audit: not finished after ${limitMs / 1000} s`);
@@ -49,15 +42,7 @@ const watchdog = setTimeout(async () => {
 let findings = 0;
 const kinds = new Map();
 try {
-  const args = ['--no-first-run', '--disable-gpu'];
-  if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args,
-    timeout: 60000,
-  });
-  const page = context.pages()[0] || (await context.newPage());
+  const page = await browser.open();
   page.setDefaultTimeout(120000);
   for (const file of pages) {
     for (const { width, scheme } of runs) {
