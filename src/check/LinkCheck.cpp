@@ -24,6 +24,22 @@ bool IsCheckedPage(std::string_view path) {
     return matcher.Matches(path);
 }
 
+bool IsHttpLink(std::string_view link) {
+    size_t start = link.find_first_not_of(" \t\n\f\r");
+    if (start == std::string_view::npos)
+        return false;
+    link.remove_prefix(start);
+    auto startsWith = [link](std::string_view scheme) {
+        if (link.size() < scheme.size())
+            return false;
+        for (size_t i = 0; i < scheme.size(); ++i)
+            if ((link[i] | 0x20) != scheme[i] && link[i] != scheme[i])
+                return false;
+        return true;
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
 namespace {
 
 // ASCII whitespace collapsed to single spaces, none at either end, as a
@@ -194,7 +210,9 @@ private:
         for (size_t i = 0; i < parsed.Links.size(); ++i) {
             const PageLink& link = parsed.Links[i];
             PreparedLink& out = prepared.Links[i];
-            out.Ignored = externalBase || Unchecked(link);
+            // Against a base elsewhere only an absolute URL keeps its meaning.
+            out.Ignored = Unchecked(link) ||
+                          (externalBase && !(limits_.CollectExternal && IsHttpLink(link.Value)));
             if (!out.Ignored)
                 PrepareLink(link, baseFolder, out);
         }
@@ -268,6 +286,9 @@ private:
     size_t CheckLink(const LinkPlace& place, const PreparedLink& link, size_t fromPage) {
         if (link.Kind == LinkKind::SamePage && link.Fragment && fromPage != kNoPage)
             NoteAnchor(fromPage, place, fromPage, *link.Fragment);
+        if (link.Kind == LinkKind::External && limits_.CollectExternal &&
+            IsHttpLink(place.Link.Value))
+            report_.ExternalLinks.push_back(Finding(place, DeadLinkReason::Missing, false));
         if (link.Kind != LinkKind::Local)
             return kNoPage;
         ++report_.LocalLinkCount;

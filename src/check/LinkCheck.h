@@ -27,7 +27,13 @@ struct LinkCheckLimits {
     // Links for which this says true are left unchecked and uncounted; it
     // is given each link as written.
     std::function<bool(std::string_view)> IgnoreLink;
+    // Every http and https link not ignored goes to LinkReport::ExternalLinks,
+    // to be asked online.
+    bool CollectExternal = false;
 };
+
+// Whether a link as written is an absolute http or https URL.
+bool IsHttpLink(std::string_view link);
 
 class LinkCheckListener {
 public:
