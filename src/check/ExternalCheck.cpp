@@ -79,7 +79,9 @@ std::string TransportError(CURLcode code, const char* detail) {
         words = curl_easy_strerror(code);
         break;
     }
-    if (detail != nullptr && *detail != '\0')
+    // Name lookups and refusals say it all; curl's text adds timings.
+    bool plain = code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_CONNECT;
+    if (!plain && detail != nullptr && *detail != '\0')
         words += std::string(" (") + detail + ")";
     return words;
 }

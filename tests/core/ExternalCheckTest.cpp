@@ -3,7 +3,6 @@
 #include "core/LoopbackServer.h"
 #include "core/TestUtil.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -30,11 +29,7 @@ private:
 
 class ExternalCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                                 "ALL_PROXY", "no_proxy", "NO_PROXY"})
-            unsetenv(name);
-    }
+    void SetUp() override { twtest::ClearProxies(); }
 
     // Pages naming URLs, each link on its own line of "page.html".
     LinkReport Named(const std::vector<std::string>& urls) {

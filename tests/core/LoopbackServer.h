@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -24,6 +25,12 @@ struct Answer {
     int Hold = 0;                  // answered once this many such requests wait
     std::vector<Answer> Then = {}; // the answers to the following requests
 };
+
+// The *_proxy variables go: the tests talk to the loopback server itself.
+inline void ClearProxies() {
+    for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(name);
+}
 
 class LoopbackServer {
 public:

@@ -1,0 +1,85 @@
+#include "cli/RunTool.h"
+#include "core/LoopbackServer.h"
+#include "core/TestUtil.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using twtest::Answer;
+using twtest::RunTool;
+
+// check --external end to end, against a loopback server: every report
+// form carries the findings, and without the flag nothing is asked.
+TEST(ExternalCliTest, FindingsReachEveryReportForm) {
+    twtest::ClearProxies();
+    twtest::LoopbackServer server;
+    server.Route("/ok", {});
+    server.Route("/old", {.Status = 301, .Headers = "Location: /ok\r\n"});
+    twtest::TempDir site;
+    site.Write("index.html", "<title>Home</title><a href=\"about.html\">\n<a href=\"" +
+                                 server.Url("/ok") + "\">a</a>\n" + "<img src=\"" +
+                                 server.Url("/gone") + "\" alt=\"\">\n" + "<a href=\"" +
+                                 server.Url("/old#part") + "\">b</a>\n" + "<a href=\"" +
+                                 server.Url("/skip") + "\">c</a>");
+    site.Write("about.html", "<title>About</title><a href=\"index.html\">home</a>\n"
+                             "<p style=\"background: url(" +
+                                 server.Url("/gone") + ")\">");
+    const std::string index = site / "index.html";
+
+    twtest::ToolResult r = RunTool({"check", "--index", index});
+    EXPECT_EQ(r.code, 0) << r.out; // offline: nothing is asked
+    EXPECT_EQ(server.Requests("/ok"), 0);
+
+    const std::vector<std::string> online = {"--external", "--ignore-url", "skip"};
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"check", "--index", index});
+        args.insert(args.end(), online.begin(), online.end());
+        return RunTool(args);
+    };
+    r = run({});
+    EXPECT_EQ(r.code, 3) << r.err;
+    const std::string gone = server.Url("/gone"), old = server.Url("/old");
+    EXPECT_EQ(r.out, "External dead links: 1\n  " + gone + ": HTTP status 404\n" +
+                         "    about.html:2: <p style> url(" + gone + ")\n" +
+                         "    index.html:3: <img src=\"" + gone + "\">\n" +
+                         "Moved permanently: 1\n  " + old + ": moved permanently to " +
+                         server.Url("/ok") + "\n    index.html:4: <a href=\"" + old +
+                         "#part\">\n2 pages, 2 local links, 3 external URLs checked. 2 problems: "
+                         "2 external dead links.\n");
+    EXPECT_EQ(server.Requests("/skip"), 0);
+
+    nlohmann::json json = nlohmann::json::parse(run({"--json"}).out);
+    EXPECT_EQ(json["externalLinks"][0]["status"], 404);
+    EXPECT_EQ(json["externalLinks"][1]["finding"], "movedPermanently");
+    EXPECT_EQ(json["externalLinks"][1]["finalUrl"], server.Url("/ok"));
+    EXPECT_EQ(json["summary"]["externalDeadLinks"], 2);
+
+    // A move informs, in every form; the dead link fails.
+    r = run({"--format", "github", "--path-base", site.Path()});
+    EXPECT_NE(r.out.find("::error file=index.html,line=3,title=External dead link::"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("::notice file=index.html,line=4,title=Moved permanently::"),
+              std::string::npos);
+    r = run({"--format", "junit"});
+    EXPECT_NE(r.out.find("failures=\"2\""), std::string::npos);
+    EXPECT_NE(r.out.find("Notes:&#10;index.html:4: Moved permanently"), std::string::npos);
+    json = nlohmann::json::parse(run({"--format", "sarif"}).out);
+    EXPECT_EQ(json["runs"][0]["results"].size(), 3u);
+    EXPECT_EQ(json["runs"][0]["results"][2]["level"], "note");
+
+    // The report is its own baseline: nothing new fails.
+    site.Write("base.json", run({"--json"}).out);
+    EXPECT_EQ(run({"--baseline", site / "base.json"}).code, 0);
+    // Options of the online check need it, and take only their forms.
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--timeout", "5"},
+                                         {"--external", "--accept", "2xx"},
+                                         {"--external", "--max-cache-age", "1 week"}}) {
+        bad.insert(bad.begin(), {"check", "--index", index});
+        EXPECT_EQ(RunTool(bad).code, 2) << bad.back();
+    }
+}
+
+} // namespace
