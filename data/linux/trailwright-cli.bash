@@ -26,7 +26,7 @@ _trailwright_cli_options() {
         echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --quiet --overwrite --help"
         ;;
     check)
-        echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline"
+        echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline --site-url"
         echo "--quiet --external --accept --host-concurrency --max-concurrency --host-interval"
         echo "--timeout --retries --max-retry-wait --user-agent --cache --max-cache-age --help"
         ;;
@@ -84,7 +84,7 @@ _trailwright_cli_value() {
     --trim-titles) _trailwright_cli_words "auto none" "$cur" ;;
     --sort) _trailwright_cli_words "none name" "$cur" ;;
     --max-cache-age) _trailwright_cli_words "30m 12h 1d 2d" "$cur" ;;
-    --file-types | --xml-sitemap | --ignore-url | --lang | --page-title | --accept | \
+    --file-types | --xml-sitemap | --ignore-url | --lang | --page-title | --accept | --site-url | \
         --host-concurrency | --max-concurrency | --host-interval | --timeout | --retries | \
         --max-retry-wait | --user-agent) COMPREPLY=() ;;
     *) return 1 ;;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <system_error>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace {
 
 constexpr const char* kFormat = "zephyrix-trailwright-url-cache";
 constexpr int kVersion = 1;
+
+struct DamagedEntry {};
 
 } // namespace
 
@@ -81,13 +84,27 @@ UrlCache UrlCache::Load(const std::string& path, std::string& warning) {
     if (format == json.end() || *format != kFormat || version == json.end() ||
         *version != kVersion || entries == json.end() || !entries->is_array())
         return ignored("it is not a cache file of this program");
-    for (const nlohmann::json& item : *entries) {
+    // A field of the wrong type raises: the file is then damaged, not fatal.
+    try {
+        cache.ReadEntries(*entries);
+    } catch (const nlohmann::json::exception&) {
+        return ignored("an entry is damaged");
+    } catch (const DamagedEntry&) {
+        return ignored("an entry is damaged");
+    } catch (const std::length_error&) {
+        return ignored("it holds too many entries");
+    }
+    return cache;
+}
+
+void UrlCache::ReadEntries(const nlohmann::json& entries) {
+    for (const nlohmann::json& item : entries) {
         auto url = item.find("url");
         auto status = item.find("status");
         auto time = item.find("time");
         if (!item.is_object() || url == item.end() || !url->is_string() || status == item.end() ||
             !status->is_number_integer() || time == item.end() || !time->is_number_integer())
-            return ignored("an entry is damaged");
+            throw DamagedEntry();
         Entry entry;
         entry.Time = time->get<std::int64_t>();
         UrlResult& r = entry.Result;
@@ -96,11 +113,10 @@ UrlCache UrlCache::Load(const std::string& path, std::string& warning) {
         r.Moved = item.value("moved", false);
         r.FinalUrl = item.value("finalUrl", std::string());
         r.Error = item.value("error", std::string());
-        cache.entries_[url->get<std::string>()] = std::move(entry);
-        if (cache.entries_.size() > kMaxEntries)
-            return ignored("it holds too many entries");
+        entries_[url->get<std::string>()] = std::move(entry);
+        if (entries_.size() > kMaxEntries)
+            throw std::length_error("entries");
     }
-    return cache;
 }
 
 std::optional<UrlResult> UrlCache::Fresh(const std::string& url, std::int64_t now,

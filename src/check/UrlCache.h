@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ public:
     size_t Size() const { return entries_.size(); }
 
 private:
+    void ReadEntries(const nlohmann::json& entries);
+
     struct Entry {
         UrlResult Result;
         std::int64_t Time = 0;

@@ -103,6 +103,20 @@ void AddCheckFlags(CLI::App& command, CheckFlags& flags) {
                     "such, and do not fail the check")
         ->type_name("FILE")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    command
+        .add_option("--site-url", flags.siteUrls,
+                    "The site's own address (repeatable): links that start with it are checked "
+                    "as the local files they name (default: the XML sitemap's base URL)")
+        ->type_name("URL")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(CLI::Validator(
+            [](const std::string& v) {
+                return IsHttpLink(v) && v.find("://") + 3 < v.size()
+                           ? std::string()
+                           : "expected an http:// or https:// address";
+            },
+            "", "URL"));
     command.add_flag("--quiet", flags.quiet,
                      "No progress line, and no text report when the check passes");
 
@@ -173,6 +187,9 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
     LinkCheckLimits limits;
     limits.IgnoreLink = IgnoreLinksMatching(flags.ignoreUrls);
     limits.CollectExternal = flags.external;
+    limits.SiteUrls = flags.siteUrls;
+    if (limits.SiteUrls.empty() && IsHttpLink(profile.XmlBaseURL()))
+        limits.SiteUrls.push_back(profile.XmlBaseURL());
     options.MaxPageBytes = limits.MaxPageBytes;
 
     CheckProgress progress(streams.err, streams.errIsTerminal && !flags.quiet);

@@ -19,6 +19,7 @@ struct CheckFlags {
     std::string pathBase;
     std::vector<std::string> ignoreUrls;
     std::string baseline;
+    std::vector<std::string> siteUrls;
     // Asking the external links online.
     bool external = false;
     std::string accept = "200-299";

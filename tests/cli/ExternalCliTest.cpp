@@ -83,3 +83,25 @@ TEST(ExternalCliTest, FindingsReachEveryReportForm) {
 }
 
 } // namespace
+
+// The site's own absolute URLs are its local files, checked offline.
+TEST(ExternalCliTest, TheSitesOwnUrlsAreLocalFiles) {
+    twtest::TempDir site;
+    site.Write("about.html", "<title>About</title>");
+    site.Write("docs/index.html", "<title>Docs</title>");
+    site.Write("index.html",
+               "<title>Home</title>\n<a href=\"HTTPS://www.example.org/about.html\">\n"
+               "<a href=\"https://www.example.org/about.html#team\">\n"
+               "<a href=\"https://www.example.org/Docs/\">\n"
+               "<a href=\"https://www.example.org\"><a href=\"https://www.example.org/docs\">\n"
+               "<a href=\"https://www.example.orgs/x.html\">");
+    twtest::ToolResult r = RunTool(
+        {"check", "--index", site / "index.html", "--site-url", "https://www.example.org/"});
+    EXPECT_EQ(r.code, 3) << r.err;
+    EXPECT_EQ(r.out, "Dead links: 2\n"
+                     "  index.html:3: <a href=\"https://www.example.org/about.html#team\"> "
+                     "(missing anchor)\n"
+                     "  index.html:4: <a href=\"https://www.example.org/Docs/\"> (differs only in "
+                     "letter case)\n"
+                     "3 pages, 5 local links checked. 2 problems: 2 dead links.\n");
+}

@@ -163,8 +163,10 @@ TEST_F(ExternalCheckTest, ASilentServerTimesOutAndAStopEndsAll) {
     EXPECT_EQ(report.ExternalUrls[0].Error, "timed out after 20 s");
     EXPECT_EQ(server.Requests("/silent"), 3);
 
-    server.OnHang = [this] { checker_->Stop(); };
-    report = Named({server.Url("/silent")});
+    LoopbackServer stopping;
+    stopping.Route("/silent", {.Hang = true});
+    stopping.OnHang = [this] { checker_->Stop(); };
+    report = Named({stopping.Url("/silent")});
     EXPECT_FALSE(Run(report));
 }
 

@@ -4,7 +4,6 @@
 #include <netinet/in.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
-#include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -49,18 +48,9 @@ LoopbackServer::LoopbackServer(const std::string& address, bool tls)
     if (tls)
         ssl_ = SelfSignedContext();
     acceptor_ = std::thread([this] {
-        for (;;) {
-            pollfd p{listen_, POLLIN, 0};
-            if (poll(&p, 1, 50) < 0)
-                return;
+        // Ends when the destructor shuts the listening socket down.
+        for (int fd; (fd = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
             std::lock_guard lock(mutex_);
-            if (stopping_)
-                return;
-            if ((p.revents & POLLIN) == 0)
-                continue;
-            int fd = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
             connections_.push_back(fd);
             threads_.emplace_back([this, fd] { tls_ ? Handshake(fd) : Serve(fd); });
         }
@@ -71,6 +61,7 @@ LoopbackServer::~LoopbackServer() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
+        shutdown(listen_, SHUT_RDWR);
         for (int fd : connections_)
             shutdown(fd, SHUT_RDWR);
     }
@@ -96,11 +87,7 @@ std::string LoopbackServer::Url(const std::string& path) const {
 
 int LoopbackServer::Requests(const std::string& path, const std::string& method) {
     std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const auto& [key, count] : counts_)
-        if (key.first == path && (method.empty() || key.second == method))
-            n += count;
-    return n;
+    return counts_[method + " " + path];
 }
 
 void LoopbackServer::ResetCounts() {
@@ -146,7 +133,8 @@ bool LoopbackServer::Respond(int fd, const std::string& method, const std::strin
     Answer answer;
     {
         std::unique_lock lock(mutex_);
-        counts_[{path, method}]++;
+        counts_[method + " " + path]++;
+        counts_[" " + path]++;
         auto it = routes_.find(path);
         answer = it == routes_.end() ? Answer{.Status = 404} : it->second;
         size_t turn = served_[path]++;

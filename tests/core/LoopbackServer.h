@@ -62,8 +62,8 @@ private:
     std::condition_variable changed_;
     std::map<std::string, Answer> routes_;
     std::map<std::string, size_t> served_; // answers given per path
-    std::map<std::pair<std::string, std::string>, int> counts_;
-    std::pair<int, int> held_; // held requests waiting, batches released
+    std::map<std::string, int> counts_;    // by "METHOD /path", and " /path" for all
+    std::pair<int, int> held_;             // held requests waiting, batches released
     std::atomic<int> inFlight_{0}, maxInFlight_{0};
     bool stopping_ = false;
     std::vector<int> connections_;
