@@ -22,7 +22,9 @@ TEST(ExternalCliTest, FindingsReachEveryReportForm) {
                                  server.Url("/ok") + "\">a</a>\n" + "<img src=\"" +
                                  server.Url("/gone") + "\" alt=\"\">\n" + "<a href=\"" +
                                  server.Url("/old#part") + "\">b</a>\n" + "<a href=\"" +
-                                 server.Url("/skip") + "\">c</a>");
+                                 server.Url("/skip") + "\">c</a><img srcset=\"" +
+                                 server.Url("/gone") + " 2x\"><link rel=stylesheet href=s.css>");
+    site.Write("s.css", "p { background: url(" + server.Url("/gone#x") + ") }");
     site.Write("about.html", "<title>About</title><a href=\"index.html\">home</a>\n"
                              "<p style=\"background: url(" +
                                  server.Url("/gone") + ")\">");
@@ -44,17 +46,19 @@ TEST(ExternalCliTest, FindingsReachEveryReportForm) {
     EXPECT_EQ(r.out, "External dead links: 1\n  " + gone + ": HTTP status 404\n" +
                          "    about.html:2: <p style> url(" + gone + ")\n" +
                          "    index.html:3: <img src=\"" + gone + "\">\n" +
-                         "Moved permanently: 1\n  " + old + ": moved permanently to " +
-                         server.Url("/ok") + "\n    index.html:4: <a href=\"" + old +
-                         "#part\">\n2 pages, 2 local links, 3 external URLs checked. 2 problems: "
-                         "2 external dead links.\n");
+                         "    index.html:5: <img srcset=\"" + gone + "\">\n" + "    s.css:1: url(" +
+                         gone + "#x)\n" + "Moved permanently: 1\n  " + old +
+                         ": moved permanently to " + server.Url("/ok") +
+                         "\n    index.html:4: <a href=\"" + old +
+                         "#part\">\n2 pages, 3 local links, 3 external URLs checked. 4 problems: "
+                         "4 external dead links.\n");
     EXPECT_EQ(server.Requests("/skip"), 0);
 
     nlohmann::json json = nlohmann::json::parse(run({"--json"}).out);
     EXPECT_EQ(json["externalLinks"][0]["status"], 404);
     EXPECT_EQ(json["externalLinks"][1]["finding"], "movedPermanently");
     EXPECT_EQ(json["externalLinks"][1]["finalUrl"], server.Url("/ok"));
-    EXPECT_EQ(json["summary"]["externalDeadLinks"], 2);
+    EXPECT_EQ(json["summary"]["externalDeadLinks"], 4);
 
     // A move informs, in every form; the dead link fails.
     r = run({"--format", "github", "--path-base", site.Path()});
@@ -64,11 +68,11 @@ TEST(ExternalCliTest, FindingsReachEveryReportForm) {
     EXPECT_NE(r.out.find("::notice file=index.html,line=4,title=Moved permanently::"),
               std::string::npos);
     r = run({"--format", "junit"});
-    EXPECT_NE(r.out.find("failures=\"2\""), std::string::npos);
+    EXPECT_NE(r.out.find("failures=\"3\""), std::string::npos);
     EXPECT_NE(r.out.find("Notes:&#10;index.html:4: Moved permanently"), std::string::npos);
     json = nlohmann::json::parse(run({"--format", "sarif"}).out);
-    EXPECT_EQ(json["runs"][0]["results"].size(), 3u);
-    EXPECT_EQ(json["runs"][0]["results"][2]["level"], "note");
+    EXPECT_EQ(json["runs"][0]["results"].size(), 5u);
+    EXPECT_EQ(json["runs"][0]["results"][4]["level"], "note");
 
     // The report is its own baseline: nothing new fails.
     site.Write("base.json", run({"--json"}).out);
