@@ -344,27 +344,27 @@ private:
             Finish(index, 0, TransportError(code, detail.c_str()));
             return;
         }
-        int code3 = static_cast<int>(status);
-        if (code3 >= 300 && code3 < 400 && !redirect.empty()) {
-            Redirected(index, code3, redirect);
+        int httpStatus = static_cast<int>(status);
+        if (httpStatus >= 300 && httpStatus < 400 && !redirect.empty()) {
+            Redirected(index, httpStatus, redirect);
             return;
         }
-        if (!job.Get && code3 >= 400) {
+        if (!job.Get && httpStatus >= 400) {
             // Many servers refuse or mishandle HEAD: GET tells.
             job.Get = true;
             Enqueue(index, true);
             return;
         }
-        if ((code3 == 429 || code3 >= 500) && !Accepted(code3)) {
+        if ((httpStatus == 429 || httpStatus >= 500) && !Accepted(httpStatus)) {
             if (Retry(index, retryAfter))
                 return;
             if (!job.Result.Error.empty()) { // a Retry-After past the limit
-                job.Result.Status = code3;
+                job.Result.Status = httpStatus;
                 FinishWith(index);
                 return;
             }
         }
-        Finish(index, code3, {});
+        Finish(index, httpStatus, {});
     }
 
     void Redirected(size_t index, int status, const std::string& target) {

@@ -2,6 +2,7 @@
 
 #include "check/UrlCache.h"
 #include "support/Errors.h"
+#include "support/UrlText.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -10,13 +11,22 @@ namespace tw {
 
 namespace {
 
-std::string Trimmed(std::string_view link) {
+// The URL a browser would request for the link: surrounding whitespace
+// and line breaks and tabs inside dropped, the fragment cut off, and spaces,
+// controls and other bytes a URL cannot hold percent-encoded.
+std::string RequestUrl(std::string_view link) {
     const char* space = " \t\n\f\r";
     size_t start = link.find_first_not_of(space);
     if (start == std::string_view::npos)
         return {};
-    size_t end = link.find_last_not_of(space);
-    return std::string(link.substr(start, end - start + 1));
+    link = link.substr(start, link.find_last_not_of(space) - start + 1);
+    std::string kept;
+    for (char c : link)
+        if (c != '\t' && c != '\n' && c != '\r')
+            kept += c;
+    std::string url;
+    AppendUrlBytes(url, WithoutFragment(kept));
+    return url;
 }
 
 // Reports the progress of the URLs asked, counted with those the cache had.
@@ -44,7 +54,7 @@ bool CheckExternalLinks(LinkReport& report, ExternalChecker& checker,
     std::vector<size_t> urlOf(report.ExternalLinks.size());
     std::unordered_map<std::string, size_t> index;
     for (size_t i = 0; i < report.ExternalLinks.size(); ++i) {
-        std::string url = WithoutFragment(Trimmed(report.ExternalLinks[i].Link));
+        std::string url = RequestUrl(report.ExternalLinks[i].Link);
         auto [it, added] = index.try_emplace(url, urls.size());
         if (added)
             urls.push_back(std::move(url));

@@ -97,6 +97,7 @@ TEST_F(ExternalCheckTest, EachUrlIsAskedOnceAndJudgedByItsLastAnswer) {
     b.Route("/ok", {});
     b.Route("/moved-good", redirect(301, "/ok"));
     urls.push_back(tls.Url("/"));
+    urls.push_back(" " + a.Url("/o\nk") + " "); // as a browser reads it: /ok once more
     LinkReport report = Named(urls);
     ASSERT_TRUE(Run(report));
 
