@@ -15,7 +15,7 @@ packages=(
   python3-jsonschema python3-rfc3987
   dpkg-dev fakeroot file
   zlib1g-dev git
-  libcurl4-openssl-dev ca-certificates libssl-dev openssl
+  libcurl4-openssl-dev ca-certificates libssl-dev
   appstream desktop-file-utils groff-base xdotool lintian
 )
 # Callers may ask for more, e.g. the benchmark's tree and time.
