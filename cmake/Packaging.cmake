@@ -17,6 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt and C++ runtime libraries the programs link, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# check --external verifies TLS certificates against the system's CAs.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The long text under the summary line, which CPack puts first itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -15,6 +15,7 @@ packages=(
   python3-jsonschema python3-rfc3987
   dpkg-dev fakeroot file
   zlib1g-dev git
+  libcurl4-openssl-dev ca-certificates libssl-dev
   appstream desktop-file-utils groff-base xdotool lintian
   # The browser checks of the modern page: Chromium runs axe-core, Java
   # runs the Nu Html Checker (tests/browser/install-tools.sh fetches both

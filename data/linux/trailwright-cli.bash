@@ -27,8 +27,9 @@ _trailwright_cli_options() {
         echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --quiet --overwrite --help"
         ;;
     check)
-        echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline"
-        echo "--quiet --help"
+        echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline --site-url"
+        echo "--quiet --external --accept --host-concurrency --max-concurrency --host-interval"
+        echo "--timeout --retries --max-retry-wait --user-agent --cache --max-cache-age --help"
         ;;
     write) echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --help" ;;
     show | profile) echo "--help" ;;
@@ -60,7 +61,7 @@ _trailwright_cli_value() {
     local option=$1 cur=$2 command=$3
     case $option in
     --profile | --index | --output | --ignore-file | --xml-output | --text-sitemap | --baseline | \
-        --template)
+        --template | --cache)
         _trailwright_cli_paths -f "$cur"
         ;;
     --ignore-folder | --path-base) _trailwright_cli_paths -d "$cur" ;;
@@ -83,7 +84,10 @@ _trailwright_cli_value() {
     --lastmod) _trailwright_cli_words "mtime git none" "$cur" ;;
     --trim-titles) _trailwright_cli_words "auto none" "$cur" ;;
     --sort) _trailwright_cli_words "none name" "$cur" ;;
-    --file-types | --xml-sitemap | --ignore-url | --lang | --page-title | --max-links) COMPREPLY=() ;;
+    --max-cache-age) _trailwright_cli_words "30m 12h 1d 2d" "$cur" ;;
+    --file-types | --xml-sitemap | --ignore-url | --lang | --page-title | --max-links | --accept | \
+        --site-url | --host-concurrency | --max-concurrency | --host-interval | --timeout | \
+        --retries | --max-retry-wait | --user-agent) COMPREPLY=() ;;
     *) return 1 ;;
     esac
     return 0

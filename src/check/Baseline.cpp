@@ -131,6 +131,16 @@ Baseline ParseBaseline(std::string_view jsonText) {
         for (const Json& entry : Array(json.at("unreadableFolders")))
             add(IdOf(FindingKind::UnreadableFolder, PathEntry(entry, "folder")),
                 HasBytes(entry, {"folder"}));
+    // Only reports of a check with --external have them.
+    if (json.contains("externalLinks"))
+        for (const Json& u : Array(json.at("externalLinks"))) {
+            if (Text(Member(u, "finding")) != kKinds[size_t(FindingKind::ExternalDeadLink)].Id)
+                continue;
+            for (const Json& l : Array(Member(u, "links")))
+                add({FindingKind::ExternalDeadLink, Exact(l, "page"), Exact(l, "link"),
+                     Exact(l, "tag"), Exact(l, "attribute"), "dead"},
+                    HasBytes(l, {"page", "link", "tag", "attribute"}));
+        }
     return baseline;
 }
 

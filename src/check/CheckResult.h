@@ -70,6 +70,18 @@ struct PageNote {
     PageNoteKind Kind = PageNoteKind::Unreadable;
 };
 
+// An http or https URL that the pages name, asked online (check --external),
+// whose answer is a finding: a dead link, or one moved permanently.
+struct ExternalUrl {
+    std::string Url;      // as requested: no fragment
+    int Status = 0;       // the last HTTP status; 0 when none came
+    std::string Error;    // dead: the status or the error in words
+    std::string FinalUrl; // where redirects led
+    bool Dead = false;    // else moved permanently
+    // The links that name it, Reason unused; sorted by page and line.
+    std::vector<DeadLink> Links;
+};
+
 struct LinkReport {
     std::vector<DeadLink> DeadLinks;
     std::vector<std::string> OrphanPages;
@@ -84,12 +96,27 @@ struct LinkReport {
     std::vector<std::string> CheckedFiles;
     size_t PageCount = 0;      // pages read for links
     size_t LocalLinkCount = 0; // links that name a local file
+    // Asked to collect them: every http and https link, in page order.
+    std::vector<DeadLink> ExternalLinks;
+    // Once they were asked: the dead and the moved URLs, sorted by URL.
+    std::vector<ExternalUrl> ExternalUrls;
+    bool ExternalChecked = false;
+    size_t ExternalUrlCount = 0; // distinct URLs asked, or answered from the cache
+
+    // Links to dead external URLs: each is a problem; a move only informs.
+    size_t ExternalDeadCount() const {
+        size_t n = 0;
+        for (const ExternalUrl& u : ExternalUrls)
+            n += u.Dead ? u.Links.size() : 0;
+        return n;
+    }
 
     // Findings and notes together: a page that could not be checked leaves
     // the site's state unknown, which must not pass as clean.
     size_t ProblemCount() const {
         return DeadLinks.size() + OrphanPages.size() + TitleProblems.size() +
-               FoldersWithoutDefaultPage.size() + Notes.size() + UnreadableFolders.size();
+               FoldersWithoutDefaultPage.size() + Notes.size() + UnreadableFolders.size() +
+               ExternalDeadCount();
     }
 };
 

@@ -72,11 +72,14 @@ void WriteJunitReport(const LinkReport& report, const std::vector<Finding>& find
         cases[file];
     for (const Finding& f : findings)
         cases[f.Id.Page].push_back(&f);
+    // A finding that only informs (a move) neither fails nor skips its case.
+    auto isNew = [](const Finding* f) { return !f->Known && FindingFails(f->Id.Kind); };
+    auto isKnown = [](const Finding* f) { return f->Known && FindingFails(f->Id.Kind); };
     size_t failed = 0, skipped = 0;
     for (const auto& [file, list] : cases) {
-        bool fresh = std::any_of(list.begin(), list.end(), [](auto* f) { return !f->Known; });
+        bool fresh = std::any_of(list.begin(), list.end(), isNew);
         failed += fresh ? 1 : 0;
-        skipped += !fresh && !list.empty() ? 1 : 0;
+        skipped += !fresh && std::any_of(list.begin(), list.end(), isKnown) ? 1 : 0;
     }
     // Jenkins' schema has no skipped count for the test suites.
     const std::string counts = " name=\"trailwright-cli check\" tests=\"" +
@@ -93,22 +96,31 @@ void WriteJunitReport(const LinkReport& report, const std::vector<Finding>& find
             continue;
         }
         out << ">\n";
-        std::string knownText;
-        size_t knownCount = 0;
-        for (const Finding* f : list)
-            if (f->Known)
+        std::string knownText, notesText;
+        size_t knownCount = 0, notesCount = 0;
+        for (const Finding* f : list) {
+            if (isKnown(f))
                 knownText += (knownCount++ ? "\n" : "") + Where(*f) + ": " + f->Message;
-        if (knownCount == list.size())
+            else if (!FindingFails(f->Id.Kind))
+                notesText += (notesCount++ ? "\n" : "") + Where(*f) + ": " + f->Message;
+        }
+        if (knownCount > 0 && !std::any_of(list.begin(), list.end(), isNew))
             out << "      <skipped message=\""
                 << Count(knownCount, "known finding", "known findings") << "\"/>\n";
         for (const Finding* f : list)
-            if (!f->Known)
+            if (isNew(f))
                 out << "      <failure message=\"" << EscapeXmlText(f->Message) << "\" type=\""
                     << Info(f->Id.Kind).Id << "\">" << EscapeXmlText(Where(*f) + ": " + f->Message)
                     << "</failure>\n";
-        if (knownCount > 0)
-            out << "      <system-out>Known findings:&#10;" << EscapeXmlText(knownText)
-                << "</system-out>\n";
+        if (knownCount > 0 || notesCount > 0) {
+            out << "      <system-out>";
+            if (knownCount > 0)
+                out << "Known findings:&#10;" << EscapeXmlText(knownText)
+                    << (notesCount > 0 ? "&#10;" : "");
+            if (notesCount > 0)
+                out << "Notes:&#10;" << EscapeXmlText(notesText);
+            out << "</system-out>\n";
+        }
         out << "    </testcase>\n";
     }
     out << "  </testsuite>\n</testsuites>\n";
@@ -165,7 +177,9 @@ void WriteGithubReport(const std::vector<Finding>& findings, const ReportOptions
                        std::ostream& out) {
     for (const Finding& f : findings) {
         const KindInfo& kind = Info(f.Id.Kind);
-        out << "::" << (f.Known ? "notice" : kind.Level)
+        // GitHub has no "note": its mildest command is "notice".
+        const bool informs = f.Known || !FindingFails(f.Id.Kind);
+        out << "::" << (informs ? "notice" : kind.Level)
             << " file=" << CommandText(PrefixedPath(options.PathPrefix, f.Id.Page), true);
         if (f.Line > 0)
             out << ",line=" << f.Line;

@@ -25,7 +25,7 @@ std::string DescribeLink(const DeadLink& link) {
 
 namespace findings {
 
-const std::array<KindInfo, 10> kKinds = {{
+const std::array<KindInfo, 12> kKinds = {{
     {"deadLink", "Dead link", "error",
      "A link names a file or folder that the site does not have."},
     {"missingAnchor", "Missing anchor", "error",
@@ -44,6 +44,11 @@ const std::array<KindInfo, 10> kKinds = {{
     {"unreadableFolder", "Unreadable folder", "error",
      "The folder could not be read: nothing in it was checked, and links into it are not "
      "reported."},
+    {"externalDeadLink", "External dead link", "error",
+     "An http or https link answers with an error status, or not at all."},
+    {"movedPermanently", "Moved permanently", "note",
+     "An http or https link is permanently redirected to an address that answers: the link "
+     "could name that address."},
 }};
 
 const KindInfo& Info(FindingKind kind) {
@@ -128,6 +133,30 @@ FindingId IdOf(const PageNote& n) {
     return IdOf(FindingKind::NotFullyChecked, n.Page, {}, NoteName(n.Kind));
 }
 
+FindingId IdOf(const ExternalUrl& u, const DeadLink& link) {
+    return {u.Dead ? FindingKind::ExternalDeadLink : FindingKind::MovedPermanently,
+            link.Page,
+            link.Link,
+            link.Tag,
+            link.Attribute,
+            u.Dead ? "dead" : "moved"};
+}
+
+std::string ExternalStatusText(const ExternalUrl& u) {
+    if (!u.Dead)
+        return "moved permanently to " + u.FinalUrl;
+    std::string text = u.Error;
+    if (!u.FinalUrl.empty())
+        text += ", redirected to " + u.FinalUrl;
+    return text;
+}
+
+std::string ExternalMessage(const ExternalUrl& u, const DeadLink& link) {
+    const char* title =
+        Info(u.Dead ? FindingKind::ExternalDeadLink : FindingKind::MovedPermanently).Title;
+    return std::string(title) + ": " + DescribeLink(link) + " (" + ExternalStatusText(u) + ")";
+}
+
 KnownEntries::KnownEntries(const LinkReport& report, const Baseline* known) {
     auto has = [known](const FindingId& id) { return known != nullptr && known->Contains(id); };
     for (const DeadLink& d : report.DeadLinks)
@@ -143,12 +172,15 @@ KnownEntries::KnownEntries(const LinkReport& report, const Baseline* known) {
         Notes.push_back(has(IdOf(n)));
     for (const std::string& folder : report.UnreadableFolders)
         Unreadable.push_back(has(IdOf(FindingKind::UnreadableFolder, folder)));
+    for (const ExternalUrl& u : report.ExternalUrls)
+        for (const DeadLink& link : u.Links)
+            External.push_back(u.Dead && has(IdOf(u, link)));
 }
 
 size_t KnownEntries::Count() const {
     size_t n = 0;
     for (const auto* list :
-         {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes, &Unreadable})
+         {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes, &Unreadable, &External})
         n += static_cast<size_t>(std::count(list->begin(), list->end(), true));
     return n;
 }
@@ -179,6 +211,10 @@ std::string DuplicateMessage(const TitleProblem& t, const std::string& page) {
 
 using namespace findings;
 
+bool FindingFails(FindingKind kind) {
+    return kind != FindingKind::MovedPermanently;
+}
+
 const char* FindingKindTitle(FindingKind kind) {
     return Info(kind).Title;
 }
@@ -208,6 +244,9 @@ std::vector<Finding> ListFindings(const LinkReport& report, const ReportOptions&
                 NoteText(n.Kind, options.MaxPageBytes));
     for (const std::string& folder : report.UnreadableFolders)
         add(IdOf(FindingKind::UnreadableFolder, folder), 0, kUnreadableFolderText);
+    for (const ExternalUrl& u : report.ExternalUrls)
+        for (const DeadLink& link : u.Links)
+            add(IdOf(u, link), link.Line, ExternalMessage(u, link));
     return list;
 }
 

@@ -26,7 +26,12 @@ enum class FindingKind : std::uint8_t {
     FolderWithoutDefaultPage,
     NotFullyChecked,
     UnreadableFolder,
+    ExternalDeadLink, // an http or https URL that answers with an error, or not at all
+    MovedPermanently, // one that permanently redirects to a good answer: informs only
 };
+
+// Whether a new finding of the kind fails the check; a move only informs.
+bool FindingFails(FindingKind kind);
 
 // A few words naming the kind: "Dead link", "Orphan page", ...
 const char* FindingKindTitle(FindingKind kind);
@@ -74,7 +79,7 @@ struct KindInfo {
 };
 
 // In the order of FindingKind.
-extern const std::array<KindInfo, 10> kKinds;
+extern const std::array<KindInfo, 12> kKinds;
 
 // The finding's text for an unreadable folder.
 inline constexpr const char* kUnreadableFolderText = "folder could not be read";
@@ -95,11 +100,17 @@ FindingId IdOf(FindingKind kind, const std::string& page, std::string link = {},
                std::string reason = {});
 FindingId IdOf(const TitleProblem& t, const std::string& page);
 FindingId IdOf(const PageNote& n);
+FindingId IdOf(const ExternalUrl& u, const DeadLink& link);
+// "Moved permanently to URL" or the dead URL's status and error.
+std::string ExternalMessage(const ExternalUrl& u, const DeadLink& link);
+std::string ExternalStatusText(const ExternalUrl& u);
 
 // Whether each entry of each list of a report is known. A group of pages
 // with one title is known when each of its pages had that title before.
 struct KnownEntries {
     std::vector<bool> DeadLinks, OrphanPages, TitleProblems, Folders, Notes, Unreadable;
+    // Each link of each external URL in turn; a move is never counted.
+    std::vector<bool> External;
 
     KnownEntries(const LinkReport& report, const Baseline* known);
     size_t Count() const;

@@ -24,6 +24,46 @@ bool IsCheckedPage(std::string_view path) {
     return matcher.Matches(path);
 }
 
+bool IsHttpLink(std::string_view link) {
+    size_t start = link.find_first_not_of(" \t\n\f\r");
+    if (start == std::string_view::npos)
+        return false;
+    std::string head(link.substr(start, 8));
+    std::transform(head.begin(), head.end(), head.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return head.starts_with("http://") || head.starts_with("https://");
+}
+
+std::optional<std::string> SiteUrlPath(std::string_view link,
+                                       const std::vector<std::string>& siteUrls) {
+    size_t start = link.find_first_not_of(" \t\n\f\r");
+    if (start == std::string_view::npos)
+        return std::nullopt;
+    link.remove_prefix(start);
+    for (std::string_view base : siteUrls) {
+        while (base.ends_with('/'))
+            base.remove_suffix(1);
+        size_t hostEnd =
+            base.find('/', base.find("://") == std::string_view::npos ? 0 : base.find("://") + 3);
+        if (hostEnd == std::string_view::npos)
+            hostEnd = base.size();
+        if (link.size() < base.size() ||
+            !std::equal(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(hostEnd),
+                        link.begin(),
+                        [](char a, char b) {
+                            return std::tolower(static_cast<unsigned char>(a)) ==
+                                   std::tolower(static_cast<unsigned char>(b));
+                        }) ||
+            link.substr(hostEnd, base.size() - hostEnd) != base.substr(hostEnd))
+            continue;
+        std::string_view rest = link.substr(base.size());
+        if (!rest.empty() && rest.front() != '/' && rest.front() != '?' && rest.front() != '#')
+            continue; // "https://example.org/docs" is not "https://example.org/docsx"
+        return "/" + std::string(rest.starts_with('/') ? rest.substr(1) : rest);
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 // ASCII whitespace collapsed to single spaces, none at either end, as a
@@ -194,7 +234,8 @@ private:
         for (size_t i = 0; i < parsed.Links.size(); ++i) {
             const PageLink& link = parsed.Links[i];
             PreparedLink& out = prepared.Links[i];
-            out.Ignored = externalBase || Unchecked(link);
+            // Against a base elsewhere only an absolute URL keeps its meaning.
+            out.Ignored = Unchecked(link) || (externalBase && !IsHttpLink(link.Value));
             if (!out.Ignored)
                 PrepareLink(link, baseFolder, out);
         }
@@ -209,7 +250,10 @@ private:
     }
 
     void PrepareLink(const PageLink& link, const std::string& folder, PreparedLink& out) {
-        LinkTarget target = ClassifyLink(link.Value);
+        std::optional<std::string> own;
+        if (!limits_.SiteUrls.empty())
+            own = SiteUrlPath(link.Value, limits_.SiteUrls);
+        LinkTarget target = ClassifyLink(own ? *own : link.Value);
         out.Kind = target.Kind;
         out.Fragment = std::move(target.Fragment);
         if (target.Kind != LinkKind::Local)
@@ -268,6 +312,9 @@ private:
     size_t CheckLink(const LinkPlace& place, const PreparedLink& link, size_t fromPage) {
         if (link.Kind == LinkKind::SamePage && link.Fragment && fromPage != kNoPage)
             NoteAnchor(fromPage, place, fromPage, *link.Fragment);
+        if (link.Kind == LinkKind::External && limits_.CollectExternal &&
+            IsHttpLink(place.Link.Value))
+            report_.ExternalLinks.push_back(Finding(place, DeadLinkReason::Missing, false));
         if (link.Kind != LinkKind::Local)
             return kNoPage;
         ++report_.LocalLinkCount;

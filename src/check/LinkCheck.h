@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -27,7 +28,23 @@ struct LinkCheckLimits {
     // Links for which this says true are left unchecked and uncounted; it
     // is given each link as written.
     std::function<bool(std::string_view)> IgnoreLink;
+    // Every http and https link not ignored goes to LinkReport::ExternalLinks,
+    // to be asked online.
+    bool CollectExternal = false;
+    // The site's own addresses (absolute http or https URLs): a link that
+    // starts with one, at a path boundary, names the local file below the
+    // site root that the rest of it names, and is never asked online.
+    std::vector<std::string> SiteUrls;
 };
+
+// The link as a path from the site root ("/about.html#team", "/") when it
+// starts with one of SiteUrls at a path boundary; nothing otherwise. The
+// scheme and host compare without regard to letter case, the path exactly.
+std::optional<std::string> SiteUrlPath(std::string_view link,
+                                       const std::vector<std::string>& siteUrls);
+
+// Whether a link as written is an absolute http or https URL.
+bool IsHttpLink(std::string_view link);
 
 class LinkCheckListener {
 public:

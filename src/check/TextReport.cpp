@@ -106,8 +106,38 @@ void WriteTextReport(const LinkReport& report, const KnownEntries& known,
         }
     }
 
+    // Grouped by URL: the URL with its answer, then the links that name it.
+    for (bool dead : {true, false}) {
+        size_t urls = 0;
+        for (const ExternalUrl& u : report.ExternalUrls)
+            urls += u.Dead == dead ? 1 : 0;
+        if (urls == 0)
+            continue;
+        heading(dead ? "External dead links" : "Moved permanently", urls);
+        size_t k = 0;
+        for (const ExternalUrl& u : report.ExternalUrls) {
+            size_t first = k;
+            k += u.Links.size();
+            if (u.Dead != dead)
+                continue;
+            out << "  " << PrintableText(u.Url) << ": " << PrintableText(ExternalStatusText(u))
+                << "\n";
+            for (size_t i = 0; i < u.Links.size(); ++i) {
+                const DeadLink& d = u.Links[i];
+                out << "    " << PrintableText(d.Page);
+                if (d.Line > 0)
+                    out << ":" << d.Line;
+                out << ": " << PrintableText(DescribeLink(d));
+                end(known.External[first + i]);
+            }
+        }
+    }
+
     out << Count(report.PageCount, "page", "pages") << ", "
-        << Count(report.LocalLinkCount, "local link", "local links") << " checked. ";
+        << Count(report.LocalLinkCount, "local link", "local links");
+    if (report.ExternalChecked)
+        out << ", " << Count(report.ExternalUrlCount, "external URL", "external URLs");
+    out << " checked. ";
     if (report.ProblemCount() == 0) {
         out << "No problems found.\n";
         return;
@@ -124,6 +154,7 @@ void WriteTextReport(const LinkReport& report, const KnownEntries& known,
         "folders without a default page");
     add(report.Notes.size(), "page not fully checked", "pages not fully checked");
     add(report.UnreadableFolders.size(), "unreadable folder", "unreadable folders");
+    add(report.ExternalDeadCount(), "external dead link", "external dead links");
     out << Count(report.ProblemCount(), "problem", "problems") << ": ";
     for (size_t i = 0; i < parts.size(); ++i)
         out << (i ? ", " : "") << parts[i];
@@ -198,6 +229,33 @@ void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::o
         entries("folder", report.FoldersWithoutDefaultPage, known.Folders);
     json["notes"] = std::move(notes);
     json["unreadableFolders"] = entries("folder", report.UnreadableFolders, known.Unreadable);
+    if (report.ExternalChecked) {
+        Json external = Json::array();
+        size_t k = 0;
+        for (const ExternalUrl& u : report.ExternalUrls) {
+            Json item = Json::object();
+            PutText(item, "url", u.Url);
+            item["finding"] = u.Dead ? "externalDeadLink" : "movedPermanently";
+            item["status"] = u.Status > 0 ? Json(u.Status) : Json(nullptr);
+            item["error"] = u.Dead ? Json(ValidUtf8(u.Error)) : Json(nullptr);
+            item["finalUrl"] = u.FinalUrl.empty() ? Json(nullptr) : Json(ValidUtf8(u.FinalUrl));
+            Json links = Json::array();
+            for (const DeadLink& d : u.Links) {
+                Json link = Json::object();
+                PutText(link, "page", d.Page);
+                PutText(link, "link", d.Link);
+                PutText(link, "tag", d.Tag);
+                PutText(link, "attribute", d.Attribute);
+                link["source"] = SourceName(d.Source);
+                link["line"] = d.Line > 0 ? Json(d.Line) : Json(nullptr);
+                link["known"] = bool(known.External[k++]);
+                links.push_back(std::move(link));
+            }
+            item["links"] = std::move(links);
+            external.push_back(std::move(item));
+        }
+        json["externalLinks"] = std::move(external);
+    }
     json["summary"] = {{"pages", report.PageCount},
                        {"localLinks", report.LocalLinkCount},
                        {"deadLinks", report.DeadLinks.size()},
@@ -208,6 +266,14 @@ void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::o
                        {"unreadableFolders", report.UnreadableFolders.size()},
                        {"problems", report.ProblemCount()},
                        {"known", known.Count()}};
+    if (report.ExternalChecked) {
+        size_t moved = 0;
+        for (const ExternalUrl& u : report.ExternalUrls)
+            moved += u.Dead ? 0 : u.Links.size();
+        json["summary"]["externalUrls"] = report.ExternalUrlCount;
+        json["summary"]["externalDeadLinks"] = report.ExternalDeadCount();
+        json["summary"]["movedPermanently"] = moved;
+    }
     out << JsonWithoutRunnerMarks(json.dump(2, ' ', false, Json::error_handler_t::replace)) << "\n";
 }
 

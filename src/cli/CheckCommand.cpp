@@ -1,8 +1,10 @@
 #include "cli/CheckCommand.h"
 
 #include "check/CheckReport.h"
+#include "check/ExternalLinks.h"
 #include "check/LinkCheck.h"
 #include "check/SiteCheck.h"
+#include "check/UrlCache.h"
 #include "model/SiteLinks.h"
 #include "support/NXFiles.h"
 #include "support/NXStrings.h"
@@ -17,7 +19,7 @@ namespace tw {
 namespace {
 
 // A progress line on a terminal while the scan and the check run.
-class CheckProgress : public SiteCheckListener {
+class CheckProgress : public SiteCheckListener, public ExternalCheckListener {
 public:
     CheckProgress(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
     // An error must not leave the line standing before its message.
@@ -32,6 +34,11 @@ public:
     void PageChecked(size_t done, size_t total) override {
         if (Due())
             err_ << "\r\033[KChecking: " << done << " of " << total << " pages" << std::flush;
+    }
+    void UrlsChecked(size_t done, size_t total) override {
+        if (Due())
+            err_ << "\r\033[KChecking: " << done << " of " << total << " external URLs"
+                 << std::flush;
     }
     void ScanWarning(const std::string& text) override {
         Done();
@@ -96,8 +103,71 @@ void AddCheckFlags(CLI::App& command, CheckFlags& flags) {
                     "such, and do not fail the check")
         ->type_name("FILE")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    command
+        .add_option("--site-url", flags.siteUrls,
+                    "The site's own address (repeatable): links that start with it are checked "
+                    "as the local files they name (default: the XML sitemap's base URL)")
+        ->type_name("URL")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(CLI::Validator(
+            [](const std::string& v) {
+                return IsHttpLink(v) && v.find("://") + 3 < v.size()
+                           ? std::string()
+                           : "expected an http:// or https:// address";
+            },
+            "", "URL"));
     command.add_flag("--quiet", flags.quiet,
                      "No progress line, and no text report when the check passes");
+
+    CLI::Option* external = command.add_flag(
+        "--external", flags.external,
+        "Also ask every http and https link online, each URL once (off: the check stays offline)");
+    auto online = [&](const std::string& name, auto& value, const std::string& help,
+                      const std::string& type) {
+        return command.add_option(name, value, help)
+            ->type_name(type)
+            ->needs(external)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    };
+    online("--accept", flags.accept,
+           "The statuses that are good, e.g. 200-299,403,429 (default: 200-299)", "CODES")
+        ->check(CLI::Validator(
+            [](const std::string& v) {
+                return ParseAcceptCodes(v).empty() ? "expected codes and ranges, as 200-299,403"
+                                                   : std::string();
+            },
+            "", "CODES"));
+    online("--host-concurrency", flags.hostConcurrency,
+           "Requests in flight to one host at most (default: 2)", "N")
+        ->check(CLI::Range(1, 64));
+    online("--max-concurrency", flags.maxConcurrency,
+           "Requests in flight in all at most (default: 32)", "N")
+        ->check(CLI::Range(1, 1024));
+    online("--host-interval", flags.hostIntervalMs,
+           "Milliseconds at least between two requests started to one host (default: 0)", "MS")
+        ->check(CLI::Range(0, 3600000));
+    online("--timeout", flags.timeoutSeconds, "Seconds a request may take (default: 20)", "SECONDS")
+        ->check(CLI::Range(1, 3600));
+    online("--retries", flags.retries,
+           "Tries after a timeout, a 5xx or a 429 answer, each after a longer wait (default: 2)",
+           "N")
+        ->check(CLI::Range(0, 10));
+    online("--max-retry-wait", flags.maxRetryWaitSeconds,
+           "The longest Retry-After honoured; a longer one counts as the failure (default: 60)",
+           "SECONDS")
+        ->check(CLI::Range(0, 86400));
+    online("--user-agent", flags.userAgent,
+           "The User-Agent sent (default: Zephyrix-Trailwright/VERSION (+URL))", "TEXT");
+    online("--cache", flags.cache,
+           "Keep the answers in FILE and reuse the good ones while they are young", "FILE");
+    online("--max-cache-age", flags.maxCacheAge,
+           "How long a good answer in the cache is reused: 30m, 12h, 2d (default: 1d)", "AGE")
+        ->check(CLI::Validator(
+            [](const std::string& v) {
+                return ParseCacheAge(v) ? std::string() : "expected an age as 30m, 12h or 2d";
+            },
+            "", "AGE"));
 }
 
 int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& streams) {
@@ -116,11 +186,33 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
     }
     LinkCheckLimits limits;
     limits.IgnoreLink = IgnoreLinksMatching(flags.ignoreUrls);
+    limits.CollectExternal = flags.external;
+    limits.SiteUrls = flags.siteUrls;
+    if (limits.SiteUrls.empty() && IsHttpLink(profile.XmlBaseURL()))
+        limits.SiteUrls.push_back(profile.XmlBaseURL());
     options.MaxPageBytes = limits.MaxPageBytes;
 
     CheckProgress progress(streams.err, streams.errIsTerminal && !flags.quiet);
     // Nothing here asks for a stop, so there is always a report.
     LinkReport report = CheckSite(std::move(profile), limits, &progress).value();
+    if (flags.external) {
+        ExternalCheckOptions online;
+        online.Accept = ParseAcceptCodes(flags.accept);
+        online.HostConcurrency = flags.hostConcurrency;
+        online.MaxConcurrency = flags.maxConcurrency;
+        online.HostInterval = std::chrono::milliseconds(flags.hostIntervalMs);
+        online.Timeout = std::chrono::seconds(flags.timeoutSeconds);
+        online.Retries = flags.retries;
+        online.MaxRetryWait = std::chrono::seconds(flags.maxRetryWaitSeconds);
+        online.UserAgent = flags.userAgent.empty() ? DefaultUserAgent(TW_VERSION) : flags.userAgent;
+        ExternalRunOptions run;
+        run.CacheFile = flags.cache.empty() ? std::string() : ExpandFileName(flags.cache);
+        run.MaxCacheAge = ParseCacheAge(flags.maxCacheAge).value_or(86400);
+        ExternalChecker checker(std::move(online));
+        CheckExternalLinks(
+            report, checker, run, SystemCheckClock(),
+            [&](const std::string& text) { progress.ScanWarning(text); }, &progress);
+    }
     progress.Done();
 
     size_t fresh = NewProblemCount(report, options.Known);

@@ -19,10 +19,24 @@ struct CheckFlags {
     std::string pathBase;
     std::vector<std::string> ignoreUrls;
     std::string baseline;
+    std::vector<std::string> siteUrls;
+    // Asking the external links online.
+    bool external = false;
+    std::string accept = "200-299";
+    int hostConcurrency = 2;
+    int maxConcurrency = 32;
+    int hostIntervalMs = 0;
+    int timeoutSeconds = 20;
+    int retries = 2;
+    int maxRetryWaitSeconds = 60;
+    std::string userAgent;
+    std::string cache;
+    std::string maxCacheAge = "1d";
 };
 
 // Adds the options of check beside the profile options: --format, --json,
-// --path-base, --ignore-url, --baseline and --quiet.
+// --path-base, --ignore-url, --baseline and --quiet, and --external with the
+// options of asking links online.
 void AddCheckFlags(CLI::App& command, CheckFlags& flags);
 
 // Scans the site as generate does, writes no site map and prints the link

@@ -102,6 +102,9 @@ expect "paragraph" trailwright-cli generate --format p
 expect "github json junit sarif text" trailwright-cli check --index x.html --format ""
 expect "json junit" trailwright-cli check --format = j
 expect "" trailwright-cli check --ignore-url ""
+expect "--external" trailwright-cli check --ex
+expect "" trailwright-cli check --external --timeout ""
+expect "12h 1d" trailwright-cli check --external --max-cache-age 1
 expect "list modern paragraph" trailwright-cli profile write f.zpf --format ""
 # "--format=p" reaches the function as three words: bash splits at "=".
 expect "paragraph" trailwright-cli generate --format = p
