@@ -39,6 +39,12 @@ private:
 
 } // namespace
 
+std::vector<std::string> SiteUrlsFor(const TMapProfile& profile, std::vector<std::string> given) {
+    if (given.empty() && IsHttpLink(profile.XmlBaseURL()))
+        given.push_back(profile.XmlBaseURL());
+    return given;
+}
+
 std::optional<LinkReport> CheckSite(TMapProfile profile, const LinkCheckLimits& limits,
                                     SiteCheckListener* listener) {
     SiteCheckListener silent;

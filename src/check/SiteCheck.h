@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -23,6 +24,10 @@ public:
 // profile would write is no page of the site, and the scan reads no
 // titles: the check reads every page anyway. Returns nothing when the
 // listener asked to stop; raises what ScanRun and CheckLinks raise.
+// The addresses a site's own absolute links start with: Given when there
+// are any, else the profile's sitemap base URL when it is http or https.
+std::vector<std::string> SiteUrlsFor(const TMapProfile& profile, std::vector<std::string> given);
+
 std::optional<LinkReport> CheckSite(TMapProfile profile, const LinkCheckLimits& limits = {},
                                     SiteCheckListener* listener = nullptr);
 

@@ -187,9 +187,7 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
     LinkCheckLimits limits;
     limits.IgnoreLink = IgnoreLinksMatching(flags.ignoreUrls);
     limits.CollectExternal = flags.external;
-    limits.SiteUrls = flags.siteUrls;
-    if (limits.SiteUrls.empty() && IsHttpLink(profile.XmlBaseURL()))
-        limits.SiteUrls.push_back(profile.XmlBaseURL());
+    limits.SiteUrls = SiteUrlsFor(profile, flags.siteUrls);
     options.MaxPageBytes = limits.MaxPageBytes;
 
     CheckProgress progress(streams.err, streams.errIsTerminal && !flags.quiet);

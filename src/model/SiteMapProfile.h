@@ -150,6 +150,11 @@ public:
     // into (an absolute path); empty: none.
     const std::string& PageTemplate() const { return pageTemplate_; }
     void SetPageTemplate(const std::string& value) { Store(pageTemplate_, value); }
+    // The wizard's Check Site also asks the external links online. The
+    // command line goes online only when told (check --external), so that a
+    // CI run of a profile stays offline.
+    bool CheckExternalLinks() const { return checkExternalLinks_; }
+    void SetCheckExternalLinks(bool value) { Store(checkExternalLinks_, value); }
 
 private:
     template <typename T> void Store(T& field, const T& value) {
@@ -206,6 +211,8 @@ private:
     std::int32_t maxLinks_ = 0;
     // Template.
     std::string pageTemplate_;
+    // Check Site online.
+    bool checkExternalLinks_ = false;
 };
 
 // The profile as the wizard holds it after start-up without a profile file:

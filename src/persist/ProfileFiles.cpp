@@ -105,6 +105,9 @@ TStreamObject ProfileStreamObject(TMapProfile& profile) {
         .OmittedAt(0);
     // Template.
     string(o, "PageTemplate", &TMapProfile::PageTemplate, &TMapProfile::SetPageTemplate);
+    // Check Site online.
+    extraBoolean("CheckExternalLinks", &TMapProfile::CheckExternalLinks,
+                 &TMapProfile::SetCheckExternalLinks);
     return o;
 }
 

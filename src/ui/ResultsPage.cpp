@@ -94,6 +94,9 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dia
     btnCheckSite_->setObjectName(u"btnCheckSite"_s);
     btnCheckSite_->setToolTip(u"Check the site's links and titles"_s);
     btnCheckSite_->setAutoDefault(false);
+    cbCheckExternal_ = MakeCheckBox(u"Check e&xternal links (online)"_s, u"cbCheckExternal"_s);
+    cbCheckExternal_->setToolTip(
+        u"Check Site also asks every http and https link online, each address once"_s);
 
     // The findings panel shares the height with the tree, which keeps the
     // larger part.
@@ -112,7 +115,11 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dia
     grid->addWidget(splitter_, 1, 0, 1, 3);
     grid->addWidget(fileCaption, 2, 0);
     grid->addWidget(lblLinkFileName_, 2, 1);
-    grid->addWidget(btnCheckSite_, 2, 2);
+    auto* checkRow = new QHBoxLayout;
+    checkRow->setContentsMargins(0, 0, 0, 0);
+    checkRow->addWidget(cbCheckExternal_);
+    checkRow->addWidget(btnCheckSite_);
+    grid->addLayout(checkRow, 2, 2);
     lblTrimmedPart_ = new QLabel;
     lblTrimmedPart_->setObjectName(u"lblTrimmedPart"_s);
     // A title's text shows as text, whatever it holds.
@@ -198,6 +205,10 @@ ResultsPage::ResultsPage(TSiteMapTree& tree, TMapProfile& profile, IDialogs& dia
             else
                 StartCheck();
         });
+    });
+    connect(cbCheckExternal_, &QCheckBox::toggled, this, [this](bool on) {
+        if (profile_.CheckExternalLinks() != on)
+            profile_.SetCheckExternalLinks(on);
     });
     connect(checkRun_, &SiteCheckRun::progress, this,
             [this](SiteCheckRun::Phase phase, qint64 done, qint64 total) {
@@ -418,6 +429,11 @@ void ResultsPage::SetScannedProfile(const TMapProfile& profile) {
     ClearFindings();
     scannedProfile_ = profile;
     scanned_ = true;
+    cbCheckExternal_->setChecked(profile_.CheckExternalLinks());
+}
+
+void ResultsPage::SetExternalCache(const std::string& file) {
+    checkRun_->SetExternalCache(file);
 }
 
 bool ResultsPage::Checking() const {
@@ -428,8 +444,10 @@ void ResultsPage::StartCheck() {
     if (!scanned_ || Checking())
         return;
     ClearFindings();
+    TMapProfile profile = scannedProfile_;
+    profile.SetCheckExternalLinks(cbCheckExternal_->isChecked());
     // Running before the page says so: what follows the change asks Checking().
-    checkRun_->Start(scannedProfile_);
+    checkRun_->Start(std::move(profile));
     SetChecking(true);
 }
 
@@ -453,6 +471,7 @@ void ResultsPage::SetChecking(bool on) {
     btnCheckSite_->setText(on ? u"Stop Chec&k"_s : u"Chec&k Site"_s);
     btnCheckSite_->setToolTip(on ? u"Stop the check"_s : u"Check the site's links and titles"_s);
     pbCheck_->setVisible(on);
+    cbCheckExternal_->setEnabled(!on);
     if (on) {
         pnlCheck_->show();
         pbCheck_->setRange(0, 0);
@@ -476,8 +495,10 @@ void ResultsPage::ShowCheckProgress(int phase, qint64 done, qint64 total) {
     const int scale = total > INT_MAX ? static_cast<int>(total / INT_MAX + 1) : 1;
     pbCheck_->setRange(0, static_cast<int>(total / scale));
     pbCheck_->setValue(static_cast<int>(done / scale));
-    lblCheckProgress_->setText(u"Checking: "_s + QString::number(done) + u" of "_s +
-                               ToQ(CountOf(total, "page", "pages")));
+    const bool online = phase == static_cast<int>(SiteCheckRun::Phase::External);
+    lblCheckProgress_->setText(
+        (online ? u"Checking external links: "_s : u"Checking: "_s) + QString::number(done) +
+        u" of "_s + ToQ(online ? CountOf(total, "URL", "URLs") : CountOf(total, "page", "pages")));
 }
 
 void ResultsPage::CheckFinished() {
@@ -509,6 +530,16 @@ void ResultsPage::FillFindings() {
             : u"%1 in %2."_s.arg(ToQ(CountOf(static_cast<long long>(report.ProblemCount()),
                                              "problem", "problems")),
                                  ToQ(pages)));
+    if (report.ExternalChecked)
+        lblCheckProgress_->setText(lblCheckProgress_->text() + u" "_s +
+                                   ToQ(CountOf(static_cast<long long>(report.ExternalUrlCount),
+                                               "external URL", "external URLs")) +
+                                   u" asked."_s);
+    // A cache that could not be used or kept is said, not fatal.
+    const QStringList& warnings = checkRun_->Warnings();
+    if (!warnings.isEmpty())
+        lblCheckProgress_->setText(lblCheckProgress_->text() + u" "_s + warnings.join(u' '));
+    lblCheckProgress_->setToolTip(lblCheckProgress_->text());
     if (cbProblemsOnly_->isChecked())
         SetProblemsOnly(true);
 }

@@ -65,6 +65,8 @@ public:
     // The profile as the last scan started: the site that Check Site checks.
     // Forgets the findings of the site before.
     void SetScannedProfile(const TMapProfile& profile);
+    // Where Check Site keeps the online answers between runs.
+    void SetExternalCache(const std::string& file);
     // Check Site: runs on a thread of its own while the page shows its
     // progress; the tree cannot be edited meanwhile.
     void StartCheck();
@@ -117,6 +119,7 @@ private:
     SiteCheckRun* checkRun_;
     QSplitter* splitter_;
     QPushButton* btnCheckSite_;
+    QCheckBox* cbCheckExternal_;
     QWidget* pnlCheck_;
     QLabel* lblTrimmedPart_;
     QLabel* lblCheckFindings_;

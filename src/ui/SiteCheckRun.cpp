@@ -1,13 +1,16 @@
 #include "ui/SiteCheckRun.h"
 
+#include "check/ExternalLinks.h"
 #include "check/SiteCheck.h"
 
 #include <QMetaObject>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 namespace tw::ui {
 
-class SiteCheckRun::Listener : public SiteCheckListener {
+class SiteCheckRun::Listener : public SiteCheckListener, public ExternalCheckListener {
 public:
     Listener(SiteCheckRun& owner, unsigned run) : owner_(owner), run_(run) {}
 
@@ -22,6 +25,12 @@ public:
         owner_.PostProgress(run_);
         if (owner_.pageHook_)
             owner_.pageHook_(done);
+    }
+    void UrlsChecked(size_t done, size_t total) override {
+        owner_.phase_ = static_cast<int>(Phase::External);
+        owner_.done_ = static_cast<qint64>(done);
+        owner_.total_ = static_cast<qint64>(total);
+        owner_.PostProgress(run_);
     }
     bool StopRequested() override { return owner_.stop_.load(std::memory_order_relaxed); }
 
@@ -40,6 +49,7 @@ void SiteCheckRun::Start(TMapProfile profile) {
     Stop();
     report_.reset();
     error_.clear();
+    warnings_.clear();
     stop_ = false;
     phase_ = static_cast<int>(Phase::Scanning);
     done_ = 0;
@@ -65,6 +75,8 @@ void SiteCheckRun::RequestStop() {
     {
         std::lock_guard lock(stopMutex_);
         stop_ = true;
+        if (checker_)
+            checker_->Stop();
     }
     stopAsked_.notify_all();
 }
@@ -87,12 +99,50 @@ void SiteCheckRun::PostProgress(unsigned run) {
         Qt::QueuedConnection);
 }
 
+void SiteCheckRun::CheckOnline(LinkReport& report, Listener& listener) {
+    ExternalCheckOptions options = online_;
+    if (options.UserAgent.empty())
+        options.UserAgent = DefaultUserAgent(TW_VERSION);
+    ExternalChecker checker(std::move(options));
+    {
+        std::lock_guard lock(stopMutex_);
+        if (stop_)
+            return;
+        checker_ = &checker;
+    }
+    ExternalRunOptions run;
+    run.CacheFile = externalCache_;
+    // The configuration folder is made when first needed; a failure shows
+    // as the cache's own warning.
+    if (!run.CacheFile.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(run.CacheFile).parent_path(),
+                                            ignored);
+    }
+    // The checker goes before Stop can reach it again, however this ends.
+    struct Forget {
+        SiteCheckRun& owner;
+        ~Forget() {
+            std::lock_guard lock(owner.stopMutex_);
+            owner.checker_ = nullptr;
+        }
+    } forget{*this};
+    CheckExternalLinks(
+        report, checker, run, SystemCheckClock(),
+        [this](const std::string& text) { warnings_ << QString::fromStdString(text); }, &listener);
+}
+
 void SiteCheckRun::Work(TMapProfile profile, unsigned run) {
     std::optional<LinkReport> report;
     QString error;
     try {
         Listener listener(*this, run);
-        report = CheckSite(std::move(profile), {}, &listener);
+        LinkCheckLimits limits;
+        limits.SiteUrls = SiteUrlsFor(profile, {});
+        limits.CollectExternal = profile.CheckExternalLinks();
+        report = CheckSite(std::move(profile), limits, &listener);
+        if (report && limits.CollectExternal)
+            CheckOnline(*report, listener);
     } catch (const std::exception& e) {
         error = QString::fromUtf8(e.what());
     } catch (...) {

@@ -173,6 +173,7 @@ void TfrmSiteMapMain::BuildPages() {
     results_ = new ResultsPage(tree_, profile_, dialogs_);
     information_->SetProgramFolder(programFolder_);
     information_->SetConfigFolder(configFolder_);
+    results_->SetExternalCache(configFolder_ + "external-links.json");
     outputSettings_ = new OutputSettingsPage(profile_, dialogs_);
     // The program folder is never made; a configuration folder is, when needed.
     outputSettings_->SetPreviewFolder(configFolder_, configFolder_ != programFolder_);

@@ -3,6 +3,7 @@
 
 #include "WizardFixture.h"
 #include "check/CheckReport.h"
+#include "core/LoopbackServer.h"
 #include "model/SiteMapTree.h"
 #include "ui/ResultsPage.h"
 #include "ui/SiteCheckRun.h"
@@ -92,6 +93,8 @@ private slots:
     void cancelAndCloseStopTheWorker_data();
     void cancelAndCloseStopTheWorker();
     void newScanClearsTheMarks();
+    void externalLinksOnline();
+    void stopAbortsTheTransfers();
 };
 
 void SiteCheckTest::marksExactlyTheSeededNodes() {
@@ -258,6 +261,94 @@ void SiteCheckTest::newScanClearsTheMarks() {
     QCOMPARE(w.Marked(), std::set<std::string>{});
     QCOMPARE(w.Findings()->model()->rowCount(), 0);
     QVERIFY(!w.Get<QWidget>("pnlCheck")->isVisible());
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+namespace {
+
+// index.html names a good, a gone and (when Hang) a silent URL of Server;
+// about.html names the gone one again.
+struct OnlineWizard : CheckedWizard {
+    explicit OnlineWizard(twtest::LoopbackServer& server, bool hang = false) {
+        const QByteArray good = server.Url("/good").c_str();
+        const QByteArray gone = server.Url("/gone").c_str();
+        const QByteArray silent = hang ? server.Url("/silent").c_str() : "";
+        site.WriteFile(QStringLiteral("index.html"),
+                       Page("Home", "<a href=about.html></a><a href='" + good + "'></a><a href='" +
+                                        gone + "'></a>" +
+                                        (hang ? "<a href='" + silent + "'></a>" : "")));
+        site.WriteFile(QStringLiteral("about.html"),
+                       Page("About", "<a href=index.html></a><a href='" + gone + "#x'></a>"));
+        for (const char* name : {"a.html", "b.html", "notitle.html", "orphan.html"})
+            QFile::remove(site.Path(QString::fromLatin1(name)));
+        QDir(site.Path(QStringLiteral("clean"))).removeRecursively();
+        Button("btnBack")->click();
+        Scan(site.Path(QStringLiteral("index.html")));
+    }
+};
+
+} // namespace
+
+void SiteCheckTest::externalLinksOnline() {
+    twtest::ClearProxies();
+    twtest::LoopbackServer server;
+    server.Route("/good", {});
+    server.Route("/gone", {404});
+    OnlineWizard w(server);
+    // Off: the check stays offline.
+    w.Check();
+    QCOMPARE(server.Requests({}), 0);
+    QCOMPARE(w.Marked(), std::set<std::string>{});
+
+    auto* online = w.Get<QCheckBox>("cbCheckExternal");
+    online->setChecked(true);
+    QVERIFY(w.window->Profile().CheckExternalLinks());
+    w.Check();
+    // Both pages naming the gone URL are marked, and each link is listed.
+    QCOMPARE(w.Marked(), (std::set<std::string>{"index.html", "about.html"}));
+    QCOMPARE(w.Findings()
+                 ->model()
+                 ->match(w.Findings()->model()->index(0, 0), Qt::DisplayRole,
+                         QStringLiteral("External dead link"), -1)
+                 .size(),
+             2);
+    QVERIFY(w.LabelText("lblCheckProgress").contains(QStringLiteral("2 external URLs asked.")));
+    QCOMPARE(server.Requests("/gone", "HEAD"), 1);
+    // A second check answers the good URL from the wizard's cache.
+    w.Check();
+    QCOMPARE(server.Requests("/good"), 1);
+    QCOMPARE(server.Requests("/gone", "HEAD"), 2);
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void SiteCheckTest::stopAbortsTheTransfers() {
+    twtest::ClearProxies();
+    twtest::LoopbackServer server;
+    server.Route("/good", {});
+    server.Route("/gone", {404});
+    server.Route("/silent", {.Hang = true});
+    std::atomic<bool> asked{false};
+    server.OnHang = [&] { asked = true; };
+    OnlineWizard w(server, true);
+    // Only the stop can end the silent request: a stop that waited for it
+    // would never return.
+    tw::ExternalCheckOptions patient;
+    patient.Timeout = std::chrono::hours(24);
+    patient.Retries = 0;
+    w.Results()->CheckRun()->SetOnlineOptions(patient);
+    w.Get<QCheckBox>("cbCheckExternal")->setChecked(true);
+    w.Button("btnCheckSite")->click();
+    ProcessEventsUntil([&] {
+        return asked && w.LabelText("lblCheckProgress")
+                            .startsWith(QStringLiteral("Checking external links"));
+    });
+    QVERIFY(w.LabelText("lblCheckProgress").endsWith(QStringLiteral(" of 3 URLs")));
+    // Stop Check: the silent request is aborted, not waited for.
+    w.Button("btnCheckSite")->click();
+    QVERIFY(!w.Results()->Checking());
+    QCOMPARE(w.LabelText("lblCheckProgress"), QStringLiteral("Check stopped."));
+    QCOMPARE(w.Button("btnCheckSite")->text(), QStringLiteral("Chec&k Site"));
+    QVERIFY(w.Get<QCheckBox>("cbCheckExternal")->isEnabled());
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 

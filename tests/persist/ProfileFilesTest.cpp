@@ -161,9 +161,11 @@ TEST(ProfileFiles, SitemapSettingsAreWrittenOnlyAwayFromTheirDefaults) {
          }},
         {"TrimTitlesText", [](TMapProfile& p, bool on) { p.SetTrimTitlesText(on ? "S &" : ""); }},
         {"FolderTitles", [](TMapProfile& p, bool on) { p.SetFolderTitles(on); }},
-        {"ItemSort", [](TMapProfile& p, bool on) {
+        {"ItemSort",
+         [](TMapProfile& p, bool on) {
              p.SetItemSort(on ? TMapItemSort::msortName : TMapItemSort::msortNone);
-         }}};
+         }},
+        {"CheckExternalLinks", [](TMapProfile& p, bool on) { p.SetCheckExternalLinks(on); }}};
     TMapProfile plain = MakeStartupProfile();
     for (const auto& [name, set] : settings)
         set(plain, false);
