@@ -2,7 +2,8 @@
 //
 // Times the wizard against the core on the same site: the scan, the
 // generation of the page, the reaction to Cancel and Check Site (with the
-// longest pause between the window's repaints while it runs), each in the
+// longest pause between the window's repaints while it runs), Stop Check
+// while external links are asked from a loopback port, each in the
 // window (offscreen or on a display) and as the command-line tool runs it. Then it
 // fills the results tree with a site of TREE_NODES pages (100,000 unless
 // given) made in a temporary folder, and times what a user does there:
@@ -25,6 +26,7 @@
 #include "ui/StatusPage.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,8 +41,12 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -216,6 +222,90 @@ void TimeCheck(const std::string& index) {
             " ms");
     if (!w.dialogs.Finished())
         std::printf("unexpected dialogs: %s\n", qPrintable(w.dialogs.Report()));
+}
+
+// A loopback port for Check Site online: Silent leaves every connection
+// unanswered (requests in flight), else each gets a 503 asking to retry in
+// 30 s (a wait with nothing in flight).
+class StubbornServer {
+public:
+    explicit StubbornServer(bool silent) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(fd_, 1024) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            std::perror("loopback server");
+        port_ = ntohs(address.sin_port);
+        if (!silent)
+            thread_ = std::thread([this] {
+                static const char kAnswer[] =
+                    "HTTP/1.1 503 Busy\r\nRetry-After: 30\r\nContent-Length: 0\r\n\r\n";
+                for (int client; (client = ::accept(fd_, nullptr, nullptr)) >= 0;) {
+                    char request[4096];
+                    if (::recv(client, request, sizeof request, 0) > 0 &&
+                        ::send(client, kAnswer, sizeof kAnswer - 1, MSG_NOSIGNAL) < 0)
+                        std::perror("loopback answer");
+                    ::close(client);
+                }
+            });
+    }
+    ~StubbornServer() {
+        ::shutdown(fd_, SHUT_RDWR);
+        if (thread_.joinable())
+            thread_.join();
+        ::close(fd_);
+    }
+    QString Url(int i) const { return QStringLiteral("http://127.0.0.1:%1/u%2").arg(port_).arg(i); }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// Stop Check while the check asks external links: how long the click takes
+// to return with the run ended, the slowest of five.
+void TimeOnlineStop() {
+    for (const bool silent : {true, false}) {
+        StubbornServer server(silent);
+        QTemporaryDir site;
+        QFile index(site.filePath(QStringLiteral("index.html")));
+        (void)index.open(QIODevice::WriteOnly);
+        index.write("<title>Links</title>");
+        for (int i = 0; i < 200; ++i)
+            index.write(QStringLiteral("<a href='%1'>%2</a>").arg(server.Url(i)).arg(i).toUtf8());
+        index.close();
+
+        Window w;
+        Get<QLineEdit>(&w.form, "editIndex")->setText(index.fileName());
+        Button(&w.form, "btnNext")->click();
+        Get<QCheckBox>(&w.form, "cbCheckExternal")->setChecked(true);
+        tw::ui::ResultsPage* results = w.form.Results();
+        auto* progress = Get<QLabel>(&w.form, "lblCheckProgress");
+        qint64 slowest = 0;
+        for (int run = 0; run < 5; ++run) {
+            Button(&w.form, "btnCheckSite")->click();
+            (void)QTest::qWaitFor(
+                [&] { return progress->text().startsWith(QStringLiteral("Checking external")); },
+                60000);
+            // The transfers under way, or their retry waits begun.
+            QTest::qWait(300);
+            QElapsedTimer stop;
+            stop.start();
+            Button(&w.form, "btnCheckSite")->click();
+            slowest = std::max(slowest, results->Checking() ? -1 : stop.elapsed());
+        }
+        std::printf("stop check online (%s): the run ended %lld ms after the click at most\n",
+                    silent ? "200 requests in flight" : "retries waiting out Retry-After",
+                    static_cast<long long>(slowest));
+        Verdict(silent ? "Stop Check with requests in flight taken after"
+                       : "Stop Check during a Retry-After wait taken after",
+                static_cast<double>(slowest), 100, " ms");
+    }
 }
 
 // The slowest of the steps a user takes in a large result tree.
@@ -401,6 +491,7 @@ int main(int argc, char* argv[]) {
     if (!w.dialogs.Finished())
         std::printf("unexpected dialogs: %s\n", qPrintable(w.dialogs.Report()));
     TimeCheck(index);
+    TimeOnlineStop();
 
     if (treeNodes > 0) {
         // The tree is what is timed, not the disk: the site goes to memory

@@ -2,7 +2,8 @@
 # Times the wizard against the core on the 50,000-file synthetic site (made
 # by bench/run.sh's generator if missing): the scan, the generation, Cancel,
 # Check Site against the core's check (and the window's longest pause between
-# repaints meanwhile), and the steps of a 100,000-node results tree. Runs
+# repaints meanwhile), Stop Check while external links are asked (from
+# loopback ports of its own), and the steps of a 100,000-node results tree. Runs
 # offscreen unless a display is set. BUILD_DIR names another build folder
 # than build/. Usage: bench/gui.sh [tree-nodes]
 set -euo pipefail

@@ -266,8 +266,9 @@ void SiteCheckTest::newScanClearsTheMarks() {
 
 namespace {
 
-// index.html names a good, a gone and (when Hang) a silent URL of Server;
-// about.html names the gone one again.
+// index.html names a good, a gone and (when Hang) a silent URL of Server,
+// and two pages by the site's own address (the sitemaps' base URL), one of
+// them missing; about.html names the gone one again.
 struct OnlineWizard : CheckedWizard {
     explicit OnlineWizard(twtest::LoopbackServer& server, bool hang = false) {
         const QByteArray good = server.Url("/good").c_str();
@@ -276,13 +277,16 @@ struct OnlineWizard : CheckedWizard {
         site.WriteFile(QStringLiteral("index.html"),
                        Page("Home", "<a href=about.html></a><a href='" + good + "'></a><a href='" +
                                         gone + "'></a>" +
-                                        (hang ? "<a href='" + silent + "'></a>" : "")));
+                                        (hang ? "<a href='" + silent + "'></a>" : "") +
+                                        "<a href='http://127.0.0.9:1/site/about.html'></a>"
+                                        "<a href='http://127.0.0.9:1/site/nowhere.html'></a>"));
         site.WriteFile(QStringLiteral("about.html"),
                        Page("About", "<a href=index.html></a><a href='" + gone + "#x'></a>"));
         for (const char* name : {"a.html", "b.html", "notitle.html", "orphan.html"})
             QFile::remove(site.Path(QString::fromLatin1(name)));
         QDir(site.Path(QStringLiteral("clean"))).removeRecursively();
         Button("btnBack")->click();
+        window->Profile().SetXmlBaseURL("http://127.0.0.9:1/site/");
         Scan(site.Path(QStringLiteral("index.html")));
     }
 };
@@ -298,13 +302,16 @@ void SiteCheckTest::externalLinksOnline() {
     // Off: the check stays offline.
     w.Check();
     QCOMPARE(server.Requests({}), 0);
-    QCOMPARE(w.Marked(), std::set<std::string>{});
+    QCOMPARE(w.Marked(), std::set<std::string>{"index.html"});
+    QCOMPARE(w.Findings()->model()->rowCount(), 1);
+    QVERIFY(w.Cell(0, 3).contains(QStringLiteral("nowhere.html")));
 
     auto* online = w.Get<QCheckBox>("cbCheckExternal");
     online->setChecked(true);
     QVERIFY(w.window->Profile().CheckExternalLinks());
     w.Check();
-    // Both pages naming the gone URL are marked, and each link is listed.
+    // Both pages naming the gone URL are marked, and each link is listed;
+    // the site's own address is never asked.
     QCOMPARE(w.Marked(), (std::set<std::string>{"index.html", "about.html"}));
     QCOMPARE(w.Findings()
                  ->model()
@@ -312,6 +319,7 @@ void SiteCheckTest::externalLinksOnline() {
                          QStringLiteral("External dead link"), -1)
                  .size(),
              2);
+    QCOMPARE(w.Findings()->model()->rowCount(), 3);
     QVERIFY(w.LabelText("lblCheckProgress").contains(QStringLiteral("2 external URLs asked.")));
     QCOMPARE(server.Requests("/gone", "HEAD"), 1);
     // A second check answers the good URL from the wizard's cache.
