@@ -28,7 +28,7 @@ _trailwright_cli_options() {
         ;;
     check)
         echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline --site-url"
-        echo "--quiet --external --accept --host-concurrency --max-concurrency --host-interval"
+        echo "--all --quiet --external --accept --host-concurrency --max-concurrency --host-interval"
         echo "--timeout --retries --max-retry-wait --user-agent --cache --max-cache-age --help"
         ;;
     write) echo "$_trailwright_cli_profile $_trailwright_cli_sitemaps --help" ;;
@@ -67,7 +67,7 @@ _trailwright_cli_value() {
     --ignore-folder | --path-base) _trailwright_cli_paths -d "$cur" ;;
     --format)
         if [[ $command == check ]]; then
-            _trailwright_cli_words "text json junit sarif github" "$cur"
+            _trailwright_cli_words "text json junit sarif github markdown html" "$cur"
         else
             _trailwright_cli_words "list paragraph modern" "$cur"
         fi

@@ -1,6 +1,8 @@
 #include "check/CheckReport.h"
 
 #include "check/CiReports.h"
+#include "check/HtmlReport.h"
+#include "check/MarkdownReport.h"
 #include "check/TextReport.h"
 
 #include <algorithm>
@@ -10,7 +12,8 @@ namespace tw {
 using findings::KnownEntries;
 
 const std::vector<std::string>& ReportFormatNames() {
-    static const std::vector<std::string> names = {"text", "json", "junit", "sarif", "github"};
+    static const std::vector<std::string> names = {"text",   "json",     "junit", "sarif",
+                                                   "github", "markdown", "html"};
     return names;
 }
 
@@ -38,6 +41,12 @@ void WriteReport(const LinkReport& report, const ReportOptions& options, std::os
         break;
     case ReportFormat::Github:
         WriteGithubReport(ListFindings(report, options), options, out);
+        break;
+    case ReportFormat::Markdown:
+        WriteMarkdownReport(report, ListFindings(report, options), out);
+        break;
+    case ReportFormat::Html:
+        WriteHtmlReport(report, ListFindings(report, options), options, out);
         break;
     }
 }

@@ -19,10 +19,12 @@ namespace tw {
 
 // The forms a link report is written in: text for people, JSON for
 // programs, and what continuous integration services read: JUnit XML,
-// SARIF 2.1.0 and GitHub Actions workflow commands.
-enum class ReportFormat { Text, Json, Junit, Sarif, Github };
+// SARIF 2.1.0 and GitHub Actions workflow commands; and for people to read
+// in a CI job's summary or a browser: Markdown and one HTML page.
+enum class ReportFormat { Text, Json, Junit, Sarif, Github, Markdown, Html };
 
-// "text", "json", "junit", "sarif", "github": the formats in the order above.
+// "text", "json", "junit", "sarif", "github", "markdown", "html": the
+// formats in the order above.
 const std::vector<std::string>& ReportFormatNames();
 std::optional<ReportFormat> ParseReportFormat(std::string_view name);
 
@@ -36,6 +38,12 @@ struct ReportOptions {
     std::string ToolVersion; // SARIF: the driver's version
     // The read limit of the check, which the note on a truncated page names.
     size_t MaxPageBytes = kDefaultMaxPageBytes;
+    // Text: every dead link on a line of its own, rather than grouped by
+    // where they lead.
+    bool All = false;
+    // HTML: the site root (absolute, ending in "/"), which makes each page
+    // a file URL; empty: the pages are linked relative to the report.
+    std::string SiteRoot;
 };
 
 // The findings of Report one by one: dead links, orphan pages, title

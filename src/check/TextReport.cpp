@@ -1,5 +1,6 @@
 #include "check/TextReport.h"
 
+#include "check/FindingGroups.h"
 #include "support/NXStrings.h"
 #include "support/TextEncoding.h"
 #include "support/UrlText.h"
@@ -38,6 +39,18 @@ void PutText(Json& item, const std::string& key, std::string_view raw) {
         item[key + "Bytes"] = EncodeUrlPath(raw);
 }
 
+const char* DeadLinkReasonText(DeadLinkReason reason) {
+    switch (reason) {
+    case DeadLinkReason::NoDefaultPage:
+        return "folder without a default page";
+    case DeadLinkReason::MissingAnchor:
+        return "missing anchor";
+    case DeadLinkReason::Missing:
+        break;
+    }
+    return "missing";
+}
+
 } // namespace
 
 void WriteTextReport(const LinkReport& report, const KnownEntries& known,
@@ -46,19 +59,54 @@ void WriteTextReport(const LinkReport& report, const KnownEntries& known,
     auto end = [&out](bool isKnown) { out << (isKnown ? " (known)\n" : "\n"); };
     if (!report.DeadLinks.empty()) {
         heading("Dead links", report.DeadLinks.size());
-        for (size_t i = 0; i < report.DeadLinks.size(); ++i) {
+        auto line = [&](size_t i, const char* indent, bool withReason) {
             const DeadLink& d = report.DeadLinks[i];
-            out << "  " << PrintableText(d.Page);
+            out << indent << PrintableText(d.Page);
             if (d.Line > 0)
                 out << ":" << d.Line;
             out << ": " << PrintableText(DescribeLink(d));
-            if (d.Reason == DeadLinkReason::NoDefaultPage)
-                out << " (folder without a default page)";
-            else if (d.Reason == DeadLinkReason::MissingAnchor)
-                out << " (missing anchor)";
-            else if (d.CaseDiffers)
+            if (withReason && d.Reason != DeadLinkReason::Missing)
+                out << " (" << DeadLinkReasonText(d.Reason) << ")";
+            else if (withReason && d.CaseDiffers)
                 out << " (differs only in letter case)";
             end(known.DeadLinks[i]);
+        };
+        if (options.All) {
+            for (size_t i = 0; i < report.DeadLinks.size(); ++i)
+                line(i, "  ", true);
+        } else {
+            // A target that many links name is said once, with a few of them.
+            constexpr size_t kShown = 3;
+            for (const DeadLinkGroup& group : GroupDeadLinks(report)) {
+                if (group.Links.size() == 1) {
+                    line(group.Links.front(), "  ", true);
+                    continue;
+                }
+                const DeadLink& first = report.DeadLinks[group.Links.front()];
+                out << "  " << PrintableText(group.Target) << " ("
+                    << DeadLinkReasonText(first.Reason)
+                    << (first.Reason == DeadLinkReason::Missing && first.CaseDiffers
+                            ? ", differs only in letter case"
+                            : "")
+                    << "): " << Count(group.Links.size(), "link", "links") << " from "
+                    << Count(group.Pages, "page", "pages") << "\n";
+                // The first link of each of the first pages.
+                size_t shown = 0;
+                const std::string* lastPage = nullptr;
+                for (size_t i : group.Links) {
+                    if (shown == kShown)
+                        break;
+                    if (lastPage && *lastPage == report.DeadLinks[i].Page)
+                        continue;
+                    lastPage = &report.DeadLinks[i].Page;
+                    line(i, "    ", false);
+                    ++shown;
+                }
+                if (group.Links.size() > shown)
+                    out << "    and "
+                        << Count(group.Links.size() - shown, "more link", "more links")
+                        << " (--all lists every one)\n";
+            }
         }
     }
     if (!report.OrphanPages.empty()) {

@@ -117,6 +117,9 @@ void AddCheckFlags(CLI::App& command, CheckFlags& flags) {
                            : "expected an http:// or https:// address";
             },
             "", "URL"));
+    command.add_flag("--all", flags.all,
+                     "Text report: every dead link on a line of its own, not grouped by the "
+                     "page it leads to");
     command.add_flag("--quiet", flags.quiet,
                      "No progress line, and no text report when the check passes");
 
@@ -175,6 +178,9 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
     options.Format = flags.json ? ReportFormat::Json
                                 : ParseReportFormat(flags.format).value_or(ReportFormat::Text);
     options.ToolVersion = TW_VERSION;
+    options.All = flags.all;
+    // The HTML report links each page by its file URL.
+    options.SiteRoot = SiteFolderOf(profile.IndexPage());
     options.PathPrefix =
         RelativeFolder(SiteFolderOf(profile.IndexPage()),
                        ExpandFileName(flags.pathBase.empty() ? "." : flags.pathBase));

@@ -16,6 +16,7 @@ struct CheckFlags {
     std::string format = "text";
     bool json = false;
     bool quiet = false;
+    bool all = false; // text: every dead link on its own line
     std::string pathBase;
     std::vector<std::string> ignoreUrls;
     std::string baseline;

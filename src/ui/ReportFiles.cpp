@@ -15,12 +15,14 @@ struct ReportFileType {
     const char* Description;
     const char* Ending;
 };
-constexpr std::array<ReportFileType, 5> kReportFiles = {{
+constexpr std::array<ReportFileType, 7> kReportFiles = {{
     {"Text report", ".txt"},
     {"JSON report", ".json"},
     {"JUnit XML report", ".xml"},
     {"SARIF report", ".sarif"},
     {"GitHub Actions commands", ".github.txt"},
+    {"Markdown report", ".md"},
+    {"HTML report", ".html"},
 }};
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "ui/Text.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,6 +27,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -247,6 +249,13 @@ QWidget* ResultsPage::BuildCheckPanel() {
     pbCheck_->setObjectName(u"pbCheck"_s);
     pbCheck_->setTextVisible(false);
     pbCheck_->setFixedWidth(140);
+    cboFindingKind_ = new QComboBox;
+    cboFindingKind_->setObjectName(u"cboFindingKind"_s);
+    cboFindingKind_->setToolTip(u"List the findings of one kind only"_s);
+    cboFindingKind_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lblFindingKind_ = new QLabel(u"K&ind:"_s);
+    lblFindingKind_->setObjectName(u"lblFindingKind"_s);
+    SetBuddy(lblFindingKind_, cboFindingKind_);
     cbProblemsOnly_ = MakeCheckBox(u"&Problems only"_s, u"cbProblemsOnly"_s);
     cbProblemsOnly_->setToolTip(u"Show only the branches of the tree that hold findings"_s);
     btnSaveReport_ = new QPushButton(u"Save Repor&t..."_s);
@@ -259,6 +268,8 @@ QWidget* ResultsPage::BuildCheckPanel() {
     bar->addWidget(lblCheckFindings_);
     bar->addWidget(lblCheckProgress_, 1);
     bar->addWidget(pbCheck_);
+    bar->addWidget(lblFindingKind_);
+    bar->addWidget(cboFindingKind_);
     bar->addWidget(cbProblemsOnly_);
     bar->addWidget(btnSaveReport_);
     auto* layout = new QVBoxLayout(pnlCheck_);
@@ -271,6 +282,8 @@ QWidget* ResultsPage::BuildCheckPanel() {
 
     connect(lvFindings_, &QTreeView::activated, this,
             [this](const QModelIndex& index) { ActivateFinding(index.row()); });
+    connect(cboFindingKind_, &QComboBox::currentIndexChanged, this,
+            [this](int entry) { ShowFindingKind(entry); });
     connect(cbProblemsOnly_, &QCheckBox::toggled, this, [this](bool on) { SetProblemsOnly(on); });
     connect(btnSaveReport_, &QPushButton::clicked, this,
             [this] { Guarded(this, dialogs_, [this] { SaveReport(); }); });
@@ -481,6 +494,7 @@ void ResultsPage::SetChecking(bool on) {
     cbProblemsOnly_->setEnabled(findings);
     btnSaveReport_->setEnabled(findings);
     lvFindings_->setEnabled(findings);
+    cboFindingKind_->setEnabled(findings);
     emit checkRunningChanged(on);
 }
 
@@ -517,6 +531,7 @@ void ResultsPage::CheckFinished() {
 void ResultsPage::FillFindings() {
     ShowHiddenRows();
     findingsModel_->Reset();
+    FillFindingKinds();
     const SiteCheckFindings& findings = model_->Findings();
     if (!findings.Checked())
         return;
@@ -552,11 +567,32 @@ void ResultsPage::RefreshNodeFindings(const SiteMapNode* node) {
     RefreshFindings(model_->Findings().Of(node));
 }
 
+void ResultsPage::FillFindingKinds() {
+    const SiteCheckFindings& findings = model_->Findings();
+    const QSignalBlocker quiet(cboFindingKind_);
+    cboFindingKind_->clear();
+    cboFindingKind_->addItem(u"All kinds (%1)"_s.arg(findings.Count()), -1);
+    for (size_t k = 0; k < findings::kKinds.size(); ++k) {
+        const auto kind = static_cast<FindingKind>(k);
+        if (const size_t n = findings.OfKind(kind).size(); n > 0)
+            cboFindingKind_->addItem(
+                u"%1 (%2)"_s.arg(QString::fromUtf8(FindingKindTitle(kind))).arg(n),
+                static_cast<int>(k));
+    }
+}
+
+void ResultsPage::ShowFindingKind(int entry) {
+    const int kind = cboFindingKind_->itemData(entry).toInt();
+    findingsModel_->ShowKind(kind < 0 ? std::nullopt
+                                      : std::optional(static_cast<FindingKind>(kind)));
+}
+
 void ResultsPage::ActivateFinding(int row) {
     const SiteCheckFindings& findings = model_->Findings();
-    if (row < 0 || static_cast<size_t>(row) >= findings.Count())
+    const size_t finding = findingsModel_->FindingAt(row);
+    if (finding >= findings.Count())
         return;
-    SiteMapNode* node = findings.NodeOf(static_cast<size_t>(row));
+    SiteMapNode* node = findings.NodeOf(finding);
     if (!node)
         return;
     for (SiteMapNode* up = node->Parent(); up; up = up->Parent())
@@ -618,6 +654,7 @@ void ResultsPage::SaveReport() {
     ReportOptions options;
     options.Format = ReportFormatOf(chosen);
     options.ToolVersion = TW_VERSION;
+    options.SiteRoot = siteRoot;
     // SARIF and GitHub name the files from where the report lies.
     options.PathPrefix = RelativeFolder(siteRoot, ExtractFilePath(path));
     std::ostringstream text;

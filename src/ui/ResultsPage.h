@@ -12,6 +12,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -76,7 +77,8 @@ public:
     void ClearFindings();
     SiteCheckRun* CheckRun() const { return checkRun_; }
     QTreeView* FindingsList() const { return lvFindings_; }
-    // Selects the node of the finding in Row of the list, when it has one.
+    // Selects the node of the finding in Row of the list (as the kind
+    // chosen filters it), when it has one.
     void ActivateFinding(int row);
     // Shows only the branches of the tree that hold findings, or all again.
     void SetProblemsOnly(bool on);
@@ -99,6 +101,9 @@ private:
     void RefreshFindings(const std::vector<size_t>& findings);
     void RefreshNodeFindings(const SiteMapNode* node);
     void ShowHiddenRows();
+    // The kinds list box: all kinds, then each kind found, with the counts.
+    void FillFindingKinds();
+    void ShowFindingKind(int entry);
 
     TSiteMapTree& tree_;
     TMapProfile& profile_;
@@ -127,6 +132,8 @@ private:
     QProgressBar* pbCheck_;
     QCheckBox* cbProblemsOnly_;
     QPushButton* btnSaveReport_;
+    QLabel* lblFindingKind_;
+    QComboBox* cboFindingKind_;
     QTreeView* lvFindings_;
     FindingsListModel* findingsModel_;
     // The rows Problems only hid: the clean branches below marked ones.

@@ -6,7 +6,9 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QStringList>
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace tw::ui {
 
@@ -35,7 +37,10 @@ void SiteCheckFindings::Assign(LinkReport report, const TSiteMapTree& tree,
         byPath.try_emplace(SiteRelativePath(siteRoot, node.Data.FilePath), &node);
     });
     nodes_.assign(findings_.size(), nullptr);
+    byKind_.assign(findings::kKinds.size(), {});
     for (size_t i = 0; i < findings_.size(); ++i) {
+        if (const auto kind = static_cast<size_t>(findings_[i].Id.Kind); kind < byKind_.size())
+            byKind_[kind].push_back(i);
         auto found = byPath.find(findings_[i].Id.Page);
         if (found == byPath.end())
             continue;
@@ -50,6 +55,13 @@ void SiteCheckFindings::Clear() {
     findings_.clear();
     nodes_.clear();
     byNode_.clear();
+    byKind_.clear();
+}
+
+const std::vector<size_t>& SiteCheckFindings::OfKind(FindingKind kind) const {
+    static const std::vector<size_t> none;
+    const auto k = static_cast<size_t>(kind);
+    return k < byKind_.size() ? byKind_[k] : none;
 }
 
 const std::vector<size_t>& SiteCheckFindings::Of(const SiteMapNode* node) const {
@@ -114,23 +126,49 @@ FindingsListModel::FindingsListModel(const SiteCheckFindings& findings, QObject*
 
 void FindingsListModel::Reset() {
     beginResetModel();
+    rows_ = nullptr;
     endResetModel();
+}
+
+void FindingsListModel::ShowKind(std::optional<FindingKind> kind) {
+    beginResetModel();
+    rows_ = kind ? &findings_.OfKind(*kind) : nullptr;
+    endResetModel();
+}
+
+size_t FindingsListModel::FindingAt(int row) const {
+    if (row < 0 || row >= rowCount())
+        return SIZE_MAX;
+    return rows_ ? (*rows_)[static_cast<size_t>(row)] : static_cast<size_t>(row);
+}
+
+int FindingsListModel::RowOf(size_t finding) const {
+    if (finding >= findings_.Count())
+        return -1;
+    if (!rows_)
+        return static_cast<int>(finding);
+    // The kind's list is in ascending order.
+    auto at = std::lower_bound(rows_->begin(), rows_->end(), finding);
+    return at != rows_->end() && *at == finding ? static_cast<int>(at - rows_->begin()) : -1;
 }
 
 void FindingsListModel::FindingsChanged(const std::vector<size_t>& findings) {
     // Many rows at once: one change over all of them repaints the view once.
     constexpr size_t kOneByOne = 256;
     if (findings.size() > kOneByOne) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+        if (rowCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
         return;
     }
     for (size_t i : findings)
-        if (i < findings_.Count())
-            emit dataChanged(index(static_cast<int>(i), 0), index(static_cast<int>(i), 3));
+        if (int row = RowOf(i); row >= 0)
+            emit dataChanged(index(row, 0), index(row, 3));
 }
 
 int FindingsListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(findings_.Count());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(rows_ ? rows_->size() : findings_.Count());
 }
 
 int FindingsListModel::columnCount(const QModelIndex& parent) const {
@@ -138,9 +176,9 @@ int FindingsListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant FindingsListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || static_cast<size_t>(index.row()) >= findings_.Count())
+    const size_t i = index.isValid() ? FindingAt(index.row()) : SIZE_MAX;
+    if (i == SIZE_MAX)
         return {};
-    const size_t i = static_cast<size_t>(index.row());
     const Finding& f = findings_.At(i);
     const bool inMap = findings_.NodeOf(i) != nullptr;
     switch (role) {

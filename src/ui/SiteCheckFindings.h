@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     bool Marked(const SiteMapNode* node) const { return byNode_.count(node) != 0; }
     // The nodes that have findings.
     std::vector<SiteMapNode*> MarkedNodes() const;
+    // The findings of Kind, by index in ascending order.
+    const std::vector<size_t>& OfKind(FindingKind kind) const;
 
     // Unties the findings of Node and of every node below it, which are
     // about to go; returns those findings.
@@ -51,6 +54,7 @@ private:
     std::vector<Finding> findings_;
     std::vector<SiteMapNode*> nodes_; // by finding; null without a node
     std::unordered_map<const SiteMapNode*, std::vector<size_t>> byNode_;
+    std::vector<std::vector<size_t>> byKind_; // by FindingKind
 };
 
 // The findings as a table: kind, page, line, message. Rows are made when
@@ -60,10 +64,14 @@ class FindingsListModel : public QAbstractTableModel {
 public:
     explicit FindingsListModel(const SiteCheckFindings& findings, QObject* parent = nullptr);
 
-    // The findings were replaced or cleared.
+    // The findings were replaced or cleared; every kind is shown again.
     void Reset();
     // These findings' texts changed.
     void FindingsChanged(const std::vector<size_t>& findings);
+    // Shows the findings of Kind only; none: all of them.
+    void ShowKind(std::optional<FindingKind> kind);
+    // The finding a row shows, or SIZE_MAX for a row out of range.
+    size_t FindingAt(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -71,7 +79,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // The row of a finding that is shown, or -1.
+    int RowOf(size_t finding) const;
+
     const SiteCheckFindings& findings_;
+    // The findings of the kind shown, a list the findings keep; null: all.
+    const std::vector<size_t>* rows_ = nullptr;
 };
 
 } // namespace tw::ui

@@ -3,7 +3,8 @@
 # checks every one with the Nu Html Checker and axe-core in Chromium
 # (check-pages.sh): any checker error or audit violation fails the test. The
 # classic list and paragraph pages of the same site are checked too, their
-# counts printed for information only.
+# counts printed for information only. Last, the HTML report of the check of
+# that site is checked as the modern pages are.
 #   tests/browser/modern-pages.sh TRAILWRIGHT_CLI
 set -euo pipefail
 shopt -s nullglob
@@ -123,8 +124,25 @@ done
 write classic-list --format list
 write classic-paragraph --format paragraph
 
+# The check's HTML report of the same site, once the maps are written: dead
+# links, a missing anchor, orphans and title problems, named by its hostile
+# bytes and by a page that tries to close the report's script.
+printf '<html lang="en"><head><title>Links</title></head><body><a href="gone.html">a</a>
+<a href="%b">b</a> <a href="docs/empty-too/">c</a> <a href="#nowhere">d</a>
+<a href="about.html">e</a> <a href="gone.html">f</a></body></html>\n' \
+  '</script><script>alert(3)</script>\xff.html' >"$site/links.html"
+printf '<html><head><title>Home</title></head><body><a href="links.html">l</a></body></html>\n' \
+  >"$site/index.html"
+rc=0
+"$cli" check --quiet --index "$site/index.html" --file-types "htm html" --format html \
+  >"$pages/check-report.html" || rc=$?
+[ "$rc" -eq 3 ] || { echo "check exited $rc, not 3 (findings)" >&2; exit 1; }
+kinds=$(grep -c '<section class="kind"' "$pages/check-report.html" || true)
+[ "$kinds" -ge 4 ] || { echo "check-report.html holds $kinds kinds, not 4 or more" >&2; exit 1; }
+modern+=("$pages/check-report.html")
+
 echo "== classic pages (for information, not required to pass)"
 bash "$here/check-pages.sh" --report-only "$pages/classic-list.html" "$pages/classic-paragraph.html" |
   grep -E '^(vnu|axe summary):'
-echo "== modern pages: ${#modern[@]} pages of ${#option_sets[@]} option sets"
+echo "== modern pages: ${#modern[@]} pages of ${#option_sets[@]} option sets, and the check's HTML report"
 bash "$here/check-pages.sh" "${modern[@]}"

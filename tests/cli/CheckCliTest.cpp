@@ -141,6 +141,8 @@ TEST_F(CheckCliTest, EveryFormatReportsTheFindings) {
         {"sarif", "\"startLine\": 3"},
         {"github", "::error file=index.html,line=3,title=Dead link::Dead link: <a "
                    "href=\"gone.html\">\n"},
+        {"markdown", "| index.html | 3 | Dead link\\: \\<a href=\"gone.html\"\\> |\n"},
+        {"html", "/index.html\">index.html</a></td><td class=\"num\">3</td>"},
     };
     for (const auto& [format, expected] : formats) {
         Result r = RunTool({"check", "--index", site / "index.html", "--format", format,

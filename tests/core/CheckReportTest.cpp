@@ -30,7 +30,12 @@ LinkReport Seeded() {
 
 std::string Written(const LinkReport& report, ReportFormat format, const Baseline* known) {
     std::ostringstream out;
-    WriteReport(report, {format, known, "../site/", "1.0", size_t{16} << 20}, out);
+    ReportOptions options;
+    options.Format = format;
+    options.Known = known;
+    options.PathPrefix = "../site/";
+    options.ToolVersion = "1.0";
+    WriteReport(report, options, out);
     return out.str();
 }
 
@@ -144,8 +149,8 @@ TEST(CheckReport, OnlyGithubCommandsSpeakToTheRunner) {
                      " ::error title=Build fixed::x.html", "###[group]y"};
     r.TitleProblems = {{TitleProblemKind::Duplicate, {"::a::.html", "b.html"}, "##[t"}};
     const Baseline baseline = Known(r);
-    for (ReportFormat format :
-         {ReportFormat::Text, ReportFormat::Json, ReportFormat::Junit, ReportFormat::Sarif}) {
+    for (ReportFormat format : {ReportFormat::Text, ReportFormat::Json, ReportFormat::Junit,
+                                ReportFormat::Sarif, ReportFormat::Markdown, ReportFormat::Html}) {
         std::istringstream lines(Written(r, format, &baseline) + Written(r, format, nullptr));
         for (std::string line; std::getline(lines, line);) {
             line.erase(0, line.find_first_not_of(" "));
@@ -305,17 +310,24 @@ TEST(CheckReport, EveryFormatStaysWellFormedWhateverTheNamesHold) {
     };
     const std::vector<
         std::pair<ReportFormat, std::function<bool(const std::string&, const std::string&)>>>
-        formats = {
-            {ReportFormat::Text, sameLines},
-            {ReportFormat::Json, parses},
-            {ReportFormat::Junit,
-             [](const std::string& xml, const std::string&) {
-                 return WellFormedXml(xml) && IsUtf8(xml);
-             }},
-            {ReportFormat::Sarif, parses},
-            {ReportFormat::Github, [&](const std::string& text, const std::string& tameText) {
-                 return sameLines(text, tameText) && IsUtf8(text);
-             }}};
+        formats = {{ReportFormat::Text, sameLines},
+                   {ReportFormat::Json, parses},
+                   {ReportFormat::Junit,
+                    [](const std::string& xml, const std::string&) {
+                        return WellFormedXml(xml) && IsUtf8(xml);
+                    }},
+                   {ReportFormat::Sarif, parses},
+                   {ReportFormat::Github,
+                    [&](const std::string& text, const std::string& tameText) {
+                        return sameLines(text, tameText) && IsUtf8(text);
+                    }},
+                   {ReportFormat::Markdown,
+                    [&](const std::string& text, const std::string& tameText) {
+                        return sameLines(text, tameText) && IsUtf8(text);
+                    }},
+                   {ReportFormat::Html, [&](const std::string& text, const std::string& tameText) {
+                        return sameLines(text, tameText) && IsUtf8(text);
+                    }}};
     for (const auto& [format, wellFormed] : formats) {
         const std::string written = Written(hostile, format, nullptr);
         EXPECT_TRUE(wellFormed(written, Written(tame, format, nullptr))) << written;
@@ -330,4 +342,73 @@ TEST(CheckReport, EveryFormatStaysWellFormedWhateverTheNamesHold) {
     const Baseline known = Known(hostile);
     EXPECT_EQ(NewProblemCount(hostile, &known), 0u);
     EXPECT_EQ(NewProblemCount(tame, &known), tame.ProblemCount());
+}
+
+TEST(CheckReport, ReadableFormatsGroupEscapeAndLinkTheFindings) {
+    LinkReport r;
+    // One target that four pages name, one of them twice; a hostile name.
+    for (const char* page : {"a.html", "a.html", "b.html", "c.html", "d/e.html"})
+        r.DeadLinks.push_back({page, page[0] == 'd' ? "../gone.html" : "gone.html#x", "a", "href",
+                               2, DeadLinkReason::Missing});
+    r.DeadLinks.push_back(
+        {"p|a\nge ::error::x.html", "`*_[]<>#\\", "a", "href", 9, DeadLinkReason::Missing});
+    for (int i = 0; i < 52; ++i)
+        r.OrphanPages.push_back("o" + std::to_string(100 + i) + ".html");
+    r.OrphanPages.push_back("</script><script>alert(1)</script>\x01.html");
+    r.OrphanPages.push_back("::stop-commands::t.html");
+    r.PageCount = 60;
+    auto written = [&r](ReportFormat format, bool all) {
+        std::ostringstream out;
+        ReportOptions options;
+        options.Format = format;
+        options.All = all;
+        options.SiteRoot = "/srv/my site/";
+        WriteReport(r, options, out);
+        return out.str();
+    };
+    const std::tuple<ReportFormat, bool, std::string, bool> rows[] = {
+        {ReportFormat::Text, false,
+         "Dead links: 6\n  gone.html (missing): 5 links from 4 pages\n"
+         "    a.html:2: <a href=\"gone.html#x\">\n    b.html:2: <a href=\"gone.html#x\">\n"
+         "    c.html:2: <a href=\"gone.html#x\">\n    and 2 more links (--all lists every one)\n"
+         "  p|a?ge ::error::x.html:9: <a href=\"`*_[]<>#\\\">\nOrphan pages: 54\n",
+         true},
+        {ReportFormat::Text, true,
+         "Dead links: 6\n  a.html:2: <a href=\"gone.html#x\">\n  a.html:2: <a "
+         "href=\"gone.html#x\">\n  b.html:2: <a "
+         "href=\"gone.html#x\">\n"
+         "  c.html:2: <a href=\"gone.html#x\">\n  d/e.html:2: <a href=\"../gone.html\">\n",
+         true},
+        {ReportFormat::Text, true, "links from", false},
+        {ReportFormat::Markdown, false,
+         "| Dead link | `deadLink` | error | 6 | 0 | yes |\n"
+         "| Orphan page | `orphanPage` | warning | 54 | 0 | yes |\n",
+         true},
+        {ReportFormat::Markdown, false,
+         "| p\\|a?ge \\:\\:error\\:\\:x.html | 9 | Dead link\\: \\<a "
+         "href=\"\\`\\*\\_\\[\\]\\<\\>\\#"
+         "\\\\\"\\> |\n",
+         true},
+        {ReportFormat::Markdown, false, "| \\:\\:stop\\-commands\\:\\:t.html |  | ", true},
+        {ReportFormat::Markdown, false, "| o148.html |", false}, // the 51st row
+        {ReportFormat::Markdown, false, "\nAnd 4 more: ", true},
+        {ReportFormat::Html, false,
+         "<tr><td><a href=\"file:///srv/my%20site/d/e.html\">d/e.html</a></td><td "
+         "class=\"num\">2</td>",
+         true},
+        {ReportFormat::Html, false,
+         "&lt;/script&gt;&lt;script&gt;alert(1)&lt;/script&gt;\xEF\xBF\xBD.html</a>", true},
+        {ReportFormat::Html, false, "<script>alert", false},
+        {ReportFormat::Html, false, "<option value=\"k-orphanPage\">Orphan page (54)</option>",
+         true},
+        {ReportFormat::Html, false, "p|a\xEF\xBF\xBDge ::error::x.html</a>", true},
+    };
+    for (const auto& [format, all, text, present] : rows) {
+        const std::string out = written(format, all);
+        EXPECT_EQ(out.find(text) != std::string::npos, present) << text << "\n---\n" << out;
+    }
+    // A line never starts a runner command, whatever the names hold.
+    std::istringstream lines(written(ReportFormat::Markdown, false));
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_FALSE(line.starts_with("::")) << line;
 }

@@ -10,12 +10,16 @@
 #include "ui/SiteMapTreeModel.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QTreeView>
+#include <QUrl>
 #include <atomic>
 #include <set>
 
 using tw::SiteMapNode;
 using tw::ui::MsgResult;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -89,6 +93,7 @@ private slots:
     void marksExactlyTheSeededNodes();
     void problemsOnlyAndActivation();
     void saveReport();
+    void kindFilterAndReadableReports();
     void typedLinkTextJoinsTheTitleFinding();
     void cancelAndCloseStopTheWorker_data();
     void cancelAndCloseStopTheWorker();
@@ -177,6 +182,43 @@ void SiteCheckTest::saveReport() {
     w.dialogs.AnswerMessage(MsgResult::Ok);
     w.Button("btnSaveReport")->click();
     QCOMPARE(w.dialogs.Last().icon, tw::ui::MsgIcon::Error);
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
+
+void SiteCheckTest::kindFilterAndReadableReports() {
+    CheckedWizard w;
+    w.Check();
+    auto* kinds = w.Get<QComboBox>("cboFindingKind");
+    QCOMPARE(w.Get<QLabel>("lblFindingKind")->buddy(), kinds);
+    QStringList entries;
+    for (int i = 0; i < kinds->count(); ++i)
+        entries << kinds->itemText(i);
+    QCOMPARE(entries, (QStringList{u"All kinds (5)"_s, u"Dead link (1)"_s, u"Orphan page (1)"_s,
+                                   u"Missing title (1)"_s, u"Duplicate title (2)"_s}));
+    // One kind listed; Enter on its second row selects that row's node.
+    kinds->setCurrentIndex(4);
+    QCOMPARE(w.Findings()->model()->rowCount(), 2);
+    QCOMPARE(w.Cell(1, 1), u"b.html"_s);
+    w.Findings()->setFocus();
+    w.Findings()->setCurrentIndex(w.Findings()->model()->index(1, 0));
+    QTest::keyClick(w.Findings(), Qt::Key_Return);
+    QCOMPARE(w.Results()->SelectedNode(), w.Node("b.html"));
+    kinds->setCurrentIndex(0);
+    QCOMPARE(w.Findings()->model()->rowCount(), 5);
+
+    // The ending picks the form.
+    const QString indexUrl =
+        QUrl::fromLocalFile(w.site.Path(u"index.html"_s)).toString(QUrl::FullyEncoded);
+    const std::vector<std::pair<QString, QByteArray>> files = {
+        {u"report.md"_s, "| Duplicate title | `duplicateTitle` | warning | 2 |"},
+        {u"report.html"_s, "<a href=\"" + indexUrl.toUtf8() + "\">index.html</a>"},
+    };
+    for (const auto& [name, expected] : files) {
+        w.dialogs.AnswerSaveFile(w.site.Path(name));
+        w.Button("btnSaveReport")->click();
+        const QByteArray text = ReadAll(w.site.Path(name));
+        QVERIFY2(text.contains(expected), text.constData());
+    }
     QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
 }
 

@@ -99,7 +99,7 @@ expect "--output --overwrite" trailwright-cli generate --index x.html --quiet --
 expect "list modern paragraph" trailwright-cli generate --format ""
 expect "paragraph" trailwright-cli generate --format p
 # Check's formats are reports, not layouts.
-expect "github json junit sarif text" trailwright-cli check --index x.html --format ""
+expect "github html json junit markdown sarif text" trailwright-cli check --index x.html --format ""
 expect "json junit" trailwright-cli check --format = j
 expect "" trailwright-cli check --ignore-url ""
 expect "--external" trailwright-cli check --ex
