@@ -133,9 +133,9 @@ void WriteHtmlReport(const LinkReport& report, const std::vector<Finding>& findi
             if (byKind[k].empty())
                 continue;
             const KindInfo& info = kKinds[k];
-            out << "<tr><td><a href=\"#k-" << info.Id << "\">" << info.Title << "</a> <code>"
-                << info.Id << "</code></td><td>" << info.Level << "</td><td class=\"num\">"
-                << byKind[k].size() << "</td><td>"
+            out << "<tr><td><a href=\"#k-" << info.Id << "\">" << HtmlText(info.Title)
+                << "</a> <code>" << info.Id << "</code></td><td>" << info.Level
+                << "</td><td class=\"num\">" << byKind[k].size() << "</td><td>"
                 << (FindingFails(static_cast<FindingKind>(k)) ? "yes" : "no") << "</td></tr>\n";
         }
         out << "</tbody>\n</table>\n</nav>\n"
@@ -144,18 +144,19 @@ void WriteHtmlReport(const LinkReport& report, const std::vector<Finding>& findi
             << ")</option>";
         for (size_t k = 0; k < byKind.size(); ++k)
             if (!byKind[k].empty())
-                out << "<option value=\"k-" << kKinds[k].Id << "\">" << kKinds[k].Title << " ("
-                    << byKind[k].size() << ")</option>";
+                out << "<option value=\"k-" << kKinds[k].Id << "\">" << HtmlText(kKinds[k].Title)
+                    << " (" << byKind[k].size() << ")</option>";
         out << "</select></form>\n";
     }
+    // The kinds' words are the program's, yet may name an element ("<img>").
     for (size_t k = 0; k < byKind.size(); ++k) {
         const std::vector<size_t>& list = byKind[k];
         if (list.empty())
             continue;
         const KindInfo& info = kKinds[k];
         out << "<section class=\"kind\" id=\"k-" << info.Id << "\" aria-labelledby=\"h-" << info.Id
-            << "\">\n<h2 id=\"h-" << info.Id << "\">" << info.Title << " (" << list.size()
-            << ")</h2>\n<p class=\"note\">" << info.Description << "</p>\n"
+            << "\">\n<h2 id=\"h-" << info.Id << "\">" << HtmlText(info.Title) << " (" << list.size()
+            << ")</h2>\n<p class=\"note\">" << HtmlText(info.Description) << "</p>\n"
             << "<table>\n<thead><tr><th scope=\"col\" class=\"page\">Page</th>"
             << "<th scope=\"col\" class=\"num\">Line</th><th scope=\"col\">Message</th></tr>"
             << "</thead>\n<tbody>\n";

@@ -64,15 +64,15 @@ void WriteMarkdownReport(const LinkReport& report, const std::vector<Finding>& f
         const KindInfo& info = kKinds[k];
         const auto known = std::count_if(byKind[k].begin(), byKind[k].end(),
                                          [&](size_t i) { return findings[i].Known; });
-        out << "| " << info.Title << " | `" << info.Id << "` | " << info.Level << " | "
-            << byKind[k].size() << " | " << known << " | " << (FindingFails(kind) ? "yes" : "no")
-            << " |\n";
+        out << "| " << MarkdownText(info.Title) << " | `" << info.Id << "` | " << info.Level
+            << " | " << byKind[k].size() << " | " << known << " | "
+            << (FindingFails(kind) ? "yes" : "no") << " |\n";
     }
     for (size_t k = 0; k < byKind.size(); ++k) {
         const std::vector<size_t>& list = byKind[k];
         if (list.empty())
             continue;
-        out << "\n### " << kKinds[k].Title << " (" << list.size() << ")\n\n"
+        out << "\n### " << MarkdownText(kKinds[k].Title) << " (" << list.size() << ")\n\n"
             << "| Page | Line | Message |\n| --- | ---: | --- |\n";
         for (size_t n = 0; n < list.size() && n < kMarkdownRowsPerKind; ++n) {
             const Finding& f = findings[list[n]];
