@@ -10,7 +10,8 @@
 # Usage: bench/external.sh [--pages N] [--urls M] [--hosts H] [--latency MS]
 #   defaults: 2,000 pages naming 10,000 URLs on 100 hosts, 50 ms a request.
 # Environment: PEER_TIMEOUT (seconds per peer, default 600), PEERS (a subset
-# of "linkchecker linkinator"), BUILD_DIR, BENCH_SEED.
+# of "linkchecker linkinator"), BUILD_DIR, BENCH_SEED, KEEP_WORK (set: the
+# work folder with every output and the server's counts is kept).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -60,7 +61,11 @@ work=$(mktemp -d)
 server_pid=""
 cleanup() {
   if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
+  if [ -n "${KEEP_WORK:-}" ]; then
+    echo "outputs, counts and site kept in $work" >&2
+  else
+    rm -rf "$work"
+  fi
 }
 trap cleanup EXIT
 # LinkChecker drops to user nobody when started as root: it must read these.
