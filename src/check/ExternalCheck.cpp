@@ -172,11 +172,14 @@ public:
             StartTransfers();
             int runningHandles = 0;
             curl_multi_perform(multi_, &runningHandles);
-            ReadFinished();
+            bool freed = ReadFinished();
             CheckTimeouts();
             if (done_ == jobs_.size() || stop_.load())
                 break;
-            Wait();
+            // A finished transfer frees its host's place: the next one starts
+            // now, not after the poll's next event, up to a whole latency later.
+            if (!freed)
+                Wait();
         }
         AbortAll();
         std::vector<UrlResult> results;
@@ -281,7 +284,9 @@ private:
         running_.push_back(std::move(transfer));
     }
 
-    void ReadFinished() {
+    // True when a transfer finished.
+    bool ReadFinished() {
+        bool any = false;
         int left = 0;
         while (CURLMsg* msg = curl_multi_info_read(multi_, &left)) {
             if (msg->msg != CURLMSG_DONE)
@@ -294,7 +299,9 @@ private:
             std::unique_ptr<Transfer> transfer = std::move(*it);
             running_.erase(it);
             Completed(*transfer, code, false);
+            any = true;
         }
+        return any;
     }
 
     void CheckTimeouts() {
