@@ -243,6 +243,9 @@ QWidget* ResultsPage::BuildCheckPanel() {
     lblCheckFindings_->setObjectName(u"lblCheckFindings"_s);
     SetBuddy(lblCheckFindings_, lvFindings_);
     lblCheckProgress_ = new QLabel;
+    // A long summary gives way to the controls beside it; its tooltip holds
+    // the whole text.
+    lblCheckProgress_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lblCheckProgress_->setObjectName(u"lblCheckProgress"_s);
     lblCheckProgress_->setTextFormat(Qt::PlainText);
     pbCheck_ = new QProgressBar;
@@ -263,19 +266,25 @@ QWidget* ResultsPage::BuildCheckPanel() {
     btnSaveReport_->setToolTip(u"Save the findings as a report file"_s);
     btnSaveReport_->setAutoDefault(false);
 
+    // The summary and progress on a line of their own: the controls below
+    // keep their size however long the summary grows.
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(0, 0, 0, 0);
     bar->addWidget(lblCheckFindings_);
     bar->addWidget(lblCheckProgress_, 1);
     bar->addWidget(pbCheck_);
-    bar->addWidget(lblFindingKind_);
-    bar->addWidget(cboFindingKind_);
-    bar->addWidget(cbProblemsOnly_);
-    bar->addWidget(btnSaveReport_);
+    auto* controls = new QHBoxLayout;
+    controls->setContentsMargins(0, 0, 0, 0);
+    controls->addWidget(lblFindingKind_);
+    controls->addWidget(cboFindingKind_);
+    controls->addStretch(1);
+    controls->addWidget(cbProblemsOnly_);
+    controls->addWidget(btnSaveReport_);
     auto* layout = new QVBoxLayout(pnlCheck_);
     layout->setContentsMargins(0, 4, 0, 0);
     layout->setSpacing(4);
     layout->addLayout(bar);
+    layout->addLayout(controls);
     layout->addWidget(lvFindings_, 1);
     // Nothing to show before the first check.
     pnlCheck_->hide();
