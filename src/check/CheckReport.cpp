@@ -28,10 +28,10 @@ void WriteReport(const LinkReport& report, const ReportOptions& options, std::os
         WriteTextReport(report, KnownEntries(report, options.Known), options, out);
         break;
     case ReportFormat::Json:
-        WriteJsonReport(report, KnownEntries(report, options.Known), out);
+        WriteJsonReport(report, KnownEntries(report, options.Known), out, options.Strict);
         break;
     case ReportFormat::Junit:
-        WriteJunitReport(report, ListFindings(report, options), out);
+        WriteJunitReport(report, ListFindings(report, options), out, options.Strict);
         break;
     case ReportFormat::Sarif:
         WriteSarifReport(ListFindings(report, options), options, out);
