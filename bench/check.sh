@@ -3,14 +3,16 @@
 # site: LinkChecker, linklint, html-proofer and check-html-links. Prints the
 # wall time, peak memory, dead links and missing anchors each reports, each
 # peer's time against ours, the page parser against gumbo and libxml2
-# (parser_bench), and whether the targets are met.
+# (parser_bench), check with every kind of finding against check --only the
+# link kinds (time, peak memory, their ratio), and whether the targets are met.
 # Usage: bench/check.sh [--index PAGE] [--linux-doc] [FOLDER]
 #   no folder: a 50,000-page linked site (make_site --linked; BENCH_PAGES to
 #   change) under ${BENCH_DIR:-/tmp/trailwright-bench}, generated once;
 #   FOLDER: any site, its index page FOLDER/index.html unless --index says;
 #   --linux-doc: Debian's linux-doc-6.1 HTML tree (installed with apt).
 # Environment: PEER_TIMEOUT (seconds per peer, default 600), PEERS (a subset
-# of "check-html-links linklint html-proofer linkchecker"), BUILD_DIR.
+# of "check-html-links linklint html-proofer linkchecker"; empty: none),
+# BUILD_DIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +31,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 limit=${PEER_TIMEOUT:-600}
-peers=${PEERS:-check-html-links linklint html-proofer linkchecker}
+# PEERS="" runs no peer.
+peers=${PEERS-check-html-links linklint html-proofer linkchecker}
 build=${BUILD_DIR:-build-bench}
 pages=${BENCH_PAGES:-50000}
 
@@ -135,6 +138,35 @@ print(len(report["deadLinks"]) - anchors, anchors)
 EOF
 )
 row "trailwright-cli" "$ours_s" "$ours_kb" "$ours_dead" "$ours_anchors" "median of 3 (${ours_times[*]} s)"
+
+# The page-quality findings come from the same read: every kind against
+# only the kinds the check had before them, five runs each, alternating.
+legacy=()
+for id in deadLink missingAnchor folderLinkWithoutDefaultPage orphanPage missingTitle emptyTitle \
+  duplicateTitle folderWithoutDefaultPage notFullyChecked unreadableFolder externalDeadLink \
+  movedPermanently; do
+  legacy+=(--only "$id")
+done
+all_times=() all_kb=0 legacy_times=() legacy_kb=0
+for _ in 1 2 3 4 5; do
+  for which in all legacy; do
+    args=()
+    [ "$which" = legacy ] && args=("${legacy[@]}")
+    /usr/bin/time -f '%e %M' -o "$work/$which.time" "$cli" check --index "$index" --quiet \
+      "${format[@]}" "${args[@]}" >"$work/$which.json" 2>/dev/null || true
+    read -r s kb < <(grep -E '^[0-9.]+ [0-9]+$' "$work/$which.time" | tail -n 1)
+    if [ "$which" = all ]; then
+      all_times+=("$s")
+      if [ "$kb" -gt "$all_kb" ]; then all_kb=$kb; fi
+    else
+      legacy_times+=("$s")
+      if [ "$kb" -gt "$legacy_kb" ]; then legacy_kb=$kb; fi
+    fi
+  done
+done
+all_s=$(printf '%s\n' "${all_times[@]}" | sort -g | sed -n 3p)
+legacy_s=$(printf '%s\n' "${legacy_times[@]}" | sort -g | sed -n 3p)
+quality_count=$(python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1])).get("pageQuality", [])))' "$work/all.json" 2>/dev/null || echo "?")
 
 run_peer() {
   case $1 in
@@ -277,6 +309,12 @@ else
   awk -v a="$limit" -v b="$ours_s" 'BEGIN {
     r = a / b; printf "target: at least 10 times faster than the fastest peer: none finished in %d s, so more than %.1f times %s\n", a, r, (r >= 10 ? "met" : "missed") }'
 fi
+echo "every kind: $all_s s, $(awk -v k="$all_kb" 'BEGIN {printf "%.1f MB", k / 1024}') ($quality_count page-quality findings; runs ${all_times[*]} s)"
+echo "--only the link kinds: $legacy_s s, $(awk -v k="$legacy_kb" 'BEGIN {printf "%.1f MB", k / 1024}') (runs ${legacy_times[*]} s)"
+awk -v a="$all_s" -v b="$legacy_s" 'BEGIN {
+  r = a / b; printf "target: every kind at most 1.2 times the link kinds'"'"' time: %.2f %s\n", r, (r <= 1.2 ? "met" : "missed") }'
+awk -v a="$all_kb" -v b="$legacy_kb" 'BEGIN {
+  r = a / b; printf "target: every kind at most 10%% more memory: %+.1f%% %s\n", (r - 1) * 100, (r <= 1.1 ? "met" : "missed") }'
 ours_mb=$(awk -v k="$ours_kb" 'BEGIN {printf "%.1f", k / 1024}')
 if [ "$linux_doc" = 1 ]; then
   echo "target: peak memory at most 100 MB on the linux-doc tree: $ours_mb MB $(verdict "$ours_mb" 100)"

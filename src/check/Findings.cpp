@@ -199,8 +199,7 @@ std::string QualityMessage(const QualityProblem& q) {
     case QualityKind::MissingH1:
         return title + ": the page has no <h1>";
     case QualityKind::MixedContent:
-        return title + ": <" + q.Tag + (q.Attribute.empty() ? "" : " " + q.Attribute) + "=\"" +
-               q.Value + "\"> on an https site";
+        return title + ": " + q.Detail + " on an https site";
     case QualityKind::TooDeep:
         return title + ": " + q.Detail + " links from the index page";
     case QualityKind::RedirectPage:

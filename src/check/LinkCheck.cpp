@@ -2,6 +2,7 @@
 
 #include "check/CaseHints.h"
 #include "check/DiskCache.h"
+#include "check/Findings.h"
 #include "check/LinkPath.h"
 #include "check/PageQuality.h"
 #include "check/PageReader.h"
@@ -258,13 +259,10 @@ private:
             if (mixedContent_ && mixed < kMaxPageElements && !prepared.Links[i].Ignored &&
                 IsResourceLink(link) && IsPlainHttpUrl(link.Value)) {
                 ++mixed;
-                out.push_back({QualityKind::MixedContent,
-                               page,
-                               link.Line,
-                               link.Tag,
-                               link.Attribute,
-                               link.Value,
-                               {}});
+                const DeadLink place{page, link.Value, link.Tag,    link.Attribute, link.Line,
+                                     {},   false,      link.Source, link.CssImport};
+                out.push_back({QualityKind::MixedContent, page, link.Line, link.Tag, link.Attribute,
+                               link.Value, DescribeLink(place)});
             }
         }
         PageOwnFindings(parsed, page, !prepared.Read.Truncated, prepared.RedirectLink != SIZE_MAX,

@@ -15,15 +15,9 @@ namespace {
 
 using Result = twtest::ToolResult;
 
-// These tests are about the link findings: the pages' quality, which their
-// small pages lack, is left out (PageQualityTest has it).
+// About the link findings.
 Result RunTool(std::vector<std::string> args) {
-    if (!args.empty() && args[0] == "check")
-        for (const char* id : {"missingAlt", "missingLang", "missingDescription", "missingH1",
-                               "duplicateDescription", "mixedContent", "tooDeep", "redirectPage",
-                               "redirectChain", "duplicateId"})
-            args.insert(args.end(), {"--skip", id});
-    return twtest::RunTool(std::move(args));
+    return twtest::RunLinkTool(std::move(args));
 }
 
 class CheckCliTest : public ::testing::Test {
