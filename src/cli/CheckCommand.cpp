@@ -138,8 +138,8 @@ void AddCheckFlags(CLI::App& command, CheckFlags& flags) {
         id.resize(std::max<size_t>(id.size(), 29), ' ');
         std::string level = kind.Level;
         level.resize(8, ' ');
-        footer +=
-            "  " + id + " " + level + (FindingFails(FindingKind(k)) ? "fails" : "informs") + "\n";
+        footer.append("  ").append(id).append(" ").append(level);
+        footer.append(FindingFails(FindingKind(k)) ? "fails\n" : "informs\n");
     }
     command.footer(footer);
     command.add_flag("--strict", flags.strict,
