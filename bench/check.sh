@@ -3,14 +3,16 @@
 # site: LinkChecker, linklint, html-proofer and check-html-links. Prints the
 # wall time, peak memory, dead links and missing anchors each reports, each
 # peer's time against ours, the page parser against gumbo and libxml2
-# (parser_bench), and whether the targets are met.
+# (parser_bench), check with every kind of finding against check --only the
+# link kinds (time, peak memory, their ratio), and whether the targets are met.
 # Usage: bench/check.sh [--index PAGE] [--linux-doc] [FOLDER]
 #   no folder: a 50,000-page linked site (make_site --linked; BENCH_PAGES to
 #   change) under ${BENCH_DIR:-/tmp/trailwright-bench}, generated once;
 #   FOLDER: any site, its index page FOLDER/index.html unless --index says;
 #   --linux-doc: Debian's linux-doc-6.1 HTML tree (installed with apt).
 # Environment: PEER_TIMEOUT (seconds per peer, default 600), PEERS (a subset
-# of "check-html-links linklint html-proofer linkchecker"), BUILD_DIR.
+# of "check-html-links linklint html-proofer linkchecker"; empty: none),
+# BUILD_DIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,19 +31,26 @@ while [ $# -gt 0 ]; do
   esac
 done
 limit=${PEER_TIMEOUT:-600}
-peers=${PEERS:-check-html-links linklint html-proofer linkchecker}
+# PEERS="" runs no peer.
+peers=${PEERS-check-html-links linklint html-proofer linkchecker}
 build=${BUILD_DIR:-build-bench}
 pages=${BENCH_PAGES:-50000}
 
-extra=(time python3 libxml2-dev libgumbo-dev linkchecker linklint ruby-html-proofer)
-command -v npm >/dev/null || extra+=(npm)
+extra=(time python3)
+# The peers and the parsers compared are installed only when asked for.
+if [ -n "$peers" ]; then
+  extra+=(libxml2-dev libgumbo-dev linkchecker linklint ruby-html-proofer)
+  command -v npm >/dev/null || extra+=(npm)
+fi
 [ "$linux_doc" = 0 ] || extra+=(linux-doc-6.1)
 bash scripts/setup.sh "${extra[@]}"
 
 # Release, in a build folder of its own; builds are serialized with the
 # other users of the machine.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-flock /tmp/tw-build.lock cmake --build "$build" -j2 --target trailwright-cli make_site parser_bench >/dev/null
+targets=(trailwright-cli make_site)
+[ -z "$peers" ] || targets+=(parser_bench)
+flock /tmp/tw-build.lock cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 cli=$PWD/$build/bin/trailwright-cli
 parser_bench=$PWD/$build/bench/parser_bench
 
@@ -135,6 +144,35 @@ print(len(report["deadLinks"]) - anchors, anchors)
 EOF
 )
 row "trailwright-cli" "$ours_s" "$ours_kb" "$ours_dead" "$ours_anchors" "median of 3 (${ours_times[*]} s)"
+
+# The page-quality findings come from the same read: every kind against
+# only the kinds the check had before them, seven runs each, alternating;
+# wall time, and processor time (user plus system), steadier than wall time
+# on a machine others load.
+legacy=()
+for id in deadLink missingAnchor folderLinkWithoutDefaultPage orphanPage missingTitle emptyTitle \
+  duplicateTitle folderWithoutDefaultPage notFullyChecked unreadableFolder externalDeadLink \
+  movedPermanently; do
+  legacy+=(--only "$id")
+done
+declare -A wall cpu peak
+for _ in 1 2 3 4 5 6 7; do
+  for which in all legacy; do
+    args=()
+    [ "$which" = legacy ] && args=("${legacy[@]}")
+    /usr/bin/time -f '%e %U %S %M' -o "$work/$which.time" "$cli" check --index "$index" --quiet \
+      "${format[@]}" "${args[@]}" >"$work/$which.json" 2>/dev/null || true
+    read -r s u y kb < <(grep -E '^[0-9.]+ [0-9.]+ [0-9.]+ [0-9]+$' "$work/$which.time" | tail -n 1)
+    wall[$which]+="$s "
+    cpu[$which]+="$(awk -v u="$u" -v y="$y" 'BEGIN {printf "%.2f", u + y}') "
+    if [ "$kb" -gt "${peak[$which]:-0}" ]; then peak[$which]=$kb; fi
+  done
+done
+median() { printf '%s\n' $1 | sort -g | sed -n 4p; }
+all_s=$(median "${wall[all]}") legacy_s=$(median "${wall[legacy]}")
+all_cpu=$(median "${cpu[all]}") legacy_cpu=$(median "${cpu[legacy]}")
+all_kb=${peak[all]} legacy_kb=${peak[legacy]}
+quality_count=$(python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1])).get("pageQuality", [])))' "$work/all.json" 2>/dev/null || echo "?")
 
 run_peer() {
   case $1 in
@@ -263,20 +301,30 @@ for r in "${rows[@]}"; do
 done
 echo
 
-echo "page parsers on the same pages (parser_bench):"
-"$parser_bench" --repeat 3 "$folder" | sed 's/^/  /'
-echo "page parsers on tricky pages (parser_bench --cases):"
-"$parser_bench" --cases | sed 's/^/  /'
-echo
+if [ -n "$peers" ]; then
+  echo "page parsers on the same pages (parser_bench):"
+  "$parser_bench" --repeat 3 "$folder" | sed 's/^/  /'
+  echo "page parsers on tricky pages (parser_bench --cases):"
+  "$parser_bench" --cases | sed 's/^/  /'
+  echo
+fi
 
 verdict() { awk -v v="$1" -v t="$2" 'BEGIN {print (v <= t) ? "met" : "missed"}'; }
-if [ -n "$fastest" ]; then
+if [ -z "$peers" ]; then
+  echo "no peers run (PEERS is empty)"
+elif [ -n "$fastest" ]; then
   awk -v a="$fastest_s" -v b="$ours_s" -v n="$fastest" 'BEGIN {
     r = a / b; printf "target: at least 10 times faster than the fastest peer that finished (%s, %.2f s): %.1f times %s\n", n, a, r, (r >= 10 ? "met" : "missed") }'
 else
   awk -v a="$limit" -v b="$ours_s" 'BEGIN {
     r = a / b; printf "target: at least 10 times faster than the fastest peer: none finished in %d s, so more than %.1f times %s\n", a, r, (r >= 10 ? "met" : "missed") }'
 fi
+echo "every kind: $all_s s wall, $all_cpu s processor, $(awk -v k="$all_kb" 'BEGIN {printf "%.1f MB", k / 1024}') ($quality_count page-quality findings); runs ${wall[all]}s"
+echo "--only the link kinds: $legacy_s s wall, $legacy_cpu s processor, $(awk -v k="$legacy_kb" 'BEGIN {printf "%.1f MB", k / 1024}'); runs ${wall[legacy]}s"
+awk -v a="$all_s" -v b="$legacy_s" -v c="$all_cpu" -v d="$legacy_cpu" 'BEGIN {
+  printf "target: every kind at most 1.2 times the link kinds'"'"' time: %.2f wall, %.2f processor %s\n", a / b, c / d, (c / d <= 1.2 ? "met" : "missed") }'
+awk -v a="$all_kb" -v b="$legacy_kb" 'BEGIN {
+  r = a / b; printf "target: every kind at most 10%% more memory: %+.1f%% %s\n", (r - 1) * 100, (r <= 1.1 ? "met" : "missed") }'
 ours_mb=$(awk -v k="$ours_kb" 'BEGIN {printf "%.1f", k / 1024}')
 if [ "$linux_doc" = 1 ]; then
   echo "target: peak memory at most 100 MB on the linux-doc tree: $ours_mb MB $(verdict "$ours_mb" 100)"

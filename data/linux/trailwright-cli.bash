@@ -28,6 +28,7 @@ _trailwright_cli_options() {
         ;;
     check)
         echo "$_trailwright_cli_selection --format --json --path-base --ignore-url --baseline --site-url"
+        echo "--strict --skip --only --max-depth"
         echo "--all --quiet --external --accept --host-concurrency --max-concurrency --host-interval"
         echo "--timeout --retries --max-retry-wait --user-agent --cache --max-cache-age --help"
         ;;
@@ -85,9 +86,17 @@ _trailwright_cli_value() {
     --trim-titles) _trailwright_cli_words "auto none" "$cur" ;;
     --sort) _trailwright_cli_words "none name" "$cur" ;;
     --max-cache-age) _trailwright_cli_words "30m 12h 1d 2d" "$cur" ;;
+    --skip | --only)
+        # The kinds of findings, by their ids (trailwright-cli check --help).
+        _trailwright_cli_words "deadLink missingAnchor folderLinkWithoutDefaultPage orphanPage
+            missingTitle emptyTitle duplicateTitle folderWithoutDefaultPage notFullyChecked
+            unreadableFolder externalDeadLink movedPermanently missingAlt missingLang
+            missingDescription duplicateDescription missingH1 mixedContent tooDeep redirectPage
+            redirectChain duplicateId" "$cur"
+        ;;
     --file-types | --xml-sitemap | --ignore-url | --lang | --page-title | --max-links | --accept | \
         --site-url | --host-concurrency | --max-concurrency | --host-interval | --timeout | \
-        --retries | --max-retry-wait | --user-agent) COMPREPLY=() ;;
+        --retries | --max-retry-wait | --user-agent | --max-depth) COMPREPLY=() ;;
     *) return 1 ;;
     esac
     return 0

@@ -141,6 +141,21 @@ Baseline ParseBaseline(std::string_view jsonText) {
                      Exact(l, "tag"), Exact(l, "attribute"), "dead"},
                     HasBytes(l, {"page", "link", "tag", "attribute"}));
         }
+    // Reports from before the page-quality findings have none. The level
+    // of a kind is no part of a finding: a change of level keeps it known.
+    if (json.contains("pageQuality"))
+        for (const Json& q : Array(json.at("pageQuality"))) {
+            std::optional<FindingKind> kind = KindOfId(Text(Member(q, "finding")));
+            if (!kind || *kind < KindOf(QualityKind::MissingAlt))
+                throw BadBaseline();
+            add({*kind,
+                 Exact(q, "page"),
+                 Exact(q, "value"),
+                 Exact(q, "tag"),
+                 Exact(q, "attribute"),
+                 {}},
+                HasBytes(q, {"page", "value", "tag", "attribute"}));
+        }
     return baseline;
 }
 

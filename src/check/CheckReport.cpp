@@ -31,10 +31,10 @@ void WriteReport(const LinkReport& report, const ReportOptions& options, std::os
         WriteTextReport(report, KnownEntries(report, options.Known), options, out);
         break;
     case ReportFormat::Json:
-        WriteJsonReport(report, KnownEntries(report, options.Known), out);
+        WriteJsonReport(report, KnownEntries(report, options.Known), out, options.Strict);
         break;
     case ReportFormat::Junit:
-        WriteJunitReport(report, ListFindings(report, options), out);
+        WriteJunitReport(report, ListFindings(report, options), out, options.Strict);
         break;
     case ReportFormat::Sarif:
         WriteSarifReport(ListFindings(report, options), options, out);
@@ -43,7 +43,7 @@ void WriteReport(const LinkReport& report, const ReportOptions& options, std::os
         WriteGithubReport(ListFindings(report, options), options, out);
         break;
     case ReportFormat::Markdown:
-        WriteMarkdownReport(report, ListFindings(report, options), out);
+        WriteMarkdownReport(report, ListFindings(report, options), options.Strict, out);
         break;
     case ReportFormat::Html:
         WriteHtmlReport(report, ListFindings(report, options), options, out);

@@ -8,6 +8,7 @@
 #include "check/Findings.h"
 #include "check/IgnorePatterns.h"
 
+#include <array>
 #include <cstddef>
 #include <iosfwd>
 #include <optional>
@@ -44,16 +45,24 @@ struct ReportOptions {
     // HTML: the site root (absolute, ending in "/"), which makes each page
     // a file URL; empty: the pages are linked relative to the report.
     std::string SiteRoot;
+    // --strict: every finding fails, a move and the page-quality ones too.
+    bool Strict = false;
 };
 
 // The findings of Report one by one: dead links, orphan pages, title
 // problems (a group of pages with one title gives a finding on each),
-// folders without a default page, pages not fully checked, unreadable folders.
+// folders without a default page, pages not fully checked, unreadable
+// folders, external links, the page-quality findings.
 std::vector<Finding> ListFindings(const LinkReport& report, const ReportOptions& options);
 
 // The problems of Report that Known does not have, counted as
-// LinkReport::ProblemCount counts them: the check fails when there are any.
-size_t NewProblemCount(const LinkReport& report, const Baseline* known);
+// LinkReport::ProblemCount counts them, and when Strict, each move and
+// page-quality finding too: the check fails when there are any.
+size_t NewProblemCount(const LinkReport& report, const Baseline* known, bool strict = false);
+
+// Leaves out of Report the findings of the kinds for which Keep is false:
+// never reported, never counted.
+void KeepKinds(LinkReport& report, const std::array<bool, kFindingKindCount>& keep);
 
 void WriteReport(const LinkReport& report, const ReportOptions& options, std::ostream& out);
 

@@ -5,7 +5,9 @@
 
 #include "model/PageParser.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +84,40 @@ struct ExternalUrl {
     std::vector<DeadLink> Links;
 };
 
+// What a page-quality audit tells of a page, read in the same pass as its
+// links. In the order of their FindingKinds.
+enum class QualityKind : std::uint8_t {
+    MissingAlt,           // Tag, Value: the element's URL
+    MissingLang,          // Line: the html tag's, 0 without one
+    MissingDescription,   //
+    DuplicateDescription, // Value: the shared description, Detail: the other pages
+    MissingH1,            //
+    MixedContent,         // Tag, Attribute, Value: the http: URL
+    TooDeep,              // Detail: the page's depth
+    RedirectPage,         // Value: the refresh's URL as written
+    RedirectChain,        // Value: the chain, its pages joined by " -> "
+    DuplicateId,          // Value: the id, Detail: the line of its first use
+};
+inline constexpr size_t kQualityKindCount = 10;
+
+struct QualityProblem {
+    QualityKind Kind = QualityKind::MissingAlt;
+    std::string Page;
+    unsigned Line = 0; // 0: about the page as a whole
+    std::string Tag;
+    std::string Attribute;
+    std::string Value;
+    std::string Detail;
+};
+
+// Which page-quality findings a check gathers, and their limit.
+struct QualityOptions {
+    std::array<bool, kQualityKindCount> Enabled{true, true, true, true, true,
+                                                true, true, true, true, true};
+    unsigned MaxDepth = 5; // links from the index page, which is at depth 0
+    bool On(QualityKind kind) const { return Enabled[static_cast<size_t>(kind)]; }
+};
+
 struct LinkReport {
     std::vector<DeadLink> DeadLinks;
     std::vector<std::string> OrphanPages;
@@ -100,6 +136,9 @@ struct LinkReport {
     std::vector<DeadLink> ExternalLinks;
     // Once they were asked: the dead and the moved URLs, sorted by URL.
     std::vector<ExternalUrl> ExternalUrls;
+    // Page-quality findings, sorted by page and line; none of them fails
+    // the check unless it is strict.
+    std::vector<QualityProblem> Quality;
     bool ExternalChecked = false;
     size_t ExternalUrlCount = 0; // distinct URLs asked, or answered from the cache
 

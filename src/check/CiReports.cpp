@@ -66,15 +66,17 @@ std::string Where(const Finding& f) {
 // tools report an expected failure: it neither passes nor fails. "failures"
 // counts the failed test cases, so that the passed ones are what is left.
 void WriteJunitReport(const LinkReport& report, const std::vector<Finding>& findings,
-                      std::ostream& out) {
+                      std::ostream& out, bool strict) {
     std::map<std::string, std::vector<const Finding*>> cases;
     for (const std::string& file : report.CheckedFiles)
         cases[file];
     for (const Finding& f : findings)
         cases[f.Id.Page].push_back(&f);
-    // A finding that only informs (a move) neither fails nor skips its case.
-    auto isNew = [](const Finding* f) { return !f->Known && FindingFails(f->Id.Kind); };
-    auto isKnown = [](const Finding* f) { return f->Known && FindingFails(f->Id.Kind); };
+    // A finding that only informs (a move, a page-quality finding) neither
+    // fails nor skips its case.
+    auto fails = [strict](const Finding* f) { return FindingFails(f->Id.Kind, strict); };
+    auto isNew = [&](const Finding* f) { return !f->Known && fails(f); };
+    auto isKnown = [&](const Finding* f) { return f->Known && fails(f); };
     size_t failed = 0, skipped = 0;
     for (const auto& [file, list] : cases) {
         bool fresh = std::any_of(list.begin(), list.end(), isNew);
@@ -101,7 +103,7 @@ void WriteJunitReport(const LinkReport& report, const std::vector<Finding>& find
         for (const Finding* f : list) {
             if (isKnown(f))
                 knownText += (knownCount++ ? "\n" : "") + Where(*f) + ": " + f->Message;
-            else if (!FindingFails(f->Id.Kind))
+            else if (!fails(f))
                 notesText += (notesCount++ ? "\n" : "") + Where(*f) + ": " + f->Message;
         }
         if (knownCount > 0 && !std::any_of(list.begin(), list.end(), isNew))
@@ -150,6 +152,8 @@ void WriteSarifReport(const std::vector<Finding>& findings, const ReportOptions&
         result["level"] = kind.Level;
         result["message"] = {{"text", ValidUtf8(f.Message)}};
         result["locations"] = Json::array({std::move(location)});
+        // The level says how grave a kind is; whether this one fails the check is apart.
+        result["properties"] = {{"fails", !f.Known && FindingFails(f.Id.Kind, options.Strict)}};
         // Only against a baseline: without one, no state can be told.
         if (options.Known != nullptr)
             result["baselineState"] = f.Known ? "unchanged" : "new";
@@ -171,15 +175,19 @@ void WriteSarifReport(const std::vector<Finding>& findings, const ReportOptions&
     out << JsonWithoutRunnerMarks(log.dump(2, ' ', false, Json::error_handler_t::replace)) << "\n";
 }
 
-// One command a finding: an error or a warning as SARIF's level has it, a
-// notice for a known finding, which fails nothing.
+// One command a finding: an error for one that fails the check, else a
+// warning or a notice as SARIF's level has it; a notice for a known finding.
 void WriteGithubReport(const std::vector<Finding>& findings, const ReportOptions& options,
                        std::ostream& out) {
     for (const Finding& f : findings) {
         const KindInfo& kind = Info(f.Id.Kind);
         // GitHub has no "note": its mildest command is "notice".
-        const bool informs = f.Known || !FindingFails(f.Id.Kind);
-        out << "::" << (informs ? "notice" : kind.Level)
+        const char* command = "notice";
+        if (!f.Known && FindingFails(f.Id.Kind, options.Strict))
+            command = "error";
+        else if (!f.Known && std::string_view(kind.Level) != "note")
+            command = "warning";
+        out << "::" << command
             << " file=" << CommandText(PrefixedPath(options.PathPrefix, f.Id.Page), true);
         if (f.Line > 0)
             out << ",line=" << f.Line;

@@ -11,8 +11,9 @@
 
 namespace tw {
 
+// Strict: every finding fails (check --strict).
 void WriteJunitReport(const LinkReport& report, const std::vector<Finding>& findings,
-                      std::ostream& out);
+                      std::ostream& out, bool strict = false);
 void WriteSarifReport(const std::vector<Finding>& findings, const ReportOptions& options,
                       std::ostream& out);
 void WriteGithubReport(const std::vector<Finding>& findings, const ReportOptions& options,

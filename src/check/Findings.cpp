@@ -25,7 +25,7 @@ std::string DescribeLink(const DeadLink& link) {
 
 namespace findings {
 
-const std::array<KindInfo, 12> kKinds = {{
+const std::array<KindInfo, kFindingKindCount> kKinds = {{
     {"deadLink", "Dead link", "error",
      "A link names a file or folder that the site does not have."},
     {"missingAnchor", "Missing anchor", "error",
@@ -49,7 +49,36 @@ const std::array<KindInfo, 12> kKinds = {{
     {"movedPermanently", "Moved permanently", "note",
      "An http or https link is permanently redirected to an address that answers: the link "
      "could name that address."},
+    {"missingAlt", "Missing alt", "warning",
+     "An img, area or input type=image has no alt attribute (alt=\"\" marks a picture that "
+     "says nothing)."},
+    {"missingLang", "Missing lang", "warning",
+     "The page's html element has no lang attribute, or the page has no html element."},
+    {"missingDescription", "Missing description", "warning",
+     "The page has no meta description with content."},
+    {"duplicateDescription", "Duplicate description", "warning",
+     "Other pages have the same meta description."},
+    {"missingH1", "Missing h1", "warning", "The page has no h1 heading."},
+    {"mixedContent", "Mixed content", "warning",
+     "A page of an https site loads a script, style sheet, picture, frame or media over "
+     "http."},
+    {"tooDeep", "Too deep", "note",
+     "More links than --max-depth lead from the index page to the page, at the fewest."},
+    {"redirectPage", "Redirect page", "note",
+     "The page only redirects elsewhere with a refresh meta element."},
+    {"redirectChain", "Redirect chain", "warning",
+     "A redirect page leads to another redirect page."},
+    {"duplicateId", "Duplicate id", "warning",
+     "An id (or an a element's name) occurs more than once on the page: a link to it is "
+     "ambiguous."},
 }};
+
+std::optional<FindingKind> KindOfId(std::string_view id) {
+    for (size_t i = 0; i < kKinds.size(); ++i)
+        if (id == kKinds[i].Id)
+            return static_cast<FindingKind>(i);
+    return std::nullopt;
+}
 
 const KindInfo& Info(FindingKind kind) {
     return kKinds.at(static_cast<size_t>(kind));
@@ -142,6 +171,47 @@ FindingId IdOf(const ExternalUrl& u, const DeadLink& link) {
             u.Dead ? "dead" : "moved"};
 }
 
+FindingKind KindOf(QualityKind kind) {
+    return static_cast<FindingKind>(static_cast<size_t>(FindingKind::MissingAlt) +
+                                    static_cast<size_t>(kind));
+}
+
+// Not its line, which moves, nor a chain's later pages or a depth.
+FindingId IdOf(const QualityProblem& q) {
+    return {KindOf(q.Kind), q.Page, q.Value, q.Tag, q.Attribute, {}};
+}
+
+std::string QualityMessage(const QualityProblem& q) {
+    std::string title = Info(KindOf(q.Kind)).Title;
+    switch (q.Kind) {
+    case QualityKind::MissingAlt:
+        return title + ": <" + q.Tag +
+               (q.Value.empty()
+                    ? std::string()
+                    : std::string(q.Tag == "area" ? " href=\"" : " src=\"") + q.Value + "\"") +
+               "> has no alt attribute";
+    case QualityKind::MissingLang:
+        return title + (q.Line > 0 ? ": <html> has no lang attribute" : ": the page has no <html>");
+    case QualityKind::MissingDescription:
+        return title + ": no <meta name=\"description\"> with content";
+    case QualityKind::DuplicateDescription:
+        return "Duplicate description \"" + q.Value + "\", also on " + q.Detail;
+    case QualityKind::MissingH1:
+        return title + ": the page has no <h1>";
+    case QualityKind::MixedContent:
+        return title + ": " + q.Detail + " on an https site";
+    case QualityKind::TooDeep:
+        return title + ": " + q.Detail + " links from the index page";
+    case QualityKind::RedirectPage:
+        return title + ": refreshes to " + q.Value;
+    case QualityKind::RedirectChain:
+        return title + ": " + q.Value;
+    case QualityKind::DuplicateId:
+        return title + ": \"" + q.Value + "\"";
+    }
+    return title;
+}
+
 std::string ExternalStatusText(const ExternalUrl& u) {
     if (!u.Dead)
         return "moved permanently to " + u.FinalUrl;
@@ -175,12 +245,14 @@ KnownEntries::KnownEntries(const LinkReport& report, const Baseline* known) {
     for (const ExternalUrl& u : report.ExternalUrls)
         for (const DeadLink& link : u.Links)
             External.push_back(u.Dead && has(IdOf(u, link)));
+    for (const QualityProblem& q : report.Quality)
+        Quality.push_back(has(IdOf(q)));
 }
 
 size_t KnownEntries::Count() const {
     size_t n = 0;
-    for (const auto* list :
-         {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes, &Unreadable, &External})
+    for (const auto* list : {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes,
+                             &Unreadable, &External, &Quality})
         n += static_cast<size_t>(std::count(list->begin(), list->end(), true));
     return n;
 }
@@ -211,8 +283,8 @@ std::string DuplicateMessage(const TitleProblem& t, const std::string& page) {
 
 using namespace findings;
 
-bool FindingFails(FindingKind kind) {
-    return kind != FindingKind::MovedPermanently;
+bool FindingFails(FindingKind kind, bool strict) {
+    return strict || kind < FindingKind::MovedPermanently;
 }
 
 const char* FindingKindTitle(FindingKind kind) {
@@ -247,11 +319,24 @@ std::vector<Finding> ListFindings(const LinkReport& report, const ReportOptions&
     for (const ExternalUrl& u : report.ExternalUrls)
         for (const DeadLink& link : u.Links)
             add(IdOf(u, link), link.Line, ExternalMessage(u, link));
+    for (const QualityProblem& q : report.Quality)
+        add(IdOf(q), q.Line, QualityMessage(q));
     return list;
 }
 
-size_t NewProblemCount(const LinkReport& report, const Baseline* known) {
-    return report.ProblemCount() - KnownEntries(report, known).Count();
+size_t NewProblemCount(const LinkReport& report, const Baseline* known, bool strict) {
+    KnownEntries isKnown(report, known);
+    const auto knownQuality =
+        static_cast<size_t>(std::count(isKnown.Quality.begin(), isKnown.Quality.end(), true));
+    size_t fresh = report.ProblemCount() - (isKnown.Count() - knownQuality);
+    if (!strict)
+        return fresh;
+    // Strict: a move and each page-quality finding fail too.
+    for (const ExternalUrl& u : report.ExternalUrls)
+        if (!u.Dead)
+            for (const DeadLink& link : u.Links)
+                fresh += known != nullptr && known->Contains(IdOf(u, link)) ? 0 : 1;
+    return fresh + report.Quality.size() - knownQuality;
 }
 
 } // namespace tw

@@ -8,7 +8,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -28,10 +30,25 @@ enum class FindingKind : std::uint8_t {
     UnreadableFolder,
     ExternalDeadLink, // an http or https URL that answers with an error, or not at all
     MovedPermanently, // one that permanently redirects to a good answer: informs only
+    // The page-quality findings, in the order of QualityKind.
+    MissingAlt,
+    MissingLang,
+    MissingDescription,
+    DuplicateDescription,
+    MissingH1,
+    MixedContent,
+    TooDeep,
+    RedirectPage,
+    RedirectChain,
+    DuplicateId,
 };
 
-// Whether a new finding of the kind fails the check; a move only informs.
-bool FindingFails(FindingKind kind);
+inline constexpr size_t kFindingKindCount = 22;
+
+// Whether a new finding of the kind fails the check: the link findings and
+// the unreadable folders do; a move and the page-quality findings only
+// inform, unless the check is strict.
+bool FindingFails(FindingKind kind, bool strict = false);
 
 // A few words naming the kind: "Dead link", "Orphan page", ...
 const char* FindingKindTitle(FindingKind kind);
@@ -79,7 +96,10 @@ struct KindInfo {
 };
 
 // In the order of FindingKind.
-extern const std::array<KindInfo, 12> kKinds;
+extern const std::array<KindInfo, kFindingKindCount> kKinds;
+
+// The kind whose id is Id, none for an unknown id.
+std::optional<FindingKind> KindOfId(std::string_view id);
 
 // The finding's text for an unreadable folder.
 inline constexpr const char* kUnreadableFolderText = "folder could not be read";
@@ -101,6 +121,9 @@ FindingId IdOf(FindingKind kind, const std::string& page, std::string link = {},
 FindingId IdOf(const TitleProblem& t, const std::string& page);
 FindingId IdOf(const PageNote& n);
 FindingId IdOf(const ExternalUrl& u, const DeadLink& link);
+FindingKind KindOf(QualityKind kind);
+FindingId IdOf(const QualityProblem& q);
+std::string QualityMessage(const QualityProblem& q);
 // "Moved permanently to URL" or the dead URL's status and error.
 std::string ExternalMessage(const ExternalUrl& u, const DeadLink& link);
 std::string ExternalStatusText(const ExternalUrl& u);
@@ -111,6 +134,7 @@ struct KnownEntries {
     std::vector<bool> DeadLinks, OrphanPages, TitleProblems, Folders, Notes, Unreadable;
     // Each link of each external URL in turn; a move is never counted.
     std::vector<bool> External;
+    std::vector<bool> Quality;
 
     KnownEntries(const LinkReport& report, const Baseline* known);
     size_t Count() const;

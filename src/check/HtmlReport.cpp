@@ -136,7 +136,8 @@ void WriteHtmlReport(const LinkReport& report, const std::vector<Finding>& findi
             out << "<tr><td><a href=\"#k-" << info.Id << "\">" << HtmlText(info.Title)
                 << "</a> <code>" << info.Id << "</code></td><td>" << info.Level
                 << "</td><td class=\"num\">" << byKind[k].size() << "</td><td>"
-                << (FindingFails(static_cast<FindingKind>(k)) ? "yes" : "no") << "</td></tr>\n";
+                << (FindingFails(static_cast<FindingKind>(k), options.Strict) ? "yes" : "no")
+                << "</td></tr>\n";
         }
         out << "</tbody>\n</table>\n</nav>\n"
             << "<form id=\"filter\" hidden><label for=\"kind\">Show the kind</label>"

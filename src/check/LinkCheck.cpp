@@ -2,7 +2,9 @@
 
 #include "check/CaseHints.h"
 #include "check/DiskCache.h"
+#include "check/Findings.h"
 #include "check/LinkPath.h"
+#include "check/PageQuality.h"
 #include "check/PageReader.h"
 #include "model/CssReferences.h"
 #include "model/SiteLinks.h"
@@ -66,24 +68,6 @@ std::optional<std::string> SiteUrlPath(std::string_view link,
 
 namespace {
 
-// ASCII whitespace collapsed to single spaces, none at either end, as a
-// browser shows a title.
-std::string CollapseWhitespace(std::string_view text) {
-    std::string out;
-    bool pending = false;
-    for (char c : text) {
-        if (IsHtmlSpace(c)) {
-            pending = !out.empty();
-            continue;
-        }
-        if (pending)
-            out += ' ';
-        pending = false;
-        out += c;
-    }
-    return out;
-}
-
 // A link as far as it can be taken without the site's shared state.
 struct PreparedLink {
     LinkKind Kind = LinkKind::SamePage;
@@ -100,6 +84,9 @@ struct PreparedPage {
     PageRead Read;
     std::vector<PreparedLink> Links; // one for each of Read.Parsed.Links
     std::unordered_set<std::string> Anchors;
+    // Its own page-quality findings, its redirect and its description.
+    std::vector<QualityProblem> Quality;
+    size_t RedirectLink = SIZE_MAX; // the refresh among Links
 };
 
 class LinkChecker {
@@ -109,6 +96,10 @@ public:
                 const ScanFolders& folders)
         : tree_(tree), limits_(limits), listener_(listener ? listener : &silent_) {
         root_ = SiteFolderOf(indexPage);
+        mixedContent_ =
+            limits.Quality.On(QualityKind::MixedContent) && IsHttpsSite(limits.SiteUrls);
+        const auto& q = limits.Quality.Enabled;
+        quality_ = std::find(q.begin(), q.end(), true) != q.end();
         indexPage_ = root_ + ExtractFileName(indexPage);
         for (const std::string& folder : folders.Unreadable) {
             report_.UnreadableFolders.push_back(Relative(folder));
@@ -121,6 +112,11 @@ public:
 
     LinkReport Run() {
         CollectPages();
+        if (quality_) {
+            qualityPages_.resize(pages_.size());
+            for (size_t i = 0; i < pages_.size(); ++i)
+                qualityPages_[i].Relative = pages_[i].Relative;
+        }
         std::vector<std::string> paths;
         paths.reserve(pages_.size());
         for (const Page& page : pages_)
@@ -217,8 +213,10 @@ private:
         PreparedPage prepared;
         prepared.Read = ReadPage(path, limits_.MaxPageBytes, buffer);
         ParsedPage& parsed = prepared.Read.Parsed;
-        for (std::string& anchor : parsed.Anchors)
-            prepared.Anchors.insert(std::move(anchor));
+        DuplicateIds ids(limits_.Quality.On(QualityKind::DuplicateId));
+        for (size_t i = 0; i < parsed.Anchors.size(); ++i)
+            if (auto [it, added] = prepared.Anchors.insert(std::move(parsed.Anchors[i])); !added)
+                ids.Repeated(*it, parsed.AnchorLines[i]);
         parsed.Anchors.clear();
 
         std::string baseFolder = ExtractFilePath(path);
@@ -239,7 +237,36 @@ private:
             if (!out.Ignored)
                 PrepareLink(link, baseFolder, out);
         }
+        if (quality_ && prepared.Read.Readable)
+            PrepareQuality(path, prepared, ids);
         return prepared;
+    }
+
+    // The findings a page gives on its own, on its worker thread.
+    void PrepareQuality(const std::string& path, PreparedPage& prepared, DuplicateIds& ids) {
+        const ParsedPage& parsed = prepared.Read.Parsed;
+        const std::string page = Relative(path);
+        std::vector<QualityProblem>& out = prepared.Quality;
+        out = ids.Take();
+        for (QualityProblem& q : out)
+            q.Page = page;
+        size_t mixed = 0;
+        for (size_t i = 0; i < parsed.Links.size(); ++i) {
+            const PageLink& link = parsed.Links[i];
+            if (prepared.RedirectLink == SIZE_MAX && link.Tag == "meta" &&
+                link.Attribute == "content" && link.Source == LinkSource::Attribute)
+                prepared.RedirectLink = i;
+            if (mixedContent_ && mixed < kMaxPageElements && !prepared.Links[i].Ignored &&
+                IsResourceLink(link) && IsPlainHttpUrl(link.Value)) {
+                ++mixed;
+                const DeadLink place{page, link.Value, link.Tag,    link.Attribute, link.Line,
+                                     {},   false,      link.Source, link.CssImport};
+                out.push_back({QualityKind::MixedContent, page, link.Line, link.Tag, link.Attribute,
+                               link.Value, DescribeLink(place)});
+            }
+        }
+        PageOwnFindings(parsed, page, !prepared.Read.Truncated, prepared.RedirectLink != SIZE_MAX,
+                        limits_.Quality, out);
     }
 
     // Links the user asked to leave alone, and fragments alone in CSS, which
@@ -298,12 +325,29 @@ private:
         page.Title = std::move(read.Parsed.Title);
         page.Anchors = std::move(prepared.Anchors);
         const std::vector<PageLink>& links = read.Parsed.Links;
+        size_t redirectTarget = kNoPage;
         for (size_t i = 0; i < links.size(); ++i) {
             if (prepared.Links[i].Ignored)
                 continue;
             size_t target = CheckLink({page.Relative, links[i]}, prepared.Links[i], index);
             if (target != kNoPage)
                 page.Targets.push_back(static_cast<std::uint32_t>(target));
+            if (i == prepared.RedirectLink)
+                redirectTarget = target;
+        }
+        if (!quality_)
+            return;
+        for (QualityProblem& q : prepared.Quality)
+            report_.Quality.push_back(std::move(q));
+        QualityPage& facts = qualityPages_[index];
+        facts.Counted = true;
+        facts.Description = std::move(read.Parsed.Description);
+        if (prepared.RedirectLink != SIZE_MAX) {
+            const PageLink& refresh = links[prepared.RedirectLink];
+            facts.Redirect = refresh.Value;
+            facts.RedirectLine = refresh.Line;
+            if (redirectTarget != kNoPage)
+                facts.RedirectTarget = static_cast<std::uint32_t>(redirectTarget);
         }
     }
 
@@ -438,25 +482,31 @@ private:
         return JoinLexically(baseFolder, linkPath, root_.size());
     }
 
+    // Breadth first from the index page, so that each page's depth is the
+    // fewest links that lead to it.
     void FindOrphans() {
-        std::vector<bool> reached(pages_.size(), false);
+        std::vector<std::uint32_t> depth(pages_.size(), kNotReached);
         std::vector<size_t> queue{0};
-        reached[0] = true;
-        while (!queue.empty()) {
-            size_t i = queue.back();
-            queue.pop_back();
+        depth[0] = 0;
+        for (size_t next = 0; next < queue.size(); ++next) {
+            size_t i = queue[next];
             for (size_t t : pages_[i].Targets) {
-                if (!reached[t]) {
-                    reached[t] = true;
+                if (depth[t] == kNotReached) {
+                    depth[t] = depth[i] + 1;
                     queue.push_back(t);
                 }
             }
         }
         // A page that went away since the scan is no orphan: its note says enough.
         for (size_t i = 0; i < pages_.size(); ++i)
-            if (!reached[i] && pages_[i].InTree && pages_[i].Readable)
+            if (depth[i] == kNotReached && pages_[i].InTree && pages_[i].Readable)
                 report_.OrphanPages.push_back(pages_[i].Relative);
         std::sort(report_.OrphanPages.begin(), report_.OrphanPages.end());
+        if (quality_) {
+            SiteFindings(qualityPages_, depth, limits_.Quality, report_.Quality);
+            qualityPages_ = {};
+            SortQuality(report_.Quality);
+        }
     }
 
     void FindTitleProblems() {
@@ -532,6 +582,9 @@ private:
     std::unordered_set<std::string> linkedFolders_;
     CaseHints caseHints_;
     FolderPrefixes unreadable_;
+    bool quality_ = false;      // any page-quality finding asked for
+    bool mixedContent_ = false; // asked for, and the site is https
+    std::vector<QualityPage> qualityPages_;
     LinkReport report_;
 };
 

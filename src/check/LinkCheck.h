@@ -35,6 +35,9 @@ struct LinkCheckLimits {
     // starts with one, at a path boundary, names the local file below the
     // site root that the rest of it names, and is never asked online.
     std::vector<std::string> SiteUrls;
+    // The page-quality findings gathered (all by default) and their limit.
+    // Mixed content is looked for when a site URL is https.
+    QualityOptions Quality;
 };
 
 // The link as a path from the site root ("/about.html#team", "/") when it

@@ -50,7 +50,7 @@ std::string ReportSummaryLine(const LinkReport& report, const std::vector<Findin
 }
 
 void WriteMarkdownReport(const LinkReport& report, const std::vector<Finding>& findings,
-                         std::ostream& out) {
+                         bool strict, std::ostream& out) {
     out << "## Site check\n\n" << ReportSummaryLine(report, findings) << "\n";
     const std::vector<std::vector<size_t>> byKind = FindingsByKind(findings);
     if (findings.empty())
@@ -66,7 +66,7 @@ void WriteMarkdownReport(const LinkReport& report, const std::vector<Finding>& f
                                          [&](size_t i) { return findings[i].Known; });
         out << "| " << MarkdownText(info.Title) << " | `" << info.Id << "` | " << info.Level
             << " | " << byKind[k].size() << " | " << known << " | "
-            << (FindingFails(kind) ? "yes" : "no") << " |\n";
+            << (FindingFails(kind, strict) ? "yes" : "no") << " |\n";
     }
     for (size_t k = 0; k < byKind.size(); ++k) {
         const std::vector<size_t>& list = byKind[k];

@@ -23,8 +23,9 @@ inline constexpr size_t kMarkdownRowsPerKind = 50;
 // so a name stays on its row. Bytes that are not UTF-8 become U+FFFD.
 std::string MarkdownText(std::string_view raw);
 
+// Strict: every kind fails the check (--strict).
 void WriteMarkdownReport(const LinkReport& report, const std::vector<Finding>& findings,
-                         std::ostream& out);
+                         bool strict, std::ostream& out);
 
 // The closing line the text report prints too: what was checked and what
 // it found, in words.

@@ -1,6 +1,7 @@
 #include "check/TextReport.h"
 
 #include "check/FindingGroups.h"
+#include "check/QualityReport.h"
 #include "support/NXStrings.h"
 #include "support/TextEncoding.h"
 #include "support/UrlText.h"
@@ -181,13 +182,16 @@ void WriteTextReport(const LinkReport& report, const KnownEntries& known,
         }
     }
 
+    WriteQualitySections(report.Quality, known.Quality, out);
+
     out << Count(report.PageCount, "page", "pages") << ", "
         << Count(report.LocalLinkCount, "local link", "local links");
     if (report.ExternalChecked)
         out << ", " << Count(report.ExternalUrlCount, "external URL", "external URLs");
     out << " checked. ";
+    const std::string quality = QualitySummary(report.Quality, options.Strict);
     if (report.ProblemCount() == 0) {
-        out << "No problems found.\n";
+        out << "No problems found." << (quality.empty() ? "" : " " + quality + ".") << "\n";
         return;
     }
     std::vector<std::string> parts;
@@ -208,10 +212,15 @@ void WriteTextReport(const LinkReport& report, const KnownEntries& known,
         out << (i ? ", " : "") << parts[i];
     if (size_t n = known.Count(); n > 0)
         out << "; " << n << " known";
-    out << ".\n";
+    out << "." << (quality.empty() ? "" : " " + quality + ".") << "\n";
 }
 
-void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::ostream& out) {
+void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::ostream& out,
+                     bool strict) {
+    // Whether an entry fails the check: new, and of a kind that fails.
+    auto fails = [strict](FindingKind kind, bool isKnown) {
+        return !isKnown && FindingFails(kind, strict);
+    };
     Json deadLinks = Json::array();
     for (size_t i = 0; i < report.DeadLinks.size(); ++i) {
         const DeadLink& d = report.DeadLinks[i];
@@ -227,15 +236,17 @@ void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::o
         item["reason"] = ReasonName(d.Reason);
         if (d.CaseDiffers)
             item["hint"] = "differs only in letter case";
+        item["fails"] = fails(KindOf(d.Reason), known.DeadLinks[i]);
         item["known"] = bool(known.DeadLinks[i]);
         deadLinks.push_back(std::move(item));
     }
-    auto entries = [](const char* key, const std::vector<std::string>& list,
-                      const std::vector<bool>& isKnown) {
+    auto entries = [&fails](const char* key, const std::vector<std::string>& list,
+                            const std::vector<bool>& isKnown, FindingKind kind) {
         Json array = Json::array();
         for (size_t i = 0; i < list.size(); ++i) {
             Json item = Json::object();
             PutText(item, key, list[i]);
+            item["fails"] = fails(kind, isKnown[i]);
             item["known"] = bool(isKnown[i]);
             array.push_back(std::move(item));
         }
@@ -257,6 +268,7 @@ void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::o
             item["pagesBytes"] = std::move(bytes);
         if (t.Kind == TitleProblemKind::Duplicate)
             PutText(item, "title", t.Title);
+        item["fails"] = fails(KindOf(t.Kind), known.TitleProblems[i]);
         item["known"] = bool(known.TitleProblems[i]);
         titles.push_back(std::move(item));
     }
@@ -265,18 +277,23 @@ void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::o
         Json item = Json::object();
         PutText(item, "page", report.Notes[i].Page);
         item["kind"] = NoteName(report.Notes[i].Kind);
+        item["fails"] = fails(FindingKind::NotFullyChecked, known.Notes[i]);
         item["known"] = bool(known.Notes[i]);
         notes.push_back(std::move(item));
     }
 
     Json json = Json::object();
     json["deadLinks"] = std::move(deadLinks);
-    json["orphanPages"] = entries("page", report.OrphanPages, known.OrphanPages);
+    json["orphanPages"] =
+        entries("page", report.OrphanPages, known.OrphanPages, FindingKind::OrphanPage);
     json["titleProblems"] = std::move(titles);
     json["foldersWithoutDefaultPage"] =
-        entries("folder", report.FoldersWithoutDefaultPage, known.Folders);
+        entries("folder", report.FoldersWithoutDefaultPage, known.Folders,
+                FindingKind::FolderWithoutDefaultPage);
     json["notes"] = std::move(notes);
-    json["unreadableFolders"] = entries("folder", report.UnreadableFolders, known.Unreadable);
+    json["unreadableFolders"] = entries("folder", report.UnreadableFolders, known.Unreadable,
+                                        FindingKind::UnreadableFolder);
+    json["pageQuality"] = QualityJson(report.Quality, known.Quality, strict);
     if (report.ExternalChecked) {
         Json external = Json::array();
         size_t k = 0;
@@ -296,7 +313,11 @@ void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::o
                 PutText(link, "attribute", d.Attribute);
                 link["source"] = SourceName(d.Source);
                 link["line"] = d.Line > 0 ? Json(d.Line) : Json(nullptr);
-                link["known"] = bool(known.External[k++]);
+                const bool isKnown = known.External[k++];
+                link["fails"] =
+                    fails(u.Dead ? FindingKind::ExternalDeadLink : FindingKind::MovedPermanently,
+                          isKnown);
+                link["known"] = isKnown;
                 links.push_back(std::move(link));
             }
             item["links"] = std::move(links);
@@ -312,6 +333,7 @@ void WriteJsonReport(const LinkReport& report, const KnownEntries& known, std::o
                        {"foldersWithoutDefaultPage", report.FoldersWithoutDefaultPage.size()},
                        {"notes", report.Notes.size()},
                        {"unreadableFolders", report.UnreadableFolders.size()},
+                       {"pageQuality", report.Quality.size()},
                        {"problems", report.ProblemCount()},
                        {"known", known.Count()}};
     if (report.ExternalChecked) {

@@ -12,7 +12,8 @@ namespace tw {
 void WriteTextReport(const LinkReport& report, const findings::KnownEntries& known,
                      const ReportOptions& options, std::ostream& out);
 // The form a baseline is read back from (ParseBaseline).
+// Strict: every finding fails (check --strict).
 void WriteJsonReport(const LinkReport& report, const findings::KnownEntries& known,
-                     std::ostream& out);
+                     std::ostream& out, bool strict = false);
 
 } // namespace tw

@@ -10,9 +10,11 @@
 #include "support/NXStrings.h"
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <chrono>
 #include <optional>
 #include <ostream>
+#include <tuple>
 
 namespace tw {
 
@@ -68,6 +70,18 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
+// The kinds --only names (all without it) but those --skip names.
+std::array<bool, kFindingKindCount> KindsKept(const std::vector<std::string>& only,
+                                              const std::vector<std::string>& skip) {
+    std::array<bool, kFindingKindCount> keep{};
+    keep.fill(only.empty());
+    for (const std::string& id : only)
+        keep[static_cast<size_t>(*findings::KindOfId(id))] = true;
+    for (const std::string& id : skip)
+        keep[static_cast<size_t>(*findings::KindOfId(id))] = false;
+    return keep;
+}
+
 } // namespace
 
 void AddCheckFlags(CLI::App& command, CheckFlags& flags) {
@@ -120,6 +134,42 @@ void AddCheckFlags(CLI::App& command, CheckFlags& flags) {
     command.add_flag("--all", flags.all,
                      "Text report: every dead link on a line of its own, not grouped by the "
                      "page it leads to");
+    std::string footer = "Findings: id, level, and whether one fails the check without --strict:\n";
+    for (size_t k = 0; k < findings::kKinds.size(); ++k) {
+        const auto& kind = findings::kKinds[k];
+        std::string id = kind.Id;
+        id.resize(std::max<size_t>(id.size(), 29), ' ');
+        std::string level = kind.Level;
+        level.resize(8, ' ');
+        footer.append("  ").append(id).append(" ").append(level);
+        footer.append(FindingFails(FindingKind(k)) ? "fails\n" : "informs\n");
+    }
+    command.footer(footer);
+    command.add_flag("--strict", flags.strict,
+                     "Fail on every finding: also a move and the page-quality findings, which "
+                     "otherwise only inform");
+    std::string ids;
+    for (const auto& kind : findings::kKinds)
+        ids += (ids.empty() ? "" : "|") + std::string(kind.Id);
+    auto kindId = [ids](const std::string& value) {
+        return findings::KindOfId(value) ? std::string() : "expected one of " + ids;
+    };
+    for (auto [name, list, help] :
+         {std::tuple{"--skip", &flags.skip, "Leave out the findings of kind ID (repeatable)"},
+          std::tuple{"--only", &flags.only,
+                     "Report only the findings of kind ID (repeatable); the ids and levels are "
+                     "listed below"}})
+        command.add_option(name, *list, help)
+            ->type_name("ID")
+            ->expected(1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->check(CLI::Validator(kindId, "", "ID"));
+    command
+        .add_option("--max-depth", flags.maxDepth,
+                    "A page more than N links away from the index page is too deep (default: 5)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 1000000))
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     command.add_flag("--quiet", flags.quiet,
                      "No progress line, and no text report when the check passes");
 
@@ -195,6 +245,11 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
     limits.CollectExternal = flags.external;
     limits.SiteUrls = SiteUrlsFor(profile, flags.siteUrls);
     options.MaxPageBytes = limits.MaxPageBytes;
+    options.Strict = flags.strict;
+    const std::array<bool, kFindingKindCount> keep = KindsKept(flags.only, flags.skip);
+    for (size_t k = 0; k < kQualityKindCount; ++k)
+        limits.Quality.Enabled[k] = keep[static_cast<size_t>(findings::KindOf(QualityKind(k)))];
+    limits.Quality.MaxDepth = flags.maxDepth;
 
     CheckProgress progress(streams.err, streams.errIsTerminal && !flags.quiet);
     // Nothing here asks for a stop, so there is always a report.
@@ -219,7 +274,8 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
     }
     progress.Done();
 
-    size_t fresh = NewProblemCount(report, options.Known);
+    KeepKinds(report, keep);
+    size_t fresh = NewProblemCount(report, options.Known, options.Strict);
     if (options.Format != ReportFormat::Text || !flags.quiet || fresh > 0)
         WriteReport(report, options, streams.out);
     return fresh == 0 ? 0 : kCheckProblemsFound;

@@ -21,6 +21,10 @@ struct CheckFlags {
     std::vector<std::string> ignoreUrls;
     std::string baseline;
     std::vector<std::string> siteUrls;
+    // Which findings, and which fail.
+    bool strict = false;
+    std::vector<std::string> skip, only; // kinds by id
+    unsigned maxDepth = 5;
     // Asking the external links online.
     bool external = false;
     std::string accept = "200-299";
@@ -36,8 +40,9 @@ struct CheckFlags {
 };
 
 // Adds the options of check beside the profile options: --format, --json,
-// --path-base, --ignore-url, --baseline and --quiet, and --external with the
-// options of asking links online.
+// --path-base, --ignore-url, --baseline, --site-url, --strict, --skip,
+// --only, --max-depth and --quiet, and --external with the options of
+// asking links online.
 void AddCheckFlags(CLI::App& command, CheckFlags& flags);
 
 // Scans the site as generate does, writes no site map and prints the link

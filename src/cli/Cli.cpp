@@ -93,8 +93,9 @@ CommandLine::CommandLine() {
 
     check = app.add_subcommand(
         "check", "Scan a site folder and report dead links, missing anchors, orphan pages, "
-                 "title problems, folders without a default page, pages not fully checked and "
-                 "unreadable folders");
+                 "title problems, folders without a default page, pages not fully checked, "
+                 "unreadable folders and the pages' quality: alt texts, languages, "
+                 "descriptions, headings, mixed content, depth, redirects and ids");
     checkOptions.Add(*check, false);
     AddCheckFlags(*check, checkFlags);
 

@@ -503,7 +503,7 @@ private:
             tag_ == "svg"sv || (tag_ != "math"sv && !foreign_.empty() && foreign_.back().Svg);
         if (templateDepth_ == 0)
             if (const Attribute* id = NonEmpty("id"))
-                page_.Anchors.push_back(id->Value);
+                AddAnchor(id->Value);
         if (selfClosing_)
             return;
         bool integration = false;
@@ -584,19 +584,37 @@ private:
             page_.Links.push_back({a->Value, tag_, attribute, LineAt(a->ValueStart)});
     }
 
+    void AddAnchor(const std::string& value) {
+        page_.Anchors.push_back(value);
+        page_.AnchorLines.push_back(LineAt(tagStart_));
+    }
+
+    // An img, area or input type=image without an alt attribute; alt=""
+    // marks a picture that says nothing, rightly.
+    void CheckAlt(const char* tag, const Attribute* url) {
+        if (Attr("alt") || page_.MissingAlt.size() >= kMaxPageElements)
+            return;
+        page_.MissingAlt.push_back({tag, url ? url->Value : std::string(), LineAt(tagStart_)});
+    }
+
     void Collect() {
-        if (const Attribute* id = NonEmpty("id"))
-            page_.Anchors.push_back(id->Value);
+        const Attribute* id = NonEmpty("id");
+        if (id)
+            AddAnchor(id->Value);
         const std::string& t = tag_;
         if (t == "a"sv) {
             AddLink(NonEmpty("href"), "href");
-            if (const Attribute* name = NonEmpty("name"))
-                page_.Anchors.push_back(name->Value);
+            // <a id=x name=x> names one element, as the standard allows.
+            if (const Attribute* name = NonEmpty("name"); name && !(id && id->Value == name->Value))
+                AddAnchor(name->Value);
         } else if (t == "img"sv || t == "image"sv) {
             // The tree builder takes an "image" for an "img".
             tag_ = "img";
             AddLink(NonEmpty("src"), "src");
             SourceSet(NonEmpty("srcset"));
+            CheckAlt("img", NonEmpty("src"));
+        } else if (t == "h1"sv) {
+            page_.HasH1 = true;
         } else if (t == "link"sv) {
             AddLink(NonEmpty("href"), "href");
             if (const Attribute* rel = Attr("rel"); rel && NonEmpty("href")) {
@@ -606,6 +624,7 @@ private:
             }
         } else if (t == "area"sv) {
             AddLink(NonEmpty("href"), "href");
+            CheckAlt("area", NonEmpty("href"));
         } else if (t == "script"sv || t == "iframe"sv || t == "frame"sv || t == "embed"sv ||
                    t == "track"sv || t == "audio"sv) {
             AddLink(NonEmpty("src"), "src");
@@ -619,14 +638,21 @@ private:
             AddLink(NonEmpty("data"), "data");
         } else if (t == "input"sv) {
             if (const Attribute* type = Attr("type");
-                type && SameTextIgnoringCase(type->Value, "image"))
+                type && SameTextIgnoringCase(type->Value, "image")) {
                 AddLink(NonEmpty("src"), "src");
+                CheckAlt("input", NonEmpty("src"));
+            }
         } else if (t == "meta"sv) {
             if (const Attribute* equiv = Attr("http-equiv");
                 equiv && SameTextIgnoringCase(equiv->Value, "refresh"))
                 Refresh(NonEmpty("content"));
-            if (const Attribute* name = Attr("name"); name && InHead())
-                RobotsMeta(name->Value, Attr("content"));
+            if (const Attribute* name = Attr("name")) {
+                if (InHead())
+                    RobotsMeta(name->Value, Attr("content"));
+                if (!page_.Description && SameTextIgnoringCase(name->Value, "description"))
+                    if (const Attribute* content = Attr("content"))
+                        page_.Description = content->Value;
+            }
         } else if (t == "base"sv) {
             if (const Attribute* href = NonEmpty("href"); href && !page_.Base)
                 page_.Base = href->Value;
@@ -634,6 +660,8 @@ private:
             // A later html tag only adds attributes the first lacks.
             if (const Attribute* lang = Attr("lang"); lang && !page_.Lang)
                 page_.Lang = lang->Value;
+            if (page_.HtmlLine == 0)
+                page_.HtmlLine = LineAt(tagStart_);
         }
         if (const Attribute* style = NonEmpty("style"))
             Css(style->Value, LineAt(style->ValueStart), LinkSource::StyleAttribute, "style");

@@ -34,6 +34,18 @@ struct PageLink {
     bool StyleSheet = false; // the target is read as CSS: a stylesheet link, an @import
 };
 
+// An element a finding is about: its name, the URL it shows (src, or an
+// area's href; empty without one) and its line.
+struct PageElement {
+    const char* Tag = ""; // a string literal: "img", "area", "input"
+    std::string Url;
+    unsigned Line = 0;
+};
+
+// Elements of one kind kept of a page at most: a hostile page of a million
+// pictures must not cost a million findings.
+inline constexpr size_t kMaxPageElements = 1000;
+
 struct ParsedPage {
     // In document order.
     std::vector<PageLink> Links;
@@ -43,10 +55,25 @@ struct ParsedPage {
     // to UTF-8 from the page's encoding, character references resolved;
     // none without one.
     std::optional<std::string> Title;
-    // What a fragment may name: every element's id and every a's name.
+    // What a fragment may name: every element's id and every a's name (an
+    // a's name equal to its own id once).
     std::vector<std::string> Anchors;
+    // The line of each of Anchors.
+    std::vector<unsigned> AnchorLines;
     // The lang attribute of the first html start tag, as written.
     std::optional<std::string> Lang;
+
+    // What a page-quality audit asks, from the same pass. The line of the
+    // first html start tag, 0 without one.
+    unsigned HtmlLine = 0;
+    // Whether an h1 element starts (outside template contents).
+    bool HasH1 = false;
+    // The content of the first meta whose name is "description" in any
+    // letter case.
+    std::optional<std::string> Description;
+    // The first kMaxPageElements img, area and input type=image elements
+    // without an alt attribute.
+    std::vector<PageElement> MissingAlt;
 
     // What the head says to search engines. The head is the page up to
     // "</head>" or the first "<body>", and at most its first 64 KB.

@@ -14,7 +14,11 @@ using twtest::TempDir;
 namespace {
 
 using Result = twtest::ToolResult;
-using twtest::RunTool;
+
+// About the link findings.
+Result RunTool(std::vector<std::string> args) {
+    return twtest::RunLinkTool(std::move(args));
+}
 
 class CheckCliTest : public ::testing::Test {
 protected:
@@ -78,25 +82,25 @@ TEST_F(CheckCliTest, ProblemsPrintOneLinePerFindingAndExitThree) {
     nlohmann::json json = nlohmann::json::parse(r.out);
     EXPECT_EQ(json["deadLinks"], nlohmann::json::parse(R"([
                   {"page": "index.html", "link": "gone.html", "tag": "a", "attribute": "href",
-                   "source": "attribute", "line": 3, "reason": "missing", "known": false},
+                   "source": "attribute", "line": 3, "reason": "missing", "fails": true, "known": false},
                   {"page": "index.html", "link": "pics/", "tag": "a", "attribute": "href",
-                   "source": "attribute", "line": 3, "reason": "noDefaultPage", "known": false}])"));
+                   "source": "attribute", "line": 3, "reason": "noDefaultPage", "fails": true, "known": false}])"));
     EXPECT_EQ(json["orphanPages"], nlohmann::json::parse(R"([
-                  {"page": "bad\u001b[2J.html", "known": false},
-                  {"page": "caf\ufffd.html", "pageBytes": "caf%E9.html", "known": false},
-                  {"page": "docs/index.html", "known": false}])"));
+                  {"page": "bad\u001b[2J.html", "fails": true, "known": false},
+                  {"page": "caf\ufffd.html", "pageBytes": "caf%E9.html", "fails": true, "known": false},
+                  {"page": "docs/index.html", "fails": true, "known": false}])"));
     EXPECT_EQ(json["titleProblems"], nlohmann::json::parse(R"([
                   {"kind": "duplicate", "pages": ["about.html", "docs/index.html"], "title": "Docs",
-                   "known": false},
+                   "fails": true, "known": false},
                   {"kind": "duplicate", "pages": ["bad\u001b[2J.html", "index.html"],
-                   "title": "Home", "known": false}])"));
+                   "title": "Home", "fails": true, "known": false}])"));
     // A folder that a link names wants a default page, ignored or not.
     EXPECT_EQ(json["foldersWithoutDefaultPage"],
-              nlohmann::json::parse(R"([{"folder": "pics/", "known": false}])"));
+              nlohmann::json::parse(R"([{"folder": "pics/", "fails": true, "known": false}])"));
     EXPECT_EQ(json["notes"], nlohmann::json::array());
     EXPECT_EQ(json["summary"], nlohmann::json::parse(R"({"pages": 5, "localLinks": 3,
         "deadLinks": 2, "orphanPages": 3, "titleProblems": 2, "foldersWithoutDefaultPage": 1,
-        "notes": 0, "unreadableFolders": 0, "problems": 8, "known": 0})"));
+        "notes": 0, "unreadableFolders": 0, "pageQuality": 0, "problems": 8, "known": 0})"));
 }
 
 TEST_F(CheckCliTest, ErrorsOfTheRunExitOneAndUsageErrorsTwo) {

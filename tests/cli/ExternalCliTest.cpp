@@ -8,7 +8,10 @@
 namespace {
 
 using twtest::Answer;
-using twtest::RunTool;
+// About the link findings.
+twtest::ToolResult RunTool(std::vector<std::string> args) {
+    return twtest::RunLinkTool(std::move(args));
+}
 
 // check --external end to end, against a loopback server: every report
 // form carries the findings, and without the flag nothing is asked.

@@ -58,15 +58,15 @@ TEST(CheckReport, GithubCommandsAreEscapedAsTheToolkitEscapesThem) {
               "::error file=../site/a%2Cb%3Ac%25.html,line=7,title=Dead link::Dead link: "
               "<a href=\"x%0D%0Ay.html\">\n"
               "::error file=../site/s.css,title=Dead link::Dead link: url(i.png)\n"
-              "::warning file=../site/caf\xEF\xBF\xBD.html,title=Orphan page::Orphan page: no "
+              "::error file=../site/caf\xEF\xBF\xBD.html,title=Orphan page::Orphan page: no "
               "chain of links from the index page reaches it\n"
-              "::warning file=../site/a%2Cb%3Ac%25.html,title=Duplicate title::Duplicate title "
+              "::error file=../site/a%2Cb%3Ac%25.html,title=Duplicate title::Duplicate title "
               "\"T&?\", also on t?.html\n"
-              "::warning file=../site/t?.html,title=Duplicate title::Duplicate title \"T&?\", "
+              "::error file=../site/t?.html,title=Duplicate title::Duplicate title \"T&?\", "
               "also on a,b:c%25.html\n"
               "::notice file=../site/pics/,title=Folder without a default page (known)::Folder "
               "without a default page\n"
-              "::warning file=../site/big.html,title=Page not fully checked::Page not fully "
+              "::error file=../site/big.html,title=Page not fully checked::Page not fully "
               "checked: only the first 16 MB were checked\n");
 }
 

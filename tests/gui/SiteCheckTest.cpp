@@ -23,9 +23,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A page that gives no page-quality finding: lang, a description of its
+// own, an h1.
 QByteArray Page(const char* title, const char* links) {
-    return QByteArray("<html><head>") + (title ? QByteArray("<title>") + title + "</title>" : "") +
-           "</head><body>" + links + "</body></html>";
+    static int pages = 0;
+    return QByteArray("<html lang=en><head>") +
+           (title ? QByteArray("<title>") + title + "</title>" : "") +
+           "<meta name=description content=d" + QByteArray::number(++pages) + "></head><body><h1>" +
+           "</h1>" + links + "</body></html>";
 }
 
 // Seeded: a dead link on index.html, the orphan orphan.html, the title-less
@@ -98,6 +103,7 @@ private slots:
     void cancelAndCloseStopTheWorker_data();
     void cancelAndCloseStopTheWorker();
     void newScanClearsTheMarks();
+    void pageQualityIsListed();
     void externalLinksOnline();
     void stopAbortsTheTransfers();
 };
@@ -334,6 +340,25 @@ struct OnlineWizard : CheckedWizard {
 };
 
 } // namespace
+
+// The page-quality findings mark and list as the others do, and fail nothing.
+void SiteCheckTest::pageQualityIsListed() {
+    CheckedWizard w;
+    w.site.WriteFile(QStringLiteral("about.html"),
+                     "<html lang=en><title>About</title><meta name=description content=About>"
+                     "<a href=index.html></a><img src=index.html>");
+    w.Check();
+    QCOMPARE(w.Marked().count("about.html"), 1u);
+    QCOMPARE(w.Findings()->model()->rowCount(), 7);
+    QCOMPARE(w.LabelText("lblCheckProgress"), QStringLiteral("4 problems in 7 pages."));
+    std::set<QString> about;
+    for (int row = 0; row < w.Findings()->model()->rowCount(); ++row)
+        if (w.Cell(row, 1) == QStringLiteral("about.html"))
+            about.insert(w.Cell(row, 0));
+    QCOMPARE(about,
+             (std::set<QString>{QStringLiteral("Missing alt"), QStringLiteral("Missing h1")}));
+    QVERIFY2(w.dialogs.Finished(), qPrintable(w.dialogs.Report()));
+}
 
 void SiteCheckTest::externalLinksOnline() {
     twtest::ClearProxies();

@@ -103,6 +103,10 @@ expect "github html json junit markdown sarif text" trailwright-cli check --inde
 expect "json junit" trailwright-cli check --format = j
 expect "" trailwright-cli check --ignore-url ""
 expect "--external" trailwright-cli check --ex
+expect "missingAlt missingAnchor" trailwright-cli check --skip missingA
+expect "redirectChain redirectPage" trailwright-cli check --only = redirect
+has --strict --skip --only --max-depth -- trailwright-cli check --
+expect "" trailwright-cli check --max-depth ""
 expect "" trailwright-cli check --external --timeout ""
 expect "12h 1d" trailwright-cli check --external --max-cache-age 1
 expect "list modern paragraph" trailwright-cli profile write f.zpf --format ""
