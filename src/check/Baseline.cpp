@@ -134,11 +134,15 @@ Baseline ParseBaseline(std::string_view jsonText) {
     // Only reports of a check with --external have them.
     if (json.contains("externalLinks"))
         for (const Json& u : Array(json.at("externalLinks"))) {
-            if (Text(Member(u, "finding")) != kKinds[size_t(FindingKind::ExternalDeadLink)].Id)
+            // Moves too: under --strict they fail unless known.
+            const std::string finding = Text(Member(u, "finding"));
+            const bool dead = finding == kKinds[size_t(FindingKind::ExternalDeadLink)].Id;
+            if (!dead && finding != kKinds[size_t(FindingKind::MovedPermanently)].Id)
                 continue;
             for (const Json& l : Array(Member(u, "links")))
-                add({FindingKind::ExternalDeadLink, Exact(l, "page"), Exact(l, "link"),
-                     Exact(l, "tag"), Exact(l, "attribute"), "dead"},
+                add({dead ? FindingKind::ExternalDeadLink : FindingKind::MovedPermanently,
+                     Exact(l, "page"), Exact(l, "link"), Exact(l, "tag"), Exact(l, "attribute"),
+                     dead ? "dead" : "moved"},
                     HasBytes(l, {"page", "link", "tag", "attribute"}));
         }
     // Reports from before the page-quality findings have none. The level

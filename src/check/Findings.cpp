@@ -243,8 +243,10 @@ KnownEntries::KnownEntries(const LinkReport& report, const Baseline* known) {
     for (const std::string& folder : report.UnreadableFolders)
         Unreadable.push_back(has(IdOf(FindingKind::UnreadableFolder, folder)));
     for (const ExternalUrl& u : report.ExternalUrls)
-        for (const DeadLink& link : u.Links)
-            External.push_back(u.Dead && has(IdOf(u, link)));
+        for (const DeadLink& link : u.Links) {
+            External.push_back(has(IdOf(u, link)));
+            KnownMoves += !u.Dead && External.back() ? 1 : 0;
+        }
     for (const QualityProblem& q : report.Quality)
         Quality.push_back(has(IdOf(q)));
 }
@@ -254,7 +256,7 @@ size_t KnownEntries::Count() const {
     for (const auto* list : {&DeadLinks, &OrphanPages, &TitleProblems, &Folders, &Notes,
                              &Unreadable, &External, &Quality})
         n += static_cast<size_t>(std::count(list->begin(), list->end(), true));
-    return n;
+    return n - KnownMoves;
 }
 
 std::string DeadLinkMessage(const DeadLink& d) {

@@ -132,11 +132,15 @@ std::string ExternalStatusText(const ExternalUrl& u);
 // with one title is known when each of its pages had that title before.
 struct KnownEntries {
     std::vector<bool> DeadLinks, OrphanPages, TitleProblems, Folders, Notes, Unreadable;
-    // Each link of each external URL in turn; a move is never counted.
+    // Each link of each external URL in turn, the moves' too.
     std::vector<bool> External;
     std::vector<bool> Quality;
+    // The known links among External that moved: no problem of
+    // LinkReport::ProblemCount, so Count leaves them out.
+    size_t KnownMoves = 0;
 
     KnownEntries(const LinkReport& report, const Baseline* known);
+    // The known entries that LinkReport::ProblemCount counts.
     size_t Count() const;
 };
 

@@ -116,6 +116,24 @@ TEST(CheckReport, AFindingIsKnownByWhatItIsNotByItsLine) {
                     .Contains({FindingKind::FolderWithoutDefaultPage, "b/", "", "", "", ""}));
 }
 
+TEST(CheckReport, AKnownMoveNeitherFailsNorIsMarkedFailingUnderStrict) {
+    LinkReport report;
+    DeadLink link{"a.html", "http://x.example/old", "a", "href", 3};
+    report.ExternalChecked = true;
+    report.ExternalUrls = {{"http://x.example/old", 301, "", "http://x.example/new", false, {link}},
+                           {"http://x.example/gone", 404, "HTTP 404", "", true, {link}}};
+    const Baseline baseline = Known(report);
+    EXPECT_EQ(NewProblemCount(report, &baseline, true), 0u);
+    ReportOptions options;
+    options.Format = ReportFormat::Json;
+    options.Known = &baseline;
+    options.Strict = true;
+    std::ostringstream out;
+    WriteReport(report, options, out);
+    for (const auto& url : nlohmann::json::parse(out.str())["externalLinks"])
+        EXPECT_EQ(url["links"][0]["fails"], false) << url["url"];
+}
+
 TEST(CheckReport, ABaselineTellsBytesThatAreNotUtf8Apart) {
     auto with = [](char c) {
         const std::string name = std::string("n") + c;
