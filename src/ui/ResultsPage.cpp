@@ -554,6 +554,14 @@ void ResultsPage::FillFindings() {
             : u"%1 in %2."_s.arg(ToQ(CountOf(static_cast<long long>(report.ProblemCount()),
                                              "problem", "problems")),
                                  ToQ(pages)));
+    // The page-quality findings and the moves are listed too, yet fail nothing.
+    size_t informing = 0;
+    for (size_t i = 0; i < findings.Count(); ++i)
+        informing += FindingFails(findings.At(i).Id.Kind) ? 0 : 1;
+    if (informing > 0)
+        lblCheckProgress_->setText(lblCheckProgress_->text().chopped(1) +
+                                   u", and %1 that do not fail the check."_s.arg(ToQ(CountOf(
+                                       static_cast<long long>(informing), "finding", "findings"))));
     if (report.ExternalChecked)
         lblCheckProgress_->setText(lblCheckProgress_->text() + u" "_s +
                                    ToQ(CountOf(static_cast<long long>(report.ExternalUrlCount),
