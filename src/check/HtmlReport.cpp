@@ -60,15 +60,27 @@ thead th{background:var(--head)}
 code{font-size:.9em}
 .note{color:var(--muted)}
 label{margin-inline-end:.5rem}
-select{font:inherit;max-width:100%}
+select{font:inherit;max-width:100%;margin-inline-end:1rem}
+.kindcol{width:22%}
 )";
 
-// Shows the kind chosen in the list box and hides the other sections.
+// Shows the kind chosen in the list box, in its sections or, ordered by
+// page, as one table of their rows with a column naming the kind. Without
+// script every section shows, each sorted by page.
 constexpr const char* kScript =
-    R"((function(){var form=document.getElementById("filter"),box=document.getElementById("kind");)"
-    R"(if(!form||!box)return;form.hidden=false;box.addEventListener("change",function(){)"
-    R"(var v=box.value;document.querySelectorAll("section.kind").forEach(function(s){)"
-    R"(s.hidden=v!==""&&s.id!==v;});});})();)";
+    R"((function(){var form=document.getElementById("filter"),box=document.getElementById("kind"),)"
+    R"(order=document.getElementById("order"),all=document.getElementById("by-page");)"
+    R"(if(!form||!box||!order||!all)return;form.hidden=false;)"
+    R"(function key(r){return [r.cells[1].textContent,Number(r.cells[2].textContent)||0];})"
+    R"(function show(){var v=box.value,byPage=order.value==="page",rows=[];)"
+    R"(document.querySelectorAll("section.kind").forEach(function(s){var on=v===""||s.id===v;)"
+    R"(s.hidden=byPage||!on;if(!byPage||!on)return;s.querySelectorAll("tbody tr").forEach(function(r){)"
+    R"(var c=r.cloneNode(true),k=document.createElement("td");k.textContent=s.dataset.title;)"
+    R"(c.insertBefore(k,c.firstChild);rows.push(c);});});)"
+    R"(rows.sort(function(a,b){var x=key(a),y=key(b);)"
+    R"(return x[0]<y[0]?-1:x[0]>y[0]?1:x[1]-y[1];});)"
+    R"(var body=all.querySelector("tbody");body.replaceChildren.apply(body,rows);all.hidden=!byPage;})"
+    R"(box.addEventListener("change",show);order.addEventListener("change",show);})();)";
 
 std::string PageHref(const std::string& siteRoot, const std::string& page) {
     if (siteRoot.empty())
@@ -147,7 +159,9 @@ void WriteHtmlReport(const LinkReport& report, const std::vector<Finding>& findi
             if (!byKind[k].empty())
                 out << "<option value=\"k-" << kKinds[k].Id << "\">" << HtmlText(kKinds[k].Title)
                     << " (" << byKind[k].size() << ")</option>";
-        out << "</select></form>\n";
+        out << "</select><label for=\"order\">Order</label><select id=\"order\">"
+            << "<option value=\"kind\">By kind</option><option value=\"page\">By page</option>"
+            << "</select></form>\n";
     }
     // The kinds' words are the program's, yet may name an element ("<img>").
     for (size_t k = 0; k < byKind.size(); ++k) {
@@ -155,8 +169,9 @@ void WriteHtmlReport(const LinkReport& report, const std::vector<Finding>& findi
         if (list.empty())
             continue;
         const KindInfo& info = kKinds[k];
-        out << "<section class=\"kind\" id=\"k-" << info.Id << "\" aria-labelledby=\"h-" << info.Id
-            << "\">\n<h2 id=\"h-" << info.Id << "\">" << HtmlText(info.Title) << " (" << list.size()
+        out << "<section class=\"kind\" id=\"k-" << info.Id << "\" data-title=\""
+            << HtmlText(info.Title) << "\" aria-labelledby=\"h-" << info.Id << "\">\n<h2 id=\"h-"
+            << info.Id << "\">" << HtmlText(info.Title) << " (" << list.size()
             << ")</h2>\n<p class=\"note\">" << HtmlText(info.Description) << "</p>\n"
             << "<table>\n<thead><tr><th scope=\"col\" class=\"page\">Page</th>"
             << "<th scope=\"col\" class=\"num\">Line</th><th scope=\"col\">Message</th></tr>"
@@ -172,6 +187,12 @@ void WriteHtmlReport(const LinkReport& report, const std::vector<Finding>& findi
         }
         out << "</tbody>\n</table>\n</section>\n";
     }
+    if (!findings.empty())
+        out << "<section id=\"by-page\" hidden aria-labelledby=\"h-by-page\">\n"
+            << "<h2 id=\"h-by-page\">Findings by page</h2>\n<table>\n<thead><tr>"
+            << "<th scope=\"col\" class=\"kindcol\">Kind</th><th scope=\"col\" class=\"page\">"
+            << "Page</th><th scope=\"col\" class=\"num\">Line</th><th scope=\"col\">Message</th>"
+            << "</tr></thead>\n<tbody></tbody>\n</table>\n</section>\n";
     out << "</main>\n<script>" << kScript << "</script>\n</body>\n</html>\n";
 }
 

@@ -146,3 +146,5 @@ bash "$here/check-pages.sh" --report-only "$pages/classic-list.html" "$pages/cla
   grep -E '^(vnu|axe summary):'
 echo "== modern pages: ${#modern[@]} pages of ${#option_sets[@]} option sets, and the check's HTML report"
 bash "$here/check-pages.sh" "${modern[@]}"
+# Ordered by page, the report's script gathers every row into one table.
+node "$here/report-order.mjs" "$(bash "$here/install-tools.sh")" "$pages/check-report.html"
