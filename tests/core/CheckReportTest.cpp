@@ -130,7 +130,8 @@ TEST(CheckReport, AKnownMoveNeitherFailsNorIsMarkedFailingUnderStrict) {
     options.Strict = true;
     std::ostringstream out;
     WriteReport(report, options, out);
-    for (const auto& url : nlohmann::json::parse(out.str())["externalLinks"])
+    const nlohmann::json json = nlohmann::json::parse(out.str());
+    for (const auto& url : json.at("externalLinks"))
         EXPECT_EQ(url["links"][0]["fails"], false) << url["url"];
 }
 
