@@ -607,6 +607,8 @@ long long RetryAfterSeconds(std::string_view value, std::int64_t now) {
 
 ExternalChecker::ExternalChecker(ExternalCheckOptions options, CheckClock& clock)
     : options_(std::move(options)), clock_(clock) {
+    if (options_.UserAgent.empty())
+        options_.UserAgent = DefaultUserAgent(TW_VERSION);
     GlobalInit();
 }
 

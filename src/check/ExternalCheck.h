@@ -50,7 +50,7 @@ struct ExternalCheckOptions {
     std::chrono::milliseconds Timeout{20000};  // one request
     int Retries = 2;                           // after a timeout, a 5xx or a 429
     std::chrono::seconds MaxRetryWait{60};
-    std::string UserAgent;
+    std::string UserAgent; // empty: DefaultUserAgent of this version
     // The first retry waits this long, each further one twice as long.
     std::chrono::milliseconds RetryBase{1000};
     // Tests only: the CA bundle to trust instead of the system's.

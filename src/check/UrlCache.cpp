@@ -165,6 +165,10 @@ void UrlCache::Save(const std::string& path) const {
     }
     nlohmann::json json = {{"format", kFormat}, {"version", kVersion}, {"entries", entries}};
     std::string text = json.dump(1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    // A cache in a folder not made yet (the wizard's configuration folder,
+    // ~/.cache) is kept all the same; a failure shows as the write's own.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     AtomicFile file(path);
     file.Write(text.data(), text.size());
     file.Commit();

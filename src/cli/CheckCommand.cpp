@@ -263,7 +263,7 @@ int RunCheck(TMapProfile profile, const CheckFlags& flags, const CliStreams& str
         online.Timeout = std::chrono::seconds(flags.timeoutSeconds);
         online.Retries = flags.retries;
         online.MaxRetryWait = std::chrono::seconds(flags.maxRetryWaitSeconds);
-        online.UserAgent = flags.userAgent.empty() ? DefaultUserAgent(TW_VERSION) : flags.userAgent;
+        online.UserAgent = flags.userAgent;
         ExternalRunOptions run;
         run.CacheFile = flags.cache.empty() ? std::string() : ExpandFileName(flags.cache);
         run.MaxCacheAge = ParseCacheAge(flags.maxCacheAge).value_or(86400);

@@ -5,8 +5,6 @@
 
 #include <QMetaObject>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 namespace tw::ui {
 
@@ -100,10 +98,7 @@ void SiteCheckRun::PostProgress(unsigned run) {
 }
 
 void SiteCheckRun::CheckOnline(LinkReport& report, Listener& listener) {
-    ExternalCheckOptions options = online_;
-    if (options.UserAgent.empty())
-        options.UserAgent = DefaultUserAgent(TW_VERSION);
-    ExternalChecker checker(std::move(options));
+    ExternalChecker checker(online_);
     {
         std::lock_guard lock(stopMutex_);
         if (stop_)
@@ -112,13 +107,6 @@ void SiteCheckRun::CheckOnline(LinkReport& report, Listener& listener) {
     }
     ExternalRunOptions run;
     run.CacheFile = externalCache_;
-    // The configuration folder is made when first needed; a failure shows
-    // as the cache's own warning.
-    if (!run.CacheFile.empty()) {
-        std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(run.CacheFile).parent_path(),
-                                            ignored);
-    }
     // The checker goes before Stop can reach it again, however this ends.
     struct Forget {
         SiteCheckRun& owner;
